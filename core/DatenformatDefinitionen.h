@@ -1,0 +1,133 @@
+// Format descriptions: TDatenformatDefinitionen for office and CAD formats
+// (all on the module TDFD) and TGeraeteFormat for instrument data formats
+// (on the catalogue TGeraete). Both bind a record kind the same way: the
+// description points at its module's TReadWriteDaten and at dmInit's
+// TInitDaten for the selected kind.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Components.h"
+#include "core/ReadWriteDaten.h"
+#include "core/TransDef.h"
+
+namespace veltro {
+
+using TStringList = std::vector<std::string>;
+
+using TNotifyFormatEvent = std::function<std::string(const std::string& S, const std::string& Buf)>;
+using TNotifyAttributeEvent = std::function<std::string(std::string& Page)>;
+using TNotifyTransformEvent = std::function<bool(std::string& S)>;
+using TNotifyBeforeLoadEvent = std::function<void(bool IsLevel)>;
+using TNotifyEvent = std::function<void()>;
+using TNotifySetTDAEvent = std::function<std::string(TTransferDatenart TDA)>;
+
+// What both kinds of description share: templates, file-name patterns and
+// the currently bound kind.
+class FormatDescriptor : public TComponent {
+ public:
+  std::string Caption;
+  TStringList Informationen;
+  TStringList Stationspunkt;
+  TStringList Anschlusspunkt;
+  TStringList Detailpunkt;
+  TStringList Kommentare;
+  std::string Koordinaten;
+  std::string Punktcodes;
+  TStringList Startdaten;
+  TStringList Enddaten;
+  TStringList Messdaten;
+  std::string Ende;
+  int Dateifilter = 0;
+  bool Active = false;
+  TTransferDatenart TransferDatenart = tdaInformation;
+  TReadWriteDaten* ReadWrite = nullptr;  // not owned
+  TInitDaten* Init = nullptr;            // not owned
+  std::string KoordinatenDateiname;
+  std::string MessungenDateiname;
+  std::string PunktcodeDateiname;
+  std::string QuerprofileDateiname;
+  TNotifyFormatEvent OnFormat;
+  TNotifySetTDAEvent OnSetTDA;
+};
+
+class TDatenformatDefinitionen : public FormatDescriptor {
+ public:
+  std::string Start;
+  bool ListBox = false;
+  bool UsedForLevels = false;
+  TNotifyAttributeEvent OnAttribute;
+  TNotifyTransformEvent OnTransform;
+  TNotifyBeforeLoadEvent OnBeforeLoad;
+  TNotifyEvent OnBeforeSave;
+  TNotifyEvent OnAfterSave;
+};
+
+class THersteller;  // maker, defined by the instrument catalogue
+
+class TGeraeteFormat : public FormatDescriptor {
+ public:
+  std::string Datumsformat;
+  std::string Uhrzeitformat;
+  THersteller* Hersteller = nullptr;
+  std::string Querprofile;
+  bool KoordinatenUnit = false;
+  bool NoTransPCtoInst = false;
+  int Order = 0;
+  TComponent* Edit = nullptr;  // editor component of the bound kind, not owned
+  bool Modify = false;
+  bool OEMConvert = false;
+  bool MoreLine = false;
+  std::string MainElement;
+  TNotifyEvent OnSetup;
+  TNotifyEvent OnInitWrite;
+  TNotifyEvent OnAfterTrans;
+  TNotifyEvent OnAfterRead;
+  TNotifyEvent OnAfterWrite;
+  TNotifyEvent OnBeforeWrite;
+  TNotifyEvent OnInitEditor;
+  std::function<TTransferDatenart(std::string& S)> OnGetDatenart;
+  std::function<std::string(const std::string& Buffer)> OnPrepEditor;
+  std::function<bool(const std::string& S)> OnEditNext;
+};
+
+// The process-wide data modules the transfer components are looked up on.
+// They are created at start-up and live until the program ends; tests set
+// their own.
+TDataModule* DmInit();
+void SetDmInit(TDataModule* module);
+TDataModule* DFD();
+void SetDFD(TDataModule* module);
+TDataModule* DmEditDaten();
+void SetDmEditDaten(TDataModule* module);
+
+// The selection rule behind every OnSetTDA: binds ReadWrite to the last
+// TReadWriteDaten of module for tda (TransferDatenart follows only when one
+// matches) and Init to the last TInitDaten of dmInit for tda. With an editor
+// module, Edit of an instrument format is bound the same way by the editor's
+// own kind test. Returns the description's component name.
+std::string SelectKind(FormatDescriptor& description, const TDataModule& module, TTransferDatenart tda);
+
+// Binding test for editor components; installed by the record editor.
+using EditorKindOf = bool (*)(const TComponent& component, TTransferDatenart tda);
+void SetEditorKindTest(EditorKindOf test);
+
+// The last active TDatenformatDefinitionen on TDFD. None active: the error
+// box "Es ist kein Transferformat aktiv!" and the program ends with code 1.
+TDatenformatDefinitionen& ActiveFormat();
+// Like ActiveFormat() but answers nullptr instead of ending the program.
+TDatenformatDefinitionen* FindActiveFormat();
+// Deactivates the active description, activates the given one, answers the
+// one that was active (nullptr when none).
+TDatenformatDefinitionen* ActivateFormat(TDatenformatDefinitionen& format);
+// The description of that component name; its OnAttribute fills page and
+// caption (both empty when not found or without handler).
+TDatenformatDefinitionen* FindFormatByName(const std::string& name, std::string* page, std::string* caption);
+// Calls OnInit of every TInitDaten on dmInit in creation order.
+void InitialiseAll(TDaten& daten);
+// Component names of all descriptions on TDFD, each followed by CR LF.
+std::string ListFormats();
+
+}  // namespace veltro

@@ -1,0 +1,51 @@
+// TInitDaten, TReadWriteDaten and the statistics record: the components that
+// bind a record kind to its reset, reader, writer and statistics handlers.
+// Every handler is optional; callers test it for presence before each call.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/Components.h"
+#include "core/TransDef.h"
+
+namespace veltro {
+
+struct TTransferStatistik {
+  int Codes = 0;
+  int Stationen = 0;
+  int Punkte = 0;
+  int Rueckblicke = 0;
+  int Vorblicke = 0;
+  int Mittelblicke = 0;
+  int Fortschritt = 0;
+  std::string Starthoehe;
+  std::string BerechneteHoehe;
+  std::string Endhoehe;
+  std::string Differenz;
+  bool Methode = false;
+};
+
+using TNotifyInitEvent = std::function<void(TDaten& Daten)>;
+using TNotifyReadEvent = std::function<void(const std::string& S, TDaten& Daten)>;
+using TNotifyWriteEvent = std::function<std::string(TDaten& Daten)>;
+using TNotifyStatistikEvent = std::function<void(const std::string& S, TTransferStatistik& State)>;
+
+class TInitDaten : public TComponent {
+ public:
+  TTransferDatenart TransferDatenart = tdaInformation;
+  TNotifyInitEvent OnInit;
+};
+
+class TReadWriteDaten : public TComponent {
+ public:
+  TTransferDatenart TransferDatenart = tdaInformation;
+  TNotifyReadEvent OnRead;
+  TNotifyWriteEvent OnWrite;
+  TNotifyStatistikEvent OnStatistik;
+};
+
+// The exact text a writer answers when a record cannot be written.
+inline constexpr const char* kWriteError = "Error";
+
+}  // namespace veltro

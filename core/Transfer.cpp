@@ -1,0 +1,524 @@
+#include "core/Transfer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/DateTime.h"
+#include "core/Fatal.h"
+#include "core/Messages.h"
+#include "platform/Clock.h"
+#include "platform/MessagePump.h"
+
+namespace veltro {
+namespace {
+
+TransferWindow g_nullWindow;
+StatisticsView g_nullStatistics;
+InstrumentSide g_nullInstrument;
+TransferSettings g_nullSettings;
+TransferEnvironment g_env{&g_nullWindow, &g_nullStatistics, &g_nullInstrument, &g_nullSettings};
+int g_transferDepth = 0;
+
+TransferWindow& Window() { return *g_env.window; }
+StatisticsView& Statistics() { return *g_env.statistics; }
+InstrumentSide& Instrument() { return *g_env.instrument; }
+TransferSettings& Settings() { return *g_env.settings; }
+
+std::string Trim(const std::string& s) {
+  size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  size_t e = s.find_last_not_of(' ');
+  return s.substr(b, e - b + 1);
+}
+
+TGeraeteFormat& CurrentInstrumentFormat() {
+  if (TGeraeteFormat* f = Instrument().CurrentGeraeteFormat()) return *f;
+  ShowMessageBox("Es ist kein Instrument aktiv!", kMsgError, kBtnOk);
+  FatalExit(1);
+}
+
+bool IsLevelInstrument() { return Instrument().CurrentInstrumentKind() == InstrumentKind::Nivellier; }
+
+// The reset component of dmInit for a kind (last match wins), or nullptr.
+TInitDaten* InitFor(TTransferDatenart tda) {
+  TInitDaten* found = nullptr;
+  if (TDataModule* m = DmInit())
+    m->ForEach<TInitDaten>([&](TInitDaten& i) {
+      if (i.TransferDatenart == tda) found = &i;
+    });
+  return found;
+}
+
+// Resets the part of the record that a line of this kind fills. Konstanten
+// carries values from record to record and is never reset per record.
+void ResetKind(TTransferDatenart tda, TDaten& daten) {
+  if (tda == tdaKonstanten || tda == tdaNone) return;
+  if (TInitDaten* init = InitFor(tda); init && init->OnInit) init->OnInit(daten);
+}
+
+void ReportMissingHandler(const FormatDescriptor& format) {
+  ShowMessageBox(FormatText(GetText(608), {format.Caption}), kMsgInformation, kBtnOk);
+  CurrentTransfer().StopFlag = true;
+}
+
+void AddErrorLine(const std::string& line) { CurrentTransfer().Errors.push_back(GetText(188) + "\r\n" + line); }
+
+// After a line the engine goes on after the line it started at, whatever a
+// reader did to Zeile (readers that consume continuation lines move it on,
+// group readers may move it back).
+void AdvanceLine(TDaten& daten, int started) { daten.Konstanten.Zeile = std::max(daten.Konstanten.Zeile, started) + 1; }
+
+std::string JoinFirst(const TextLines& list, size_t count) {
+  std::string text;
+  for (size_t i = 0; i < list.size() && i < count; ++i) {
+    if (i) text += "\r\n";
+    text += list[i];
+  }
+  return text;
+}
+
+void ShowListAndClear(TextLines& list, int kind) {
+  if (list.empty()) return;
+  if (list.size() > kMaxListedEntries) list.resize(kMaxListedEntries);
+  ShowMessageBox(JoinFirst(list, kMaxListedEntries), kind, kBtnOk);
+  list.clear();
+}
+
+std::string WithDataPath(const std::string& name) {
+  if (HasDirectoryPart(name)) return name;
+  std::string dir = Settings().DataPath();
+  return dir.empty() ? name : IncludeTrailingSeparator(dir) + name;
+}
+
+// Pattern for the auto-named output of phase 2 by the format tag's kind letter.
+std::string PatternForTag(const TDatenformatDefinitionen& office, const std::string& tag) {
+  if (tag.empty()) return {};
+  switch (tag[0]) {
+    case 'd': return office.MessungenDateiname;
+    case 'k': return office.KoordinatenDateiname;
+    case 'p': return office.PunktcodeDateiname;
+    case 'q': return office.QuerprofileDateiname;
+    default: return {};
+  }
+}
+
+}  // namespace
+
+TransferState& CurrentTransfer() {
+  static TransferState state;
+  return state;
+}
+
+void SetTransferEnvironment(const TransferEnvironment& env) {
+  g_env.window = env.window ? env.window : &g_nullWindow;
+  g_env.statistics = env.statistics ? env.statistics : &g_nullStatistics;
+  g_env.instrument = env.instrument ? env.instrument : &g_nullInstrument;
+  g_env.settings = env.settings ? env.settings : &g_nullSettings;
+}
+
+const TransferEnvironment& CurrentTransferEnvironment() { return g_env; }
+
+std::string TextFrom(const TextLines& lines, size_t from, size_t limit) {
+  std::string buf;
+  for (size_t i = from; i < lines.size() && buf.size() < limit; ++i) {
+    buf += lines[i];
+    buf += "\r\n";
+  }
+  if (buf.size() > limit) buf.resize(limit);
+  return buf;
+}
+
+std::string DatedFileName(const std::string& path, const std::string& pattern) {
+  std::string name = pattern;
+  size_t star = name.find('*');
+  if (star != std::string::npos) {
+    CivilDate d = DecodeDate(NowDateTime());
+    char date[16];
+    std::snprintf(date, sizeof date, "%02d%02d%02d", d.day % 100, d.month % 100, d.year % 100);
+    name.replace(star, 1, date);
+  }
+  return ExtractFilePath(path) + name;
+}
+
+bool LoadInputFile() {
+  TransferState& t = CurrentTransfer();
+  t.InputLines.clear();
+  if (!LoadTextFile(t.InputFileName, t.InputLines)) {
+    t.InputLines.clear();
+    ShowMessageBox(GetText(43), kMsgWarning, kBtnOk);
+    return false;
+  }
+  return true;
+}
+
+bool SaveOutputFile() {
+  TransferState& t = CurrentTransfer();
+  if (t.AutoNameFlag && FileExists(t.OutputFileName)) {
+    int answer = ShowMessageBox(GetText(41) + " " + t.OutputFileName + " " + GetText(69), kMsgWarning, kBtnYesNo);
+    if (answer != kAnsYes) {
+      std::string name = t.OutputFileName;
+      if (Window().AskSaveFileName(name)) {
+        t.OutputFileName = name;
+      } else {
+        // Refused to overwrite and chose no other name: nothing is written.
+        t.OutputLines.clear();
+        return false;
+      }
+    }
+  }
+  bool saved = false;
+  while (!saved && !t.OutputFileName.empty()) {
+    if (SaveTextFile(t.OutputFileName, t.OutputLines)) {
+      saved = true;
+      break;
+    }
+    ShowMessageBox(GetText(47), kMsgWarning, kBtnOk);
+    std::string name = t.OutputFileName;
+    t.OutputFileName.clear();
+    if (Window().AskSaveFileName(name)) t.OutputFileName = name;
+  }
+  t.OutputLines.clear();
+  return saved;
+}
+
+void StartTransferOnPage(const std::string& page) {
+  switch (Window().FindPage(page)) {
+    case TransferWindow::PageState::Missing:
+      return;
+    case TransferWindow::PageState::Hidden:
+      ShowMessageBox(GetText(35), kMsgWarning, kBtnOk);
+      return;
+    case TransferWindow::PageState::Shown:
+      Window().ActivatePage(page);
+      // One switch only: a transfer started on the new page does not offer
+      // a further switch.
+      if (g_transferDepth < 2) Transfer_startenClick();
+      return;
+  }
+}
+
+std::string CheckInputFormat() {
+  TransferState& t = CurrentTransfer();
+  const std::string head = TextFrom(t.InputLines, 0, kFormatBufferSize);
+  const size_t lines = std::min<size_t>(t.InputLines.size(), 50);
+
+  auto recognise = [&](TDatenformatDefinitionen& format) -> std::string {
+    if (!format.OnFormat) return {};
+    for (size_t i = 0; i < lines; ++i) {
+      std::string answer = format.OnFormat(t.InputLines[i], head);
+      if (!answer.empty()) return answer;
+    }
+    return {};
+  };
+
+  std::string answer = recognise(ActiveFormat());
+  if (!answer.empty()) return answer;
+
+  std::string detected;
+  if (TDataModule* dfd = DFD()) {
+    for (const auto& c : dfd->Components()) {
+      auto* format = dynamic_cast<TDatenformatDefinitionen*>(c.get());
+      if (!format) continue;
+      detected = recognise(*format);
+      if (!detected.empty()) break;
+    }
+  }
+  if (!detected.empty()) {
+    std::string page, caption;
+    FindFormatByName(detected, &page, &caption);
+    if (!page.empty() && page != Window().ActivePageName()) {
+      if (g_transferDepth < 2) {
+        int a = ShowMessageBox(GetText(18) + " " + caption + "\r\n" + GetText(25), kMsgWarning, kBtnYesNo);
+        if (a == kAnsYes) StartTransferOnPage(page);
+      }
+      return "End";
+    }
+  }
+  return detected;
+}
+
+int TransferPhase1(bool retry) {
+  TransferState& t = CurrentTransfer();
+  TDaten& daten = t.Daten;
+
+  // 1. Common preparation.
+  if (Instrument().CurrentInstrumentKind() == InstrumentKind::GPS) Instrument().PrepareCoordinateSystem();
+  int result = 1;
+  t.CancelFlag = false;
+  t.StopFlag = false;
+  t.FormatTag.clear();
+  InitialiseAll(daten);
+  const int direction = Settings().Methode();
+  const bool offline = Settings().TransOf();
+  const bool direct = direction == 1 && !offline;
+  TGeraeteFormat& instrument = CurrentInstrumentFormat();
+  if (instrument.OnSetup) instrument.OnSetup();
+  t.OutputLines.clear();
+  t.Messages.clear();
+  t.Errors.clear();
+  Statistics().Reset();
+  Window().LeaveActivePage();
+
+  // 2. File names.
+  t.InputFileName = WithDataPath(Window().InputFileField());
+  t.OutputFileName = WithDataPath(Window().OutputFileField());
+
+  // 3. Overwrite question.
+  if (!direct && FileExists(t.OutputFileName) && !retry && !t.MergeFlag) {
+    int a = ShowMessageBox(GetText(41) + " " + t.OutputFileName + " " + GetText(69), kMsgWarning, kBtnYesNo);
+    if (a != kAnsYes) {
+      Window().FocusOutputField();
+      return 1;
+    }
+  }
+  // 4. No output file name.
+  if (!direct && ExtractFileName(t.OutputFileName).empty() && !t.AutoNameFlag) {
+    ShowMessageBox(GetText(521), kMsgWarning, kBtnOk);
+    Window().FocusOutputField();
+    return 1;
+  }
+
+  // 5. Instrument to PC: the instrument side receives.
+  if (direction != 1) return Instrument().ReceiveLines(retry);
+
+  // 6. Office file to instrument lines.
+  if (!t.EditorLines.empty() && Window().EditorPageActive()) {
+    t.InputLines = t.EditorLines;
+  } else if (!LoadInputFile()) {
+    return 1;
+  }
+  std::string check = CheckInputFormat();
+  if (check == "End") return 1;
+  if (check.empty() && ShowMessageBox(GetText(172), kMsgWarning, kBtnYesNo) != kAnsYes) return 1;
+
+  TDatenformatDefinitionen& office = ActiveFormat();
+  if (instrument.OnSetTDA) instrument.OnSetTDA(office.TransferDatenart);
+  if (instrument.OnInitWrite) instrument.OnInitWrite();
+  if (t.AutoNameFlag) t.OutputFileName = DatedFileName(t.OutputFileName, instrument.KoordinatenDateiname);
+
+  Statistics().Show();
+  PumpMessagesNow();
+  if (office.OnBeforeLoad) office.OnBeforeLoad(IsLevelInstrument());
+  std::string extra;
+  if (office.OnTransform && office.OnTransform(extra)) t.InputLines.push_back(extra);
+  Window().SetStatusText(GetText(39));
+
+  const bool passThrough = office.Name == "Original";
+  const std::string start = Trim(office.Start);
+  const std::string ende = Trim(office.Ende);
+  t.ActiveLines = &t.InputLines;
+  daten.Konstanten.Zeile = 0;
+  while (daten.Konstanten.Zeile >= 0 && static_cast<size_t>(daten.Konstanten.Zeile) < t.InputLines.size() &&
+         !t.StopFlag) {
+    const int current = daten.Konstanten.Zeile;
+    const std::string line = t.InputLines[static_cast<size_t>(current)];
+
+    bool isRecord;
+    if (passThrough) {
+      isRecord = true;
+    } else if (!office.Start.empty() && line.find(office.Start) != std::string::npos) {
+      isRecord = false;
+    } else if (office.OnFormat) {
+      isRecord = !office.OnFormat(line, TextFrom(t.InputLines, static_cast<size_t>(current), kFormatBufferSize)).empty();
+    } else {
+      isRecord = false;
+    }
+
+    if (isRecord) {
+      TReadWriteDaten* reader = office.ReadWrite;
+      if (reader && reader->OnStatistik && !line.empty() && line != "\x04") {
+        reader->OnStatistik(line, Statistics().Statistik());
+        Statistics().Refresh();
+      }
+      ResetKind(office.TransferDatenart, daten);
+      if (!reader || !reader->OnRead) {
+        ReportMissingHandler(office);
+      } else {
+        reader->OnRead(line, daten);
+        if (instrument.OnSetTDA) instrument.OnSetTDA(office.TransferDatenart);
+        TReadWriteDaten* writer = instrument.ReadWrite;
+        if (!writer || !writer->OnWrite) {
+          ReportMissingHandler(instrument);
+        } else {
+          std::string text = writer->OnWrite(daten);
+          if (text == kWriteError)
+            AddErrorLine(line);
+          else if (!text.empty())
+            t.ReceivedLines.push_back(std::move(text));
+        }
+      }
+    } else {
+      std::string trimmed = Trim(line);
+      if (trimmed != ende && trimmed != start) AddErrorLine(line);
+    }
+
+    AdvanceLine(daten, current);
+    if (office.OnTransform) {
+      std::string more;
+      if (office.OnTransform(more)) t.InputLines.push_back(more);
+    }
+    PumpMessages();
+  }
+  t.ActiveLines = nullptr;
+
+  if (instrument.OnAfterTrans) instrument.OnAfterTrans();
+  Statistics().Reset();
+  if (!t.StopFlag) {
+    result = 0;
+    if (t.AutoNameFlag) {
+      switch (instrument.TransferDatenart) {
+        case tdaKoordinate: t.OutputFileName = DatedFileName(t.OutputFileName, instrument.KoordinatenDateiname); break;
+        case tdaQuerprofil: t.OutputFileName = DatedFileName(t.OutputFileName, instrument.QuerprofileDateiname); break;
+        case tdaPunktcode: t.OutputFileName = DatedFileName(t.OutputFileName, instrument.PunktcodeDateiname); break;
+        default: break;
+      }
+    }
+  }
+  return result;
+}
+
+void TransferPhase2() {
+  TransferState& t = CurrentTransfer();
+  TDaten& daten = t.Daten;
+  InitialiseAll(daten);
+  PumpMessagesNow();
+  const int direction = Settings().Methode();
+
+  if (direction == 1) {
+    Instrument().SendLines();
+    if (Window().TreeLayout() && Window().LeftFileField().empty()) {
+      std::string path = Window().TreePath(t.OutputFileName);
+      Window().SetLeftFileField(path);
+      Window().ShowInLeftTree(path);
+    }
+  } else {
+    TDatenformatDefinitionen& office = ActiveFormat();
+    TGeraeteFormat& instrument = CurrentInstrumentFormat();
+    Window().SetStatusText(GetText(44));
+    if (t.AutoNameFlag) {
+      std::string pattern = PatternForTag(office, t.FormatTag);
+      if (!pattern.empty()) t.OutputFileName = DatedFileName(t.OutputFileName, pattern);
+    }
+    if (Settings().SaveSource() && !t.OutputFileName.empty()) {
+      if (!SaveTextFile(t.OutputFileName + ".Original", t.ReceivedLines))
+        ShowMessageBox(GetText(47), kMsgWarning, kBtnOk);
+    }
+    if (office.OnBeforeSave) office.OnBeforeSave();
+    if (!office.Start.empty()) t.OutputLines.push_back(office.Start);
+
+    t.ActiveLines = &t.ReceivedLines;
+    daten.Konstanten.Zeile = 0;
+    while (daten.Konstanten.Zeile >= 0 && static_cast<size_t>(daten.Konstanten.Zeile) < t.ReceivedLines.size() &&
+           !t.StopFlag) {
+      const int current = daten.Konstanten.Zeile;
+      std::string line = t.ReceivedLines[static_cast<size_t>(current)];
+      TTransferDatenart kind = instrument.OnGetDatenart ? instrument.OnGetDatenart(line) : tdaNone;
+      if (kind != tdaNone) {
+        if (instrument.OnSetTDA) instrument.OnSetTDA(kind);
+        if (office.OnSetTDA) office.OnSetTDA(kind);
+        ResetKind(kind, daten);
+        TReadWriteDaten* reader = instrument.ReadWrite;
+        if (!reader || !reader->OnRead) {
+          ReportMissingHandler(instrument);
+        } else {
+          reader->OnRead(line, daten);
+          TReadWriteDaten* writer = office.ReadWrite;
+          if (!writer || !writer->OnWrite) {
+            ReportMissingHandler(office);
+          } else {
+            std::string text = writer->OnWrite(daten);
+            if (text == kWriteError)
+              AddErrorLine(line);
+            else if (!text.empty())
+              AppendTextLines(t.OutputLines, text);
+          }
+        }
+      }
+      AdvanceLine(daten, current);
+      PumpMessages();
+    }
+    const bool cutShort = t.StopFlag && static_cast<size_t>(daten.Konstanten.Zeile) < t.ReceivedLines.size();
+    t.ActiveLines = nullptr;
+
+    if (!office.Ende.empty()) t.OutputLines.push_back(office.Ende);
+    if (office.OnAfterSave) office.OnAfterSave();
+    if (Statistics().Position() + Statistics().Statistik().Codes == 0)
+      ShowMessageBox(GetText(46), kMsgWarning, kBtnOk);
+
+    // A cancelled conversion is saved only when the user wants the part.
+    if (cutShort && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
+      t.OutputLines.clear();
+    } else {
+      SaveOutputFile();
+    }
+    if (Window().TreeLayout() && Window().RightFileField().empty()) {
+      std::string path = Window().TreePath(t.OutputFileName);
+      Window().SetRightFileField(path);
+      Window().ShowInRightTree(path);
+    }
+  }
+
+  // 4. Common end.
+  Statistics().SetStatusText("");
+  ShowListAndClear(t.Messages, kMsgWarning);
+  std::string libErrors = Instrument().LibGetErrorBuf();
+  if (!libErrors.empty()) AppendTextLines(t.Errors, libErrors);
+  ShowListAndClear(t.Errors, kMsgError);
+
+  // 5. Topocad after the transfer.
+  if (Window().RunTopocadChecked() && direction == 0 && Window().TopocadPageShown() && FileExists(t.OutputFileName))
+    ShellOpen(t.OutputFileName);
+}
+
+void TransformClick() {
+  TransferState& t = CurrentTransfer();
+  if (Settings().Viewer()) {
+    std::string tag = Instrument().DetectFormatTag(TextFrom(t.ReceivedLines, 0, kFormatBufferSize));
+    TextLines edited = t.ReceivedLines;
+    if (Window().ShowViewer(edited, tag)) t.ReceivedLines = std::move(edited);
+  }
+  TransferPhase2();
+  if (Statistics().IsVisible()) Statistics().Close();
+}
+
+void Transfer_startenClick() {
+  TransferState& t = CurrentTransfer();
+  ++g_transferDepth;
+  Window().SetStartTransferEnabled(false);
+  const int direction = Settings().Methode();
+
+  if (Window().TreeLayout()) {
+    std::string previous = Window().OutputFileField();
+    t.AutoNameFlag = previous.empty() || !FileExists(previous);
+    std::string input = direction == 1 ? Window().RightFileField() : Window().LeftFileField();
+    std::string output = direction == 1 ? Window().LeftFileField() : Window().RightFileField();
+    Window().SetInputFileField(input);
+    Window().SetOutputFileField(output);
+  } else {
+    t.AutoNameFlag = false;
+  }
+
+  int answer = TransferPhase1(false);
+  int restarts = 0;
+  while (answer == 2) {
+    if (++restarts > kMaxFormatRestarts) {
+      ShowMessageBox(GetText(kTextTooManyRestarts), kMsgError, kBtnOk);
+      answer = 1;
+      break;
+    }
+    answer = TransferPhase1(true);
+  }
+  if (answer == 0) TransformClick();
+
+  if (Statistics().IsVisible()) Statistics().Close();
+  if (Window().TreeLayout()) {
+    if (direction == 1)
+      Window().FocusLeftTree();
+    else
+      Window().FocusRightTree();
+  }
+  Window().SetStartTransferEnabled(true);
+  --g_transferDepth;
+}
+
+}  // namespace veltro

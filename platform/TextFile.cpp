@@ -1,0 +1,166 @@
+#include "platform/TextFile.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace veltro {
+
+void AppendTextLines(TextLines& list, std::string_view text) {
+  size_t start = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    char c = text[i];
+    if (c == '\r' || c == '\n') {
+      list.emplace_back(text.substr(start, i - start));
+      if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+      start = i + 1;
+    }
+  }
+  if (start < n) list.emplace_back(text.substr(start));
+}
+
+TextLines SplitLines(std::string_view text) {
+  TextLines lines;
+  AppendTextLines(lines, text);
+  return lines;
+}
+
+std::string JoinLines(const TextLines& lines) {
+  size_t total = 0;
+  for (const auto& l : lines) total += l.size() + 2;
+  std::string out;
+  out.reserve(total);
+  for (const auto& l : lines) {
+    out += l;
+    out += "\r\n";
+  }
+  return out;
+}
+
+bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* error) {
+  bytes.clear();
+  if (DirectoryExists(path)) {
+    if (error) *error = path + ": is a folder";
+    return false;
+  }
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    if (error) *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  char buf[65536];
+  size_t got;
+  while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, got);
+  bool ok = !std::ferror(f);
+  if (!ok && error) *error = path + ": " + std::strerror(errno);
+  std::fclose(f);
+  return ok;
+}
+
+bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error) {
+  lines.clear();
+  std::string bytes;
+  if (!LoadFileBytes(path, bytes, error)) return false;
+  AppendTextLines(lines, bytes);
+  return true;
+}
+
+bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string* error) {
+  if (path.empty() || DirectoryExists(path)) {
+    if (error) *error = path + ": not a file name";
+    return false;
+  }
+  std::string dir = ExtractFilePath(path);
+  std::string tmpl = dir + "." + ExtractFileName(path) + ".XXXXXX";
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  int fd = mkstemp(name.data());
+  if (fd < 0) {
+    if (error) *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  bool ok = true;
+  while (left > 0) {
+    ssize_t w = ::write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    p += w;
+    left -= static_cast<size_t>(w);
+  }
+  int savedErrno = errno;
+  if (ok && ::fsync(fd) != 0) { ok = false; savedErrno = errno; }
+  // Keep the permissions of a file being replaced, else the usual 0666 & ~umask.
+  struct stat st{};
+  if (::stat(path.c_str(), &st) == 0) {
+    ::fchmod(fd, st.st_mode & 07777);
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
+  if (::close(fd) != 0 && ok) { ok = false; savedErrno = errno; }
+  if (ok && std::rename(name.data(), path.c_str()) != 0) { ok = false; savedErrno = errno; }
+  if (!ok) {
+    std::remove(name.data());
+    if (error) *error = path + ": " + std::strerror(savedErrno);
+  }
+  return ok;
+}
+
+bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* error) {
+  return SaveFileBytes(path, JoinLines(lines), error);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st{};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st{};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+static size_t LastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
+
+std::string ExtractFilePath(const std::string& path) {
+  size_t p = LastSeparator(path);
+  return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+}
+
+std::string ExtractFileName(const std::string& path) {
+  size_t p = LastSeparator(path);
+  return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+bool HasDirectoryPart(const std::string& path) { return LastSeparator(path) != std::string::npos; }
+
+std::string IncludeTrailingSeparator(const std::string& dir) {
+  if (dir.empty() || dir.back() == '/' || dir.back() == '\\') return dir;
+  return dir + "/";
+}
+
+bool ShellOpen(const std::string& path) {
+  pid_t pid = ::fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    // Detach from our process group so the viewer outlives a closed terminal.
+    ::setsid();
+    ::execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  return true;
+}
+
+}  // namespace veltro

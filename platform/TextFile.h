@@ -1,0 +1,42 @@
+// 8-bit text files as line lists. Loading accepts CR LF, LF and lone CR line
+// ends and keeps every byte 0x00-0xFF; a final line end does not add an empty
+// line. Saving writes each line followed by CR LF into a temporary file in the
+// same folder and renames it over the target, so a failed save never destroys
+// an existing file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltro {
+
+using TextLines = std::vector<std::string>;
+
+// Splits text into lines with the loading rules above.
+TextLines SplitLines(std::string_view text);
+// Appends the lines of text to list with the loading rules above.
+void AppendTextLines(TextLines& list, std::string_view text);
+// Joins lines, each followed by CR LF (the text of a line list).
+std::string JoinLines(const TextLines& lines);
+
+bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error = nullptr);
+bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
+bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* error = nullptr);
+bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+bool FileExists(const std::string& path);       // a regular file (a folder is not)
+bool DirectoryExists(const std::string& path);
+
+// Path parts. "/" separates folders; "\" is accepted too, as in names read
+// from settings. ":" is not a separator.
+std::string ExtractFilePath(const std::string& path);  // up to and including the last separator
+std::string ExtractFileName(const std::string& path);  // after the last separator
+bool HasDirectoryPart(const std::string& path);
+std::string IncludeTrailingSeparator(const std::string& dir);
+
+// Opens a file with the desktop's associated program (xdg-open); false when
+// it cannot be started.
+bool ShellOpen(const std::string& path);
+
+}  // namespace veltro

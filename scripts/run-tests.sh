@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: once in a
+# normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+export QT_QPA_PLATFORM=offscreen
+JOBS=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$JOBS"
+ctest --test-dir build --output-on-failure -j "$JOBS"
+
+if [ "${VELTRO_SKIP_SANITIZERS:-0}" != "1" ]; then
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRO_SANITIZE=ON -DVELTRO_BENCH=OFF
+  cmake --build build-asan -j "$JOBS"
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$JOBS"
+fi

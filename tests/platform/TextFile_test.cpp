@@ -1,0 +1,80 @@
+#include "platform/TextFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/MessageBox.h"
+#include "tests/support/TransferFixture.h"
+
+namespace veltro::test {
+namespace {
+
+TEST(TextFile, AllLineEndsSplitAndFinalEndAddsNoLine) {
+  EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (TextLines{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitLines("a\r\n"), TextLines{"a"});
+  EXPECT_EQ(SplitLines("\r\n\r\n"), (TextLines{"", ""}));
+  EXPECT_EQ(SplitLines("a\n\rb"), (TextLines{"a", "", "b"}));
+  EXPECT_TRUE(SplitLines("").empty());
+}
+
+TEST(TextFile, EveryByteSurvivesARoundTrip) {
+  TempDir tmp;
+  std::string all;
+  for (int c = 0; c < 256; ++c)
+    if (c != '\r' && c != '\n') all += static_cast<char>(c);
+  ASSERT_TRUE(SaveTextFile(tmp / "b.txt", {all, "x"}));
+  TextLines back;
+  ASSERT_TRUE(LoadTextFile(tmp / "b.txt", back));
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[0], all);
+  EXPECT_EQ(ReadFile(tmp / "b.txt"), all + "\r\nx\r\n");
+}
+
+TEST(TextFile, FailedSaveKeepsTheExistingFile) {
+  TempDir tmp;
+  ASSERT_TRUE(SaveTextFile(tmp / "k.txt", {"alt"}));
+  ASSERT_EQ(::chmod(tmp.path().c_str(), 0500), 0);
+  bool saved = SaveTextFile(tmp / "k.txt", {"neu"});
+  ::chmod(tmp.path().c_str(), 0700);
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(saved);  // root may write anyway
+  }
+  if (!saved) {
+    EXPECT_EQ(ReadFile(tmp / "k.txt"), "alt\r\n");
+  }
+  EXPECT_FALSE(SaveTextFile(tmp / "nofolder/k.txt", {"neu"}));
+  EXPECT_FALSE(SaveTextFile(tmp.path(), {"neu"}));
+}
+
+TEST(TextFile, LoadingAFolderOrMissingFileFails) {
+  TempDir tmp;
+  TextLines lines{"x"};
+  EXPECT_FALSE(LoadTextFile(tmp.path(), lines));
+  EXPECT_TRUE(lines.empty());
+  EXPECT_FALSE(LoadTextFile(tmp / "none", lines));
+  EXPECT_FALSE(FileExists(tmp.path()));
+}
+
+TEST(TextFile, PathParts) {
+  EXPECT_EQ(ExtractFilePath("/a/b/c.txt"), "/a/b/");
+  EXPECT_EQ(ExtractFilePath("a\\b.txt"), "a\\");
+  EXPECT_EQ(ExtractFilePath("C:b.txt"), "");
+  EXPECT_EQ(ExtractFileName("/a/b/c.txt"), "c.txt");
+  EXPECT_EQ(ExtractFileName("/a/b/"), "");
+  EXPECT_FALSE(HasDirectoryPart("c.txt"));
+  EXPECT_EQ(IncludeTrailingSeparator("/a"), "/a/");
+}
+
+TEST(ScriptedMessageBox, AnswersFromScriptThenSafeDefaults) {
+  ScriptedMessageBox box;
+  box.Answer(kAnsYes);
+  EXPECT_EQ(box.Show("t", "q1", kMsgWarning, kBtnYesNo), kAnsYes);
+  EXPECT_EQ(box.Show("t", "q2", kMsgWarning, kBtnYesNo), kAnsNo);
+  EXPECT_EQ(box.Show("t", "i", kMsgInformation, kBtnOk), kAnsOk);
+  EXPECT_EQ(box.Show("t", "c", kMsgWarning, kBtnOk | kBtnCancel), kAnsCancel);
+  ASSERT_EQ(box.Messages().size(), 4u);
+  EXPECT_EQ(box.Messages()[1].text, "q2");
+}
+
+}  // namespace
+}  // namespace veltro::test
