@@ -152,15 +152,22 @@ std::string IncludeTrailingSeparator(const std::string& dir) {
 }
 
 bool ShellOpen(const std::string& path) {
+  // Double fork: the opener is adopted by init and leaves no zombie behind.
   pid_t pid = ::fork();
   if (pid < 0) return false;
   if (pid == 0) {
-    // Detach from our process group so the viewer outlives a closed terminal.
     ::setsid();
-    ::execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
+    pid_t inner = ::fork();
+    if (inner == 0) {
+      ::execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::_exit(inner < 0 ? 1 : 0);
   }
-  return true;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace veltro
