@@ -67,6 +67,13 @@ TEST(FormatNumber, RoundsTheDecimalValueHalfAwayFromZero) {
   EXPECT_EQ(FormatNumber(2, 999.995), "1000.00");
 }
 
+TEST(FormatNumber, LargeValuesKeepTheirShortestDigits) {
+  // The double nearest 4102703307715366098 is 4102703307715365888.
+  EXPECT_EQ(FormatNumber(1, 4102703307715366098.0), "4102703307715366000.0");
+  EXPECT_EQ(FormatNumber(0, 1e17), "100000000000000000");
+  EXPECT_EQ(FormatNumber(0, 123456789012345678.0), "123456789012345680");
+}
+
 TEST(FormatNumber, NegativeRoundingToZeroHasNoSign) {
   EXPECT_EQ(FormatNumber(3, -0.0004), "0.000");
   EXPECT_EQ(FormatNumber(0, -0.4), "0");
