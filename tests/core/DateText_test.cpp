@@ -55,7 +55,7 @@ TEST_F(DateTextTest, ReplaceMonthNamesUpperCasesAndReplacesFirstOccurrences) {
   EXPECT_EQ(ReplaceMonthNames(""), "");
 }
 
-TEST_F(DateTextTest, ParseDateSpecCases) {
+TEST_F(DateTextTest, ParseDateWithAndWithoutSeparators) {
   EXPECT_EQ(ParseDate("DD.MM.YY", "08.DEZ.26"), Day(2026, 12, 8));
   EXPECT_EQ(ParseDate("YYMMDD", "261208"), Day(2026, 12, 8));
   ExpectNoMessage();

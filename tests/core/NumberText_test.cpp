@@ -94,7 +94,7 @@ TEST(FormatNumber, OddDecimalCountsAreClamped) {
   EXPECT_EQ(FormatNumber(1000000, 1.5).size(), 66u);  // "1." and 64 decimals
 }
 
-TEST(ReformatNumber, SpecCases) {
+TEST(ReformatNumber, EmptyNonNumericAndRounded) {
   EXPECT_EQ(ReformatNumber("", 3), "");
   EXPECT_EQ(ReformatNumber("abc", 3), "");
   EXPECT_EQ(ReformatNumber("1.23456", 3), "1.235");
@@ -123,7 +123,7 @@ TEST(ReformatNumber, WhatParseNumberRejectsStaysEmpty) {
   EXPECT_EQ(ReformatNumber("2147483647", 3), "");  // the no-value number itself
 }
 
-TEST(ScaleNumber, SpecCases) {
+TEST(ScaleNumber, DividesOrCountsUnits) {
   EXPECT_EQ(ScaleNumber("123456", -3), "123.456");
   EXPECT_EQ(ScaleNumber("1.234", 3), "1234");
   EXPECT_EQ(ScaleNumber("0.125", 2), "12");
@@ -210,7 +210,7 @@ TEST(NumericText, RemoveDecimalPointAndIsNumericText) {
   EXPECT_FALSE(IsNumericText("1,5"));
 }
 
-TEST(FormatPicture, SpecExample) {
+TEST(FormatPicture, NegativeValueWithSignedPicture) {
   EXPECT_EQ(FormatPicture("-12.3456", kSign + "0000.000"), "-0012346");
 }
 

@@ -127,6 +127,8 @@ TEST(TextTokens, ReplaceField) {
   EXPECT_EQ(ReplaceField("x", "", ';', 2), ";;x");
   EXPECT_EQ(ReplaceField("x", "a;", ';', 1), "a;x");
   EXPECT_EQ(ReplaceField("x", "a;b", ';', -1), "a;b");
+  EXPECT_EQ(ReplaceField("x", "a;;c", ';', 1), "a;x;c");
+  EXPECT_EQ(ReplaceField("", "a;b;c", ';', 2), "a;b;");
 }
 
 TEST(TextReplace, CountAndReplaceChar) {
