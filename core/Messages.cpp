@@ -44,8 +44,9 @@ std::string DateTimeErrorText() { return g_programTexts[0]; }
 
 int MessageBoxButtons(int buttons) {
   // Later sets win; no match leaves OK.
-  static constexpr int kSets[] = {kBtnAbort | kBtnRetry | kBtnIgnore, kBtnOk,          kBtnOk | kBtnCancel,
-                                  kBtnRetry | kBtnCancel,             kBtnYes | kBtnNo, kBtnYes | kBtnNo | kBtnCancel};
+  static constexpr int kSets[] = {
+      kBtnAbort | kBtnRetry | kBtnIgnore, kBtnOk, kBtnOk | kBtnCancel, kBtnRetry | kBtnCancel, kBtnYes | kBtnNo,
+      kBtnYes | kBtnNo | kBtnCancel};
   int style = kBtnOk;
   for (int set : kSets)
     if (Has(buttons, set)) style = set;

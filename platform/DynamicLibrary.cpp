@@ -44,9 +44,7 @@ bool IsReadableFile(const std::string& path) {
 }  // namespace
 
 DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)),
-      path_(std::move(other.path_)),
-      error_(std::move(other.error_)) {}
+    : handle_(std::exchange(other.handle_, nullptr)), path_(std::move(other.path_)), error_(std::move(other.error_)) {}
 
 DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
   if (this != &other) {

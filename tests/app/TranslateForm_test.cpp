@@ -40,7 +40,9 @@ const std::map<int, std::string> kTexts = {
     {902, "Neu:"},
     {903, "Neu"},
     {904, "Parit\xE4t\xA6Keine\xA6Gerade\xA7Parit\xE4tsbit"},
-    {135, "&Ok\xA7\xDC" "bernehmen"},
+    {135,
+     "&Ok\xA7\xDC"
+     "bernehmen"},
     {905, "egal\xA6Zeile #65\xA6Zeile #50"},
     {906, "&Attributierung\xA7Stellung\xA6&vor Messung\xA6&nach Messung"},
     {907, "&Seite\xA7Tipp"},

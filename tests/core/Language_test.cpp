@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
+#include <map>
+#include <sstream>
 
 #include "core/Messages.h"
 #include "platform/DynamicLibrary.h"
@@ -14,37 +15,27 @@ namespace {
 const std::string kProgramDir = VELTRO_BUILD_DIR "/app/";
 const std::string kTestLibDir = VELTRO_BUILD_DIR "/lang/testlibs/";
 
-// Every text number the program asks its language libraries for.
+// Every text number the program asks its language libraries for ("a-b" is a
+// range).
 std::vector<int> UsedTextNumbers() {
-  std::vector<int> n = {15,  16,  18,  19,  20,  21,  22,  23,  24,  25,  26,  32,  33,  34,  35,  39,  40,  41,
-                        42,  43,  44,  46,  47,  48,  50,  51,  52,  53,  54,  55,  56,  57,  58,  59,  60,  61,
-                        62,  63,  65,  66,  67,  68,  69,  70,  72,  73,  74,  75,  76,  77,  79,  94,  95,  98,
-                        99,  113, 114, 116, 117, 128, 129, 131, 132, 134, 140, 141, 143, 144, 146, 153, 171, 172,
-                        177, 178, 187, 188, 190, 202, 203, 204, 205, 208, 211, 213, 214, 216, 219, 220, 221, 244,
-                        245, 246, 247, 248, 260, 261, 263, 266, 276, 278, 283, 284, 286, 287, 300, 301, 302, 313,
-                        314, 315, 317, 319, 325, 327, 328, 336, 337, 338, 356, 357, 358, 359, 381, 436, 445, 446,
-                        447, 448, 467, 486, 487, 496, 509, 510, 521, 524, 537, 540, 546, 567, 568, 569, 570, 572,
-                        589, 590, 591, 592, 595, 596, 599, 600, 601, 602, 608, 622, 623, 624, 625, 628, 629, 630,
-                        631, 632, 633, 634, 635, 636, 63, 658, 659, 660, 661, 663, 700, 701, 60090, 60091};
-  auto range = [&](int from, int to) {
-    for (int i = from; i <= to; ++i) n.push_back(i);
-  };
-  range(155, 167);
-  range(234, 239);
-  range(307, 310);
-  range(330, 334);
-  range(340, 352);
-  range(361, 375);
-  range(390, 401);
-  range(472, 475);
-  range(512, 518);
-  range(610, 614);
-  range(616, 619);
-  range(638, 642);
-  range(644, 655);
-  std::sort(n.begin(), n.end());
-  n.erase(std::unique(n.begin(), n.end()), n.end());
-  return n;
+  static const char kUsed[] =
+      "15 16 18 19 20 21 22 23 24 25 26 32 33 34 35 39 40 41 42 43 44 46 47 48 50 51 52 53 54 55 56 57 58 59 60 "
+      "61 62 63 65 66 67 68 69 70 72 73 74 75 76 77 79 94 95 98 99 113 114 116 117 128 129 131 132 134 140 141 "
+      "143 144 146 153 155-167 171 172 177 178 187 188 190 202 203 204 205 208 211 213 214 216 219 220 221 "
+      "234-239 244-248 260 261 263 266 276 278 283 284 286 287 300 301 302 307-310 313 314 315 317 319 325 327 "
+      "328 330-334 336 337 338 340-352 356 357 358 359 361-375 381 390-401 436 445-448 467 472-475 486 487 496 "
+      "509 510 512-518 521 524 537 540 546 567 568 569 570 572 589 590 591 592 595 596 599 600 601 602 608 "
+      "610-614 616-619 622-625 628-636 638-642 644-655 658-661 663 60090 60091 700 701";
+  std::vector<int> numbers;
+  std::istringstream in(kUsed);
+  std::string token;
+  while (in >> token) {
+    size_t dash = token.find('-');
+    int from = std::stoi(token.substr(0, dash));
+    int to = dash == std::string::npos ? from : std::stoi(token.substr(dash + 1));
+    for (int n = from; n <= to; ++n) numbers.push_back(n);
+  }
+  return numbers;
 }
 
 // Texts filled with FormatText, and how many placeholders their callers pass.
@@ -74,7 +65,7 @@ class LanguageTest : public ::testing::Test {
 TEST(LanguageCatalogue, NineLanguagesInMenuOrder) {
   const auto& all = Sprachen();
   ASSERT_EQ(all.size(), 9u);
-  const char* names[] = {"Deutsch",  "Englisch",     "Finnisch", "Franzoesisch", "Hollaendisch",
+  const char* names[] = {"Deutsch",     "Englisch",     "Finnisch", "Franzoesisch", "Hollaendisch",
                          "Italienisch", "Portugisisch", "Slawisch", "Spanisch"};
   const char* files[] = {"LANGDES.DLL", "LANGENG.DLL", "LANGFIN.DLL", "LANGFRA.DLL", "LANGNLD.DLL",
                          "LANGITS.DLL", "LANGPTG.DLL", "LANGSLA.DLL", "LANGESN.DLL"};
@@ -100,7 +91,10 @@ TEST(TextEntryEncoding, CaptionItemsAndHint) {
   EXPECT_TRUE(e.hasItems);
 
   // The hint ends at the next separator, wherever it stands.
-  e = SplitTextEntry("Cap\xA7Tipp\xA6" "a\xA6" "b");
+  e = SplitTextEntry(
+      "Cap\xA7Tipp\xA6"
+      "a\xA6"
+      "b");
   EXPECT_EQ(e.caption, "Cap");
   EXPECT_EQ(e.hint, "Tipp");
   EXPECT_EQ(e.items, (std::vector<std::string>{"a", "b"}));
@@ -117,14 +111,18 @@ TEST(TextEntryEncoding, PlainEmptyAndEdgeEntries) {
   EXPECT_EQ(e.caption, "");
   EXPECT_FALSE(e.hasItems);
 
-  e = SplitTextEntry("\xA6" "ddmmhhmm\xA6mmddhhmm");  // no caption
+  e = SplitTextEntry(
+      "\xA6"
+      "ddmmhhmm\xA6mmddhhmm");  // no caption
   EXPECT_EQ(e.caption, "");
   EXPECT_EQ(e.items, (std::vector<std::string>{"ddmmhhmm", "mmddhhmm"}));
 
   e = SplitTextEntry("x\xA6\xA6");  // two empty items
   EXPECT_EQ(e.items, (std::vector<std::string>{"", ""}));
 
-  e = SplitTextEntry("x\xA7" "eins\xA7zwei");  // the first hint counts
+  e = SplitTextEntry(
+      "x\xA7"
+      "eins\xA7zwei");  // the first hint counts
   EXPECT_EQ(e.hint, "eins");
   EXPECT_TRUE(e.items.empty());
 }
@@ -256,7 +254,9 @@ TEST_P(ShippedLibrary, ListsHaveTheItemsTheirCallersCount) {
   EXPECT_EQ(SplitTextEntry(GetText(337)).items.size(), 23u);  // GSI code targets 0 to 22
   EXPECT_EQ(SplitTextEntry(GetText(341)).items.size(), 2u);   // attribution
   EXPECT_EQ(SplitTextEntry(GetText(357)).items.size(), 11u);  // scales 0 to 10
-  EXPECT_EQ(GetText(60090), "\xA6" "ddmmhhmm\xA6mmddhhmm\xA6hhmmmmdd\xA6hhmmddmm");
+  EXPECT_EQ(GetText(60090),
+            "\xA6"
+            "ddmmhhmm\xA6mmddhhmm\xA6hhmmmmdd\xA6hhmmddmm");
   EXPECT_EQ(GetText(60091), "\xA6ttttpppp\xA6pppptttt");
   // Grid headers are split whole: every part is a column title.
   EXPECT_EQ(SplitTextEntry(GetText(638)).items.size() + 1, 4u);
@@ -269,8 +269,8 @@ TEST_P(ShippedLibrary, ListsHaveTheItemsTheirCallersCount) {
 TEST_P(ShippedLibrary, FiltersOfInstrumentKindsChainIntoFormatFilters) {
   ASSERT_TRUE(LoadLanguage(Entry(GetParam())));
   for (int n : {19, 338, 628, 632}) EXPECT_EQ(GetText(n).back(), '|') << "text " << n;
-  for (int n : {20, 22, 24, 26, 57, 58, 59, 167, 178, 359, 370, 371, 372, 373, 374, 375, 591, 592, 599, 622, 624,
-                629, 633, 634, 636, 663}) {
+  for (int n : {20,  22,  24,  26,  57,  58,  59,  167, 178, 359, 370, 371, 372,
+                373, 374, 375, 591, 592, 599, 622, 624, 629, 633, 634, 636, 663}) {
     std::string f = GetText(n);
     EXPECT_NE(f.back(), '|') << "text " << n;
     EXPECT_EQ(std::count(f.begin(), f.end(), '|') % 2, 1) << "text " << n;  // pairs of name|pattern
@@ -284,7 +284,9 @@ TEST(ShippedLibraries, GermanTextsForTheShippedKeySequence) {
   EXPECT_EQ(old.items[4], "5. F1: MESSDATEN SENDEN ");
   EXPECT_EQ(old.items[8], "    F4: [NEIN]");
   TextEntry neu = SplitTextEntry(GetText(314));
-  EXPECT_EQ(neu.items[12], "7. AUFTRAG \xD6" "FFNEN");
+  EXPECT_EQ(neu.items[12],
+            "7. AUFTRAG \xD6"
+            "FFNEN");
   UnloadLanguage();
   SetInstallationDirectory("");
 }

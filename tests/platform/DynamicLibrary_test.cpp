@@ -49,8 +49,7 @@ TEST_F(DynamicLibraryTest, InstallationDirectoryDefaultsToTheProgramFolder) {
   std::string dir = InstallationDirectory();
   ASSERT_FALSE(dir.empty());
   EXPECT_EQ(dir.back(), '/');
-  EXPECT_EQ(std::filesystem::canonical("/proc/self/exe").parent_path(),
-            std::filesystem::canonical(dir));
+  EXPECT_EQ(std::filesystem::canonical("/proc/self/exe").parent_path(), std::filesystem::canonical(dir));
 
   SetInstallationDirectory(kProgramDir + "..");
   EXPECT_EQ(InstallationDirectory(), kProgramDir + "../");
