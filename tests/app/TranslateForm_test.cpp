@@ -24,13 +24,14 @@
 namespace veltro::test {
 namespace {
 
-// One QApplication for the whole test program, whichever test needs it first.
+// One QApplication for the whole test program, whichever test needs it
+// first; it is destroyed at exit so that Qt releases its font caches.
 void EnsureApplication() {
   if (QApplication::instance()) return;
   static int argc = 1;
   static char name[] = "tests_app";
   static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
+  static std::unique_ptr<QApplication> app = std::make_unique<QApplication>(argc, argv);
 }
 
 // Texts in code page 1252; 0xA6 separates items, 0xA7 starts the hint.
