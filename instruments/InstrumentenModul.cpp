@@ -3,6 +3,7 @@
 #include "core/DecimalText.h"
 #include "core/Fatal.h"
 #include "core/Messages.h"
+#include "core/Settings.h"
 #include "core/TextUtils.h"
 #include "instruments/LibraryFile.h"
 #include "platform/Registry.h"
@@ -74,8 +75,8 @@ std::string InstrumentKey(const TInstrument& instrument) { return std::string(kC
 // otherwise the current value stays.
 template <class E>
 E ReadSetting(const std::string& path, E current) {
-  const int n = ReadRegInteger(RegistryRoot::CurrentUser, path, static_cast<int>(current));
-  return IsOrdinalOf<E>(n) ? static_cast<E>(n) : current;
+  return static_cast<E>(
+      ReadRegIntegerInRange(RegistryRoot::CurrentUser, path, static_cast<int>(current), 0, EnumCount<E>() - 1));
 }
 
 template <class E, class Set>
@@ -85,8 +86,8 @@ E ReadSetting(const std::string& path, E current, const Set& accepted) {
 }
 
 std::uint32_t ReadTime(const std::string& path, std::uint32_t current) {
-  const int n = ReadRegInteger(RegistryRoot::CurrentUser, path, static_cast<int>(current));
-  return n >= 0 && static_cast<std::uint32_t>(n) <= kMaxTimeoutMs ? static_cast<std::uint32_t>(n) : current;
+  return static_cast<std::uint32_t>(ReadRegIntegerInRange(RegistryRoot::CurrentUser, path, static_cast<int>(current),
+                                                          0, static_cast<int>(kMaxTimeoutMs)));
 }
 
 }  // namespace
@@ -291,8 +292,8 @@ void TGeraete::ReadInstrumentSettings(TInstrument& i) {
   i.GeraeteFormat = &FindGeraeteFormat(ReadRegString(RegistryRoot::CurrentUser, key + kRegDataFormat, caption), false);
   i.SetOffsetY(ReadRegString(RegistryRoot::CurrentUser, key + kRegOffsetY, i.OffsetY()));
   i.SetOffsetX(ReadRegString(RegistryRoot::CurrentUser, key + kRegOffsetX, i.OffsetX()));
-  const int methode = ReadRegInteger(RegistryRoot::CurrentUser, key + kRegTransferOptions, i.TransferMethode);
-  if (methode >= 0) i.TransferMethode = methode;
+  i.TransferMethode = ReadRegIntegerInRange(RegistryRoot::CurrentUser, key + kRegTransferOptions, i.TransferMethode,
+                                            0, kMaxTransferMethode);
   i.Active = ReadRegBool(RegistryRoot::CurrentUser, key + kRegActive, i.Active);
   i.GeraeteFormat->OEMConvert = ReadRegBool(RegistryRoot::CurrentUser, key + kRegOEMConvert, i.GeraeteFormat->OEMConvert);
   i.Lesezeit = ReadTime(key + kRegReadTime, i.Lesezeit);
@@ -327,11 +328,13 @@ void TGeraete::WriteInstrumentSettings(const TInstrument& i) {
 
 void TGeraete::GeraeteDestroy() {
   if (!RegKeyExists(RegistryRoot::CurrentUser, kProgramKey)) return;
+  RegistryBatch batch(RegistryRoot::CurrentUser);
   ForEach<TInstrument>([&](const TInstrument& i) { WriteInstrumentSettings(i); });
 }
 
 void TGeraete::SeedFileFilters() {
   const std::string root = kConfigurationKey;
+  RegistryBatch batch(RegistryRoot::CurrentUser);
   WriteRegString(RegistryRoot::CurrentUser, root + kNativeFormatComponent + "\\" + kRegFileFilter,
                  GetText(CurrentInstrument().GeraeteFormat->Dateifilter), true);
   ForEach<TGeraeteFormat>([&](const TGeraeteFormat& f) {
@@ -384,7 +387,7 @@ void TGeraete::AdjustPortSettings() {
   TInstrument& i = CurrentInstrument();
   if (&i == Instrument("itGTS700")) {
     i.EndofLine = teolCRLF;
-    const bool toInstrument = CurrentTransferEnvironment().settings->Methode() == 1;
+    const bool toInstrument = Methode() == 1;
     i.FlowControl = (i.GeraeteFormat == Format("FC5") && toInstrument) ? tfcACKNAK : tfcXONXOFF;
   } else if (&i == Instrument("itFS2")) {
     i.EndofLine = teolCRLF;
@@ -398,8 +401,10 @@ void TGeraete::AdjustPortSettings() {
 
 std::string TGeraete::ApplyOffset(const std::string& text, int kind) {
   if (text.empty() || kind < kOffsetAddY || kind > kOffsetRemoveX) return text;
+  // Whatever ParseNumber does not take for a value stays as it is: a
+  // missing value stays missing and never becomes the no-value number.
   const auto value = ParseDecimal(text);
-  if (!value) return text;  // missing values stay missing
+  if (!value || IsNoValue(ParseNumber(text))) return text;
   const TInstrument& i = CurrentInstrument();
   const bool isY = kind == kOffsetAddY || kind == kOffsetRemoveY;
   const auto offset = ParseDecimal(isY ? i.OffsetY() : i.OffsetX());

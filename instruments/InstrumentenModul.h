@@ -242,6 +242,8 @@ inline constexpr const char* kRegFileFilter = "File filter";
 
 // Read and write time-outs accepted from the settings, ms.
 constexpr std::uint32_t kMaxTimeoutMs = 3600000;
+// Largest transfer option code accepted from the settings.
+constexpr int kMaxTransferMethode = 999999;
 
 // Text numbers of the port-settings explanation.
 enum : int {
