@@ -25,7 +25,9 @@ DecimalNumber Normalised(DecimalNumber n) {
 }
 
 // Digits of n with scale raised to `scale` (>= n.scale).
-std::string Scaled(const DecimalNumber& n, int scale) { return n.digits + std::string(static_cast<size_t>(scale - n.scale), '0'); }
+std::string Scaled(const DecimalNumber& n, int scale) {
+  return n.digits + std::string(static_cast<size_t>(scale - n.scale), '0');
+}
 
 int CompareMagnitude(const std::string& a, const std::string& b) {
   const std::string x = StripLeadingZeros(a);
@@ -91,7 +93,8 @@ std::optional<DecimalNumber> ParseDecimal(const std::string& text) {
     bool negativeExponent = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negativeExponent = text[i++] == '-';
     const size_t start = i;
-    while (i < text.size() && IsDigit(text[i]) && exponent <= kMaxExponent) exponent = exponent * 10 + (text[i++] - '0');
+    while (i < text.size() && IsDigit(text[i]) && exponent <= kMaxExponent)
+      exponent = exponent * 10 + (text[i++] - '0');
     if (i == start || exponent > kMaxExponent) return std::nullopt;
     if (negativeExponent) exponent = -exponent;
   }
@@ -142,7 +145,8 @@ std::string FormatDecimal(const DecimalNumber& value, int decimals) {
     const char first = value.digits.size() >= cut ? value.digits[value.digits.size() - cut] : '0';
     digits = first >= '5' ? AddDigits(kept, "1") : StripLeadingZeros(kept);
   }
-  if (digits.size() <= static_cast<size_t>(decimals)) digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
+  if (digits.size() <= static_cast<size_t>(decimals))
+    digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
   std::string out = digits.substr(0, digits.size() - static_cast<size_t>(decimals));
   if (decimals > 0) out += "." + digits.substr(digits.size() - static_cast<size_t>(decimals));
   const bool zero = digits.find_first_not_of('0') == std::string::npos;

@@ -74,13 +74,34 @@ constexpr int kEndofLineCount = 5;
 // Number of values of each enumeration.
 template <class E>
 constexpr int EnumCount();
-template <> constexpr int EnumCount<TPort>() { return kPortCount; }
-template <> constexpr int EnumCount<TBaudRate>() { return kBaudRateCount; }
-template <> constexpr int EnumCount<TParity>() { return kParityCount; }
-template <> constexpr int EnumCount<TDataBits>() { return kDataBitsCount; }
-template <> constexpr int EnumCount<TStopBits>() { return kStopBitsCount; }
-template <> constexpr int EnumCount<TFlowControl>() { return kFlowControlCount; }
-template <> constexpr int EnumCount<TEndofLine>() { return kEndofLineCount; }
+template <>
+constexpr int EnumCount<TPort>() {
+  return kPortCount;
+}
+template <>
+constexpr int EnumCount<TBaudRate>() {
+  return kBaudRateCount;
+}
+template <>
+constexpr int EnumCount<TParity>() {
+  return kParityCount;
+}
+template <>
+constexpr int EnumCount<TDataBits>() {
+  return kDataBitsCount;
+}
+template <>
+constexpr int EnumCount<TStopBits>() {
+  return kStopBitsCount;
+}
+template <>
+constexpr int EnumCount<TFlowControl>() {
+  return kFlowControlCount;
+}
+template <>
+constexpr int EnumCount<TEndofLine>() {
+  return kEndofLineCount;
+}
 
 // Whether n is the ordinal of a value of E.
 template <class E>
@@ -130,12 +151,17 @@ constexpr int BaudRateValue(TBaudRate b) {
 }
 
 // Names as the port explanation lists them: "4" ... "8" and "1", "1.5", "2".
-inline std::string DataBitsName(TDataBits d) { return IsOrdinalOf<TDataBits>(d) ? std::to_string(4 + d) : std::string(); }
+inline std::string DataBitsName(TDataBits d) {
+  return IsOrdinalOf<TDataBits>(d) ? std::to_string(4 + d) : std::string();
+}
 inline std::string StopBitsName(TStopBits s) {
   switch (s) {
-    case tsbOne: return "1";
-    case tsbOnePointFive: return "1.5";
-    case tsbTwo: return "2";
+    case tsbOne:
+      return "1";
+    case tsbOnePointFive:
+      return "1.5";
+    case tsbTwo:
+      return "2";
   }
   return {};
 }
@@ -143,11 +169,16 @@ inline std::string StopBitsName(TStopBits s) {
 // The characters that end a line on the serial line.
 inline std::string EndofLineText(TEndofLine e) {
   switch (e) {
-    case teolNone: return "";
-    case teolCR: return "\r";
-    case teolLF: return "\n";
-    case teolCRLF: return "\r\n";
-    case teolLFCR: return "\n\r";
+    case teolNone:
+      return "";
+    case teolCR:
+      return "\r";
+    case teolLF:
+      return "\n";
+    case teolCRLF:
+      return "\r\n";
+    case teolLFCR:
+      return "\n\r";
   }
   return {};
 }

@@ -68,7 +68,9 @@ std::string SetList(const Set& set, NameOf nameOf) {
   return NameList(names);
 }
 
-std::string InstrumentKey(const TInstrument& instrument) { return std::string(kConfigurationKey) + instrument.Name + "\\"; }
+std::string InstrumentKey(const TInstrument& instrument) {
+  return std::string(kConfigurationKey) + instrument.Name + "\\";
+}
 
 // A persisted ordinal is taken when it names a value of E and, when the
 // instrument accepts any value of that setting at all, an accepted one;
@@ -86,8 +88,8 @@ E ReadSetting(const std::string& path, E current, const Set& accepted) {
 }
 
 std::uint32_t ReadTime(const std::string& path, std::uint32_t current) {
-  return static_cast<std::uint32_t>(ReadRegIntegerInRange(RegistryRoot::CurrentUser, path, static_cast<int>(current),
-                                                          0, static_cast<int>(kMaxTimeoutMs)));
+  return static_cast<std::uint32_t>(ReadRegIntegerInRange(RegistryRoot::CurrentUser, path, static_cast<int>(current), 0,
+                                                          static_cast<int>(kMaxTimeoutMs)));
 }
 
 }  // namespace
@@ -139,7 +141,7 @@ const TPicture& TInstrument::ShownTransferPicture() const {
 TPageControl MakeSelectionPages() {
   // Page suffix and list suffix per maker, in maker Order.
   static const std::pair<const char*, const char*> kPages[] = {
-      {"Topcon", "Topcon"}, {"Leica", "Leica"},       {"Zeiss", "Zeiss"}, {"Nikon", "Nikon"},
+      {"Topcon", "Topcon"}, {"Leica", "Leica"},     {"Zeiss", "Zeiss"}, {"Nikon", "Nikon"},
       {"Sokkia", "Sokkia"}, {"Magellan", "Tavrin"}, {"Foif", "Foif"},   {"Pentax", "Pentax"},
   };
   TPageControl pages;
@@ -155,8 +157,8 @@ TPageControl MakeSelectionPages() {
 
 // ---- TGeraete: set-up -----------------------------------------------------------------
 
-TGeraete::TGeraete(std::string installationDirectory) : TDataModule("Geraete"),
-      installationDirectory_(std::move(installationDirectory)) {
+TGeraete::TGeraete(std::string installationDirectory)
+    : TDataModule("Geraete"), installationDirectory_(std::move(installationDirectory)) {
   CreateComponents();
   BindMakerEvents();
   NumberTabOrders();
@@ -292,10 +294,11 @@ void TGeraete::ReadInstrumentSettings(TInstrument& i) {
   i.GeraeteFormat = &FindGeraeteFormat(ReadRegString(RegistryRoot::CurrentUser, key + kRegDataFormat, caption), false);
   i.SetOffsetY(ReadRegString(RegistryRoot::CurrentUser, key + kRegOffsetY, i.OffsetY()));
   i.SetOffsetX(ReadRegString(RegistryRoot::CurrentUser, key + kRegOffsetX, i.OffsetX()));
-  i.TransferMethode = ReadRegIntegerInRange(RegistryRoot::CurrentUser, key + kRegTransferOptions, i.TransferMethode,
-                                            0, kMaxTransferMethode);
+  i.TransferMethode = ReadRegIntegerInRange(RegistryRoot::CurrentUser, key + kRegTransferOptions, i.TransferMethode, 0,
+                                            kMaxTransferMethode);
   i.Active = ReadRegBool(RegistryRoot::CurrentUser, key + kRegActive, i.Active);
-  i.GeraeteFormat->OEMConvert = ReadRegBool(RegistryRoot::CurrentUser, key + kRegOEMConvert, i.GeraeteFormat->OEMConvert);
+  i.GeraeteFormat->OEMConvert =
+      ReadRegBool(RegistryRoot::CurrentUser, key + kRegOEMConvert, i.GeraeteFormat->OEMConvert);
   i.Lesezeit = ReadTime(key + kRegReadTime, i.Lesezeit);
   i.Schreibzeit = ReadTime(key + kRegWriteTime, i.Schreibzeit);
 }
@@ -371,14 +374,14 @@ bool TGeraete::CheckPortSettings(std::string& message) {
   const std::string lineEnds = GetText(kTextLineEndNames);
   message = GetText(kTextPortSettingsTitle) + kCrLf + kCrLf + GetText(kTextPortSettingsHint) + kCrLf + kCrLf +
             GetText(kTextPortSettingsInstrument) + " " + i.Caption + kCrLf + GetText(kTextValidBaudRates) +
-            SetList<TBaudRate>(i.ValidBaudRate, [](TBaudRate b) { return std::to_string(BaudRateValue(b)); }) +
-            kCrLf + GetText(kTextValidDataBits) + SetList<TDataBits>(i.ValidDataBits, DataBitsName) + kCrLf +
+            SetList<TBaudRate>(i.ValidBaudRate, [](TBaudRate b) { return std::to_string(BaudRateValue(b)); }) + kCrLf +
+            GetText(kTextValidDataBits) + SetList<TDataBits>(i.ValidDataBits, DataBitsName) + kCrLf +
             GetText(kTextValidStopBits) + SetList<TStopBits>(i.ValidStopBits, StopBitsName) + kCrLf +
             GetText(kTextValidParities) +
             SetList<TParity>(i.ValidParity, [&](TParity p) { return TextItem(parities, p + 1); }) + kCrLf +
             GetText(kTextValidFlowControls) +
-            SetList<TFlowControl>(i.ValidFlowControl, [&](TFlowControl f) { return TextItem(flows, f + 1); }) +
-            kCrLf + GetText(kTextValidLineEnds) +
+            SetList<TFlowControl>(i.ValidFlowControl, [&](TFlowControl f) { return TextItem(flows, f + 1); }) + kCrLf +
+            GetText(kTextValidLineEnds) +
             SetList<TEndofLine>(i.ValidEndofLine, [&](TEndofLine e) { return TextItem(lineEnds, e + 1); });
   return false;
 }
@@ -572,43 +575,75 @@ bool TGeraete::BindInstrumentSetup(const std::string& instrumentName, TNotifyEve
 
 // ---- Maker handlers ----------------------------------------------------------------------------------
 
-void TGeraete::hsTopconCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) { BuildInstrumentMenu(m, *Maker("hsTopcon"), "miTopcon", c); }
-void TGeraete::hsTopconDatenformatMenu(TPopupMenu& m, const TMenuClick& c) { BuildDatenformatMenu(m, *Maker("hsTopcon"), c); }
+void TGeraete::hsTopconCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildInstrumentMenu(m, *Maker("hsTopcon"), "miTopcon", c);
+}
+void TGeraete::hsTopconDatenformatMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildDatenformatMenu(m, *Maker("hsTopcon"), c);
+}
 void TGeraete::hsTopconCreateTWListen(TGroupBox& iw, TGroupBox& df, const TRadioClick& it, const TRadioClick& dfc) {
   BuildTWListen(iw, df, *Maker("hsTopcon"), it, dfc);
 }
-void TGeraete::hsLeicaCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) { BuildInstrumentMenu(m, *Maker("hsLeica"), "miLeica", c); }
-void TGeraete::hsLeicaDatenformatMenu(TPopupMenu& m, const TMenuClick& c) { BuildDatenformatMenu(m, *Maker("hsLeica"), c); }
+void TGeraete::hsLeicaCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildInstrumentMenu(m, *Maker("hsLeica"), "miLeica", c);
+}
+void TGeraete::hsLeicaDatenformatMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildDatenformatMenu(m, *Maker("hsLeica"), c);
+}
 void TGeraete::hsLeicaCreateTWListen(TGroupBox& iw, TGroupBox& df, const TRadioClick& it, const TRadioClick& dfc) {
   BuildTWListen(iw, df, *Maker("hsLeica"), it, dfc);
 }
-void TGeraete::hsZeissCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) { BuildInstrumentMenu(m, *Maker("hsZeiss"), "miZeiss", c); }
-void TGeraete::hsZeissDatenformatMenu(TPopupMenu& m, const TMenuClick& c) { BuildDatenformatMenu(m, *Maker("hsZeiss"), c); }
+void TGeraete::hsZeissCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildInstrumentMenu(m, *Maker("hsZeiss"), "miZeiss", c);
+}
+void TGeraete::hsZeissDatenformatMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildDatenformatMenu(m, *Maker("hsZeiss"), c);
+}
 void TGeraete::hsZeissCreateTWListen(TGroupBox& iw, TGroupBox& df, const TRadioClick& it, const TRadioClick& dfc) {
   BuildTWListen(iw, df, *Maker("hsZeiss"), it, dfc);
 }
-void TGeraete::hsNikonCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) { BuildInstrumentMenu(m, *Maker("hsNikon"), "miNikon", c); }
-void TGeraete::hsNikonDatenformatMenu(TPopupMenu& m, const TMenuClick& c) { BuildDatenformatMenu(m, *Maker("hsNikon"), c); }
+void TGeraete::hsNikonCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildInstrumentMenu(m, *Maker("hsNikon"), "miNikon", c);
+}
+void TGeraete::hsNikonDatenformatMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildDatenformatMenu(m, *Maker("hsNikon"), c);
+}
 void TGeraete::hsNikonCreateTWListen(TGroupBox& iw, TGroupBox& df, const TRadioClick& it, const TRadioClick& dfc) {
   BuildTWListen(iw, df, *Maker("hsNikon"), it, dfc);
 }
-void TGeraete::hsSokkiaCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) { BuildInstrumentMenu(m, *Maker("hsSokkia"), "miSokkia", c); }
-void TGeraete::hsSokkiaDatenformatMenu(TPopupMenu& m, const TMenuClick& c) { BuildDatenformatMenu(m, *Maker("hsSokkia"), c); }
+void TGeraete::hsSokkiaCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildInstrumentMenu(m, *Maker("hsSokkia"), "miSokkia", c);
+}
+void TGeraete::hsSokkiaDatenformatMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildDatenformatMenu(m, *Maker("hsSokkia"), c);
+}
 void TGeraete::hsSokkiaCreateTWListen(TGroupBox& iw, TGroupBox& df, const TRadioClick& it, const TRadioClick& dfc) {
   BuildTWListen(iw, df, *Maker("hsSokkia"), it, dfc);
 }
-void TGeraete::hsMagellanCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) { BuildInstrumentMenu(m, *Maker("hsMagellan"), "miTavrin", c); }
-void TGeraete::hsMagellanDatenformatMenu(TPopupMenu& m, const TMenuClick& c) { BuildDatenformatMenu(m, *Maker("hsMagellan"), c); }
+void TGeraete::hsMagellanCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildInstrumentMenu(m, *Maker("hsMagellan"), "miTavrin", c);
+}
+void TGeraete::hsMagellanDatenformatMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildDatenformatMenu(m, *Maker("hsMagellan"), c);
+}
 void TGeraete::hsMagellanCreateTWListen(TGroupBox& iw, TGroupBox& df, const TRadioClick& it, const TRadioClick& dfc) {
   BuildTWListen(iw, df, *Maker("hsMagellan"), it, dfc);
 }
-void TGeraete::hsFoifCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) { BuildInstrumentMenu(m, *Maker("hsFoif"), "miFoif", c); }
-void TGeraete::hsFoifDatenformatMenu(TPopupMenu& m, const TMenuClick& c) { BuildDatenformatMenu(m, *Maker("hsFoif"), c); }
+void TGeraete::hsFoifCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildInstrumentMenu(m, *Maker("hsFoif"), "miFoif", c);
+}
+void TGeraete::hsFoifDatenformatMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildDatenformatMenu(m, *Maker("hsFoif"), c);
+}
 void TGeraete::hsFoifCreateTWListen(TGroupBox& iw, TGroupBox& df, const TRadioClick& it, const TRadioClick& dfc) {
   BuildTWListen(iw, df, *Maker("hsFoif"), it, dfc);
 }
-void TGeraete::hsPentaxCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) { BuildInstrumentMenu(m, *Maker("hsPentax"), "miPentax", c); }
-void TGeraete::hsPentaxDatenformatMenu(TPopupMenu& m, const TMenuClick& c) { BuildDatenformatMenu(m, *Maker("hsPentax"), c); }
+void TGeraete::hsPentaxCreatePopupMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildInstrumentMenu(m, *Maker("hsPentax"), "miPentax", c);
+}
+void TGeraete::hsPentaxDatenformatMenu(TPopupMenu& m, const TMenuClick& c) {
+  BuildDatenformatMenu(m, *Maker("hsPentax"), c);
+}
 void TGeraete::hsPentaxCreateTWListen(TGroupBox& iw, TGroupBox& df, const TRadioClick& it, const TRadioClick& dfc) {
   BuildTWListen(iw, df, *Maker("hsPentax"), it, dfc);
 }

@@ -134,9 +134,9 @@ class TInstrument : public TComponent {
   // Transfer option code: the last two decimal digits select the operation
   // (2 projects, 3 code lists); added to the start code of a remote transfer.
   int TransferMethode = 0;
-  int Dateifilter = 0;  // text number of the file-dialog filter
-  int TabOrder = 0;     // position among the instruments of its maker
-  bool Active = false;  // the current instrument
+  int Dateifilter = 0;      // text number of the file-dialog filter
+  int TabOrder = 0;         // position among the instruments of its maker
+  bool Active = false;      // the current instrument
   bool NoNewTrans = false;  // an announced change of format does not end a receive
   TNotifyEvent OnSetup;     // instrument-specific set-up before a transfer
 

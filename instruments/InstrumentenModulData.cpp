@@ -16,10 +16,10 @@ struct MakerRow {
 };
 
 constexpr MakerRow kMakers[] = {
-    {"hsTopcon", "mnTopcon", "Topcon", 0},       {"hsLeica", "mnLeica", "Leica", 1},
-    {"hsZeiss", "mnZeiss", "Zeiss", 2},          {"hsNikon", "mnNikon", "Nikon", 3},
-    {"hsSokkia", "mnSokkia", "Sokkia", 4},       {"hsMagellan", "mnMagellan", "Magellan", 5},
-    {"hsFoif", "mnFoif", "Foif", 6},             {"hsPentax", "mnPentax", "Pentax", 7},
+    {"hsTopcon", "mnTopcon", "Topcon", 0}, {"hsLeica", "mnLeica", "Leica", 1},
+    {"hsZeiss", "mnZeiss", "Zeiss", 2},    {"hsNikon", "mnNikon", "Nikon", 3},
+    {"hsSokkia", "mnSokkia", "Sokkia", 4}, {"hsMagellan", "mnMagellan", "Magellan", 5},
+    {"hsFoif", "mnFoif", "Foif", 6},       {"hsPentax", "mnPentax", "Pentax", 7},
 };
 
 struct TypeRow {
@@ -77,6 +77,7 @@ const TValidStopBits kStop12{tsbOne, tsbTwo};
 const TValidParity kParityNOE{tpNone, tpOdd, tpEven};
 const TValidEndofLine kCrOrCrlf{teolCR, teolCRLF};
 
+// clang-format off
 const std::vector<InstrumentRow>& Instruments() {
   static const std::vector<InstrumentRow> rows = {
       // ---- Topcon
@@ -237,6 +238,7 @@ const std::vector<InstrumentRow>& Instruments() {
   };
   return rows;
 }
+// clang-format on
 
 // One data format, in creation order (which is also the order of the format
 // menus); Order is the format's number for the instrument library.
@@ -262,6 +264,7 @@ struct FormatRow {
   const char* querprofile = "";
 };
 
+// clang-format off
 constexpr FormatRow kFormats[] = {
     {.order = 0, .name = "FC5", .caption = "FC-5", .maker = "hsTopcon", .dateifilter = 373,
      .datumsformat = "MM-DD-YY", .active = true, .modify = true, .oemConvert = true, .mainElement = "_'",
@@ -318,6 +321,7 @@ constexpr FormatRow kFormats[] = {
      .mainElement = "STN", .koordinaten = "Koord*.xyz", .messungen = "Mess*.dat", .punktcode = "Code*.txt",
      .querprofile = "Profil*.txt"},
 };
+// clang-format on
 
 // The handlers bound to each format's events ("Event=Handler", blank
 // separated). They are operations of the instrument transfer sequence and of
@@ -350,8 +354,7 @@ constexpr std::pair<const char*, const char*> kFormatHandlers[] = {
     {"GSI16",
      "OnFormat=GSI16Format OnSetup=GSI16Setup OnInitWrite=GSI16InitWrite OnAfterRead=GSI16AfterRead "
      "OnBeforeWrite=GSI16BeforeWrite OnGetDatenart=GSI16GetDatenart OnSetTDA=GSI16SetTDA"},
-    {"REC500",
-     "OnFormat=REC500Format OnSetup=DefaultSetup OnGetDatenart=REC500GetDatenart OnSetTDA=REC500SetTDA"},
+    {"REC500", "OnFormat=REC500Format OnSetup=DefaultSetup OnGetDatenart=REC500GetDatenart OnSetTDA=REC500SetTDA"},
     {"RECE", "OnSetup=DefaultSetup"},
     {"AP700", "OnFormat=AP700Format OnSetup=DefaultSetup OnGetDatenart=AP700GetDatenart OnSetTDA=AP700SetTDA"},
     {"SDR2x",
@@ -363,8 +366,7 @@ constexpr std::pair<const char*, const char*> kFormatHandlers[] = {
      "OnAfterRead=SDR33AfterRead OnAfterWrite=SDR33AfterWrite OnBeforeWrite=SDR33BeforeWrite "
      "OnGetDatenart=SDR33GetDatenart OnSetTDA=SDR33SetTDA OnInitEditor=SDR33InitEditor OnEditNext=SDR33EditNext"},
     {"NMEA", "OnFormat=NMEAFormat OnSetup=DefaultSetup OnGetDatenart=NMEAGetDatenart OnSetTDA=NMEASetTDA"},
-    {"TAVRIN",
-     "OnFormat=TAVRINFormat OnSetup=DefaultSetup OnGetDatenart=TAVRINGetDatenart OnSetTDA=TAVRINSetTDA"},
+    {"TAVRIN", "OnFormat=TAVRINFormat OnSetup=DefaultSetup OnGetDatenart=TAVRINGetDatenart OnSetTDA=TAVRINSetTDA"},
     {"MMW", "OnFormat=MMWFormat OnSetup=MMWSetup OnGetDatenart=MMWGetDatenart OnSetTDA=MMWSetTDA"},
     {"OTS", "OnFormat=OTSFormat OnSetup=DefaultSetup OnGetDatenart=OTSGetDatenart OnSetTDA=OTSSetTDA"},
     {"OGTS7",
@@ -398,7 +400,8 @@ const std::map<std::string, HandlerNames>& FormatHandlerTable() {
         const size_t eq = pair.find('=');
         const std::string event = pair.substr(0, eq);
         for (int e = 0; e < kFormatEventCount; ++e)
-          if (event == FormatEventName(static_cast<FormatEvent>(e))) names[static_cast<size_t>(e)] = pair.substr(eq + 1);
+          if (event == FormatEventName(static_cast<FormatEvent>(e)))
+            names[static_cast<size_t>(e)] = pair.substr(eq + 1);
       }
     }
     return t;
@@ -410,18 +413,30 @@ const std::map<std::string, HandlerNames>& FormatHandlerTable() {
 
 const char* FormatEventName(FormatEvent event) {
   switch (event) {
-    case FormatEvent::OnFormat: return "OnFormat";
-    case FormatEvent::OnSetup: return "OnSetup";
-    case FormatEvent::OnInitWrite: return "OnInitWrite";
-    case FormatEvent::OnAfterTrans: return "OnAfterTrans";
-    case FormatEvent::OnAfterRead: return "OnAfterRead";
-    case FormatEvent::OnAfterWrite: return "OnAfterWrite";
-    case FormatEvent::OnBeforeWrite: return "OnBeforeWrite";
-    case FormatEvent::OnGetDatenart: return "OnGetDatenart";
-    case FormatEvent::OnSetTDA: return "OnSetTDA";
-    case FormatEvent::OnPrepEditor: return "OnPrepEditor";
-    case FormatEvent::OnInitEditor: return "OnInitEditor";
-    case FormatEvent::OnEditNext: return "OnEditNext";
+    case FormatEvent::OnFormat:
+      return "OnFormat";
+    case FormatEvent::OnSetup:
+      return "OnSetup";
+    case FormatEvent::OnInitWrite:
+      return "OnInitWrite";
+    case FormatEvent::OnAfterTrans:
+      return "OnAfterTrans";
+    case FormatEvent::OnAfterRead:
+      return "OnAfterRead";
+    case FormatEvent::OnAfterWrite:
+      return "OnAfterWrite";
+    case FormatEvent::OnBeforeWrite:
+      return "OnBeforeWrite";
+    case FormatEvent::OnGetDatenart:
+      return "OnGetDatenart";
+    case FormatEvent::OnSetTDA:
+      return "OnSetTDA";
+    case FormatEvent::OnPrepEditor:
+      return "OnPrepEditor";
+    case FormatEvent::OnInitEditor:
+      return "OnInitEditor";
+    case FormatEvent::OnEditNext:
+      return "OnEditNext";
   }
   return "";
 }

@@ -71,8 +71,8 @@ TEST_F(InstrumentSettingsTest, EverySettingSurvivesARoundTrip) {
   EXPECT_TRUE(ReadRegBool(kUser, Key("itSDR33", "Active"), false));
   EXPECT_EQ(RegValueNames(kUser, std::string(kConfigurationKey) + "itGTS700"),
             (std::vector<std::string>{"Port", "Baud", "Parity", "Databits", "Stopbits", "Protocol", "Terminate",
-                                      "Data format", "OffsetY", "OffsetX", "Transfer Options", "Active",
-                                      "OEMConvert", "ReadTime", "WriteTime"}));
+                                      "Data format", "OffsetY", "OffsetX", "Transfer Options", "Active", "OEMConvert",
+                                      "ReadTime", "WriteTime"}));
   const std::string ini = ReadFile(store.UserFile());
   EXPECT_NE(ini.find("[Software\\VELTRO Marten\\Surtrans\\2.1.1.5\\Configuration\\itPentaxR300]"), std::string::npos);
 }
@@ -137,12 +137,12 @@ TEST_F(InstrumentSettingsTest, OutOfRangeOrdinalsKeepTheShippedValue) {
 }
 
 TEST_F(InstrumentSettingsTest, ValuesOutsideTheAcceptedSetsKeepTheShippedValue) {
-  SetInt("itGTS700", "Baud", tbr921600);   // a bit rate, but not one the GTS-700 accepts
+  SetInt("itGTS700", "Baud", tbr921600);  // a bit rate, but not one the GTS-700 accepts
   SetInt("itGTS700", "Protocol", tfcGSI);
   SetInt("itGTS700", "Terminate", teolCR);
-  SetInt("itGTS700", "Port", tptEight);    // ports have no accepted set
-  SetInt("itSDR33", "Baud", tbr19200);     // accepted
-  SetInt("itTPS1100", "Baud", tbr4800);    // accepts nothing: the ordinal is kept as stored
+  SetInt("itGTS700", "Port", tptEight);  // ports have no accepted set
+  SetInt("itSDR33", "Baud", tbr19200);   // accepted
+  SetInt("itTPS1100", "Baud", tbr4800);  // accepts nothing: the ordinal is kept as stored
   TGeraete& g = Make();
   g.LoadSettings();
   EXPECT_EQ(It("itGTS700").BaudRate, tbr9600);

@@ -13,8 +13,8 @@ namespace {
 
 // The ordinals cross the instrument library interface.
 static_assert(tptEight == 8 && kPortCount == 9);
-static_assert(tbr110 == 0 && tbr9600 == 6 && tbr14400 == 7 && tbr56000 == 10 && tbr115200 == 12 &&
-              tbr921600 == 15 && kBaudRateCount == 16);
+static_assert(tbr110 == 0 && tbr9600 == 6 && tbr14400 == 7 && tbr56000 == 10 && tbr115200 == 12 && tbr921600 == 15 &&
+              kBaudRateCount == 16);
 static_assert(tpNone == 0 && tpSpace == 4 && kParityCount == 5);
 static_assert(tdbFour == 0 && tdbSeven == 3 && tdbEight == 4 && kDataBitsCount == 5);
 static_assert(tsbOne == 0 && tsbOnePointFive == 1 && tsbTwo == 2 && kStopBitsCount == 3);
@@ -204,7 +204,8 @@ TEST_F(CatalogueTest, SelectionListsHideMakersWithoutInstalledInstruments) {
   TGeraete& g = Make();
   TPageControl pages = MakeSelectionPages();
   int clicks = 0;
-  g.CreateTWListen(pages, [&](const TRadioButton&) { ++clicks; }, nullptr);
+  g.CreateTWListen(
+      pages, [&](const TRadioButton&) { ++clicks; }, nullptr);
   ASSERT_EQ(pages.Pages.size(), 8u);
   EXPECT_TRUE(pages.Pages[0].TabVisible);
   EXPECT_FALSE(pages.Pages[1].TabVisible);  // Leica
@@ -326,10 +327,19 @@ class PortSettingsTest : public CatalogueTest {
   PortSettingsTest() {
     SetTextProvider([](int n) -> std::string {
       switch (n) {
-        case 140: return "&Parit\xE4t\xA6Keine\xA6Ungerade\xA6Gerade\xA6Markierung\xA6Leerzeichen\xA7Parit\xE4tsbit";
-        case 141: return "Protokoll\xA6Kein\xA6XON/XOFF\xA6" "CTS/RTS\xA6" "DSR/DTR\xA6" "ACK/NAK\xA6GSI\xA6REC 500";
-        case 146: return "Zeilenende\xA6Kein\xA6" "CR\xA6LF\xA6" "CR/LF\xA6LF/CR";
-        default: return "T" + std::to_string(n);
+        case 140:
+          return "&Parit\xE4t\xA6Keine\xA6Ungerade\xA6Gerade\xA6Markierung\xA6Leerzeichen\xA7Parit\xE4tsbit";
+        case 141:
+          return "Protokoll\xA6Kein\xA6XON/XOFF\xA6"
+                 "CTS/RTS\xA6"
+                 "DSR/DTR\xA6"
+                 "ACK/NAK\xA6GSI\xA6REC 500";
+        case 146:
+          return "Zeilenende\xA6Kein\xA6"
+                 "CR\xA6LF\xA6"
+                 "CR/LF\xA6LF/CR";
+        default:
+          return "T" + std::to_string(n);
       }
     });
     Install({"GTS700.DLL", "TPS1100.DLL", "Dummy.DLL"});
@@ -474,8 +484,8 @@ TEST_F(OffsetTest, AddsAndRemovesKeepingTheDecimalsOfTheInput) {
   EXPECT_EQ(Apply("123.45", kOffsetAddX), "1200123.95");
   EXPECT_EQ(Apply("2600123.45", kOffsetRemoveY), "123.45");
   EXPECT_EQ(Apply("1200123.95", kOffsetRemoveX), "123.45");
-  EXPECT_EQ(Apply("10", kOffsetAddX), "1200011");       // no ".": no decimals, rounded
-  EXPECT_EQ(Apply("10.", kOffsetAddX), "1200011");      // nothing after the "."
+  EXPECT_EQ(Apply("10", kOffsetAddX), "1200011");   // no ".": no decimals, rounded
+  EXPECT_EQ(Apply("10.", kOffsetAddX), "1200011");  // nothing after the "."
   EXPECT_EQ(Apply("-5.000", kOffsetAddY), "2599995.000");
   EXPECT_EQ(Apply(" 1.5", kOffsetAddY), "2600001.5");  // leading blanks are read
 }
@@ -486,7 +496,7 @@ TEST_F(OffsetTest, IsDecimalExactForNationalGridCoordinates) {
   EXPECT_EQ(Apply("2600000.123", kOffsetAddY), "2600000.223");
   EXPECT_EQ(Apply("2600000.223", kOffsetRemoveY), "2600000.123");
   EXPECT_EQ(Apply("9007199254740993.001", kOffsetAddY), "9007199254740993.101");
-  EXPECT_EQ(Apply("12.345", kOffsetAddX), "12.345");   // 12.3445: halves away from zero
+  EXPECT_EQ(Apply("12.345", kOffsetAddX), "12.345");    // 12.3445: halves away from zero
   EXPECT_EQ(Apply("-12.345", kOffsetAddX), "-12.346");  // -12.3455
   EXPECT_EQ(Apply("0.05", kOffsetRemoveY), "-0.05");
   ASSERT_TRUE(current->SetOffsetY("0.05"));
@@ -550,8 +560,14 @@ TEST_F(CatalogueTest, OemConversionOnlyForFormatsThatAskForIt) {
   Install({"GTS700.DLL", "TPS700.DLL"});
   TGeraete& g = Make();
   ASSERT_TRUE(Fmt("GTS7").OEMConvert);
-  EXPECT_EQ(g.OemToAnsiText("Stra\xE1" "e \x81"), "Stra\xDF" "e \xFC");
-  EXPECT_EQ(g.AnsiToOemText("Stra\xDF" "e \xFC"), "Stra\xE1" "e \x81");
+  EXPECT_EQ(g.OemToAnsiText("Stra\xE1"
+                            "e \x81"),
+            "Stra\xDF"
+            "e \xFC");
+  EXPECT_EQ(g.AnsiToOemText("Stra\xDF"
+                            "e \xFC"),
+            "Stra\xE1"
+            "e \x81");
   EXPECT_EQ(g.OemToAnsiText(""), "");
   g.SelectInstrument("Leica TPS 700");  // GSI 8 is ANSI
   EXPECT_EQ(g.OemToAnsiText("\x81"), "\x81");
@@ -566,8 +582,7 @@ TEST_F(CatalogueTest, FormatsStartWithoutHandlers) {
   TGeraete& g = Make();
   g.ForEach<TGeraeteFormat>([](const TGeraeteFormat& f) {
     EXPECT_FALSE(f.OnFormat || f.OnSetup || f.OnInitWrite || f.OnAfterTrans || f.OnAfterRead || f.OnAfterWrite ||
-                 f.OnBeforeWrite || f.OnGetDatenart || f.OnSetTDA || f.OnPrepEditor || f.OnInitEditor ||
-                 f.OnEditNext)
+                 f.OnBeforeWrite || f.OnGetDatenart || f.OnSetTDA || f.OnPrepEditor || f.OnInitEditor || f.OnEditNext)
         << f.Name;
   });
   g.ForEach<TInstrument>([](const TInstrument& i) { EXPECT_FALSE(i.OnSetup) << i.Name; });
