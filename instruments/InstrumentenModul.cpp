@@ -2,10 +2,11 @@
 
 #include "core/DecimalText.h"
 #include "core/Fatal.h"
+#include "core/Language.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
 #include "core/TextUtils.h"
-#include "instruments/LibraryFile.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/Registry.h"
 #include "platform/TextFile.h"
 
@@ -15,8 +16,6 @@ namespace {
 TGeraete* g_geraete = nullptr;
 
 constexpr const char* kCrLf = "\r\n";
-constexpr char kItemSeparator = '\xA6';  // "¦" between the items of a language text
-constexpr char kHintSeparator = '\xA7';  // "§" before the hint of a language text
 
 // Radio buttons of the selection lists, pixels.
 constexpr int kListLeft = 17;
@@ -31,25 +30,11 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Item n of a language text: the parts between "¦"; item 0 is the caption
-// part, a "§" hint is not part of any item.
+// Item n of a language text, item 0 being the caption part.
 std::string TextItem(const std::string& text, int n) {
-  int index = 0;
-  std::string item;
-  bool inHint = false;
-  for (char c : text) {
-    if (c == kItemSeparator) {
-      if (index == n) return item;
-      ++index;
-      item.clear();
-      inHint = false;
-    } else if (c == kHintSeparator) {
-      inHint = true;
-    } else if (!inHint) {
-      item.push_back(c);
-    }
-  }
-  return index == n ? item : std::string();
+  const TextEntry entry = SplitTextEntry(text);
+  if (n == 0) return entry.caption;
+  return n <= static_cast<int>(entry.items.size()) ? entry.items[static_cast<size_t>(n - 1)] : std::string();
 }
 
 // " " followed by the names joined with ", "; empty for no names.
@@ -234,14 +219,19 @@ std::string TGeraete::InstrumentLibraryName(const std::string& instrumentDLL) {
   return (instrumentDLL.empty() ? std::string("Dummy") : instrumentDLL) + ".DLL";
 }
 
+std::string TGeraete::InstallationDirectory() const {
+  return installationDirectory_.empty() ? veltro::InstallationDirectory() : installationDirectory_;
+}
+
 std::string TGeraete::LibraryFile(const TInstrument& instrument) const {
-  return FindLibraryFile(installationDirectory_, InstrumentLibraryName(instrument.InstrumentDLL));
+  return FindLibrary(InstrumentLibraryName(instrument.InstrumentDLL), InstallationDirectory());
 }
 
 std::string TGeraete::LibraryPathToLoad(const TInstrument& instrument) const {
   const std::string file = LibraryFile(instrument);
   if (!file.empty()) return file;
-  return IncludeTrailingSeparator(installationDirectory_) + InstrumentLibraryName(instrument.InstrumentDLL);
+  return IncludeTrailingSeparator(InstallationDirectory()) +
+         LibraryFileName(InstrumentLibraryName(instrument.InstrumentDLL));
 }
 
 TInstrument& TGeraete::CurrentInstrument() {

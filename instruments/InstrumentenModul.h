@@ -264,12 +264,13 @@ enum : int {
 class TGeraete : public TDataModule {
  public:
   // Creates every component with its shipped values. installationDirectory
-  // is where the instrument libraries lie.
+  // is where the instrument libraries lie; empty: the program's installation
+  // directory.
   explicit TGeraete(std::string installationDirectory = {});
   // Writes the settings back (GeraeteDestroy).
   ~TGeraete() override;
 
-  const std::string& InstallationDirectory() const { return installationDirectory_; }
+  std::string InstallationDirectory() const;
   void SetInstallationDirectory(std::string directory) { installationDirectory_ = std::move(directory); }
 
   // Components by name (nullptr when there is none of that class).
@@ -288,7 +289,9 @@ class TGeraete : public TDataModule {
 
   // "X.DLL" for X, "Dummy.DLL" for "".
   static std::string InstrumentLibraryName(const std::string& instrumentDLL);
-  // The instrument's library file; "" when it is not installed.
+  // The instrument's library file in the installation directory (the
+  // platform's file for that name, see platform/DynamicLibrary.h); "" when it
+  // is not installed.
   std::string LibraryFile(const TInstrument& instrument) const;
   bool LibraryInstalled(const TInstrument& instrument) const { return !LibraryFile(instrument).empty(); }
 

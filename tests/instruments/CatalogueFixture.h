@@ -9,6 +9,7 @@
 
 #include "core/Fatal.h"
 #include "instruments/InstrumentenModul.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/Registry.h"
 #include "tests/support/TempSettings.h"
 #include "tests/support/TransferFixture.h"
@@ -35,9 +36,13 @@ class CatalogueTest : public TransferFixture {
     SetFatalExitHandler(nullptr);
   }
 
-  // Installs library files by name (e.g. "GTS700.DLL", "libDL100.so").
+  // Installs library files: a library name ("GTS700.DLL") as the platform's
+  // file for it, any other name ("libgts700.so") as it stands.
   void Install(const std::vector<std::string>& files) {
-    for (const auto& f : files) WriteFile(install / f, "");
+    for (const auto& f : files) {
+      const bool dll = f.size() > 4 && f.substr(f.size() - 4) == ".DLL";
+      WriteFile(install / (dll ? LibraryFileName(f) : f), "");
+    }
   }
 
   // A fresh catalogue over the installation directory (the previous one is

@@ -95,7 +95,7 @@ TEST_F(InstrumentSettingsTest, MissingValuesKeepTheShippedSettings) {
   EXPECT_FALSE(Fmt("GSI8").OEMConvert);
   EXPECT_EQ(g.CurrentInstrument().Name, "itGTS700");
   ASSERT_EQ(hooks.calls.size(), 1u);
-  EXPECT_EQ(hooks.calls[0], "load " + install / "GTS700.DLL");
+  EXPECT_EQ(hooks.calls[0], "load " + install / "libGTS700.so");
 }
 
 TEST_F(InstrumentSettingsTest, SeveralActiveInstrumentsTheLastOneIsCurrent) {
@@ -105,7 +105,7 @@ TEST_F(InstrumentSettingsTest, SeveralActiveInstrumentsTheLastOneIsCurrent) {
   TGeraete& g = Make();
   g.LoadSettings();
   EXPECT_EQ(g.CurrentInstrument().Name, "itSDR33");
-  EXPECT_EQ(hooks.calls.back(), "load " + install / "SDR33.DLL");
+  EXPECT_EQ(hooks.calls.back(), "load " + install / "libSDR33.so");
 }
 
 TEST_F(InstrumentSettingsTest, OutOfRangeOrdinalsKeepTheShippedValue) {

@@ -56,6 +56,15 @@ TEST_F(CatalogueTest, ComponentsAreCreatedMakersTypesInstrumentsFormats) {
   EXPECT_NE(list.find("itPentaxR300\r\nFC5\r\nGTS6\r\n"), std::string::npos);
 }
 
+TEST_F(CatalogueTest, TheProgramsCatalogueIsRegisteredUntilItIsDestroyed) {
+  TGeraete& g = Make();
+  EXPECT_EQ(Geraete(), nullptr);
+  SetGeraete(&g);
+  EXPECT_EQ(Geraete(), &g);
+  geraete.reset();
+  EXPECT_EQ(Geraete(), nullptr);
+}
+
 TEST_F(CatalogueTest, TabOrderCountsPerMakerInCreationOrder) {
   Make();
   EXPECT_EQ(It("itCR1").TabOrder, 0);
@@ -80,13 +89,22 @@ TEST_F(CatalogueTest, ModelPicturesReplaceTheTypePictures) {
 TEST_F(CatalogueTest, LibraryNamesAndTheirFiles) {
   EXPECT_EQ(TGeraete::InstrumentLibraryName("GTS700"), "GTS700.DLL");
   EXPECT_EQ(TGeraete::InstrumentLibraryName(""), "Dummy.DLL");
-  Install({"libgts700.so", "TPS100.dll"});
+  Install({"libgts700.so", "TPS100.dll", "libTPS110.so.bak"});
   TGeraete& g = Make();
-  EXPECT_EQ(g.LibraryFile(It("itGTS700")), install / "libgts700.so");
-  EXPECT_TRUE(g.LibraryInstalled(It("itGPT6000")));  // same library
-  EXPECT_TRUE(g.LibraryInstalled(It("itTPS100")));
+  EXPECT_EQ(g.LibraryFile(It("itGTS700")), install / "libgts700.so");  // letter case does not matter
+  EXPECT_TRUE(g.LibraryInstalled(It("itGPT6000")));                    // same library
+  EXPECT_FALSE(g.LibraryInstalled(It("itTPS100")));                    // a Windows file is no library here
   EXPECT_FALSE(g.LibraryInstalled(It("itTPS110")));
   EXPECT_FALSE(g.LibraryInstalled(It("itNA3003")));
+}
+
+TEST_F(CatalogueTest, WithoutADirectoryTheProgramsInstallationDirectoryIsUsed) {
+  SetInstallationDirectory(install.path());
+  Install({"OTS.DLL"});
+  TGeraete g;
+  EXPECT_EQ(g.InstallationDirectory(), install.path() + "/");
+  EXPECT_EQ(g.CurrentInstrument().Name, "itOTS");
+  SetInstallationDirectory("");
 }
 
 TEST_F(CatalogueTest, WithoutAnyLibraryTheProgramEnds) {
@@ -268,7 +286,7 @@ TEST_F(CatalogueTest, SelectingAnInstrumentWithoutLibraryAsksForTheMissingFile) 
   TGeraete& g = Make();
   g.SelectInstrument("Leica TPS 1100");
   ASSERT_EQ(hooks.calls.size(), 4u);
-  EXPECT_EQ(hooks.calls[3], "load " + install / "TPS1100.DLL");
+  EXPECT_EQ(hooks.calls[3], "load " + install / "libTPS1100.so");
 }
 
 TEST_F(CatalogueTest, AnUnknownCaptionLeavesNoneActiveUntilTheFallback) {
