@@ -111,6 +111,18 @@ std::string ExpandTextEscapes(const std::string& text) {
   return out;
 }
 
+std::string EscapeMessageData(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '#' && i + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[i + 1])))
+      out += "#035";
+    else
+      out += text[i];
+  }
+  return out;
+}
+
 std::string RemoveFirst(const std::string& text, char c) {
   std::string out = text;
   size_t p = out.find(c);

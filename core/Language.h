@@ -67,6 +67,10 @@ TextEntry SplitTextEntry(const std::string& entry);
 // as it is.
 std::string ExpandTextEscapes(const std::string& text);
 
+// Data text (a file line) made safe for a message: every "#" that would start
+// an escape becomes "#035", so ExpandTextEscapes gives the data back unchanged.
+std::string EscapeMessageData(const std::string& text);
+
 // text without its first occurrence of c.
 std::string RemoveFirst(const std::string& text, char c);
 

@@ -5,6 +5,7 @@
 
 #include "core/DateTime.h"
 #include "core/Fatal.h"
+#include "core/Language.h"
 #include "core/Messages.h"
 #include "platform/Clock.h"
 #include "platform/MessagePump.h"
@@ -61,7 +62,10 @@ void ReportMissingHandler(const FormatDescriptor& format) {
   CurrentTransfer().StopFlag = true;
 }
 
-void AddErrorLine(const std::string& line) { CurrentTransfer().Errors.push_back(GetText(188) + "\r\n" + line); }
+// The line is data: its "#" must not be taken for an escape when shown.
+void AddErrorLine(const std::string& line) {
+  CurrentTransfer().Errors.push_back(GetText(188) + "\r\n" + EscapeMessageData(line));
+}
 
 // After a line the engine goes on after the line it started at, whatever a
 // reader did to Zeile (readers that consume continuation lines move it on,

@@ -318,3 +318,25 @@ TEST(DatedFileName, DateReplacesTheStar) {
 
 }  // namespace
 }  // namespace veltro::test
+
+namespace veltro::test {
+namespace {
+
+class EngineEscapeTest : public TransferFixture {
+ protected:
+  EngineEscapeTest() { instrument.format = formats.inst; }
+  TestFormats formats;
+};
+
+TEST_F(EngineEscapeTest, ErrorLinesShowTheirDataUnchanged) {
+  settings.methode = 1;
+  WriteFile(tmp / "in.txt", "P;#65;;;\r\n");
+  window.SetInputFileField("in.txt");
+  window.SetOutputFileField("inst.txt");
+  Transfer_startenClick();
+  ASSERT_EQ(box.Messages().size(), 1u);
+  EXPECT_EQ(box.Messages()[0].text, "T188\r\nP;#65;;;");
+}
+
+}  // namespace
+}  // namespace veltro::test
