@@ -143,9 +143,11 @@ std::string FormatNumber(int decimals, double value) {
   if (IsNoValue(value) || !std::isfinite(value)) return {};
   // The shortest text that reads back as this double is the decimal value
   // the caller meant; rounding it avoids the binary neighbour (1.0005 is
-  // stored as 1.000499999...).
+  // stored as 1.000499999...). The scientific form keeps only the shortest
+  // significant digits also for large values, where the fixed form would
+  // spell out the binary integer.
   char buffer[64];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   if (ec != std::errc()) return {};
   Decimal d;
   if (!ParseDecimal(std::string(buffer, end), d)) return {};

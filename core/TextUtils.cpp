@@ -143,25 +143,14 @@ void SplitToList(const std::string& text, char c, std::vector<std::string>& list
 
 std::string ReplaceField(const std::string& value, const std::string& text, char c, int n) {
   if (n < 0) return text;
-  std::vector<std::string> fields;
   size_t start = 0;
-  for (;;) {
+  for (int i = 0; i < n; ++i) {
     size_t pos = text.find(c, start);
-    if (pos == std::string::npos) {
-      fields.push_back(text.substr(start));
-      break;
-    }
-    fields.push_back(text.substr(start, pos - start));
+    if (pos == std::string::npos) return text + std::string(static_cast<size_t>(n - i), c) + value;
     start = pos + 1;
   }
-  if (fields.size() <= static_cast<size_t>(n)) fields.resize(static_cast<size_t>(n) + 1);
-  fields[static_cast<size_t>(n)] = value;
-  std::string out;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) out += c;
-    out += fields[i];
-  }
-  return out;
+  size_t end = text.find(c, start);
+  return text.substr(0, start) + value + (end == std::string::npos ? std::string() : text.substr(end));
 }
 
 int CountChar(const std::string& text, char c) { return static_cast<int>(std::count(text.begin(), text.end(), c)); }

@@ -67,6 +67,13 @@ TEST(FormatNumber, RoundsTheDecimalValueHalfAwayFromZero) {
   EXPECT_EQ(FormatNumber(2, 999.995), "1000.00");
 }
 
+TEST(FormatNumber, LargeValuesKeepTheirShortestDigits) {
+  // The double nearest 4102703307715366098 is 4102703307715365888.
+  EXPECT_EQ(FormatNumber(1, 4102703307715366098.0), "4102703307715366000.0");
+  EXPECT_EQ(FormatNumber(0, 1e17), "100000000000000000");
+  EXPECT_EQ(FormatNumber(0, 123456789012345678.0), "123456789012345680");
+}
+
 TEST(FormatNumber, NegativeRoundingToZeroHasNoSign) {
   EXPECT_EQ(FormatNumber(3, -0.0004), "0.000");
   EXPECT_EQ(FormatNumber(0, -0.4), "0");
@@ -87,7 +94,7 @@ TEST(FormatNumber, OddDecimalCountsAreClamped) {
   EXPECT_EQ(FormatNumber(1000000, 1.5).size(), 66u);  // "1." and 64 decimals
 }
 
-TEST(ReformatNumber, SpecCases) {
+TEST(ReformatNumber, EmptyNonNumericAndRounded) {
   EXPECT_EQ(ReformatNumber("", 3), "");
   EXPECT_EQ(ReformatNumber("abc", 3), "");
   EXPECT_EQ(ReformatNumber("1.23456", 3), "1.235");
@@ -116,7 +123,7 @@ TEST(ReformatNumber, WhatParseNumberRejectsStaysEmpty) {
   EXPECT_EQ(ReformatNumber("2147483647", 3), "");  // the no-value number itself
 }
 
-TEST(ScaleNumber, SpecCases) {
+TEST(ScaleNumber, DividesOrCountsUnits) {
   EXPECT_EQ(ScaleNumber("123456", -3), "123.456");
   EXPECT_EQ(ScaleNumber("1.234", 3), "1234");
   EXPECT_EQ(ScaleNumber("0.125", 2), "12");
@@ -203,7 +210,7 @@ TEST(NumericText, RemoveDecimalPointAndIsNumericText) {
   EXPECT_FALSE(IsNumericText("1,5"));
 }
 
-TEST(FormatPicture, SpecExample) {
+TEST(FormatPicture, NegativeValueWithSignedPicture) {
   EXPECT_EQ(FormatPicture("-12.3456", kSign + "0000.000"), "-0012346");
 }
 
