@@ -1,5 +1,7 @@
 #include "instruments/InstrumentenModul.h"
 
+#include "formats/instrument/CheckFormate.h"
+
 #include "core/DecimalText.h"
 #include "core/Fatal.h"
 #include "core/Language.h"
@@ -644,5 +646,7 @@ InstrumentKind CatalogueInstrumentSide::CurrentInstrumentKind() const {
   const TInstrument& i = geraete_.CurrentInstrument();
   return i.Instrumententyp ? i.Instrumententyp->Kind : InstrumentKind::Tachymeter;
 }
+
+std::string CatalogueInstrumentSide::DetectFormatTag(const std::string& text) { return DetectFormat(text); }
 
 }  // namespace veltro

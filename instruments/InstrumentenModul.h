@@ -419,6 +419,7 @@ class CatalogueInstrumentSide : public InstrumentSide {
   explicit CatalogueInstrumentSide(TGeraete& geraete) : geraete_(geraete) {}
   TGeraeteFormat* CurrentGeraeteFormat() override { return &geraete_.CurrentGeraeteFormat(); }
   InstrumentKind CurrentInstrumentKind() const override;
+  std::string DetectFormatTag(const std::string& text) override;
 
  protected:
   TGeraete& geraete_;

@@ -3,10 +3,14 @@
 #include <array>
 #include <string_view>
 
+#include "formats/office/Layout.h"
+
 namespace veltro {
 namespace {
 
-LayoutTester g_layoutTester = nullptr;
+bool FitsLayoutLine(const std::string& line, const std::string& layout) { return FitsLayout(layout, line); }
+
+LayoutTester g_layoutTester = FitsLayoutLine;
 
 bool Contains(std::string_view text, std::string_view sub) { return text.find(sub) != std::string_view::npos; }
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
@@ -120,7 +124,7 @@ std::string DetectDL100(std::string_view t) {
 }
 
 std::string DetectREC500(std::string_view t) {
-  if (!HasLineEnd(t) || !g_layoutTester) return {};
+  if (!HasLineEnd(t)) return {};
   return g_layoutTester(std::string(FirstLine(t)), kRec500KoordinatenLayout) ? "dREC500" : "";
 }
 
@@ -219,7 +223,7 @@ std::string TryList(const std::string& list, std::string_view text) {
 
 }  // namespace
 
-void SetDetectionLayoutTester(LayoutTester tester) { g_layoutTester = tester; }
+void SetDetectionLayoutTester(LayoutTester tester) { g_layoutTester = tester ? tester : FitsLayoutLine; }
 
 bool IsNumericField(const std::string& text) { return Numeric(text); }
 

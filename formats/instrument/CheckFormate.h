@@ -46,8 +46,8 @@ bool IsNumericField(const std::string& text);
 inline constexpr const char* kRec500KoordinatenLayout =
     "   %4d %-14.14s%13.13s Y %12.3f X %13.3f Z %9.3f";
 
-// The layout test used by the REC 500 detector; installed by the layout
-// language unit so that detection needs no link-time dependency on it.
+// The layout test used by the REC 500 detector: the layout language's line
+// test unless replaced (tests); nullptr restores it.
 using LayoutTester = bool (*)(const std::string& line, const std::string& layout);
 void SetDetectionLayoutTester(LayoutTester tester);
 
