@@ -152,7 +152,7 @@ TGeraete::TGeraete(std::string installationDirectory)
 }
 
 TGeraete::~TGeraete() {
-  GeraeteDestroy();
+  if (WriteBackOnDestroy) GeraeteDestroy();
   if (g_geraete == this) g_geraete = nullptr;
 }
 
@@ -296,9 +296,13 @@ void TGeraete::ReadInstrumentSettings(TInstrument& i) {
 }
 
 void TGeraete::LoadSettings() {
+  ReadSettingsOnly();
+  hooks_->LoadInstrumentLibrary(LibraryPathToLoad(CurrentInstrument()));
+}
+
+void TGeraete::ReadSettingsOnly() {
   NumberTabOrders();
   ForEach<TInstrument>([&](TInstrument& i) { ReadInstrumentSettings(i); });
-  hooks_->LoadInstrumentLibrary(LibraryPathToLoad(CurrentInstrument()));
 }
 
 void TGeraete::WriteInstrumentSettings(const TInstrument& i) {

@@ -301,6 +301,11 @@ class TGeraete : public TDataModule {
   // Writes the settings of every instrument back, when the program's own
   // settings key exists.
   void GeraeteDestroy();
+  // Reads the persisted settings of every instrument without touching any
+  // library (tools that choose the format themselves).
+  void ReadSettingsOnly();
+  // False: the destructor leaves the settings store alone (tools).
+  bool WriteBackOnDestroy = true;
 
   // Makes the instrument with exactly that caption current: closes an open
   // connection, frees the coordinate-system and instrument libraries and

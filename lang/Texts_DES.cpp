@@ -304,6 +304,33 @@ const LanguageText kLanguageTexts[] = {
     {701, "Das Instrument hat sein Datenformat zu oft gewechselt. Der Transfer wurde beendet."},
     {702, "Zeiss REC 500¦1. Übertragung am Rechner starten¦2. MENU¦3. DATENAUSGABE¦4. Speicherbereich wählen"
           "¦5. Ausgabe starten"},
+    {710, "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings DATEI] [--quiet] EINGABE AUSGABE\n"
+          "\n"
+          "Wandelt eine Instrumentendatei in ein Büroformat um (Empfang) oder eine Bürodatei in ein\n"
+          "Instrumentenformat (Senden), ohne Fenster, mit demselben Transfer wie das Programm.\n"
+          "\n"
+          "  --from FORMAT   Format der Eingabe: ein Instrumentenformat (GSI8, GSI16, ...) oder ein\n"
+          "                  Büroformat (ASCII, ...); Gross-/Kleinschreibung egal. Vorgabe: auto\n"
+          "                  (Instrumentenformat erkennen, sonst Büroformat erkennen).\n"
+          "  --to FORMAT     Format der Ausgabe. Vorgabe bei Instrumentendaten: ASCII.\n"
+          "                  Genau eine Seite muss ein Instrumentenformat sein.\n"
+          "  --yes, --no     Antwort auf Rückfragen (z.B. Ausgabe überschreiben). Vorgabe: die Antwort,\n"
+          "                  die nichts verliert (nie überschreiben).\n"
+          "  --settings DATEI  diese Einstellungsdatei statt der des Benutzers (Einheiten, Codelisten).\n"
+          "  --quiet         keine Fortschrittsanzeige, kein Hinweis bei fehlender Ausgabe.\n"
+          "\n"
+          "Meldungen erscheinen auf der Standardfehlerausgabe. Rückgabewert: 0 Ausgabe geschrieben,\n"
+          "1 Ausgabe geschrieben, aber Zeilen als Fehler gemeldet, 2 nichts geschrieben,\n"
+          "64 falscher Aufruf. Strg-C bricht ab, ein zweites Strg-C beendet sofort.\n"},
+    {711, "Unbekanntes Format: %s"},
+    {712, "Das Format der Datei %s wurde nicht erkannt. Bitte mit --from angeben."},
+    {713, "Die Datei %s enthält keine Daten im Format %s."},
+    {714, "Die Datei %s hat das Format %s, nicht %s."},
+    {715, "Genau eine Seite muss ein Instrumentenformat sein, die andere ein Büroformat."},
+    {716, "Für Bürodaten muss das Instrumentenformat mit --to angegeben werden."},
+    {717, "Die Datei %s kann nicht gelesen werden."},
+    {718, "%s Zeilen gelesen"},
+    {719, "Es wurde nichts nach %s geschrieben."},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

@@ -305,6 +305,33 @@ const LanguageText kLanguageTexts[] = {
     {701, "The instrument changed its data format too often. The transfer has stopped."},
     {702, "Zeiss REC 500¦1. Start the transfer on the computer¦2. MENU¦3. DATA OUTPUT¦4. Choose the memory area"
           "¦5. Start the output"},
+    {710, "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings FILE] [--quiet] INPUT OUTPUT\n"
+          "\n"
+          "Converts an instrument file into an office format (receive) or an office file into an\n"
+          "instrument format (send), without a window, through the same transfer as the program.\n"
+          "\n"
+          "  --from FORMAT   format of the input: an instrument format (GSI8, GSI16, ...) or an\n"
+          "                  office format (ASCII, ...), in any case. Default: auto (detect the\n"
+          "                  instrument format, else recognise the office format).\n"
+          "  --to FORMAT     format of the output. Default for instrument data: ASCII.\n"
+          "                  Exactly one side must be an instrument format.\n"
+          "  --yes, --no     answer to questions (e.g. overwrite the output). Default: the answer\n"
+          "                  that loses nothing (never overwrite).\n"
+          "  --settings FILE  use this settings file instead of the user's (units, code lists).\n"
+          "  --quiet         no progress line, no note when nothing was written.\n"
+          "\n"
+          "Messages go to standard error. Exit status: 0 output written, 1 output written but lines\n"
+          "listed as errors, 2 nothing written, 64 usage error. Ctrl-C cancels, a second Ctrl-C\n"
+          "ends the program at once.\n"},
+    {711, "Unknown format: %s"},
+    {712, "The format of the file %s was not recognised. Please give it with --from."},
+    {713, "The file %s holds no data in the format %s."},
+    {714, "The file %s is in the format %s, not %s."},
+    {715, "Exactly one side must be an instrument format, the other an office format."},
+    {716, "For office data give the instrument format with --to."},
+    {717, "The file %s cannot be read."},
+    {718, "%s lines read"},
+    {719, "Nothing was written to %s."},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)"
-./build/tools/spine-demo tests/data/spine/sample.txt
+./build/app/spine-demo tests/data/spine/sample.txt

@@ -1,0 +1,21 @@
+#include "instruments/TransferModules.h"
+
+namespace veltro {
+
+TransferModules::TransferModules(const std::string& installationDirectory) {
+  dfd = std::make_unique<TDFD>();
+  geraete = std::make_unique<TGeraete>(installationDirectory);
+  SetGeraete(geraete.get());
+  init = std::make_unique<TdmInit>();
+  ascii = std::make_unique<TdmASCII>(*dfd);
+}
+
+TransferModules::~TransferModules() {
+  // Format modules go before the descriptions they are attached to.
+  ascii.reset();
+  init.reset();
+  geraete.reset();
+  dfd.reset();
+}
+
+}  // namespace veltro

@@ -1,0 +1,450 @@
+// veltro-convert: the transfer engine without a window.
+//
+//   veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no]
+//                  [--settings FILE] [--quiet] INPUT OUTPUT
+//
+// Exactly one side is an instrument data format of the catalogue (GSI8,
+// GSI16, ...), the other an office format (ASCII, ...). Instrument -> office
+// runs as a receive (direction 0), office -> instrument as a send (direction
+// 1), both in offline mode and through both phases of the engine. Messages go
+// to standard error; questions are answered by --yes/--no (default: the
+// answer that loses nothing).
+//
+// Exit status: 0 output written, no line listed as an error; 1 output written
+// with errors listed; 2 nothing written; 64 usage error.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/Language.h"
+#include "core/Messages.h"
+#include "core/Niederlassung.h"
+#include "core/Settings.h"
+#include "core/TextUtils.h"
+#include "core/Transfer.h"
+#include "formats/instrument/CheckFormate.h"
+#include "instruments/TransferModules.h"
+#include "platform/CodePage1252.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/MessageBox.h"
+#include "platform/MessagePump.h"
+#include "platform/Registry.h"
+#include "platform/TextFile.h"
+
+using namespace veltro;
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitErrorsListed = 1;
+constexpr int kExitNothingWritten = 2;
+constexpr int kExitUsage = 64;
+
+// Texts of the converter.
+constexpr int kTextHelp = 710;
+constexpr int kTextUnknownFormat = 711;       // %s format name
+constexpr int kTextNotRecognised = 712;       // %s input
+constexpr int kTextNoData = 713;              // %s input, %s format
+constexpr int kTextOtherFormat = 714;         // %s input, %s detected, %s asked
+constexpr int kTextOneInstrumentSide = 715;
+constexpr int kTextNoTarget = 716;
+constexpr int kTextCannotRead = 717;          // %s input
+constexpr int kTextProgress = 718;            // %s lines
+constexpr int kTextNothingWritten = 719;      // %s output
+
+volatile sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) {
+  g_interrupted = 1;
+  signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+void PrintText(const std::string& ansi) {
+  std::string text = ansi;
+  ReplaceAll(text, "\r\n", "\n");
+  std::fputs(AnsiToUtf8(text).c_str(), stderr);
+  if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
+}
+
+// Answers questions by policy and writes every message to standard error
+// with its kind.
+class ConsoleMessageBox : public MessageBoxBackend {
+ public:
+  int yesNoAnswer = kAnsNo;
+  int errors = 0;
+  int Show(const std::string& title, const std::string& text, int kind, int buttons) override {
+    if (kind == kMsgError) ++errors;
+    PrintText(title + ": " + text);
+    if ((buttons & kBtnYes) && (buttons & kBtnNo)) return yesNoAnswer;
+    return ScriptedMessageBox::DefaultAnswer(buttons);
+  }
+};
+
+void Report(int number, std::initializer_list<std::string> args, int kind = kMsgError) {
+  ShowMessageBox(FormatText(GetText(number), args), kind, kBtnOk);
+}
+
+// Counts lines while the instrument side classifies them, and shows a
+// progress line on a terminal.
+class ConsoleStatistics : public StatisticsView {
+ public:
+  bool progress = false;
+  void Refresh() override {
+    if (!progress) return;
+    auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(250)) return;
+    last_ = now;
+    std::string line = FormatText(GetText(kTextProgress), {std::to_string(stat_.Fortschritt)});
+    std::fprintf(stderr, "\r%s", AnsiToUtf8(line).c_str());
+    shown_ = true;
+  }
+  void Close() override {
+    StatisticsView::Close();
+    if (shown_) std::fputc('\n', stderr);
+    shown_ = false;
+  }
+
+ private:
+  std::chrono::steady_clock::time_point last_{};
+  bool shown_ = false;
+};
+
+// The instrument side in offline mode: the instrument file is read or written
+// directly.
+class FileInstrumentSide : public CatalogueInstrumentSide {
+ public:
+  FileInstrumentSide(TGeraete& g, ConsoleStatistics& s) : CatalogueInstrumentSide(g), statistics_(s) {}
+  TextLines inputLines;
+  std::string tag;
+
+  int ReceiveLines(bool) override {
+    TransferState& t = CurrentTransfer();
+    TGeraeteFormat& format = geraete_.CurrentGeraeteFormat();
+    t.ReceivedLines = inputLines;
+    t.FormatTag = tag;
+    for (const std::string& line : t.ReceivedLines) {
+      if (t.StopFlag) return 1;
+      std::string s = line;
+      TTransferDatenart kind = format.OnGetDatenart ? format.OnGetDatenart(s) : tdaNone;
+      if (kind == tdaNone) continue;
+      if (format.OnSetTDA) format.OnSetTDA(kind);
+      if (format.ReadWrite && format.ReadWrite->OnStatistik) {
+        format.ReadWrite->OnStatistik(s, statistics_.Statistik());
+        statistics_.Refresh();
+      }
+      PumpMessages();
+    }
+    if (format.OnAfterRead) format.OnAfterRead();
+    return 0;
+  }
+
+  void SendLines() override {
+    TransferState& t = CurrentTransfer();
+    TGeraeteFormat& format = geraete_.CurrentGeraeteFormat();
+    if (format.OnBeforeWrite) format.OnBeforeWrite();
+    t.OutputLines = t.ReceivedLines;
+    SaveOutputFile();
+    if (format.OnAfterWrite) format.OnAfterWrite();
+  }
+
+ private:
+  ConsoleStatistics& statistics_;
+};
+
+class ConverterSettings : public TransferSettings {
+ public:
+  int methode = 0;
+  int Methode() const override { return methode; }
+  bool TransOf() const override { return true; }
+};
+
+struct FileStamp {
+  bool exists = false;
+  ino_t inode = 0;
+  long long mtime = 0;
+  off_t size = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp Stamp(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  return {true, st.st_ino, static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec, st.st_size};
+}
+
+std::string Absolute(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char buf[4096];
+  if (!::getcwd(buf, sizeof buf)) return path;
+  return std::string(buf) + "/" + path;
+}
+
+std::string ExecutableDirectory() {
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return {};
+  buf[n] = '\0';
+  return ExtractFilePath(buf);
+}
+
+TGeraeteFormat* FindInstrumentFormat(TGeraete& g, const std::string& name) {
+  TGeraeteFormat* found = nullptr;
+  g.ForEach<TGeraeteFormat>([&](TGeraeteFormat& f) {
+    if (!found && Upper(f.Name) == Upper(name)) found = &f;
+  });
+  return found;
+}
+
+TDatenformatDefinitionen* FindOfficeFormat(TDFD& dfd, const std::string& name) {
+  TDatenformatDefinitionen* found = nullptr;
+  dfd.ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
+    if (!found && Upper(d.Name) == Upper(name)) found = &d;
+  });
+  return found;
+}
+
+bool AcceptsFormat(const TInstrument& i, const TGeraeteFormat& f) {
+  if (i.GeraeteFormat == &f) return true;
+  std::string list = ";" + i.ValidGeraeteFormate + ";";
+  return list.find(";" + f.Name + ";") != std::string::npos;
+}
+
+// Makes an instrument that speaks format the current one, preferring the
+// instrument current in the settings (its offsets apply).
+void UseFormat(TGeraete& g, TGeraeteFormat& format) {
+  TInstrument* chosen = nullptr;
+  g.ForEach<TInstrument>([&](TInstrument& i) {
+    if (i.Active && AcceptsFormat(i, format)) chosen = &i;
+  });
+  if (!chosen)
+    g.ForEach<TInstrument>([&](TInstrument& i) {
+      if (!chosen && AcceptsFormat(i, format)) chosen = &i;
+    });
+  if (!chosen)
+    g.ForEach<TInstrument>([&](TInstrument& i) {
+      if (!chosen) chosen = &i;
+    });
+  g.ForEach<TInstrument>([&](TInstrument& i) { i.Active = &i == chosen; });
+  if (chosen) chosen->GeraeteFormat = &format;
+}
+
+void StartLanguage() {
+  TNiederlassung& entry = ActivateNiederlassung(StartLanguageId());
+  if (const TSprache* sprache = FindSprache(entry.Sprache)) {
+    if (!LoadLanguage(*sprache)) {
+      if (const TSprache* english = FindSprache("Englisch")) LoadLanguage(*english);
+    }
+  }
+  LoadMessageTitles(entry.LanguageID);
+}
+
+struct Options {
+  std::string from = "auto";
+  std::string to;
+  int answer = kAnsNo;
+  std::string settings;
+  bool quiet = false;
+  std::string input;
+  std::string output;
+};
+
+void PrintHelp(std::FILE* to) {
+  std::string help = GetText(kTextHelp);
+  if (help.empty())
+    help =
+        "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings FILE] [--quiet] INPUT OUTPUT\n";
+  std::fputs(AnsiToUtf8(help).c_str(), to);
+  if (help.back() != '\n') std::fputc('\n', to);
+}
+
+// 0 parsed, 1 help shown, -1 usage error.
+int ParseArguments(int argc, char** argv, Options& o) {
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](std::string& target) {
+      if (i + 1 >= argc) return false;
+      target = argv[++i];
+      return true;
+    };
+    if (a == "--help" || a == "-h") return 1;
+    if (a == "--from") {
+      if (!value(o.from)) return -1;
+    } else if (a == "--to") {
+      if (!value(o.to)) return -1;
+    } else if (a == "--settings") {
+      if (!value(o.settings)) return -1;
+    } else if (a == "--yes") {
+      o.answer = kAnsYes;
+    } else if (a == "--no") {
+      o.answer = kAnsNo;
+    } else if (a == "--quiet") {
+      o.quiet = true;
+    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+      return -1;
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.size() != 2) return -1;
+  o.input = files[0];
+  o.output = files[1];
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  InitLocale();
+  Options o;
+  int parsed = ParseArguments(argc, argv, o);
+
+  if (!o.settings.empty()) {
+    SetRegistryFile(RegistryRoot::CurrentUser, Absolute(o.settings));
+    SetRegistryFile(RegistryRoot::LocalMachine, Absolute(o.settings) + ".machine-unused");
+  }
+  SetInstallationDirectory(ExecutableDirectory());
+  ConsoleMessageBox box;
+  box.yesNoAnswer = o.answer;
+  SetMessageBoxBackend(&box);
+  StartLanguage();
+
+  if (parsed == 1) {
+    PrintHelp(stdout);
+    return kExitOk;
+  }
+  if (parsed < 0) {
+    PrintHelp(stderr);
+    return kExitUsage;
+  }
+
+  TransferModules modules(ExecutableDirectory());
+  modules.geraete->WriteBackOnDestroy = false;
+  modules.geraete->ReadSettingsOnly();
+
+  const std::string input = Absolute(o.input);
+  const std::string output = Absolute(o.output);
+  FileStamp before = Stamp(output);
+
+  TextLines lines;
+  if (!LoadTextFile(input, lines)) {
+    Report(kTextCannotRead, {o.input});
+    return kExitNothingWritten;
+  }
+  const std::string head = TextFrom(lines, 0, kFormatBufferSize);
+  const std::string tag = DetectFormat(head);
+
+  // Which side is which.
+  TGeraeteFormat* instrument = nullptr;
+  TDatenformatDefinitionen* office = nullptr;
+  int direction = 0;
+  if (Upper(o.from) == "AUTO") {
+    if (!tag.empty()) instrument = FindInstrumentFormat(*modules.geraete, tag.substr(1));
+    if (!instrument) {
+      std::string name = modules.dfd->RecogniseSource(lines);
+      office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
+      if (!office) {
+        Report(kTextNotRecognised, {o.input});
+        return kExitNothingWritten;
+      }
+      direction = 1;
+    }
+  } else if ((instrument = FindInstrumentFormat(*modules.geraete, o.from))) {
+    direction = 0;
+  } else if ((office = FindOfficeFormat(*modules.dfd, o.from))) {
+    direction = 1;
+  } else {
+    Report(kTextUnknownFormat, {o.from});
+    return kExitUsage;
+  }
+
+  if (direction == 0) {
+    std::string to = o.to.empty() ? "ASCII" : o.to;
+    office = FindOfficeFormat(*modules.dfd, to);
+    if (!office) {
+      if (FindInstrumentFormat(*modules.geraete, to)) {
+        Report(kTextOneInstrumentSide, {});
+      } else {
+        Report(kTextUnknownFormat, {to});
+      }
+      return kExitUsage;
+    }
+  } else {
+    if (o.to.empty()) {
+      Report(kTextNoTarget, {});
+      return kExitUsage;
+    }
+    instrument = FindInstrumentFormat(*modules.geraete, o.to);
+    if (!instrument) {
+      if (FindOfficeFormat(*modules.dfd, o.to))
+        Report(kTextOneInstrumentSide, {});
+      else
+        Report(kTextUnknownFormat, {o.to});
+      return kExitUsage;
+    }
+  }
+
+  UseFormat(*modules.geraete, *instrument);
+  ActivateFormat(*office);
+
+  ConsoleStatistics statistics;
+  statistics.progress = !o.quiet && ::isatty(2);
+  FileInstrumentSide side(*modules.geraete, statistics);
+  ConverterSettings settings;
+  settings.methode = direction;
+  TransferWindow window;
+  window.SetInputFileField(input);
+  window.SetOutputFileField(output);
+  SetTransferEnvironment({&window, &statistics, &side, &settings});
+
+  if (direction == 0) {
+    // The file must hold data of the format it is read as.
+    std::string fileTag = tag;
+    if (!fileTag.empty() && Upper(fileTag.substr(1)) != Upper(instrument->Name)) {
+      Report(kTextOtherFormat, {o.input, fileTag.substr(1), instrument->Name});
+      return kExitNothingWritten;
+    }
+    if (fileTag.empty()) fileTag = "d" + instrument->Name;
+    CurrentTransfer().FormatTag = fileTag;
+    if (instrument->OnSetup) instrument->OnSetup();
+    size_t records = 0;
+    for (const std::string& line : lines) {
+      std::string s = line;
+      if (instrument->OnGetDatenart && instrument->OnGetDatenart(s) != tdaNone) ++records;
+    }
+    if (records == 0) {
+      Report(kTextNoData, {o.input, instrument->Caption});
+      return kExitNothingWritten;
+    }
+    side.inputLines = std::move(lines);
+    side.tag = fileTag;
+  }
+
+  signal(SIGINT, OnInterrupt);
+  SetMessagePump([] {
+    if (g_interrupted) CurrentTransfer().StopFlag = true;
+  });
+
+  Transfer_startenClick();
+  SetTransferEnvironment({});
+  SetMessagePump(nullptr);
+
+  FileStamp after = Stamp(output);
+  if (!after.exists || after == before) {
+    if (!o.quiet) Report(kTextNothingWritten, {o.output}, kMsgInformation);
+    return kExitNothingWritten;
+  }
+  return box.errors > 0 ? kExitErrorsListed : kExitOk;
+}
