@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: once in a
-# normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then replays the fuzz corpus and fuzzes every reader for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -16,4 +17,10 @@ if [ "${VELTRO_SKIP_SANITIZERS:-0}" != "1" ]; then
   cmake --build build-asan -j "$JOBS"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$JOBS"
+fi
+
+if [ "${VELTRO_SKIP_FUZZ:-0}" != "1" ]; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRO_FUZZ=ON
+  cmake --build build-fuzz -j "$JOBS"
+  bash scripts/fuzz.sh build-fuzz
 fi
