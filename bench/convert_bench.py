@@ -1,0 +1,70 @@
+#!/usr/bin/env python3
+"""Converts generated GSI files of N points (default 1,000,000) into ASCII
+with veltro-convert and reports MB/s, points per second and peak memory,
+beside the time `cat` needs to copy the same file (this machine's limit).
+
+    python3 bench/convert_bench.py [--points N] [--build build-rel]
+
+Build first in Release:  cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Release
+                         cmake --build build-rel --target veltro-convert
+"""
+import argparse
+import os
+import resource
+import subprocess
+import tempfile
+import time
+
+
+def gsi16_measurements(path, n):
+    with open(path, "wb") as f:
+        for i in range(1, n + 1):
+            hz = (i * 7919) % 40000000
+            v = 9000000 + (i % 100000)
+            sd = 1000 + (i * 13) % 900000
+            f.write(("*110001+%016d 21.324+%016d 22.324+%016d 31..00+%016d 87..10+%016d \r\n"
+                     % (i, hz, v, sd, 1500)).encode())
+
+
+def gsi8_coordinates(path, n):
+    with open(path, "wb") as f:
+        for i in range(1, n + 1):
+            f.write(("110001+%08d 81..10+%08d 82..10+%08d 83..10+%08d \r\n"
+                     % (i, 10000000 + i, 20000000 + i, 450000 + i % 1000)).encode())
+
+
+def run(cmd):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    proc = subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    elapsed = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return proc.returncode, elapsed, after.ru_maxrss, after.ru_utime - before.ru_utime, proc.stderr
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--points", type=int, default=1000000)
+    ap.add_argument("--build", default="build-rel")
+    args = ap.parse_args()
+    convert = os.path.join(args.build, "app", "veltro-convert")
+    with tempfile.TemporaryDirectory() as tmp:
+        settings = os.path.join(tmp, "settings.ini")
+        for name, make in (("gsi16-messung.gsi", gsi16_measurements), ("gsi8-koordinaten.gsi", gsi8_coordinates)):
+            src = os.path.join(tmp, name)
+            make(src, args.points)
+            size_mb = os.path.getsize(src) / 1e6
+            _, cat_s, _, _, _ = run(["sh", "-c", "cat '%s' > /dev/null" % src])
+            out = src + ".asc"
+            rc, secs, peak_kb, user_s, err = run([convert, "--quiet", "--yes", "--settings", settings, src, out])
+            print("%-22s %7.1f MB  rc=%d  %6.2f s  %7.1f MB/s  %9.0f points/s  peak %6.1f MB (%.1fx input)"
+                  "  user %.2f s  | cat %.3f s (%.0f MB/s)"
+                  % (name, size_mb, rc, secs, size_mb / secs, args.points / secs, peak_kb / 1024,
+                     peak_kb / 1024 / size_mb, user_s, cat_s, size_mb / max(cat_s, 1e-9)))
+            if rc not in (0, 1):
+                print(err.decode(errors="replace")[-2000:])
+            os.remove(out)
+
+
+if __name__ == "__main__":
+    main()
