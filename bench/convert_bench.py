@@ -10,7 +10,6 @@ Build first in Release:  cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Rel
 """
 import argparse
 import os
-import resource
 import subprocess
 import tempfile
 import time
@@ -34,12 +33,14 @@ def gsi8_coordinates(path, n):
 
 
 def run(cmd):
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    """Exit status, seconds, peak resident KiB and user seconds of one child."""
     start = time.perf_counter()
-    proc = subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    err = proc.stderr.read()
+    _, status, usage = os.wait4(proc.pid, 0)
     elapsed = time.perf_counter() - start
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return proc.returncode, elapsed, after.ru_maxrss, after.ru_utime - before.ru_utime, proc.stderr
+    proc.returncode = os.waitstatus_to_exitcode(status)
+    return proc.returncode, elapsed, usage.ru_maxrss, usage.ru_utime, err
 
 
 def main():
