@@ -38,7 +38,8 @@ int PosFrom(const std::string& sub, const std::string& text, int start);
 void ReplaceAll(std::string& text, const std::string& sub, const std::string& s);
 enum : int { kReplaceMatchCase = 1, kReplaceAll = 2 };
 std::string ReplaceText(const std::string& text, const std::string& sub, const std::string& s, int flags);
-// Code page 850 <-> 1252, same length.
+// Code page 850 <-> 1252, byte for byte (same length); a character the
+// other page lacks becomes "?".
 std::string OemToAnsi(const std::string& text);
 std::string AnsiToOem(const std::string& text);
 
@@ -48,16 +49,26 @@ std::string AnsiToOem(const std::string& text);
 constexpr double kNoValue = 2147483647.0;
 inline bool IsNoValue(double v) { return v == kNoValue; }
 
+// kNoValue for anything but [blanks][sign]digits[.digits][E[sign]digits]
+// and for values beyond the double range.
 double ParseNumber(const std::string& text);
+// Rounds the shortest decimal text of value half away from zero; a value
+// that rounds to zero has no "-". Decimals are clamped to 0..64.
 std::string FormatNumber(int decimals, double value);
+// The same on the text's own decimal digits.
 std::string ReformatNumber(const std::string& text, int decimals);
+// 10^n for n from 0 to 9; n is clamped to that range.
 int PowerOfTen(int n);
-// Missing or non-numeric input answers the empty text.
+// n >= 0: the value in units of 10^-n, rounded half to even, as a 64-bit
+// integer text; n < 0: the value divided by 10^-n with -n decimals (at most
+// 64). Missing, non-numeric or unrepresentable input answers the empty text.
 std::string ScaleNumber(const std::string& text, int n);
 std::string RemoveDecimalPoint(const std::string& text);
 bool IsNumericText(const std::string& text);
-// Fixed-width signed number for instrument lines; nullopt when the value does
-// not fit the picture, is missing, or is negative for a picture without sign.
+// Fixed-width number for instrument lines: the value in units of the
+// picture's last decimal, zero-filled to the picture's width (without "."),
+// a leading "±" (0xB1) becoming "+" or "-". nullopt when the value does not
+// fit the picture, is missing, or is negative for a picture without sign.
 std::optional<std::string> FormatPicture(const std::string& value, const std::string& picture);
 
 // ---- Dates and times (days since 30 December 1899) ----------------------------
@@ -77,7 +88,9 @@ char SystemTimeSeparator();
 void SetSystemSeparators(char decimal, char date, char time);  // tests
 
 // ---- Other ------------------------------------------------------------------
+// True when the serial device configured for "COM"n exists.
 bool PortExists(int n);
+// Waits on the monotonic clock, letting window messages run meanwhile.
 void WaitMilliseconds(int ms);
 std::string FilterExtension(const std::string& filter);
 

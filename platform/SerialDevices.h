@@ -1,0 +1,27 @@
+// Which device stands behind "COM"n. The path per port number is a setting:
+// a test override, else the environment variable VELTRO_COM<n>, else the n-th
+// serial device of the system (/dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM*, in
+// that order, numerically within each group).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace veltro {
+
+// The device path for port n (from 1); "" when no device is configured.
+std::string SerialDevicePath(int n);
+
+// True when the device path for port n names an existing file.
+bool SerialDeviceExists(int n);
+
+// Overrides port n with path for tests; "" means "no device". Overrides win
+// over the environment and the system list until cleared.
+void SetSerialDeviceOverride(int n, const std::string& path);
+void ClearSerialDeviceOverrides();
+
+// The system's serial devices in port order. Legacy ttyS nodes whose driver
+// reports no UART behind them are left out.
+std::vector<std::string> SystemSerialDevices();
+
+}  // namespace veltro
