@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/DateTime.h"
 #include "core/Messages.h"
+#include "core/TextUtils.h"
 #include "core/Settings.h"
 #include "core/Transfer.h"
+#include "platform/Clock.h"
 #include "platform/Registry.h"
 
 namespace veltro {
@@ -242,6 +245,8 @@ void DeleteCodeList(const std::string& name) {
   if (RegKeyExists(kUser, key)) RegDeleteKey(kUser, key);
 }
 
+bool SameCodeListName(const std::string& a, const std::string& b) { return SameListName(TrimmedName(a), TrimmedName(b)); }
+
 bool IsValidCodeListName(const std::string& name) {
   return !TrimmedName(name).empty() && name.find('\\') == std::string::npos && name.find('/') == std::string::npos;
 }
@@ -332,6 +337,57 @@ std::string TranslateCode(const std::string& value, int table) {
   if (note)
     CurrentTransfer().Messages.push_back(FormatText(GetText(kTextCodeNotTranslated), {value, CodeTableName(table)}));
   return result;
+}
+
+bool IsUsableDatePattern(const std::string& pattern) {
+  if (pattern.empty()) return false;
+  const double today = static_cast<double>(static_cast<long long>(NowDateTime()));
+  const std::string text = FormatDate(pattern, today);
+  return !text.empty() && FormatDate(pattern, ParseDate(pattern, text)) == text;
+}
+
+bool IsUsableTimePattern(const std::string& pattern) {
+  if (pattern.empty()) return false;
+  // Hours, minutes and seconds that differ from each other and from 0, so
+  // that a pattern mixing them up does not read back.
+  double probe = 0;
+  if (!EncodeTime(13, 47, 25, probe)) return false;
+  const std::string text = FormatTime(pattern, probe);
+  return !text.empty() && FormatTime(pattern, ParseTime(pattern, text)) == text;
+}
+
+namespace {
+PointCodeLineTest g_pointCodeLineTest;
+}
+
+bool IsPointCodeLine(const std::string& line) {
+  if (g_pointCodeLineTest) return g_pointCodeLineTest(line);
+  size_t p = line.find(kPointCodeSeparator);
+  return p != std::string::npos && p > 0;
+}
+
+void SetPointCodeLineTest(PointCodeLineTest test) { g_pointCodeLineTest = std::move(test); }
+
+std::string PointCodeRowLine(const std::vector<std::string>& cells) {
+  std::string line;
+  bool content = false;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0) line += kPointCodeSeparator;
+    line += cells[i];
+    content = content || !cells[i].empty();
+  }
+  return content ? line : std::string();
+}
+
+bool IsValidPointCodeLine(const std::string& line) {
+  size_t first = line.find(kPointCodeSeparator);
+  if (line.substr(0, first).empty()) return false;
+  if (first == std::string::npos) return true;
+  size_t second = line.find(kPointCodeSeparator, first + 1);
+  std::string entity =
+      TrimBlanks(line.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1));
+  return std::all_of(entity.begin(), entity.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; });
 }
 
 void ReadCodeListSettings() {

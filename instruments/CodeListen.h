@@ -16,6 +16,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,8 @@ bool CodeListExists(const std::string& name);
 // The stored spelling of an existing list name ("" when none).
 std::string StoredCodeListName(const std::string& name);
 void DeleteCodeList(const std::string& name);
+// List names compare as the store compares key names: without regard to case.
+bool SameCodeListName(const std::string& a, const std::string& b);
 // A list name becomes a settings key: it must not be empty (after trimming
 // blanks) and must not hold "\" or "/", which would name another key.
 bool IsValidCodeListName(const std::string& name);
@@ -164,6 +167,29 @@ std::string TranslateCode(const std::string& value, int table);
 // the current list when missing) and written when its options are saved.
 void ReadCodeListSettings();
 void WriteCodeListSettings();
+
+// ---- Date and time patterns of targets 3 and 4 -------------------------------------
+// A pattern is usable when the current date (a time of 13:47:25) formatted
+// with it reads back as the same text; a pattern that cannot be read shows
+// the date/time error of ParseDate/ParseTime.
+bool IsUsableDatePattern(const std::string& pattern);
+bool IsUsableTimePattern(const std::string& pattern);
+
+// ---- Point-code lists ------------------------------------------------------------
+// One line per code: code, entity and layer separated by "¦" (0xA6).
+inline constexpr char kPointCodeSeparator = '\xA6';
+using PointCodeLineTest = std::function<bool(const std::string& line)>;
+// Whether a list's first line is a point-code line of the editor format.
+// Until the editor format installs its own test: at least one "¦" and a
+// non-empty first field.
+bool IsPointCodeLine(const std::string& line);
+void SetPointCodeLineTest(PointCodeLineTest test);  // nullptr: the default
+// The cells of one grid row (without the number column) as a list line:
+// joined with "¦"; an all-empty row gives "".
+std::string PointCodeRowLine(const std::vector<std::string>& cells);
+// A line is accepted when its first field is not empty and its second field,
+// without blanks at either end, holds only digits, "+", "-" and ".".
+bool IsValidPointCodeLine(const std::string& line);
 
 // Text numbers used here.
 inline constexpr int kTextCodeNotTranslated = 366;
