@@ -43,8 +43,7 @@ int TransOf() { return ReadRegIntegerInRange(kUser, ConfigPath(kSettingTransOf),
 void SetTransOf(int transOf) { WriteRegInteger(kUser, ConfigPath(kSettingTransOf), transOf, true); }
 
 int WaitForRemote() {
-  return ReadRegIntegerInRange(kUser, ConfigPath(kSettingWaitForRemote), kMinWaitForRemote, kMinWaitForRemote,
-                               INT_MAX);
+  return ReadRegIntegerInRange(kUser, ConfigPath(kSettingWaitForRemote), kMinWaitForRemote, kMinWaitForRemote, INT_MAX);
 }
 
 std::optional<int> ParseWaitForRemote(const std::string& text) {
@@ -59,5 +58,17 @@ std::optional<int> ParseWaitForRemote(const std::string& text) {
   if (first == last || ec != std::errc() || ptr != last) return std::nullopt;
   return value < kMinWaitForRemote ? kMinWaitForRemote : value;
 }
+
+int RegistryTransferSettings::Methode() const { return veltro::Methode(); }
+
+bool RegistryTransferSettings::TransOf() const { return veltro::TransOf() != 0; }
+
+std::string RegistryTransferSettings::DataPath() const {
+  return ReadRegString(kUser, ConfigPath(kSettingDataPath), defaultDataPath_);
+}
+
+bool RegistryTransferSettings::Viewer() const { return ReadRegBool(kUser, ConfigPath(kSettingViewer), false); }
+
+bool RegistryTransferSettings::SaveSource() const { return ReadRegBool(kUser, ConfigPath(kSettingSaveSource), false); }
 
 }  // namespace veltro
