@@ -43,17 +43,11 @@ std::string ToAnsi(const QString& text) {
   return out;
 }
 
-int QtMessageBox::Show(const std::string& title, const std::string& text, int kind, int buttons) {
-  QMessageBox::Icon icon = QMessageBox::Warning;
-  switch (kind) {
-    case kMsgError: icon = QMessageBox::Critical; break;
-    case kMsgInformation: icon = QMessageBox::Information; break;
-    case kMsgConfirmation: icon = QMessageBox::Question; break;
-    default: break;
-  }
+// The title names the kind; the box shows no icon.
+int QtMessageBox::Show(const std::string& title, const std::string& text, int /*kind*/, int buttons) {
   QString body = FromAnsi(text);
   body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  QMessageBox box(icon, FromAnsi(title), body, QMessageBox::NoButton, parent_);
+  QMessageBox box(QMessageBox::NoIcon, FromAnsi(title), body, QMessageBox::NoButton, parent_);
   struct Map { int flag; QMessageBox::StandardButton button; int answer; };
   static const Map kMap[] = {
       {kBtnYes, QMessageBox::Yes, kAnsYes},       {kBtnNo, QMessageBox::No, kAnsNo},

@@ -1,0 +1,17 @@
+# Fails unless the shared library LIBRARY defines exactly one dynamic symbol
+# of its own, LoadStrRes.
+execute_process(COMMAND nm -D --defined-only "${LIBRARY}" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${out}")
+set(names)
+foreach(line IN LISTS lines)
+  string(REGEX MATCH "[^ ]+$" name "${line}")
+  if(name AND NOT name MATCHES "^_*(asan|ubsan|odr_asan|sanitizer)" AND NOT name MATCHES "^_(init|fini)$")
+    list(APPEND names ${name})
+  endif()
+endforeach()
+if(NOT names STREQUAL "LoadStrRes")
+  message(FATAL_ERROR "unexpected exports of ${LIBRARY}: ${names}")
+endif()
