@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/CodeListTexts.h"
+#include "app/TranslateForm.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
 #include "core/Transfer.h"
@@ -113,8 +114,8 @@ std::vector<std::string> SplitAt(const std::string& text, char separator) {
 TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
     : QDialog(parent), list_(list ? list : &CurrentTransfer().EditorLines) {
   setObjectName("TfrmCodeInput");
-  codetexts::SetTag(this, kTextCaption);
-  setWindowTitle(codetexts::Caption(kTextCaption, "Eingabe von Codes"));
+  SetTextNumber(this, kTextCaption);
+  setWindowTitle("Eingabe von Codes");
 
   auto* grid = new CodeGrid(kNewRows, kColumns, this);
   grid->nextCell = [this] { MoveToNextCell(); };
@@ -193,7 +194,7 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
 }
 
 void TfrmCodeInput::Translate() {
-  setWindowTitle(codetexts::Caption(kTextCaption, "Eingabe von Codes"));
+  TranslateForm(this);
   grid_->setHorizontalHeaderLabels({QString(), ColumnTitle(kTextCode, "Code"), ColumnTitle(kTextEntity, "Entity"),
                                     ColumnTitle(kTextLayer, "Layer")});
 }

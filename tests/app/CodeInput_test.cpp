@@ -15,25 +15,18 @@
 #include "instruments/CodeListen.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/QtMessageBox.h"
+#include "tests/app/QtTestApp.h"
 #include "tests/support/TempSettings.h"
 
 namespace veltro::test {
 namespace {
-
-void EnsureApplication() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "tests_app";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-}
 
 const std::string kSep = "\xA6";
 
 class CodeInputTest : public ::testing::Test {
  protected:
   CodeInputTest() {
-    EnsureApplication();
+    QtTestApp();
     SetTextProvider([](int n) {
       switch (n) {
         case 589: return std::string("Zeile %d ist falsch");

@@ -17,23 +17,16 @@
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/qt/QtMessageBox.h"
+#include "tests/app/QtTestApp.h"
 #include "tests/support/TempSettings.h"
 
 namespace veltro::test {
 namespace {
 
-void EnsureApplication() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "tests_app";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-}
-
 class CodeTabsTest : public ::testing::Test {
  protected:
   CodeTabsTest() {
-    EnsureApplication();
+    QtTestApp();
     ResetCodeLists();
     SetTextProvider([](int n) { return n == 340 ? std::string("Code-Nr.") : std::string(); });
   }
