@@ -31,17 +31,17 @@ constexpr int kTextAddCode = 331;
 constexpr int kTextEditCode = 332;
 constexpr int kTextDeleteCode = 333;
 constexpr int kTextDeleteCodeList = 313;
-constexpr int kTextInvalidListName = 702;
-constexpr int kTextInvalidCode = 703;
+constexpr int kTextInvalidListName = 710;
+constexpr int kTextInvalidCode = 711;
 
 // Target names by target number, used while the language has none.
 const std::vector<std::string> kTargetNames = {
-    "Projekt",           "Beobachter",          "Instrument",          "Datum",
-    "Zeit",              "Datum und Zeit",      "Temperatur",          "Luftdruck",
-    "Temperatur und Luftdruck", "Stationsnummer", "Stationscode",      "Instrumentenh\xF6he",
-    "Punktcode",         "Punktart",            "Reflektorh\xF6he",    "Querverschiebung",
-    "L\xE4ngsverschiebung", "Vertikalverschiebung", "Reserve",        "Anmerkung 1",
-    "Anmerkung 2",       "Mutationsnummer",     "Kommentar"};
+    "Projekt",          "Beobachter",       "Instrument",        "Datum",
+    "Uhrzeit",          "Datum und Uhrzeit", "Temperatur",       "Luftdruck",
+    "Temperatur und Luftdruck", "Stationsnummer", "Stationscode", "Instrumentenh\xF6he",
+    "Punktcode",        "Punktart",         "Reflektorh\xF6he",  "Querverschiebung",
+    "L\xE4ngsverschiebung", "Vertikalverschiebung", "Nicht auswerten", "Anmerkung 1",
+    "Anmerkung 2",      "Mutationsnummer",  "Kommentar"};
 
 // The name box reloads the stored list names whenever it drops down.
 class CodeListNameBox : public QComboBox {

@@ -195,7 +195,7 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
 
 void TfrmCodeInput::Translate() {
   TranslateForm(this);
-  grid_->setHorizontalHeaderLabels({QString(), ColumnTitle(kTextCode, "Code"), ColumnTitle(kTextEntity, "Entity"),
+  grid_->setHorizontalHeaderLabels({QString(), ColumnTitle(kTextCode, "Code"), ColumnTitle(kTextEntity, "Symbolnummer"),
                                     ColumnTitle(kTextLayer, "Layer")});
 }
 
@@ -242,7 +242,7 @@ void TfrmCodeInput::NewClick() {
 
 void TfrmCodeInput::ShowList() {
   if (!list_->empty() && !IsPointCodeLine(list_->front())) {
-    ShowMessageBox(TextOr(kTextNotACodeList, "Die Datei enth\xE4lt keine Codeliste."), kMsgError, kBtnOk);
+    ShowMessageBox(TextOr(kTextNotACodeList, "Die Datei enth\xE4lt keine g\xFCltige Codeliste."), kMsgError, kBtnOk);
     list_->clear();
     return;
   }
@@ -270,7 +270,7 @@ bool TfrmCodeInput::TakeOver() {
       list_->push_back(line);
     } else {
       ok = false;
-      ShowMessageBox(FormatText(TextOr(kTextBadRow, "Zeile %d: Code fehlt oder Entity ist keine Zahl."),
+      ShowMessageBox(FormatText(TextOr(kTextBadRow, "Zeile %d: der Code fehlt oder die Symbolnummer ist keine Zahl."),
                                 {std::to_string(r + 1)}),
                      kMsgError, kBtnOk);
     }
@@ -283,7 +283,7 @@ void TfrmCodeInput::OpenClick() {
   if (!chooseOpenFile || !chooseOpenFile(path)) return;
   TextLines lines;
   if (!LoadTextFile(path, lines)) {
-    ShowMessageBox(FormatText(TextOr(kTextCannotOpen, "Die Datei %s kann nicht ge\xF6" "ffnet werden."), {path}),
+    ShowMessageBox(FormatText(TextOr(kTextCannotOpen, "Die Datei kann nicht ge\xF6" "ffnet werden."), {path}),
                    kMsgError, kBtnOk);
     return;
   }
@@ -302,7 +302,7 @@ bool TfrmCodeInput::SaveClick() {
   if (!TakeOver()) return false;
   if (!SaveTextFile(fileName_, *list_)) {
     ShowMessageBox(
-        FormatText(TextOr(kTextCannotSave, "Die Datei %s kann nicht gespeichert werden."), {fileName_}),
+        FormatText(TextOr(kTextCannotSave, "Die Datei kann nicht gespeichert werden."), {fileName_}),
         kMsgError, kBtnOk);
     return false;
   }
@@ -325,8 +325,8 @@ bool TfrmCodeInput::FinishInput() {
   if (!modified_) return true;
   if (!TakeOver()) return false;
   const int question = fileName_.empty() ? kTextSaveNew : kTextSaveChanges;
-  const char* fallback = fileName_.empty() ? "Die Codes sind noch nicht gespeichert. Jetzt speichern?"
-                                           : "Sollen die \xC4nderungen gespeichert werden?";
+  const char* fallback = fileName_.empty() ? "Die Daten wurden noch nicht gespeichert. Sollen sie in einer Datei gespeichert werden?"
+                                           : "Die Daten wurden ge\xE4ndert. Sollen die \xC4nderungen gespeichert werden?";
   if (ShowMessageBox(TextOr(question, fallback), kMsgConfirmation, kBtnYesNo) == kAnsYes) SaveClick();
   return true;
 }

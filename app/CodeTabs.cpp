@@ -106,7 +106,7 @@ void TfrmCodeTabellen::ShowTables() {
 void TfrmCodeTabellen::UpdateIndicator(int table) {
   // The number of line breaks before the caret: the code number of its line.
   const int line = memos_[table]->textCursor().blockNumber();
-  indicators_[table]->setText(codetexts::Caption(kTextLine, "Zeile") + "  " + QString::number(line));
+  indicators_[table]->setText(codetexts::Caption(kTextLine, "Code-Nr.:") + "  " + QString::number(line));
 }
 
 void TfrmCodeTabellen::OkClick() {

@@ -88,7 +88,7 @@ TEST_F(CodeInputTest, ANewGridHasTenNumberedRowsAndTheColumnTitles) {
   EXPECT_EQ(Get(0, 0), "1");
   EXPECT_EQ(Get(9, 0), "10");
   EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), " Code");  // "&" and ":" removed
-  EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), " Entity");
+  EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), " Symbolnummer");
   EXPECT_FALSE(grid->item(0, 0)->flags() & Qt::ItemIsEditable);
   EXPECT_FALSE(dialog->Modified());
   EXPECT_TRUE(dialog->findChild<QFileDialog*>("LadeCode"));
