@@ -169,6 +169,13 @@ void TfrmGSICodeTabelle::Translate() { TranslateForm(this); }
 void TfrmGSICodeTabelle::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;
+  // The window lives as long as the program: every showing starts afresh
+  // from the current list, which Cancel returns to.
+  rememberedName_ = CodeLists().CurrentList;
+  mode_ = CodeEditMode::None;
+  HideCodeEdit();
+  ReloadListNames();
+  editCodelist_->setEditText(FromAnsi(rememberedName_));
   Translate();
   ShowCodeList();
 }

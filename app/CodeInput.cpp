@@ -188,6 +188,10 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
   resize(480, 360);
 
   Translate();
+  ShowHeldList();
+}
+
+void TfrmCodeInput::ShowHeldList() {
   NewClick();
   // A point-code list held already is shown; any other list is left alone.
   if (!list_->empty() && IsPointCodeLine(list_->front())) ShowList();
@@ -201,7 +205,10 @@ void TfrmCodeInput::Translate() {
 
 void TfrmCodeInput::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!event->spontaneous()) Translate();
+  if (event->spontaneous()) return;
+  Translate();
+  // Shown again later: the list may have changed meanwhile.
+  if (!modified_) ShowHeldList();
 }
 
 QString TfrmCodeInput::Cell(int row, int column) const {

@@ -96,8 +96,7 @@ void TfrmCodeTabellen::showEvent(QShowEvent* event) {
 void TfrmCodeTabellen::ShowTables() {
   LoadCodeTables(true);
   for (int t = 0; t < 4; ++t) {
-    const TextLines& table = CodeLists().Tables[t];
-    if (!table.empty()) memos_[t]->setPlainText(TableText(table));
+    memos_[t]->setPlainText(TableText(CodeLists().Tables[t]));
     memos_[t]->moveCursor(QTextCursor::Start);
     UpdateIndicator(t);
   }

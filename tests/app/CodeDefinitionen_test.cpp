@@ -372,5 +372,20 @@ TEST_F(CodeDefinitionenTest, CancelReturnsToTheRememberedListAsStored) {
   EXPECT_EQ(CodeLists().Definitions.size(), 13u);
 }
 
+TEST_F(CodeDefinitionenTest, AWindowShownAgainStartsFromTheListCurrentThen) {
+  Open();
+  QTest::mouseClick(Button("Abbrechen"), Qt::LeftButton);
+  CodeLists().CurrentList = "Sued";  // chosen elsewhere meanwhile
+  CodeLists().Definitions = {"7;9;-1;-1;-1;-1;-1;-1;-1;"};
+  SaveCodeDefinitions();
+  dialog->show();
+  EXPECT_EQ(name->currentText(), "Sued");
+  EXPECT_EQ(Codes(), std::vector<std::string>{"7"});
+  EXPECT_GE(name->findText("Sued"), 0);
+  TypeName("Nord");
+  QTest::mouseClick(Button("Abbrechen"), Qt::LeftButton);
+  EXPECT_EQ(CodeLists().CurrentList, "Sued");
+}
+
 }  // namespace
 }  // namespace veltro::test

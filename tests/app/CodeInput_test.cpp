@@ -115,6 +115,15 @@ TEST_F(CodeInputTest, AHeldPointCodeListIsShownWithOneEmptyRowMore) {
   EXPECT_EQ(list.size(), 2u);
 }
 
+TEST_F(CodeInputTest, AWindowShownAgainShowsTheListAsItIsThen) {
+  Open();
+  Trigger("End");
+  list = {"Z" + kSep + "4" + kSep + "L"};
+  dialog->show();
+  EXPECT_EQ(grid->rowCount(), 2);
+  EXPECT_EQ(Get(0, 1), "Z");
+}
+
 TEST_F(CodeInputTest, AListOfOtherLinesIsLeftAloneUntilTheGridIsChanged) {
   list = {"1;100.0000;200.0000;0.0000;MA;"};
   Open();
