@@ -31,8 +31,8 @@ constexpr int kTextAddCode = 331;
 constexpr int kTextEditCode = 332;
 constexpr int kTextDeleteCode = 333;
 constexpr int kTextDeleteCodeList = 313;
-constexpr int kTextInvalidListName = 710;
-constexpr int kTextInvalidCode = 711;
+constexpr int kTextInvalidListName = 720;
+constexpr int kTextInvalidCode = 721;
 
 // Target names by target number, used while the language has none.
 const std::vector<std::string> kTargetNames = {"Projekt",

@@ -304,24 +304,24 @@ const LanguageText kLanguageTexts[] = {
     {701, "Das Instrument hat sein Datenformat zu oft gewechselt. Der Transfer wurde beendet."},
     {702, "Zeiss REC 500¦1. Übertragung am Rechner starten¦2. MENU¦3. DATENAUSGABE¦4. Speicherbereich wählen"
           "¦5. Ausgabe starten"},
-    {710, "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings DATEI] [--quiet] EINGABE AUSGABE\n"
-          "\n"
-          "Wandelt eine Instrumentendatei in ein Büroformat um (Empfang) oder eine Bürodatei in ein\n"
-          "Instrumentenformat (Senden), ohne Fenster, mit demselben Transfer wie das Programm.\n"
-          "\n"
-          "  --from FORMAT   Format der Eingabe: ein Instrumentenformat (GSI8, GSI16, ...) oder ein\n"
-          "                  Büroformat (ASCII, ...); Gross-/Kleinschreibung egal. Vorgabe: auto\n"
-          "                  (Instrumentenformat erkennen, sonst Büroformat erkennen).\n"
-          "  --to FORMAT     Format der Ausgabe. Vorgabe bei Instrumentendaten: ASCII.\n"
-          "                  Genau eine Seite muss ein Instrumentenformat sein.\n"
-          "  --yes, --no     Antwort auf Rückfragen (z.B. Ausgabe überschreiben). Vorgabe: die Antwort,\n"
-          "                  die nichts verliert (nie überschreiben).\n"
-          "  --settings DATEI  diese Einstellungsdatei statt der des Benutzers (Einheiten, Codelisten).\n"
-          "  --quiet         keine Fortschrittsanzeige, kein Hinweis bei fehlender Ausgabe.\n"
-          "\n"
-          "Meldungen erscheinen auf der Standardfehlerausgabe. Rückgabewert: 0 Ausgabe geschrieben,\n"
-          "1 Ausgabe geschrieben, aber Zeilen als Fehler gemeldet, 2 nichts geschrieben,\n"
-          "64 falscher Aufruf. Strg-C bricht ab, ein zweites Strg-C beendet sofort.\n"},
+    {710, "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings DATEI] [--quiet] EINGABE AUSGABE#13#10"
+          "#13#10"
+          "Wandelt eine Instrumentendatei in ein Büroformat um (Empfang) oder eine Bürodatei in ein#13#10"
+          "Instrumentenformat (Senden), ohne Fenster, mit demselben Transfer wie das Programm.#13#10"
+          "#13#10"
+          "  --from FORMAT   Format der Eingabe: ein Instrumentenformat (GSI8, GSI16, ...) oder ein#13#10"
+          "                  Büroformat (ASCII, ...); Gross-/Kleinschreibung egal. Vorgabe: auto#13#10"
+          "                  (Instrumentenformat erkennen, sonst Büroformat erkennen).#13#10"
+          "  --to FORMAT     Format der Ausgabe. Vorgabe bei Instrumentendaten: ASCII.#13#10"
+          "                  Genau eine Seite muss ein Instrumentenformat sein.#13#10"
+          "  --yes, --no     Antwort auf Rückfragen (z.B. Ausgabe überschreiben). Vorgabe: die Antwort,#13#10"
+          "                  die nichts verliert (nie überschreiben).#13#10"
+          "  --settings DATEI  diese Einstellungsdatei statt der des Benutzers (Einheiten, Codelisten).#13#10"
+          "  --quiet         keine Fortschrittsanzeige, kein Hinweis bei fehlender Ausgabe.#13#10"
+          "#13#10"
+          "Meldungen erscheinen auf der Standardfehlerausgabe. Rückgabewert: 0 Ausgabe geschrieben,#13#10"
+          "1 Ausgabe geschrieben, aber Zeilen als Fehler gemeldet, 2 nichts geschrieben,#13#10"
+          "64 falscher Aufruf. Strg-C bricht ab, ein zweites Strg-C beendet sofort.#13#10"},
     {711, "Unbekanntes Format: %s"},
     {712, "Das Format der Datei %s wurde nicht erkannt. Bitte mit --from angeben."},
     {713, "Die Datei %s enthält keine Daten im Format %s."},
@@ -331,6 +331,8 @@ const LanguageText kLanguageTexts[] = {
     {717, "Die Datei %s kann nicht gelesen werden."},
     {718, "%s Zeilen gelesen"},
     {719, "Es wurde nichts nach %s geschrieben."},
+    {720, "Der Name \"%s\" kann keine Codeliste benennen: \"\\\" und \"/\" sind nicht erlaubt."},
+    {721, "Ein Code darf kein \";\" enthalten: %s"},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

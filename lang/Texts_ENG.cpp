@@ -305,24 +305,24 @@ const LanguageText kLanguageTexts[] = {
     {701, "The instrument changed its data format too often. The transfer has stopped."},
     {702, "Zeiss REC 500¦1. Start the transfer on the computer¦2. MENU¦3. DATA OUTPUT¦4. Choose the memory area"
           "¦5. Start the output"},
-    {710, "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings FILE] [--quiet] INPUT OUTPUT\n"
-          "\n"
-          "Converts an instrument file into an office format (receive) or an office file into an\n"
-          "instrument format (send), without a window, through the same transfer as the program.\n"
-          "\n"
-          "  --from FORMAT   format of the input: an instrument format (GSI8, GSI16, ...) or an\n"
-          "                  office format (ASCII, ...), in any case. Default: auto (detect the\n"
-          "                  instrument format, else recognise the office format).\n"
-          "  --to FORMAT     format of the output. Default for instrument data: ASCII.\n"
-          "                  Exactly one side must be an instrument format.\n"
-          "  --yes, --no     answer to questions (e.g. overwrite the output). Default: the answer\n"
-          "                  that loses nothing (never overwrite).\n"
-          "  --settings FILE  use this settings file instead of the user's (units, code lists).\n"
-          "  --quiet         no progress line, no note when nothing was written.\n"
-          "\n"
-          "Messages go to standard error. Exit status: 0 output written, 1 output written but lines\n"
-          "listed as errors, 2 nothing written, 64 usage error. Ctrl-C cancels, a second Ctrl-C\n"
-          "ends the program at once.\n"},
+    {710, "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings FILE] [--quiet] INPUT OUTPUT#13#10"
+          "#13#10"
+          "Converts an instrument file into an office format (receive) or an office file into an#13#10"
+          "instrument format (send), without a window, through the same transfer as the program.#13#10"
+          "#13#10"
+          "  --from FORMAT   format of the input: an instrument format (GSI8, GSI16, ...) or an#13#10"
+          "                  office format (ASCII, ...), in any case. Default: auto (detect the#13#10"
+          "                  instrument format, else recognise the office format).#13#10"
+          "  --to FORMAT     format of the output. Default for instrument data: ASCII.#13#10"
+          "                  Exactly one side must be an instrument format.#13#10"
+          "  --yes, --no     answer to questions (e.g. overwrite the output). Default: the answer#13#10"
+          "                  that loses nothing (never overwrite).#13#10"
+          "  --settings FILE  use this settings file instead of the user's (units, code lists).#13#10"
+          "  --quiet         no progress line, no note when nothing was written.#13#10"
+          "#13#10"
+          "Messages go to standard error. Exit status: 0 output written, 1 output written but lines#13#10"
+          "listed as errors, 2 nothing written, 64 usage error. Ctrl-C cancels, a second Ctrl-C#13#10"
+          "ends the program at once.#13#10"},
     {711, "Unknown format: %s"},
     {712, "The format of the file %s was not recognised. Please give it with --from."},
     {713, "The file %s holds no data in the format %s."},
@@ -332,6 +332,8 @@ const LanguageText kLanguageTexts[] = {
     {717, "The file %s cannot be read."},
     {718, "%s lines read"},
     {719, "Nothing was written to %s."},
+    {720, "The name \"%s\" cannot name a code list: \"\\\" and \"/\" are not allowed."},
+    {721, "A code must not contain \";\": %s"},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

@@ -261,7 +261,8 @@ struct Options {
 };
 
 void PrintHelp(std::FILE* to) {
-  std::string help = GetText(kTextHelp);
+  std::string help = ExpandTextEscapes(GetText(kTextHelp));
+  ReplaceAll(help, "\r\n", "\n");
   if (help.empty())
     help =
         "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings FILE] [--quiet] INPUT OUTPUT\n";
