@@ -1,0 +1,446 @@
+#include "formats/office/Layout.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace veltro {
+namespace {
+
+// Widths and precisions beyond this are refused: a layout from a file must
+// not be able to make the writer allocate gigabytes.
+constexpr int kMaxFieldSize = 4096;
+// Exponents beyond this are refused for the same reason ("1E999999").
+constexpr int kMaxExponent = 1000;
+// Decimals of "f" without precision, as the standard format function.
+constexpr int kDefaultDecimals = 2;
+
+struct Conversion {
+  bool keepLast = false;  // "%«"
+  bool left = false;      // "-"
+  int width = -1;         // -1: none
+  int precision = -1;     // -1: none
+  char letter = 's';
+
+  // The width that testing and cutting use: none when the width is smaller
+  // than the precision ("%1.4f") or zero.
+  int CutWidth() const {
+    if (width <= 0) return 0;
+    if (precision >= 0 && width < precision) return 0;
+    return width;
+  }
+  // The field length for cutting by key: the precision, else the width.
+  int KeyLength() const { return precision >= 0 ? precision : (width > 0 ? width : 0); }
+};
+
+enum class Kind { Literal, Alternative, Conversion, Open, Close };
+
+struct Token {
+  Kind kind = Kind::Literal;
+  char c = 0;           // Literal
+  std::string choices;  // Alternative
+  Conversion conv;      // Conversion
+  size_t partner = 0;   // Open/Close: index of the other bracket
+  size_t argIndex = 0;  // Conversion: position in the argument list
+};
+
+struct Parsed {
+  std::vector<Token> tokens;
+  size_t conversions = 0;
+};
+
+Token LiteralToken(char c) {
+  Token t;
+  t.kind = Kind::Literal;
+  t.c = c;
+  return t;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads digits at layout[i]; false when the number exceeds kMaxFieldSize.
+bool ReadCount(const std::string& layout, size_t& i, int& value) {
+  value = 0;
+  while (i < layout.size() && IsDigit(layout[i])) {
+    value = value * 10 + (layout[i] - '0');
+    if (value > kMaxFieldSize) return false;
+    ++i;
+  }
+  return true;
+}
+
+// Parses a conversion after its '%' (i at the character after '%').
+bool ParseConversion(const std::string& layout, size_t& i, Conversion& conv) {
+  if (i < layout.size() && layout[i] == kKeepLastMark) {
+    conv.keepLast = true;
+    ++i;
+  }
+  if (i < layout.size() && layout[i] == '-') {
+    conv.left = true;
+    ++i;
+  }
+  if (i < layout.size() && IsDigit(layout[i]) && !ReadCount(layout, i, conv.width)) return false;
+  if (i < layout.size() && layout[i] == '.') {
+    ++i;
+    if (!ReadCount(layout, i, conv.precision)) return false;
+  }
+  if (i >= layout.size()) return false;
+  char letter = layout[i];
+  if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
+  if (letter != 's' && letter != 'd' && letter != 'f') return false;
+  conv.letter = letter;
+  ++i;
+  return true;
+}
+
+std::optional<Parsed> Parse(const std::string& layout) {
+  Parsed p;
+  std::vector<size_t> open;
+  size_t i = 0;
+  while (i < layout.size()) {
+    const char c = layout[i];
+    if (c == '%') {
+      if (i + 1 < layout.size() && layout[i + 1] == '%') {
+        p.tokens.push_back(LiteralToken('%'));
+        i += 2;
+        continue;
+      }
+      ++i;
+      Token t;
+      t.kind = Kind::Conversion;
+      if (!ParseConversion(layout, i, t.conv)) return std::nullopt;
+      t.argIndex = p.conversions++;
+      p.tokens.push_back(t);
+      continue;
+    }
+    if (c == '{') {
+      size_t close = layout.find('}', i + 1);
+      if (close != std::string::npos && layout.find('%', i + 1) > close) {
+        Token t;
+        t.kind = Kind::Alternative;
+        t.choices = layout.substr(i + 1, close - i - 1);
+        p.tokens.push_back(t);
+        i = close + 1;
+        continue;
+      }
+    } else if (c == '[') {
+      Token t;
+      t.kind = Kind::Open;
+      open.push_back(p.tokens.size());
+      p.tokens.push_back(t);
+      ++i;
+      continue;
+    } else if (c == ']' && !open.empty()) {
+      size_t o = open.back();
+      open.pop_back();
+      Token t;
+      t.kind = Kind::Close;
+      t.partner = o;
+      p.tokens[o].partner = p.tokens.size();
+      p.tokens.push_back(t);
+      ++i;
+      continue;
+    }
+    p.tokens.push_back(LiteralToken(c));
+    ++i;
+  }
+  for (size_t o : open) p.tokens[o] = LiteralToken('[');
+  // A bracket pair without a conversion inside is literal text.
+  for (size_t k = 0; k < p.tokens.size(); ++k) {
+    if (p.tokens[k].kind != Kind::Open) continue;
+    const size_t close = p.tokens[k].partner;
+    bool holds = false;
+    for (size_t j = k + 1; j < close && !holds; ++j) holds = p.tokens[j].kind == Kind::Conversion;
+    if (!holds) {
+      p.tokens[k] = LiteralToken('[');
+      p.tokens[close] = LiteralToken(']');
+    }
+  }
+  return p;
+}
+
+void Pad(std::string& text, int width, bool left) {
+  if (width <= 0 || static_cast<int>(text.size()) >= width) return;
+  const size_t fill = static_cast<size_t>(width) - text.size();
+  if (left)
+    text.append(fill, ' ');
+  else
+    text.insert(0, fill, ' ');
+}
+
+std::string TrimSpaces(const std::string& s) {
+  size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  size_t e = s.find_last_not_of(' ');
+  return s.substr(b, e - b + 1);
+}
+
+// Integer text: blanks in front, optional sign, digits, nothing after.
+std::optional<std::string> FormatInteger(const std::string& text, int precision) {
+  size_t i = text.find_first_not_of(' ');
+  if (i == std::string::npos) return std::nullopt;
+  bool negative = false;
+  if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
+  const size_t first = i;
+  while (i < text.size() && IsDigit(text[i])) ++i;
+  if (i == first || i != text.size()) return std::nullopt;
+  std::string digits = text.substr(first);
+  size_t nz = digits.find_first_not_of('0');
+  digits = nz == std::string::npos ? "0" : digits.substr(nz);
+  if (precision > 0 && static_cast<int>(digits.size()) < precision)
+    digits.insert(0, static_cast<size_t>(precision) - digits.size(), '0');
+  if (negative && digits.find_first_not_of('0') != std::string::npos) digits.insert(0, 1, '-');
+  return digits;
+}
+
+std::optional<std::string> FormatConversion(const Conversion& conv, const LayoutArg& arg) {
+  std::string out;
+  switch (conv.letter) {
+    case 's': {
+      out = arg.Text();
+      if (conv.precision >= 0 && static_cast<int>(out.size()) > conv.precision) {
+        const size_t n = static_cast<size_t>(conv.precision);
+        out = conv.keepLast ? out.substr(out.size() - n) : out.substr(0, n);
+      }
+      break;
+    }
+    case 'd': {
+      auto v = FormatInteger(arg.Text(), conv.precision);
+      if (!v) return std::nullopt;
+      out = *v;
+      break;
+    }
+    default: {
+      auto v = FormatDecimalText(arg.Text(), conv.precision >= 0 ? conv.precision : kDefaultDecimals);
+      if (!v) return std::nullopt;
+      out = *v;
+      break;
+    }
+  }
+  Pad(out, conv.width, conv.left);
+  return out;
+}
+
+// The first literal character after token k (alternatives and brackets are
+// not literals), or nullopt at the end of the layout.
+std::optional<char> NextLiteral(const std::vector<Token>& tokens, size_t k) {
+  for (size_t j = k + 1; j < tokens.size(); ++j)
+    if (tokens[j].kind == Kind::Literal) return tokens[j].c;
+  return std::nullopt;
+}
+
+// The layout without alternatives and brackets: literals and conversions.
+std::vector<Token> Flatten(const std::vector<Token>& tokens) {
+  std::vector<Token> flat;
+  for (const Token& t : tokens)
+    if (t.kind == Kind::Literal || t.kind == Kind::Conversion) flat.push_back(t);
+  return flat;
+}
+
+}  // namespace
+
+std::optional<std::string> FormatLayout(const std::string& layout, const LayoutArgs& args) {
+  auto parsed = Parse(layout);
+  if (!parsed || parsed->conversions > args.size()) return std::nullopt;
+  const std::vector<Token>& tokens = parsed->tokens;
+  std::string out;
+  for (size_t k = 0; k < tokens.size(); ++k) {
+    const Token& t = tokens[k];
+    switch (t.kind) {
+      case Kind::Literal: out += t.c; break;
+      case Kind::Alternative:
+      case Kind::Close: break;
+      case Kind::Open: {
+        bool present = false;
+        for (size_t j = k + 1; j < t.partner && !present; ++j)
+          present = tokens[j].kind == Kind::Conversion && args[tokens[j].argIndex].IsPresent();
+        if (!present) k = t.partner;
+        break;
+      }
+      case Kind::Conversion: {
+        auto text = FormatConversion(t.conv, args[t.argIndex]);
+        if (!text) return std::nullopt;
+        out += *text;
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+std::string FormatLayoutOrError(const std::string& layout, const LayoutArgs& args) {
+  auto text = FormatLayout(layout, args);
+  return text ? *text : std::string("Error");
+}
+
+bool FitsLayout(const std::string& layout, const std::string& line) {
+  auto parsed = Parse(layout);
+  if (!parsed || parsed->conversions == 0) return false;
+  const std::vector<Token>& tokens = parsed->tokens;
+  size_t pos = 0;
+  for (size_t k = 0; k < tokens.size(); ++k) {
+    const Token& t = tokens[k];
+    switch (t.kind) {
+      case Kind::Literal:
+        if (pos >= line.size() || line[pos] != t.c) return false;
+        ++pos;
+        break;
+      case Kind::Alternative:
+        if (pos >= line.size() || t.choices.find(line[pos]) == std::string::npos) return false;
+        break;
+      case Kind::Open:
+        if (pos >= line.size()) k = t.partner;
+        break;
+      case Kind::Close: break;
+      case Kind::Conversion: {
+        if (int w = t.conv.CutWidth(); w > 0) {
+          pos = std::min(line.size(), pos + static_cast<size_t>(w));
+        } else if (auto next = NextLiteral(tokens, k)) {
+          size_t found = line.find(*next, pos);
+          pos = found == std::string::npos ? line.size() : found;
+        } else {
+          pos = line.size();
+        }
+        break;
+      }
+    }
+  }
+  return true;
+}
+
+std::vector<std::string> CutFields(const std::string& layout, const std::string& line) {
+  std::vector<std::string> fields;
+  auto parsed = Parse(layout);
+  if (!parsed) return fields;
+  const std::vector<Token> flat = Flatten(parsed->tokens);
+  size_t lastConversion = 0;
+  for (size_t k = 0; k < flat.size(); ++k)
+    if (flat[k].kind == Kind::Conversion) lastConversion = k;
+  size_t pos = 0;
+  for (size_t k = 0; k < flat.size(); ++k) {
+    const Token& t = flat[k];
+    if (t.kind == Kind::Literal) {
+      pos = std::min(line.size(), pos + 1);
+      continue;
+    }
+    const int w = t.conv.CutWidth();
+    if (w > 0) {
+      fields.push_back(TrimSpaces(line.substr(pos, static_cast<size_t>(w))));
+      pos = std::min(line.size(), pos + static_cast<size_t>(w));
+      continue;
+    }
+    size_t end = line.size();
+    if (k != lastConversion) {
+      if (auto next = NextLiteral(flat, k)) {
+        size_t found = line.find(*next, pos);
+        if (found != std::string::npos) end = found;
+      }
+    }
+    fields.push_back(line.substr(pos, end - pos));
+    pos = end;
+  }
+  return fields;
+}
+
+std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::string& line) {
+  std::vector<std::string> fields;
+  auto parsed = Parse(layout);
+  if (!parsed || layout.empty()) return fields;
+  const char separator = layout[0] == '[' && layout.size() > 1 ? layout[1] : layout[0];
+  const std::vector<Token> flat = Flatten(parsed->tokens);
+  std::string rest = line;
+  std::string key;
+  for (const Token& t : flat) {
+    if (t.kind == Kind::Literal) {
+      key += t.c;
+      continue;
+    }
+    size_t at = rest.find(key);
+    if (at == std::string::npos) {
+      fields.emplace_back();
+    } else {
+      const size_t start = at + key.size();
+      size_t length;
+      if (int n = t.conv.KeyLength(); n > 0) {
+        length = std::min(static_cast<size_t>(n), rest.size() - start);
+      } else {
+        size_t next = rest.find(separator, start);
+        length = (next == std::string::npos ? rest.size() : next) - start;
+      }
+      fields.push_back(TrimSpaces(rest.substr(start, length)));
+      rest.erase(at, key.size() + length);
+    }
+    key.clear();
+  }
+  return fields;
+}
+
+std::optional<std::string> FormatDecimalText(const std::string& text, int decimals, int shift) {
+  if (decimals < 0) decimals = 0;
+  size_t i = text.find_first_not_of(' ');
+  if (i == std::string::npos) return std::nullopt;
+  bool negative = false;
+  if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
+  std::string digits;
+  long long point = 0;  // digits before the decimal point
+  bool any = false;
+  while (i < text.size() && IsDigit(text[i])) {
+    digits += text[i++];
+    ++point;
+    any = true;
+  }
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && IsDigit(text[i])) {
+      digits += text[i++];
+      any = true;
+    }
+  }
+  if (!any) return std::nullopt;
+  if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+    ++i;
+    bool expNegative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) expNegative = text[i++] == '-';
+    const size_t first = i;
+    long long exponent = 0;
+    while (i < text.size() && IsDigit(text[i])) {
+      exponent = exponent * 10 + (text[i++] - '0');
+      if (exponent > kMaxExponent) return std::nullopt;
+    }
+    if (i == first) return std::nullopt;
+    point += expNegative ? -exponent : exponent;
+  }
+  if (i != text.size()) return std::nullopt;
+  if (shift > kMaxExponent || shift < -kMaxExponent || decimals > kMaxFieldSize) return std::nullopt;
+  point += shift;
+
+  // digits × 10^(point - digits.size()); keep `keep` leading digits.
+  const long long keep = point + decimals;
+  std::string units;  // the value in units of 10^-decimals
+  if (keep < 0) {
+    units = "0";
+  } else if (keep >= static_cast<long long>(digits.size())) {
+    units = digits + std::string(static_cast<size_t>(keep) - digits.size(), '0');
+  } else {
+    units = digits.substr(0, static_cast<size_t>(keep));
+    if (digits[static_cast<size_t>(keep)] >= '5') {
+      size_t k = units.size();
+      while (k > 0 && units[k - 1] == '9') units[--k] = '0';
+      if (k == 0)
+        units.insert(0, 1, '1');
+      else
+        ++units[k - 1];
+    }
+    if (units.empty()) units = "0";
+  }
+  const size_t d = static_cast<size_t>(decimals);
+  if (units.size() <= d) units.insert(0, d + 1 - units.size(), '0');
+  std::string whole = units.substr(0, units.size() - d);
+  size_t nz = whole.find_first_not_of('0');
+  whole = nz == std::string::npos ? "0" : whole.substr(nz);
+  std::string out = whole;
+  if (d > 0) out += "." + units.substr(units.size() - d);
+  if (negative && units.find_first_not_of('0') != std::string::npos) out.insert(0, 1, '-');
+  return out;
+}
+
+}  // namespace veltro

@@ -1,0 +1,96 @@
+// The layout language of the line formats: literal text with conversions
+//
+//   %[«][-][width][.precision]s|d|f     text, integer, fixed-point number
+//   %%                                  a literal percent sign
+//   [ ... ]                             optional group holding a conversion
+//   { ... }                             one position that may hold any of the
+//                                       listed characters ("{ -}": sign column)
+//
+// ("«" is the cp1252 byte 0xAB.) Layouts come from format definitions and
+// user files and their arguments from instruments and users, so this is the
+// program's own formatter: nothing here is ever handed to printf.
+//
+// A '[' without its ']', a ']' without its '[', a '{' without '}' and a
+// bracket pair that holds no conversion are literal text.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace veltro {
+
+inline constexpr char kKeepLastMark = '\xAB';  // "%«": keep the last characters of a long text
+
+// One argument of a record: a text, or a number given as its decimal text.
+// A number always counts as present for optional groups; "d" and "f"
+// accept a text argument too as long as it holds a number.
+class LayoutArg {
+ public:
+  LayoutArg(std::string text) : text_(std::move(text)) {}  // NOLINT: texts are the common case
+  LayoutArg(const char* text) : text_(text) {}             // NOLINT
+  static LayoutArg Number(std::string decimalText) {
+    LayoutArg a(std::move(decimalText));
+    a.number_ = true;
+    return a;
+  }
+  static LayoutArg Integer(long long value) { return Number(std::to_string(value)); }
+
+  const std::string& Text() const { return text_; }
+  bool IsNumber() const { return number_; }
+  bool IsPresent() const { return number_ || !text_.empty(); }
+
+ private:
+  std::string text_;
+  bool number_ = false;
+};
+
+using LayoutArgs = std::vector<LayoutArg>;
+
+// Writes a record: the arguments in order into the layout's conversions.
+// Optional groups are kept (without brackets) when one of their conversions
+// has a present argument, otherwise dropped whole; alternative positions are
+// removed. "s" cuts to the precision and pads to the width ("-" left), with
+// "«" keeping the last precision characters instead of the first; "d" writes
+// an integer with at least precision digits; "f" rounds the argument's
+// decimal text half away from zero to precision decimals (2 without one).
+// nullopt is a formatting failure: a malformed layout, fewer arguments than
+// conversions, or an argument of "d"/"f" that is not such a number.
+std::optional<std::string> FormatLayout(const std::string& layout, const LayoutArgs& args);
+
+// FormatLayout for writers: the text, or exactly "Error" on failure.
+std::string FormatLayoutOrError(const std::string& layout, const LayoutArgs& args);
+
+// Tests a line against a layout (the recognisers). The layout needs a
+// conversion; every literal must stand where the walk has got to. A sized
+// conversion consumes its width, an unsized one up to the next literal
+// character of the layout (the whole rest when that does not occur). An
+// alternative position checks the character there without consuming it, as
+// it is the first character of the following field. An optional group that
+// starts where the line has ended is skipped.
+bool FitsLayout(const std::string& layout, const std::string& line);
+
+// Cuts a line into fields, one per conversion (the positional readers).
+// The literal before a conversion is skipped by its length; a sized
+// conversion takes its width and is trimmed of blanks; an unsized one runs up
+// to the next literal character and is taken as it stands; the last unsized
+// conversion takes the rest of the line. Nothing is read past the end of the
+// line: fields there are empty. A malformed layout gives no fields.
+std::vector<std::string> CutFields(const std::string& layout, const std::string& line);
+
+// Cuts a line by key (the searching readers). The separator is the layout's
+// first character (its second when the first is '['). For each conversion the
+// literal before it is the key and is searched anywhere in the line; the field
+// follows it, as long as the conversion's precision (its width without one),
+// or up to the next separator when that is 0 or missing. The field is trimmed
+// and removed from the line with its key. An absent key gives an empty field.
+std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::string& line);
+
+// Exact decimal arithmetic on texts: the number in text (blanks in front
+// allowed, sign, digits, fraction, exponent "E"), multiplied by 10^shift and
+// rounded half away from zero to `decimals` decimals, written with "." and no
+// padding ("-" only when the rounded value is not zero). nullopt when the
+// text is not a number.
+std::optional<std::string> FormatDecimalText(const std::string& text, int decimals, int shift = 0);
+
+}  // namespace veltro
