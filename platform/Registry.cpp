@@ -506,6 +506,22 @@ std::vector<std::string> RegValueNames(RegistryRoot root, const std::string& key
   return names;
 }
 
+std::vector<std::string> RegSubKeyNames(RegistryRoot root, const std::string& key) {
+  Store& s = Load(root);
+  std::string k = NormalizeKey(key);
+  std::vector<std::string> names;
+  for (const Block& b : s.doc.blocks) {
+    if (!b.valid || b.key.size() <= k.size() || !IsKeyOrBelow(b.key, k)) continue;
+    size_t start = k.empty() ? 0 : k.size() + 1;
+    size_t end = b.key.find('\\', start);
+    std::string name = b.key.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    bool seen = false;
+    for (const auto& n : names) seen = seen || SameName(n, name);
+    if (!seen) names.push_back(name);
+  }
+  return names;
+}
+
 void RegDeleteValue(RegistryRoot root, const std::string& path) {
   Store& s = Load(root);
   if (s.unreadable) return;

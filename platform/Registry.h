@@ -57,6 +57,8 @@ void RegCreateKey(RegistryRoot root, const std::string& key);
 bool RegValueExists(RegistryRoot root, const std::string& path);
 // Value names of a key, in stored order; the default value's name is "".
 std::vector<std::string> RegValueNames(RegistryRoot root, const std::string& key);
+// Names of the direct sub-keys of a key, in stored order.
+std::vector<std::string> RegSubKeyNames(RegistryRoot root, const std::string& key);
 void RegDeleteValue(RegistryRoot root, const std::string& path);
 // Deletes the key with all its sub-keys.
 void RegDeleteKey(RegistryRoot root, const std::string& key);
