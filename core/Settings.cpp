@@ -60,4 +60,18 @@ std::optional<int> ParseWaitForRemote(const std::string& text) {
   return value < kMinWaitForRemote ? kMinWaitForRemote : value;
 }
 
+int RegistryTransferSettings::Methode() const { return veltro::Methode(); }
+
+bool RegistryTransferSettings::TransOf() const { return veltro::TransOf() != 0; }
+
+std::string RegistryTransferSettings::DataPath() const {
+  return ReadRegString(kUser, ConfigPath(kSettingDataPath), defaultDataPath_);
+}
+
+bool RegistryTransferSettings::Viewer() const { return ReadRegBool(kUser, ConfigPath(kSettingViewer), false); }
+
+bool RegistryTransferSettings::SaveSource() const {
+  return ReadRegBool(kUser, ConfigPath(kSettingSaveSource), false);
+}
+
 }  // namespace veltro

@@ -6,7 +6,9 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
+#include "core/Transfer.h"
 #include "platform/Registry.h"
 
 namespace veltro {
@@ -54,5 +56,20 @@ int WaitForRemote();
 // The settings dialog's rule: the trimmed text as integer, raised to
 // kMinWaitForRemote; nullopt when the text is not an integer.
 std::optional<int> ParseWaitForRemote(const std::string& text);
+
+// The engine's settings, read from the user's configuration at each use.
+class RegistryTransferSettings : public TransferSettings {
+ public:
+  // defaultDataPath answers "DataPath" while it is not set.
+  explicit RegistryTransferSettings(std::string defaultDataPath = {}) : defaultDataPath_(std::move(defaultDataPath)) {}
+  int Methode() const override;
+  bool TransOf() const override;
+  std::string DataPath() const override;
+  bool Viewer() const override;
+  bool SaveSource() const override;
+
+ private:
+  std::string defaultDataPath_;
+};
 
 }  // namespace veltro

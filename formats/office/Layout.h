@@ -27,8 +27,9 @@ inline constexpr char kKeepLastMark = '\xAB';  // "%«": keep the last character
 // accept a text argument too as long as it holds a number.
 class LayoutArg {
  public:
-  LayoutArg(std::string text) : text_(std::move(text)) {}  // NOLINT: texts are the common case
-  LayoutArg(const char* text) : text_(text) {}             // NOLINT
+  // Implicit: texts are the common case ({p.Punktnummer, p.Y, ...}).
+  LayoutArg(std::string text) : text_(std::move(text)) {}
+  LayoutArg(const char* text) : text_(text) {}
   static LayoutArg Number(std::string decimalText) {
     LayoutArg a(std::move(decimalText));
     a.number_ = true;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <memory>
 
 #include "core/Messages.h"
 #include "platform/MessageBox.h"
@@ -12,13 +13,13 @@
 namespace veltro {
 namespace {
 
+// One QApplication for the test program, destroyed at exit.
 void EnsureApplication() {
   if (QApplication::instance()) return;
   static int argc = 1;
   static char name[] = "tests_app";
   static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
+  static std::unique_ptr<QApplication> app = std::make_unique<QApplication>(argc, argv);
 }
 
 // The format pages of the main window in page order.

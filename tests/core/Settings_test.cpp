@@ -109,3 +109,35 @@ TEST(WaitForRemoteText, TrimmedIntegersRaisedToTheMinimum) {
 
 }  // namespace
 }  // namespace veltro::test
+
+namespace veltro::test {
+namespace {
+
+TEST_F(SettingsTest, TheEngineReadsItsSettingsAtEachUse) {
+  RegistryTransferSettings engine("/opt/veltro/Data/");
+  EXPECT_EQ(engine.Methode(), 0);
+  EXPECT_FALSE(engine.TransOf());
+  EXPECT_EQ(engine.DataPath(), "/opt/veltro/Data/");
+  EXPECT_FALSE(engine.Viewer());
+  EXPECT_FALSE(engine.SaveSource());
+
+  SetMethode(1);
+  SetTransOf(1);
+  WriteRegString(RegistryRoot::CurrentUser, ConfigPath("DataPath"), "/home/u/Daten/", true);
+  WriteRegBool(RegistryRoot::CurrentUser, ConfigPath("Viewer"), true, true);
+  WriteRegBool(RegistryRoot::CurrentUser, ConfigPath("Save Source"), true, true);
+  EXPECT_EQ(engine.Methode(), 1);
+  EXPECT_TRUE(engine.TransOf());
+  EXPECT_EQ(engine.DataPath(), "/home/u/Daten/");
+  EXPECT_TRUE(engine.Viewer());
+  EXPECT_TRUE(engine.SaveSource());
+
+  // A value outside its range answers the default.
+  WriteRegString(RegistryRoot::CurrentUser, ConfigPath("Methode"), "2", true);
+  WriteRegString(RegistryRoot::CurrentUser, ConfigPath("TransOf"), "-1", true);
+  EXPECT_EQ(engine.Methode(), 0);
+  EXPECT_FALSE(engine.TransOf());
+}
+
+}  // namespace
+}  // namespace veltro::test
