@@ -320,5 +320,47 @@ TEST_F(CodeListenTest, EmptyOrInvalidStoredSettingsFallBack) {
   EXPECT_FALSE(RegKeyExists(kUser, CodeListKey("..")));
 }
 
+// ---- Patterns and point-code lines ------------------------------------------------------
+
+TEST_F(CodeListenTest, DateAndTimePatternsMustReadBackTheirOwnText) {
+  EXPECT_TRUE(IsUsableDatePattern("ddmmyyyy"));
+  EXPECT_TRUE(IsUsableDatePattern("DDMMYY"));
+  EXPECT_TRUE(IsUsableDatePattern("mmddyyyy"));
+  EXPECT_TRUE(IsUsableDatePattern("yyyymmdd"));
+  EXPECT_TRUE(box.Messages().empty());
+  EXPECT_FALSE(IsUsableDatePattern(""));
+  EXPECT_FALSE(IsUsableDatePattern("yyyy"));  // no day and month: cannot be read
+  EXPECT_FALSE(IsUsableDatePattern("dmy"));   // "81226" reads as another date
+  EXPECT_TRUE(IsUsableTimePattern("hhmmss"));
+  EXPECT_TRUE(IsUsableTimePattern("HHMM"));
+  EXPECT_FALSE(IsUsableTimePattern(""));
+  EXPECT_FALSE(IsUsableTimePattern("hh"));    // a time needs hours and minutes
+  EXPECT_FALSE(IsUsableTimePattern("sshhmm"));  // read as hours first
+  EXPECT_FALSE(box.Messages().empty());       // unreadable ones report the date/time error
+}
+
+TEST_F(CodeListenTest, PointCodeRowsAreJoinedAndChecked) {
+  EXPECT_EQ(PointCodeRowLine({"MA", "12", "Mauer"}), "MA\xA6" "12\xA6Mauer");
+  EXPECT_EQ(PointCodeRowLine({"MA", "", ""}), "MA\xA6\xA6");
+  EXPECT_EQ(PointCodeRowLine({"", "", ""}), "");  // an empty row is no line
+  EXPECT_TRUE(IsValidPointCodeLine("MA\xA6" "12\xA6Mauer"));
+  EXPECT_TRUE(IsValidPointCodeLine("MA\xA6\xA6"));            // empty entity passes
+  EXPECT_TRUE(IsValidPointCodeLine("MA\xA6 -1.5+ \xA6L"));     // digits, "+", "-", "." and outer blanks
+  EXPECT_TRUE(IsValidPointCodeLine("MA"));
+  EXPECT_FALSE(IsValidPointCodeLine("\xA6" "12\xA6L"));        // no code
+  EXPECT_FALSE(IsValidPointCodeLine("MA\xA6" "1 2\xA6L"));     // inner blank
+  EXPECT_FALSE(IsValidPointCodeLine("MA\xA6x\xA6L"));
+
+  EXPECT_TRUE(IsPointCodeLine("MA\xA6" "12\xA6L"));
+  EXPECT_FALSE(IsPointCodeLine("\xA6" "12"));
+  EXPECT_FALSE(IsPointCodeLine("1;100.0;200.0;0;MA;"));
+  EXPECT_FALSE(IsPointCodeLine(""));
+  SetPointCodeLineTest([](const std::string& line) { return line == "ok"; });
+  EXPECT_TRUE(IsPointCodeLine("ok"));
+  EXPECT_FALSE(IsPointCodeLine("MA\xA6" "12\xA6L"));
+  SetPointCodeLineTest(nullptr);
+  EXPECT_TRUE(IsPointCodeLine("MA\xA6" "12\xA6L"));
+}
+
 }  // namespace
 }  // namespace veltro::test
