@@ -56,6 +56,13 @@ bool IsDashes(const std::string& s) {
   return true;
 }
 
+// The word is present and its data is neither blank nor dashes.
+bool Delivered(const std::string& field, int width) {
+  const bool full = field.size() == static_cast<size_t>(width + kGsiFieldHead);
+  const std::string data = TrimBlanks(full ? field.substr(kGsiFieldHead) : field);
+  return !data.empty() && !IsDashes(data);
+}
+
 // A code number as text compares without its leading zeros ("02" = "2").
 std::string CodeKey(const std::string& code) { return TrimLeftChar(TrimBlanks(code), '0'); }
 
@@ -497,6 +504,9 @@ void TdmGSI::GsiCodeBlockRead(const std::vector<std::string>& fields, TDaten& Da
     if (target == kTargetNone) break;
     const std::string parameter = TargetParameter(targetField);
     const std::string raw = field(static_cast<size_t>(i));
+    // A word the block does not hold (or holds as dashes) delivers nothing:
+    // it never overwrites what earlier blocks stored.
+    if (!Delivered(raw, n)) continue;
     const std::string v = GsiTextValue(raw, n);
     const std::string sign = GsiSign(raw, n);
     switch (target) {
@@ -504,15 +514,15 @@ void TdmGSI::GsiCodeBlockRead(const std::vector<std::string>& fields, TDaten& Da
       case kTargetBeobachter: info.Beobachter = Translated(v, kTableBeobachter); break;
       case kTargetInstrument: info.Instrument = Translated(v, kTableInstrumente); break;
       case kTargetDatum:
-        if (!v.empty()) ReadDateInto(info.Zeitpunkt, parameter, PadLeft(v, '0', static_cast<int>(parameter.size())));
+        ReadDateInto(info.Zeitpunkt, parameter, PadLeft(v, '0', static_cast<int>(parameter.size())));
         break;
       case kTargetZeit:
-        if (!v.empty()) ReadTimeInto(info.Zeitpunkt, parameter, PadLeft(v, '0', static_cast<int>(parameter.size())));
+        ReadTimeInto(info.Zeitpunkt, parameter, PadLeft(v, '0', static_cast<int>(parameter.size())));
         break;
       case kTargetDatumZeit: {
         const int p = SmallNumber(parameter);
         const std::string layout = LayoutEntry(kDateTimeLayouts, p + 1);
-        if (v.empty() || p < 0 || p > 3 || layout.size() != 8) break;
+        if (p < 0 || p > 3 || layout.size() != 8) break;
         const std::string text = PadLeft(v, '0', 8);
         const size_t half = text.size() / 2;
         const std::string first = text.substr(0, half), second = text.substr(half);
@@ -576,6 +586,7 @@ void TdmGSI::ReadCodeBlockLine(const std::string& line, TDaten& Daten) {
 // them. A station block is a record of its own and is left to the engine.
 void TdmGSI::LookAhead(TDaten& Daten) {
   if (CodeLists().AttributePosition != 1) return;
+  if (CodeLists().Definitions.empty()) LoadCodeDefinitions();
   const int n = GsiDataWidth();
   while (const std::string* next = NextLine(Daten)) {
     if (!IsGsiCodeBlockLine(*next)) break;
