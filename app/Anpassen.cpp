@@ -102,8 +102,7 @@ TfrmAnpassen::TfrmAnpassen(AnpassenWerte& werte, QWidget* parent) : QDialog(pare
     return row;
   };
   form->addRow(QStringLiteral("Datenverzeichnis:"), folderRow("DatenDir", "DatenDirWahl", DatenDir, DatenDirWahl));
-  form->addRow(QStringLiteral("Formatverzeichnis:"),
-               folderRow("FormatDir", "FormatDirWahl", FormatDir, FormatDirWahl));
+  form->addRow(QStringLiteral("Formatverzeichnis:"), folderRow("FormatDir", "FormatDirWahl", FormatDir, FormatDirWahl));
 
   auto* portRow = new QHBoxLayout;
   AnschlussBox = new QComboBox(this);

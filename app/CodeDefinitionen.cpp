@@ -13,6 +13,7 @@
 
 #include "app/CodeListTexts.h"
 #include "app/Eingabe.h"
+#include "app/TranslateForm.h"
 #include "core/Messages.h"
 #include "instruments/CodeListen.h"
 #include "platform/qt/QtMessageBox.h"
@@ -20,7 +21,6 @@
 namespace veltro {
 namespace {
 
-using codetexts::Caption;
 using codetexts::TextOr;
 
 constexpr int kTextCaption = 330;
@@ -31,17 +31,17 @@ constexpr int kTextAddCode = 331;
 constexpr int kTextEditCode = 332;
 constexpr int kTextDeleteCode = 333;
 constexpr int kTextDeleteCodeList = 313;
-constexpr int kTextInvalidListName = 702;
-constexpr int kTextInvalidCode = 703;
+constexpr int kTextInvalidListName = 710;
+constexpr int kTextInvalidCode = 711;
 
 // Target names by target number, used while the language has none.
 const std::vector<std::string> kTargetNames = {
-    "Projekt",           "Beobachter",          "Instrument",          "Datum",
-    "Zeit",              "Datum und Zeit",      "Temperatur",          "Luftdruck",
-    "Temperatur und Luftdruck", "Stationsnummer", "Stationscode",      "Instrumentenh\xF6he",
-    "Punktcode",         "Punktart",            "Reflektorh\xF6he",    "Querverschiebung",
-    "L\xE4ngsverschiebung", "Vertikalverschiebung", "Reserve",        "Anmerkung 1",
-    "Anmerkung 2",       "Mutationsnummer",     "Kommentar"};
+    "Projekt",          "Beobachter",       "Instrument",        "Datum",
+    "Uhrzeit",          "Datum und Uhrzeit", "Temperatur",       "Luftdruck",
+    "Temperatur und Luftdruck", "Stationsnummer", "Stationscode", "Instrumentenh\xF6he",
+    "Punktcode",        "Punktart",         "Reflektorh\xF6he",  "Querverschiebung",
+    "L\xE4ngsverschiebung", "Vertikalverschiebung", "Nicht auswerten", "Anmerkung 1",
+    "Anmerkung 2",      "Mutationsnummer",  "Kommentar"};
 
 // The name box reloads the stored list names whenever it drops down.
 class CodeListNameBox : public QComboBox {
@@ -67,8 +67,8 @@ bool IsReturn(QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key(
 
 TfrmGSICodeTabelle::TfrmGSICodeTabelle(QWidget* parent) : QDialog(parent) {
   setObjectName("TfrmGSICodeTabelle");
-  codetexts::SetTag(this, kTextCaption);
-  setWindowTitle(Caption(kTextCaption, "Codedefinitionen f\xFCr GSI Datenformat"));
+  SetTextNumber(this, kTextCaption);
+  setWindowTitle(FromAnsi("Codedefinitionen f\xFCr GSI Datenformat"));
   askParameter = [this](int target, std::string& parameter) { return AskTargetParameter(this, target, parameter); };
 
   codeListe_ = new QListWidget(this);
@@ -90,7 +90,8 @@ TfrmGSICodeTabelle::TfrmGSICodeTabelle(QWidget* parent) : QDialog(parent) {
     editInfo_[i]->setObjectName(QString("EditInfo%1").arg(i + 1));
     editInfo_[i]->setMinimumContentsLength(24);
     editInfo_[i]->installEventFilter(this);
-    codetexts::SetTag(editInfo_[i], kTextTargets);
+    editInfo_[i]->addItems(codetexts::Items(kTextTargets, kTargetNames));
+    SetTextNumber(editInfo_[i], kTextTargets);
     infoLabel_[i] = new QLabel(QString("Info &%1:").arg(i + 1), this);
     infoLabel_[i]->setObjectName(QString("LabelInfo%1").arg(i + 1));
     infoLabel_[i]->setBuddy(editInfo_[i]);
@@ -110,6 +111,8 @@ TfrmGSICodeTabelle::TfrmGSICodeTabelle(QWidget* parent) : QDialog(parent) {
   codelistLabel_ = new QLabel("Codelisten&name:", this);
   codelistLabel_->setObjectName("LabelCodelist");
   codelistLabel_->setBuddy(editCodelist_);
+  SetTextNumber(codelistLabel_, kTextListName);
+  SetTextNumber(newCode_, kTextNewCode);
   connect(editCodelist_, &QComboBox::activated, this,
           [this](int index) { CodeListChosen(editCodelist_->itemText(index)); });
 
@@ -117,6 +120,10 @@ TfrmGSICodeTabelle::TfrmGSICodeTabelle(QWidget* parent) : QDialog(parent) {
   editCode_ = MakeButton(this, "EditCode", "Codes &\xE4ndern");
   deleteCode_ = MakeButton(this, "DeleteCode", "Code &l\xF6schen");
   deleteCodeList_ = MakeButton(this, "DeleteCodeList", "Co&deliste l\xF6schen");
+  SetTextNumber(addCode_, kTextAddCode);
+  SetTextNumber(editCode_, kTextEditCode);
+  SetTextNumber(deleteCode_, kTextDeleteCode);
+  SetTextNumber(deleteCodeList_, kTextDeleteCodeList);
   ende_ = MakeButton(this, "Ende", "&Ok");
   abbrechen_ = MakeButton(this, "Abbrechen", "Ab&brechen");
   connect(addCode_, &QPushButton::clicked, this, &TfrmGSICodeTabelle::AddCodeClick);
@@ -152,34 +159,23 @@ TfrmGSICodeTabelle::TfrmGSICodeTabelle(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
 
   HideCodeEdit();
-  Translate();
   ReloadListNames();
   rememberedName_ = CodeLists().CurrentList;
   editCodelist_->setEditText(FromAnsi(rememberedName_));
 }
 
-void TfrmGSICodeTabelle::Translate() {
-  setWindowTitle(Caption(kTextCaption, "Codedefinitionen f\xFCr GSI Datenformat"));
-  const QStringList targets = codetexts::Items(kTextTargets, kTargetNames);
-  const QString hint = codetexts::Hint(kTextTargets);
-  for (QComboBox* box : editInfo_) {
-    const int index = box->currentIndex();
-    box->clear();
-    box->addItems(targets);
-    box->setCurrentIndex(index < box->count() ? index : -1);
-    if (!hint.isEmpty()) box->setToolTip(hint);
-  }
-  codetexts::TranslateLabel(codelistLabel_, kTextListName, "Codelisten&name:");
-  codetexts::TranslateLabel(newCode_, kTextNewCode, "Neuer Code:");
-  codetexts::TranslateButton(addCode_, kTextAddCode, "Codes &hinzuf\xFCgen");
-  codetexts::TranslateButton(editCode_, kTextEditCode, "Codes &\xE4ndern");
-  codetexts::TranslateButton(deleteCode_, kTextDeleteCode, "Code &l\xF6schen");
-  codetexts::TranslateButton(deleteCodeList_, kTextDeleteCodeList, "Co&deliste l\xF6schen");
-}
+void TfrmGSICodeTabelle::Translate() { TranslateForm(this); }
 
 void TfrmGSICodeTabelle::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;
+  // The window lives as long as the program: every showing starts afresh
+  // from the current list, which Cancel returns to.
+  rememberedName_ = CodeLists().CurrentList;
+  mode_ = CodeEditMode::None;
+  HideCodeEdit();
+  ReloadListNames();
+  editCodelist_->setEditText(FromAnsi(rememberedName_));
   Translate();
   ShowCodeList();
 }

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/CodeListTexts.h"
+#include "app/TranslateForm.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
 #include "core/Transfer.h"
@@ -113,8 +114,8 @@ std::vector<std::string> SplitAt(const std::string& text, char separator) {
 TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
     : QDialog(parent), list_(list ? list : &CurrentTransfer().EditorLines) {
   setObjectName("TfrmCodeInput");
-  codetexts::SetTag(this, kTextCaption);
-  setWindowTitle(codetexts::Caption(kTextCaption, "Eingabe von Codes"));
+  SetTextNumber(this, kTextCaption);
+  setWindowTitle("Eingabe von Codes");
 
   auto* grid = new CodeGrid(kNewRows, kColumns, this);
   grid->nextCell = [this] { MoveToNextCell(); };
@@ -187,20 +188,27 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
   resize(480, 360);
 
   Translate();
+  ShowHeldList();
+}
+
+void TfrmCodeInput::ShowHeldList() {
   NewClick();
   // A point-code list held already is shown; any other list is left alone.
   if (!list_->empty() && IsPointCodeLine(list_->front())) ShowList();
 }
 
 void TfrmCodeInput::Translate() {
-  setWindowTitle(codetexts::Caption(kTextCaption, "Eingabe von Codes"));
-  grid_->setHorizontalHeaderLabels({QString(), ColumnTitle(kTextCode, "Code"), ColumnTitle(kTextEntity, "Entity"),
+  TranslateForm(this);
+  grid_->setHorizontalHeaderLabels({QString(), ColumnTitle(kTextCode, "Code"), ColumnTitle(kTextEntity, "Symbolnummer"),
                                     ColumnTitle(kTextLayer, "Layer")});
 }
 
 void TfrmCodeInput::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!event->spontaneous()) Translate();
+  if (event->spontaneous()) return;
+  Translate();
+  // Shown again later: the list may have changed meanwhile.
+  if (!modified_) ShowHeldList();
 }
 
 QString TfrmCodeInput::Cell(int row, int column) const {
@@ -241,7 +249,7 @@ void TfrmCodeInput::NewClick() {
 
 void TfrmCodeInput::ShowList() {
   if (!list_->empty() && !IsPointCodeLine(list_->front())) {
-    ShowMessageBox(TextOr(kTextNotACodeList, "Die Datei enth\xE4lt keine Codeliste."), kMsgError, kBtnOk);
+    ShowMessageBox(TextOr(kTextNotACodeList, "Die Datei enth\xE4lt keine g\xFCltige Codeliste."), kMsgError, kBtnOk);
     list_->clear();
     return;
   }
@@ -269,7 +277,7 @@ bool TfrmCodeInput::TakeOver() {
       list_->push_back(line);
     } else {
       ok = false;
-      ShowMessageBox(FormatText(TextOr(kTextBadRow, "Zeile %d: Code fehlt oder Entity ist keine Zahl."),
+      ShowMessageBox(FormatText(TextOr(kTextBadRow, "Zeile %d: der Code fehlt oder die Symbolnummer ist keine Zahl."),
                                 {std::to_string(r + 1)}),
                      kMsgError, kBtnOk);
     }
@@ -282,7 +290,7 @@ void TfrmCodeInput::OpenClick() {
   if (!chooseOpenFile || !chooseOpenFile(path)) return;
   TextLines lines;
   if (!LoadTextFile(path, lines)) {
-    ShowMessageBox(FormatText(TextOr(kTextCannotOpen, "Die Datei %s kann nicht ge\xF6" "ffnet werden."), {path}),
+    ShowMessageBox(FormatText(TextOr(kTextCannotOpen, "Die Datei kann nicht ge\xF6" "ffnet werden."), {path}),
                    kMsgError, kBtnOk);
     return;
   }
@@ -301,7 +309,7 @@ bool TfrmCodeInput::SaveClick() {
   if (!TakeOver()) return false;
   if (!SaveTextFile(fileName_, *list_)) {
     ShowMessageBox(
-        FormatText(TextOr(kTextCannotSave, "Die Datei %s kann nicht gespeichert werden."), {fileName_}),
+        FormatText(TextOr(kTextCannotSave, "Die Datei kann nicht gespeichert werden."), {fileName_}),
         kMsgError, kBtnOk);
     return false;
   }
@@ -324,8 +332,8 @@ bool TfrmCodeInput::FinishInput() {
   if (!modified_) return true;
   if (!TakeOver()) return false;
   const int question = fileName_.empty() ? kTextSaveNew : kTextSaveChanges;
-  const char* fallback = fileName_.empty() ? "Die Codes sind noch nicht gespeichert. Jetzt speichern?"
-                                           : "Sollen die \xC4nderungen gespeichert werden?";
+  const char* fallback = fileName_.empty() ? "Die Daten wurden noch nicht gespeichert. Sollen sie in einer Datei gespeichert werden?"
+                                           : "Die Daten wurden ge\xE4ndert. Sollen die \xC4nderungen gespeichert werden?";
   if (ShowMessageBox(TextOr(question, fallback), kMsgConfirmation, kBtnYesNo) == kAnsYes) SaveClick();
   return true;
 }

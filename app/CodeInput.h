@@ -58,6 +58,7 @@ class TfrmCodeInput : public QDialog {
 
  private:
   bool FinishInput();
+  void ShowHeldList();
   void SetRows(int rows);
   void Renumber();
   QString Cell(int row, int column) const;

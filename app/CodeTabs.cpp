@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/CodeListTexts.h"
+#include "app/TranslateForm.h"
 #include "core/Messages.h"
 #include "instruments/CodeListen.h"
 #include "platform/qt/QtMessageBox.h"
@@ -44,8 +45,8 @@ QString TableText(const TextLines& lines) {
 
 TfrmCodeTabellen::TfrmCodeTabellen(QWidget* parent) : QDialog(parent) {
   setObjectName("TfrmCodeTabellen");
-  codetexts::SetTag(this, kTextCaption);
-  setWindowTitle(codetexts::Caption(kTextCaption, "Codetabellen editieren"));
+  SetTextNumber(this, kTextCaption);
+  setWindowTitle("Codetabellen editieren");
   auto* grid = new QGridLayout;
   for (int t = 0; t < 4; ++t) {
     memos_[t] = new QPlainTextEdit(this);
@@ -56,6 +57,7 @@ TfrmCodeTabellen::TfrmCodeTabellen(QWidget* parent) : QDialog(parent) {
     labels_[t] = new QLabel(FromAnsi(kMemos[t].label), this);
     labels_[t]->setObjectName(QString("Label") + kMemos[t].name);
     labels_[t]->setBuddy(memos_[t]);
+    SetTextNumber(labels_[t], kMemos[t].text);
     indicators_[t] = new QLabel(this);
     indicators_[t]->setObjectName(kMemos[t].indicator);
     auto* head = new QHBoxLayout;
@@ -82,10 +84,7 @@ TfrmCodeTabellen::TfrmCodeTabellen(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
 }
 
-void TfrmCodeTabellen::Translate() {
-  setWindowTitle(codetexts::Caption(kTextCaption, "Codetabellen editieren"));
-  for (int t = 0; t < 4; ++t) codetexts::TranslateLabel(labels_[t], kMemos[t].text, kMemos[t].label);
-}
+void TfrmCodeTabellen::Translate() { TranslateForm(this); }
 
 void TfrmCodeTabellen::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
@@ -97,8 +96,7 @@ void TfrmCodeTabellen::showEvent(QShowEvent* event) {
 void TfrmCodeTabellen::ShowTables() {
   LoadCodeTables(true);
   for (int t = 0; t < 4; ++t) {
-    const TextLines& table = CodeLists().Tables[t];
-    if (!table.empty()) memos_[t]->setPlainText(TableText(table));
+    memos_[t]->setPlainText(TableText(CodeLists().Tables[t]));
     memos_[t]->moveCursor(QTextCursor::Start);
     UpdateIndicator(t);
   }
@@ -107,7 +105,7 @@ void TfrmCodeTabellen::ShowTables() {
 void TfrmCodeTabellen::UpdateIndicator(int table) {
   // The number of line breaks before the caret: the code number of its line.
   const int line = memos_[table]->textCursor().blockNumber();
-  indicators_[table]->setText(codetexts::Caption(kTextLine, "Zeile") + "  " + QString::number(line));
+  indicators_[table]->setText(codetexts::Caption(kTextLine, "Code-Nr.:") + "  " + QString::number(line));
 }
 
 void TfrmCodeTabellen::OkClick() {

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QWidget>
-
 #include <algorithm>
 #include <vector>
 
@@ -69,7 +68,8 @@ QStringList NameFilters(const std::string& filter) {
     size_t s = 0;
     for (;;) {
       size_t semi = patterns.find(';', s);
-      std::string p = QtPattern(TrimBlanks(patterns.substr(s, semi == std::string::npos ? std::string::npos : semi - s)));
+      std::string p =
+          QtPattern(TrimBlanks(patterns.substr(s, semi == std::string::npos ? std::string::npos : semi - s)));
       add(p);
       add(Upper(p));
       if (semi == std::string::npos) break;

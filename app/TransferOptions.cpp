@@ -21,7 +21,7 @@ constexpr int kTextCodeListHeader = 654;
 constexpr char kColumnSeparator = '\xA6';  // broken bar in code page 1252
 
 const char* const kOptionCaptions[kOptionItemCount] = {"Messdaten (Mask 1)", "Messdaten (Mask 2)", "Koordinaten",
-                                                        "Codes"};
+                                                       "Codes"};
 
 QTableWidget* MakeGrid(QWidget* parent, const char* name) {
   auto* grid = new QTableWidget(parent);

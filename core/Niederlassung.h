@@ -8,13 +8,13 @@
 namespace veltro {
 
 struct TNiederlassung {
-  std::string Name;      // component name, e.g. "Schweiz"
-  std::string Caption;   // menu caption, code page 1252
+  std::string Name;     // component name, e.g. "Schweiz"
+  std::string Caption;  // menu caption, code page 1252
   bool Active = false;
-  bool ShowXY = false;   // read by the SDR coordinate writer
-  int Order = 0;         // position in the table
-  int LanguageID = 0;    // Windows language identifier
-  std::string Sprache;   // name of the language entry whose library and help file are used
+  bool ShowXY = false;  // read by the SDR coordinate writer
+  int Order = 0;        // position in the table
+  int LanguageID = 0;   // Windows language identifier
+  std::string Sprache;  // name of the language entry whose library and help file are used
 };
 
 // Identifier of the fallback entry Europa.

@@ -43,8 +43,7 @@ int TransOf() { return ReadRegIntegerInRange(kUser, ConfigPath(kSettingTransOf),
 void SetTransOf(int transOf) { WriteRegInteger(kUser, ConfigPath(kSettingTransOf), transOf, true); }
 
 int WaitForRemote() {
-  return ReadRegIntegerInRange(kUser, ConfigPath(kSettingWaitForRemote), kMinWaitForRemote, kMinWaitForRemote,
-                               INT_MAX);
+  return ReadRegIntegerInRange(kUser, ConfigPath(kSettingWaitForRemote), kMinWaitForRemote, kMinWaitForRemote, INT_MAX);
 }
 
 std::optional<int> ParseWaitForRemote(const std::string& text) {
@@ -70,8 +69,6 @@ std::string RegistryTransferSettings::DataPath() const {
 
 bool RegistryTransferSettings::Viewer() const { return ReadRegBool(kUser, ConfigPath(kSettingViewer), false); }
 
-bool RegistryTransferSettings::SaveSource() const {
-  return ReadRegBool(kUser, ConfigPath(kSettingSaveSource), false);
-}
+bool RegistryTransferSettings::SaveSource() const { return ReadRegBool(kUser, ConfigPath(kSettingSaveSource), false); }
 
 }  // namespace veltro

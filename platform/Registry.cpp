@@ -27,11 +27,16 @@ unsigned char FoldChar(unsigned char c) {
   if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
   switch (c) {
-    case 0x8A: return 0x9A;  // S caron
-    case 0x8C: return 0x9C;  // OE
-    case 0x8E: return 0x9E;  // Z caron
-    case 0x9F: return 0xFF;  // Y diaeresis
-    default: return c;
+    case 0x8A:
+      return 0x9A;  // S caron
+    case 0x8C:
+      return 0x9C;  // OE
+    case 0x8E:
+      return 0x9E;  // Z caron
+    case 0x9F:
+      return 0xFF;  // Y diaeresis
+    default:
+      return c;
   }
 }
 
@@ -333,7 +338,7 @@ std::string DefaultFile(RegistryRoot root) {
 
 Signature Stat(const std::string& path, bool& isRegular) {
   Signature s;
-  struct stat st{};
+  struct stat st {};
   isRegular = false;
   if (::stat(path.c_str(), &st) != 0) return s;
   s.exists = true;
@@ -473,9 +478,7 @@ bool WriteRegBool(RegistryRoot root, const std::string& path, bool value, bool a
   return WriteText(root, path, value ? "1" : "0", always);
 }
 
-bool RegKeyExists(RegistryRoot root, const std::string& key) {
-  return KeyExistsIn(Load(root).doc, NormalizeKey(key));
-}
+bool RegKeyExists(RegistryRoot root, const std::string& key) { return KeyExistsIn(Load(root).doc, NormalizeKey(key)); }
 
 void RegCreateKey(RegistryRoot root, const std::string& key) {
   Store& s = Load(root);

@@ -16,23 +16,16 @@
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/qt/QtMessageBox.h"
+#include "tests/app/QtTestApp.h"
 #include "tests/support/TempSettings.h"
 
 namespace veltro::test {
 namespace {
 
-void EnsureApplication() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "tests_app";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-}
-
 class CodeDefinitionenTest : public ::testing::Test {
  protected:
   CodeDefinitionenTest() {
-    EnsureApplication();
+    QtTestApp();
     ResetCodeLists();
     SetTextProvider(nullptr);  // no language: the shipped German texts
   }
@@ -107,6 +100,29 @@ TEST_F(CodeDefinitionenTest, WithoutStoredEntriesTheDefaultCodesAreShown) {
   EXPECT_EQ(Info(2)->currentIndex(), 3);
   EXPECT_EQ(Info(3)->currentIndex(), 6);
   EXPECT_FALSE(codeEdit->isVisible());
+}
+
+TEST_F(CodeDefinitionenTest, ActivationTranslatesByTextNumber) {
+  SetTextProvider([](int n) {
+    switch (n) {
+      case 330: return std::string("&GSI-Codes");
+      case 337: return std::string("Ziel\xA6Projekt\xA6" "Beobachter\xA6Instrument\xA7W\xE4hlt das Ziel");
+      case 276: return std::string("Listen&name");
+      case 331: return std::string("&Neu");
+      default: return std::string();
+    }
+  });
+  Open();
+  SetTextProvider(nullptr);
+  EXPECT_EQ(dialog->windowTitle(), "GSI-Codes");
+  ASSERT_EQ(Info(1)->count(), 3);
+  EXPECT_EQ(Info(1)->itemText(1), "Beobachter");
+  EXPECT_EQ(Info(1)->toolTip(), QString::fromUtf8("Wählt das Ziel"));
+  EXPECT_EQ(Info(1)->currentIndex(), 1);   // "01;1;0;5|0;2;..."
+  EXPECT_EQ(Info(3)->currentIndex(), -1);  // target 5 is no item of this language
+  EXPECT_EQ(dialog->findChild<QLabel*>("LabelCodelist")->text(), "Listen&name:");
+  EXPECT_EQ(Button("AddCode")->text(), "&Neu");
+  EXPECT_EQ(Button("DeleteCode")->text(), QString::fromUtf8("Code &löschen"));  // no text: design text stays
 }
 
 TEST_F(CodeDefinitionenTest, TwelveStoredEntriesAreShownInNumericOrder) {
@@ -354,6 +370,21 @@ TEST_F(CodeDefinitionenTest, CancelReturnsToTheRememberedListAsStored) {
   // Switching saved "Default" with the deletion; the definitions in use are the stored ones.
   EXPECT_EQ(CodeLists().Definitions, ReadStoredDefinitions("Default"));
   EXPECT_EQ(CodeLists().Definitions.size(), 13u);
+}
+
+TEST_F(CodeDefinitionenTest, AWindowShownAgainStartsFromTheListCurrentThen) {
+  Open();
+  QTest::mouseClick(Button("Abbrechen"), Qt::LeftButton);
+  CodeLists().CurrentList = "Sued";  // chosen elsewhere meanwhile
+  CodeLists().Definitions = {"7;9;-1;-1;-1;-1;-1;-1;-1;"};
+  SaveCodeDefinitions();
+  dialog->show();
+  EXPECT_EQ(name->currentText(), "Sued");
+  EXPECT_EQ(Codes(), std::vector<std::string>{"7"});
+  EXPECT_GE(name->findText("Sued"), 0);
+  TypeName("Nord");
+  QTest::mouseClick(Button("Abbrechen"), Qt::LeftButton);
+  EXPECT_EQ(CodeLists().CurrentList, "Sued");
 }
 
 }  // namespace

@@ -25,7 +25,9 @@ TEST(NameFilters, WindowsFiltersBecomeQtFilters) {
   EXPECT_EQ(NameFilters("Formatdefinitionen|*.format|Alle Dateien|*.*"),
             (QStringList{"Formatdefinitionen (*.format *.FORMAT)", "Alle Dateien (*)"}));
   EXPECT_EQ(NameFilters("GSI (*.gsi;*.gs8)|*.gsi;*.gs8"), QStringList{"GSI (*.gsi *.GSI *.gs8 *.GS8)"});
-  EXPECT_EQ(NameFilters("Gr\xF6\xDF" "e|x.*"), QStringList{QStringLiteral("Größe (x* X*)")});
+  EXPECT_EQ(NameFilters("Gr\xF6\xDF"
+                        "e|x.*"),
+            QStringList{QStringLiteral("Größe (x* X*)")});
   EXPECT_TRUE(NameFilters("").isEmpty());
   EXPECT_TRUE(NameFilters("no pattern").isEmpty());
 }

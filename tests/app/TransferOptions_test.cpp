@@ -18,8 +18,13 @@ class TransferOptionsTest : public ::testing::Test {
  protected:
   TransferOptionsTest() {
     SetTextProvider([](int n) -> std::string {
-      if (n == 638) return "Projekt\xA6Nr\xA6" "Datum\xA6Gr\xF6\xDF" "e";
-      if (n == 654) return "Codeliste\xA6Nr\xA6Gr\xF6\xDF" "e";
+      if (n == 638)
+        return "Projekt\xA6Nr\xA6"
+               "Datum\xA6Gr\xF6\xDF"
+               "e";
+      if (n == 654)
+        return "Codeliste\xA6Nr\xA6Gr\xF6\xDF"
+               "e";
       return "T" + std::to_string(n);
     });
     dlg.SetProjects({"Bau1,1", "Bau2,2", "Strasse,3"});

@@ -9,6 +9,7 @@
 
 #include "core/Messages.h"
 #include "tests/app/QtTestApp.h"
+#include "tests/support/TestFormats.h"
 #include "tests/support/TransferFixture.h"
 
 namespace veltro::test {
@@ -54,10 +55,27 @@ class StatistikTest : public ::testing::Test {
 };
 
 TEST_F(StatistikTest, ComponentsCarryTheirNames) {
-  for (const char* name : {"Zustand", "ProgressBar", "TP0", "TP5", "TP10", "Bloecke", "PanelTediStatistik",
-                           "TransCodes", "TransStationen", "TransPunkte", "PanelNivStatistik", "StartHoehe", "Hoehe",
-                           "Endhoehe", "Differenz", "Rueckblicke", "Vorblicke", "Mittelblicke", "Methode",
-                           "Abbrechen", "Ok"})
+  for (const char* name : {"Zustand",
+                           "ProgressBar",
+                           "TP0",
+                           "TP5",
+                           "TP10",
+                           "Bloecke",
+                           "PanelTediStatistik",
+                           "TransCodes",
+                           "TransStationen",
+                           "TransPunkte",
+                           "PanelNivStatistik",
+                           "StartHoehe",
+                           "Hoehe",
+                           "Endhoehe",
+                           "Differenz",
+                           "Rueckblicke",
+                           "Vorblicke",
+                           "Mittelblicke",
+                           "Methode",
+                           "Abbrechen",
+                           "Ok"})
     EXPECT_NE(Widget(name), nullptr) << name;
   EXPECT_EQ(frm.windowTitle(), QStringLiteral("Statistik des Transfers"));
 }
@@ -78,9 +96,11 @@ TEST_F(StatistikTest, ResetClearsEverything) {
   EXPECT_EQ(Text("TP10"), "10");
   EXPECT_EQ(Bar()->maximum(), 10);
   EXPECT_EQ(Bar()->value(), 0);
-  for (const char* counter : {"TransCodes", "TransStationen", "TransPunkte", "Rueckblicke", "Vorblicke", "Mittelblicke"})
+  for (const char* counter :
+       {"TransCodes", "TransStationen", "TransPunkte", "Rueckblicke", "Vorblicke", "Mittelblicke"})
     EXPECT_EQ(Text(counter), "0") << counter;
-  for (const char* text : {"StartHoehe", "Hoehe", "Endhoehe", "Differenz", "Methode"}) EXPECT_EQ(Text(text), "") << text;
+  for (const char* text : {"StartHoehe", "Hoehe", "Endhoehe", "Differenz", "Methode"})
+    EXPECT_EQ(Text(text), "") << text;
   EXPECT_TRUE(Shown("Abbrechen"));
   EXPECT_FALSE(Shown("Ok"));
   EXPECT_EQ(frm.height(), TfrmStatistik::kHeightPunkte);
@@ -284,6 +304,68 @@ TEST_F(StatistikTest, ShowLastIsModalWithOk) {
   EXPECT_FALSE(frm.isVisible());
   EXPECT_TRUE(main.isEnabled());
   EXPECT_FALSE(CurrentTransfer().StopFlag);
+}
+
+// The window under the real engine: a transfer from a file to the instrument
+// (offline), cancelled from inside the statistics handler as a user would
+// press the button while lines pass.
+class StatistikEngineTest : public TransferFixture {
+ protected:
+  StatistikEngineTest() {
+    SetTransferEnvironment({&window, &frm, &instrument, &settings});
+    instrument.format = formats.inst;
+    frm.SetMainWindow(&main);
+    main.show();
+    auto* k = dynamic_cast<TReadWriteDaten*>(formats.linesModule.FindComponent("Koordinaten"));
+    counting = k->OnStatistik;
+    k->OnStatistik = [this](const std::string& s, TTransferStatistik& st) {
+      counting(s, st);
+      mainEnabledDuring = mainEnabledDuring || main.isEnabled();
+      if (st.Punkte == pressAt)
+        for (int i = 0; i < presses; ++i) frm.findChild<QPushButton*>(QStringLiteral("Abbrechen"))->click();
+    };
+  }
+
+  void Send(int records) {
+    std::string input;
+    for (int i = 1; i <= records; ++i) input += "P;" + std::to_string(i) + ";1.0;2.0;3.0\r\n";
+    WriteFile(tmp / "in.txt", input);
+    settings.methode = 1;
+    window.SetInputFileField("in.txt");
+    window.SetOutputFileField("inst.txt");
+    Transfer_startenClick();
+  }
+
+  QApplication& app = QtTestApp();
+  QWidget main;
+  TfrmStatistik frm;
+  TestFormats formats;
+  TNotifyStatistikEvent counting;
+  int pressAt = -1;
+  int presses = 0;
+  bool mainEnabledDuring = false;
+};
+
+TEST_F(StatistikEngineTest, TheMainWindowIsDisabledDuringATransferAndEnabledAfterIt) {
+  Send(30);
+  EXPECT_FALSE(mainEnabledDuring);
+  EXPECT_TRUE(main.isEnabled());
+  EXPECT_FALSE(frm.isVisible());
+  EXPECT_FALSE(frm.IsVisible());
+  EXPECT_FALSE(CurrentTransfer().StopFlag);
+}
+
+TEST_F(StatistikEngineTest, TwoPressesOfAbbrechenStopTheTransferAndTheEngineEndReleasesTheMainWindow) {
+  pressAt = 5;
+  presses = 2;
+  Send(30);
+  EXPECT_TRUE(CurrentTransfer().StopFlag);
+  EXPECT_FALSE(mainEnabledDuring);
+  EXPECT_FALSE(frm.isVisible());
+  EXPECT_FALSE(frm.IsVisible());
+  EXPECT_TRUE(main.isEnabled());
+  // Lines after the press were not converted.
+  EXPECT_EQ(CurrentTransfer().ReceivedLines.size(), 5u);
 }
 
 }  // namespace

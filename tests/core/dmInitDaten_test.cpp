@@ -13,41 +13,61 @@ namespace {
 using Texts = std::vector<std::string>;
 
 Texts TextsOf(const TInfo& i) {
-  return {i.Projekt, i.Beobachter, i.Instrument, i.Beschreibung, i.Umrechnungsfaktor,
+  return {i.Projekt,         i.Beobachter,  i.Instrument,      i.Beschreibung, i.Umrechnungsfaktor,
           i.Massstabsfaktor, i.Meereshoehe, i.Mutationsnummer, i.Einheiten};
 }
 Texts TextsOf(const TStation& s) {
   return {s.Punktart, s.Punktnummer, s.Code, s.Instrumentenhoehe, s.Temperatur, s.Luftdruck, s.Y, s.X, s.Hoehe};
 }
 Texts TextsOf(const TPunkt& p) {
-  return {p.Satzkennung,  p.Punktnummer,        p.Code1,          p.Code2,
-          p.Punktart,     p.Reflektorhoehe,     p.Zusatzwert1,    p.Zusatzwert2,
-          p.Kommentar,    p.Querverschiebung,   p.Laengsverschiebung, p.Vertikalverschiebung,
-          p.Kontrollkodierung, p.Anmerkung1,    p.Anmerkung2,     p.Schraegdistanz,
-          p.Horizontaldistanz, p.Vertikaldistanz, p.Atmosphaerenkorrektur, p.Prismenkonstante,
-          p.Vertikalwinkel, p.Horizontalwinkel, p.Azimut,         p.Y,
-          p.X,            p.Hoehe};
+  return {p.Satzkennung,
+          p.Punktnummer,
+          p.Code1,
+          p.Code2,
+          p.Punktart,
+          p.Reflektorhoehe,
+          p.Zusatzwert1,
+          p.Zusatzwert2,
+          p.Kommentar,
+          p.Querverschiebung,
+          p.Laengsverschiebung,
+          p.Vertikalverschiebung,
+          p.Kontrollkodierung,
+          p.Anmerkung1,
+          p.Anmerkung2,
+          p.Schraegdistanz,
+          p.Horizontaldistanz,
+          p.Vertikaldistanz,
+          p.Atmosphaerenkorrektur,
+          p.Prismenkonstante,
+          p.Vertikalwinkel,
+          p.Horizontalwinkel,
+          p.Azimut,
+          p.Y,
+          p.X,
+          p.Hoehe};
 }
 Texts TextsOf(const TKommentar& k) { return {k.Satzart, k.Beschreibung}; }
 Texts TextsOf(const TQuerprofil& q) { return {q.Stationierung, q.Code, q.Seitenabstand, q.Hoehe}; }
 Texts TextsOf(const TPunktcode& p) { return {p.Code, p.Entity, p.Layer}; }
 Texts TextsOf(const TStart& s) {
-  return {s.Satzart,    s.Satzkennung, s.Auftragsnummer, s.AnzahlNivellements, s.Hoehenbezugnummer, s.Anmerkung1,
-          s.Anmerkung2, s.Anmerkung3,  s.Messnummer,     s.Limite,             s.Bodenhoehe};
+  return {s.Satzart,           s.Satzkennung, s.Auftragsnummer, s.AnzahlNivellements,
+          s.Hoehenbezugnummer, s.Anmerkung1,  s.Anmerkung2,     s.Anmerkung3,
+          s.Messnummer,        s.Limite,      s.Bodenhoehe};
 }
 Texts TextsOf(const TEnde& e) {
-  return {e.Satzart,   e.Satzkennung,  e.Auftragsnummer, e.Hoehenbezugnummer, e.Anmerkung1,
-          e.Anmerkung2, e.Messnummer,  e.Wechselpunkt,   e.Bodenhoehe,        e.RelHoehendiff,
-          e.TotHoehendiff, e.Distanz,  e.Totaldistanz};
+  return {e.Satzart,       e.Satzkennung, e.Auftragsnummer, e.Hoehenbezugnummer, e.Anmerkung1,
+          e.Anmerkung2,    e.Messnummer,  e.Wechselpunkt,   e.Bodenhoehe,        e.RelHoehendiff,
+          e.TotHoehendiff, e.Distanz,     e.Totaldistanz};
 }
 Texts TextsOf(const TMessung& m) {
-  return {m.Satzart,           m.Satzkennung,        m.AnzahlMessungen, m.Punktnummer,
-          m.Messnummer,        m.Hoehenbezugnummer,  m.Korrekturparameter, m.Lattenablesung,
-          m.Distanz,           m.Standardabweichung, m.Bodenhoehe,      m.Datendifferenz};
+  return {m.Satzart,    m.Satzkennung,        m.AnzahlMessungen,    m.Punktnummer,
+          m.Messnummer, m.Hoehenbezugnummer,  m.Korrekturparameter, m.Lattenablesung,
+          m.Distanz,    m.Standardabweichung, m.Bodenhoehe,         m.Datendifferenz};
 }
 Texts TextsOf(const TKonstanten& k) {
-  return {k.Originalzeilen,   k.Code,       k.Reflektorhoehe, k.Querverschiebung, k.Laengsverschiebung,
-          k.Vertikalverschiebung, k.Anmerkung1, k.Anmerkung2, k.Kommentar,        k.Prismenkonstante};
+  return {k.Originalzeilen,       k.Code,       k.Reflektorhoehe, k.Querverschiebung, k.Laengsverschiebung,
+          k.Vertikalverschiebung, k.Anmerkung1, k.Anmerkung2,     k.Kommentar,        k.Prismenkonstante};
 }
 
 // Every text of the record, with its part's name, and every number.
@@ -80,37 +100,58 @@ TDaten Dirty() {
   TDaten d;
   int n = 0;
   auto set = [&](std::string& s) { s = "x" + std::to_string(++n); };
-  for (auto* s : {&d.Info.Projekt, &d.Info.Beobachter, &d.Info.Instrument, &d.Info.Beschreibung,
-                  &d.Info.Umrechnungsfaktor, &d.Info.Massstabsfaktor, &d.Info.Meereshoehe, &d.Info.Mutationsnummer,
-                  &d.Info.Einheiten})
+  for (auto* s :
+       {&d.Info.Projekt, &d.Info.Beobachter, &d.Info.Instrument, &d.Info.Beschreibung, &d.Info.Umrechnungsfaktor,
+        &d.Info.Massstabsfaktor, &d.Info.Meereshoehe, &d.Info.Mutationsnummer, &d.Info.Einheiten})
     set(*s);
   for (auto* s : {&d.Station.Punktart, &d.Station.Punktnummer, &d.Station.Code, &d.Station.Instrumentenhoehe,
                   &d.Station.Temperatur, &d.Station.Luftdruck, &d.Station.Y, &d.Station.X, &d.Station.Hoehe})
     set(*s);
   TPunkt& p = d.Punkt;
-  for (auto* s : {&p.Satzkennung, &p.Punktnummer, &p.Code1, &p.Code2, &p.Punktart, &p.Reflektorhoehe,
-                  &p.Zusatzwert1, &p.Zusatzwert2, &p.Kommentar, &p.Querverschiebung, &p.Laengsverschiebung,
-                  &p.Vertikalverschiebung, &p.Kontrollkodierung, &p.Anmerkung1, &p.Anmerkung2, &p.Schraegdistanz,
-                  &p.Horizontaldistanz, &p.Vertikaldistanz, &p.Atmosphaerenkorrektur, &p.Prismenkonstante,
-                  &p.Vertikalwinkel, &p.Horizontalwinkel, &p.Azimut, &p.Y, &p.X, &p.Hoehe})
+  for (auto* s : {&p.Satzkennung,
+                  &p.Punktnummer,
+                  &p.Code1,
+                  &p.Code2,
+                  &p.Punktart,
+                  &p.Reflektorhoehe,
+                  &p.Zusatzwert1,
+                  &p.Zusatzwert2,
+                  &p.Kommentar,
+                  &p.Querverschiebung,
+                  &p.Laengsverschiebung,
+                  &p.Vertikalverschiebung,
+                  &p.Kontrollkodierung,
+                  &p.Anmerkung1,
+                  &p.Anmerkung2,
+                  &p.Schraegdistanz,
+                  &p.Horizontaldistanz,
+                  &p.Vertikaldistanz,
+                  &p.Atmosphaerenkorrektur,
+                  &p.Prismenkonstante,
+                  &p.Vertikalwinkel,
+                  &p.Horizontalwinkel,
+                  &p.Azimut,
+                  &p.Y,
+                  &p.X,
+                  &p.Hoehe})
     set(*s);
-  for (auto* s : {&d.Kommentar.Satzart, &d.Kommentar.Beschreibung, &d.Querprofil.Stationierung, &d.Querprofil.Code,
-                  &d.Querprofil.Seitenabstand, &d.Querprofil.Hoehe, &d.Punktcode.Code, &d.Punktcode.Entity,
-                  &d.Punktcode.Layer})
+  for (auto* s :
+       {&d.Kommentar.Satzart, &d.Kommentar.Beschreibung, &d.Querprofil.Stationierung, &d.Querprofil.Code,
+        &d.Querprofil.Seitenabstand, &d.Querprofil.Hoehe, &d.Punktcode.Code, &d.Punktcode.Entity, &d.Punktcode.Layer})
     set(*s);
   TStart& s0 = d.Start;
   for (auto* s : {&s0.Satzart, &s0.Satzkennung, &s0.Auftragsnummer, &s0.AnzahlNivellements, &s0.Hoehenbezugnummer,
                   &s0.Anmerkung1, &s0.Anmerkung2, &s0.Anmerkung3, &s0.Messnummer, &s0.Limite, &s0.Bodenhoehe})
     set(*s);
   TEnde& e = d.Ende;
-  for (auto* s : {&e.Satzart, &e.Satzkennung, &e.Auftragsnummer, &e.Hoehenbezugnummer, &e.Anmerkung1, &e.Anmerkung2,
-                  &e.Messnummer, &e.Wechselpunkt, &e.Bodenhoehe, &e.RelHoehendiff, &e.TotHoehendiff, &e.Distanz,
-                  &e.Totaldistanz})
+  for (auto* s :
+       {&e.Satzart, &e.Satzkennung, &e.Auftragsnummer, &e.Hoehenbezugnummer, &e.Anmerkung1, &e.Anmerkung2,
+        &e.Messnummer, &e.Wechselpunkt, &e.Bodenhoehe, &e.RelHoehendiff, &e.TotHoehendiff, &e.Distanz, &e.Totaldistanz})
     set(*s);
   TMessung& m = d.Messung;
-  for (auto* s : {&m.Satzart, &m.Satzkennung, &m.AnzahlMessungen, &m.Punktnummer, &m.Messnummer,
-                  &m.Hoehenbezugnummer, &m.Korrekturparameter, &m.Lattenablesung, &m.Distanz,
-                  &m.Standardabweichung, &m.Bodenhoehe, &m.Datendifferenz})
+  for (auto* s :
+       {&m.Satzart, &m.Satzkennung, &m.AnzahlMessungen, &m.Punktnummer, &m.Messnummer, &m.Hoehenbezugnummer,
+        &m.Korrekturparameter, &m.Lattenablesung, &m.Distanz, &m.Standardabweichung, &m.Bodenhoehe, &m.Datendifferenz})
     set(*s);
   TKonstanten& k = d.Konstanten;
   for (auto* s : {&k.Originalzeilen, &k.Code, &k.Reflektorhoehe, &k.Querverschiebung, &k.Laengsverschiebung,
@@ -158,10 +199,10 @@ class dmInitTest : public ::testing::Test {
 
 TEST_F(dmInitTest, FifteenComponentsInCreationOrderWithTheirKinds) {
   const std::vector<std::pair<std::string, TTransferDatenart>> expected = {
-      {"Informationen", tdaInformation}, {"Stationen", tdaStation},       {"Anschlusspunkte", tdaAnschlusspunkt},
-      {"Neupunkte", tdaNeupunkt},         {"Kommentare", tdaKommentar},   {"Koordinaten", tdaKoordinate},
-      {"Querprofile", tdaQuerprofil},     {"Punktcodes", tdaPunktcode},   {"StartDaten", tdaStartdaten},
-      {"Messdaten", tdaMessdaten},        {"Enddaten", tdaEnddaten},      {"NivKoordinaten", tdaNivKoordinate},
+      {"Informationen", tdaInformation},  {"Stationen", tdaStation},          {"Anschlusspunkte", tdaAnschlusspunkt},
+      {"Neupunkte", tdaNeupunkt},         {"Kommentare", tdaKommentar},       {"Koordinaten", tdaKoordinate},
+      {"Querprofile", tdaQuerprofil},     {"Punktcodes", tdaPunktcode},       {"StartDaten", tdaStartdaten},
+      {"Messdaten", tdaMessdaten},        {"Enddaten", tdaEnddaten},          {"NivKoordinaten", tdaNivKoordinate},
       {"NivKommentare", tdaNivKommentar}, {"Laengsprofile", tdaLaengsprofil}, {"Konstanten", tdaKonstanten}};
   ASSERT_EQ(dm.ComponentCount(), 15);
   for (size_t i = 0; i < expected.size(); ++i) {

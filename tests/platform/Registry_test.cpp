@@ -269,8 +269,14 @@ TEST(RegistryLocation, DefaultsFollowTheXdgFolders) {
   EXPECT_EQ(RegistryFile(kUser), "/tmp/elsewhere.ini");
   SetRegistryFile(kUser, "");
   EXPECT_EQ(RegistryFile(kUser), "/x/home/VELTRO Marten/Surtrans.ini");
-  if (oldHome) ::setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
-  if (oldDirs) ::setenv("XDG_CONFIG_DIRS", savedDirs.c_str(), 1); else ::unsetenv("XDG_CONFIG_DIRS");
+  if (oldHome)
+    ::setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
+  if (oldDirs)
+    ::setenv("XDG_CONFIG_DIRS", savedDirs.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_DIRS");
 }
 
 }  // namespace
