@@ -6,8 +6,7 @@
 namespace veltro {
 
 int KoordUnit() {
-  return ReadRegIntegerInRange(RegistryRoot::CurrentUser, ConfigPath(kSettingCoordinateUnit), 0, 0,
-                               kMaxCoordinateUnit);
+  return ReadRegIntegerInRange(RegistryRoot::CurrentUser, ConfigPath(kSettingCoordinateUnit), 0, 0, kMaxCoordinateUnit);
 }
 
 void SetKoordUnit(int index) {

@@ -36,10 +36,13 @@ const GsiTemplates kGsi16 = {
 // clang-format on
 
 constexpr const char* kFieldHeadText = "....+";  // information and sign of written text words
-constexpr char kCtrlZ = '\x1A';                   // DOS end-of-file mark some files end with
-constexpr char kLayoutSeparator = '\xA6';         // "¦" between the layouts of targets 5 and 8
-// Layout p of target 5 is entry p + 1, of target 8 entry p + 1.
-constexpr const char* kDateTimeLayouts = "\xA6" "ddmmhhmm\xA6mmddhhmm\xA6hhmmmmdd\xA6hhmmddmm";
+constexpr char kCtrlZ = '\x1A';                  // DOS end-of-file mark some files end with
+constexpr char kLayoutSeparator = '\xA6';        // "¦" between the layouts of targets 5 and 8
+// Layouts of targets 5 and 8: layout p is entry p + 1 (entry 0 is empty).
+// The first literal ends after "\xA6" so that "dd" is no part of the escape.
+constexpr const char* kDateTimeLayouts =
+    "\xA6"
+    "ddmmhhmm\xA6mmddhhmm\xA6hhmmmmdd\xA6hhmmddmm";
 constexpr const char* kWeatherLayouts = "\xA6ttttpppp\xA6pppptttt";
 
 bool IsDigits(const std::string& s) {
@@ -212,8 +215,7 @@ void ReadCorrections(const std::string& field, int width, TPunkt& p) {
   const bool full = field.size() == static_cast<size_t>(width + kGsiFieldHead);
   const std::string data = full ? TrimBlanks(field.substr(kGsiFieldHead)) : std::string();
   const size_t inner = data.find_last_of("+-");
-  if (inner != std::string::npos && inner > 0 && IsDigits(data.substr(0, inner)) &&
-      IsDigits(data.substr(inner + 1))) {
+  if (inner != std::string::npos && inner > 0 && IsDigits(data.substr(0, inner)) && IsDigits(data.substr(inner + 1))) {
     const std::string ppm = TrimLeftChar(data.substr(0, inner), '0');
     const std::string constant = TrimLeftChar(data.substr(inner + 1), '0');
     p.Atmosphaerenkorrektur = ppm.empty() ? "0" : GsiSign(field, width) + ppm;
@@ -510,9 +512,15 @@ void TdmGSI::GsiCodeBlockRead(const std::vector<std::string>& fields, TDaten& Da
     const std::string v = GsiTextValue(raw, n);
     const std::string sign = GsiSign(raw, n);
     switch (target) {
-      case kTargetProjekt: info.Projekt = Translated(v, kTableProjekte); break;
-      case kTargetBeobachter: info.Beobachter = Translated(v, kTableBeobachter); break;
-      case kTargetInstrument: info.Instrument = Translated(v, kTableInstrumente); break;
+      case kTargetProjekt:
+        info.Projekt = Translated(v, kTableProjekte);
+        break;
+      case kTargetBeobachter:
+        info.Beobachter = Translated(v, kTableBeobachter);
+        break;
+      case kTargetInstrument:
+        info.Instrument = Translated(v, kTableInstrumente);
+        break;
       case kTargetDatum:
         ReadDateInto(info.Zeitpunkt, parameter, PadLeft(v, '0', static_cast<int>(parameter.size())));
         break;
@@ -535,8 +543,12 @@ void TdmGSI::GsiCodeBlockRead(const std::vector<std::string>& fields, TDaten& Da
         }
         break;
       }
-      case kTargetTemperatur: station.Temperatur = v.empty() ? v : sign + v; break;
-      case kTargetLuftdruck: station.Luftdruck = v; break;
+      case kTargetTemperatur:
+        station.Temperatur = v.empty() ? v : sign + v;
+        break;
+      case kTargetLuftdruck:
+        station.Luftdruck = v;
+        break;
       case kTargetTemperaturLuftdruck: {
         const int p = SmallNumber(parameter);
         if (p < 0 || p > 1 || LayoutEntry(kWeatherLayouts, p + 1).empty()) break;
@@ -548,23 +560,48 @@ void TdmGSI::GsiCodeBlockRead(const std::vector<std::string>& fields, TDaten& Da
         station.Luftdruck = p == 0 ? second : first;
         break;
       }
-      case kTargetStation: station.Punktnummer = v; break;
-      case kTargetStationCode: station.Code = geraete_.OemToAnsiText(v); break;
-      case kTargetInstrumentenhoehe: station.Instrumentenhoehe = ScaledValue(v, parameter, sign); break;
-      case kTargetPunktcode: k.Code = geraete_.OemToAnsiText(Translated(v, kTablePunktcodes)); break;
+      case kTargetStation:
+        station.Punktnummer = v;
+        break;
+      case kTargetStationCode:
+        station.Code = geraete_.OemToAnsiText(v);
+        break;
+      case kTargetInstrumentenhoehe:
+        station.Instrumentenhoehe = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetPunktcode:
+        k.Code = geraete_.OemToAnsiText(Translated(v, kTablePunktcodes));
+        break;
       case kTargetPunktart:
         station.Punktart = v;
         Daten.Punkt.Punktart = v;
         break;
-      case kTargetReflektorhoehe: k.Reflektorhoehe = ScaledValue(v, parameter, sign); break;
-      case kTargetQuerverschiebung: k.Querverschiebung = ScaledValue(v, parameter, sign); break;
-      case kTargetLaengsverschiebung: k.Laengsverschiebung = ScaledValue(v, parameter, sign); break;
-      case kTargetVertikalverschiebung: k.Vertikalverschiebung = ScaledValue(v, parameter, sign); break;
-      case kTargetAnmerkung1: k.Anmerkung1 = v; break;
-      case kTargetAnmerkung2: k.Anmerkung2 = v; break;
-      case kTargetMutationsnummer: info.Mutationsnummer = v; break;
-      case kTargetKommentar: k.Kommentar = v; break;
-      default: break;
+      case kTargetReflektorhoehe:
+        k.Reflektorhoehe = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetQuerverschiebung:
+        k.Querverschiebung = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetLaengsverschiebung:
+        k.Laengsverschiebung = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetVertikalverschiebung:
+        k.Vertikalverschiebung = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetAnmerkung1:
+        k.Anmerkung1 = v;
+        break;
+      case kTargetAnmerkung2:
+        k.Anmerkung2 = v;
+        break;
+      case kTargetMutationsnummer:
+        info.Mutationsnummer = v;
+        break;
+      case kTargetKommentar:
+        k.Kommentar = v;
+        break;
+      default:
+        break;
     }
   }
 }
@@ -759,8 +796,8 @@ std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
     if (!h) return kWriteError;
     height = *h;
   }
-  auto line = FormatLayout(CurrentFormat().Koordinaten,
-                           {kFieldHeadText + number, kFieldHeadText + codeData, *y, *x, height});
+  auto line =
+      FormatLayout(CurrentFormat().Koordinaten, {kFieldHeadText + number, kFieldHeadText + codeData, *y, *x, height});
   if (!line) return kWriteError;
   return n == kGsi16Width ? "*" + *line : *line;
 }
@@ -792,7 +829,7 @@ void TdmGSI::PunktcodesStatistik(const std::string&, TTransferStatistik& State) 
 // ---- Catalogue handlers -----------------------------------------------------------------
 
 std::string TdmGSI::Recognise(TGeraeteFormat& format, const char* candidate, const std::string& S,
-                           const std::string& Buf) {
+                              const std::string& Buf) {
   if (!S.empty() && S[0] == kCtrlZ) return {};
   const std::string tag = DetectCandidate(candidate, NormalizeForDetection(S));
   if (tag.empty()) return ChangeGeraeteFormat(geraete_, S, Buf);

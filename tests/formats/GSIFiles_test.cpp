@@ -34,10 +34,20 @@ TEST_F(GsiFilesTest, Gsi16MeasurementFileToAscii) {
       InfoLine(159, "12"),
       InfoLine(160, "1013"),
       Label("T203") + "|S100|5|1.567|||",
-      AsciiLine({.nr = "A101", .code = "21", .hz = "123.45670", .v = "98.76540", .sd = "45.6789", .hd = "45.67890",
+      AsciiLine({.nr = "A101",
+                 .code = "21",
+                 .hz = "123.45670",
+                 .v = "98.76540",
+                 .sd = "45.6789",
+                 .hd = "45.67890",
                  .refl = "1.6000"}),
       AsciiLine({.nr = "A102", .code = "MAUER NORD", .hz = "200.00000", .refl = "1.600"}),
-      AsciiLine({.nr = "103", .code = "21", .hz = "359.59999", .v = "90.00000", .sd = "12.345", .vd = "-1.234",
+      AsciiLine({.nr = "103",
+                 .code = "21",
+                 .hz = "359.59999",
+                 .v = "90.00000",
+                 .sd = "12.345",
+                 .vd = "-1.234",
                  .refl = "1.600"}),
       AsciiLine({.nr = "104", .code = "21", .refl = "1.600", .y = "2600123.456", .x = "1200654.321", .h = "-1.250"}),
   };
@@ -59,12 +69,30 @@ TEST_F(GsiFilesTest, Gsi8SampleMeasurementFileToAscii) {
       InfoLine(159, "12"),
       InfoLine(160, "1013"),
       Label("T203") + "|100|5|1.567|||",
-      AsciiLine({.nr = "1001", .code = "21", .hz = "185.12340", .v = "98.56780", .sd = "45.678", .refl = "1.600",
-                 .ppm = "15", .pc = "34"}),
-      AsciiLine({.nr = "1002", .code = "21", .hz = "270.00000", .v = "90.00000", .sd = "12.400", .hd = "12.345",
+      AsciiLine({.nr = "1001",
+                 .code = "21",
+                 .hz = "185.12340",
+                 .v = "98.56780",
+                 .sd = "45.678",
+                 .refl = "1.600",
+                 .ppm = "15",
+                 .pc = "34"}),
+      AsciiLine({.nr = "1002",
+                 .code = "21",
+                 .hz = "270.00000",
+                 .v = "90.00000",
+                 .sd = "12.400",
+                 .hd = "12.345",
                  .refl = "1.600"}),
-      AsciiLine({.nr = "1003", .code = "22", .hz = "0.12000", .v = "101.00000", .sd = "101.010", .refl = "2.000",
-                 .y = "123.456", .x = "654.321", .h = "0.457"}),
+      AsciiLine({.nr = "1003",
+                 .code = "22",
+                 .hz = "0.12000",
+                 .v = "101.00000",
+                 .sd = "101.010",
+                 .refl = "2.000",
+                 .y = "123.456",
+                 .x = "654.321",
+                 .h = "0.457"}),
   };
   EXPECT_EQ(out, expected);
   EXPECT_EQ(CurrentTransfer().FormatTag, "dGSI8");
@@ -94,8 +122,9 @@ TEST_F(GsiFilesTest, Gsi8FileWithBlocksBeforeTheMeasurementReadsThemAsInformatio
   ASSERT_EQ(out.size(), 6u);
   EXPECT_EQ(out[0], AsciiLine({.nr = "201", .hz = "123.45678", .v = "95.00000", .sd = "10.000", .refl = "1.500"}));
   EXPECT_EQ(out[1], AsciiLine({.nr = "202", .code = "31", .hz = "0.00000", .v = "100.00000", .refl = "1.700"}));
-  EXPECT_EQ(out[5], AsciiLine({.nr = "203", .code = "31", .hz = "200.00000", .v = "100.00000", .sd = "5.000",
-                               .refl = "1.700"}));
+  EXPECT_EQ(
+      out[5],
+      AsciiLine({.nr = "203", .code = "31", .hz = "200.00000", .v = "100.00000", .sd = "5.000", .refl = "1.700"}));
 }
 
 TEST_F(GsiFilesTest, Gsi8CoordinateFileWithCrEndsToAscii) {
@@ -139,8 +168,9 @@ TEST_P(GsiRoundTripTest, AsciiCoordinatesToGsiAndBack) {
     EXPECT_EQ(gsiLines[0],
               "*11....+0000000000001001 71....+00000000000MAUER 81...0+0000000000123456 82...0+0000000000456789 "
               "83...0+0000000000456123 ");
-    EXPECT_EQ(gsiLines[3], "*11....+0000000000002001 71....+0000000000000031 81...0+0000000000000000 "
-                           "82...0+0000000000000000 ");
+    EXPECT_EQ(gsiLines[3],
+              "*11....+0000000000002001 71....+0000000000000031 81...0+0000000000000000 "
+              "82...0+0000000000000000 ");
   }
 
   box.Clear();

@@ -120,8 +120,8 @@ TEST(GsiWords, NumberWordRefusesWhatItCannotWrite) {
 }
 
 TEST(GsiWords, CoordinateUnits) {
-  const std::tuple<int, int, char> table[] = {{0, 3, '0'}, {1, 3, '0'}, {3, 3, '0'},  {4, 4, '6'},
-                                              {5, 5, '8'}, {6, 3, '1'}, {8, 3, '1'},  {9, 3, '1'},
+  const std::tuple<int, int, char> table[] = {{0, 3, '0'},  {1, 3, '0'},  {3, 3, '0'}, {4, 4, '6'},
+                                              {5, 5, '8'},  {6, 3, '1'},  {8, 3, '1'}, {9, 3, '1'},
                                               {10, 4, '7'}, {11, 3, '0'}, {-1, 3, '0'}};
   for (const auto& [index, decimals, unit] : table) {
     const GsiWriteUnit u = GsiCoordinateUnit(index);
@@ -140,12 +140,10 @@ TEST_F(GsiTest, ComponentsInOrderWithTheirHandlers) {
     TTransferDatenart kind;
     bool read, write, statistik;
   };
-  const Row rows[] = {{"Koordinaten", tdaKoordinate, true, true, true},
-                      {"Informationen", tdaInformation, true, false, false},
-                      {"Stationen", tdaStation, true, false, true},
-                      {"Neupunkte", tdaNeupunkt, true, false, true},
-                      {"Kommentare", tdaKommentar, false, true, false},
-                      {"Punktcodes", tdaPunktcode, true, true, true}};
+  const Row rows[] = {
+      {"Koordinaten", tdaKoordinate, true, true, true}, {"Informationen", tdaInformation, true, false, false},
+      {"Stationen", tdaStation, true, false, true},     {"Neupunkte", tdaNeupunkt, true, false, true},
+      {"Kommentare", tdaKommentar, false, true, false}, {"Punktcodes", tdaPunktcode, true, true, true}};
   ASSERT_EQ(gsi->ComponentCount(), 6);
   for (size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(rows[i].name);
@@ -187,8 +185,8 @@ TEST_F(GsiTest, TemplatesAreFilledIntoTheCatalogue) {
 TEST_F(GsiTest, HandlersAreBoundAndLeaveWithTheModule) {
   for (TGeraeteFormat* f : {&Gsi8(), &Gsi16()}) {
     SCOPED_TRACE(f->Name);
-    EXPECT_TRUE(f->OnFormat && f->OnSetup && f->OnInitWrite && f->OnAfterRead && f->OnBeforeWrite &&
-                f->OnGetDatenart && f->OnSetTDA);
+    EXPECT_TRUE(f->OnFormat && f->OnSetup && f->OnInitWrite && f->OnAfterRead && f->OnBeforeWrite && f->OnGetDatenart &&
+                f->OnSetTDA);
     EXPECT_FALSE(f->OnAfterTrans || f->OnAfterWrite || f->OnPrepEditor || f->OnInitEditor || f->OnEditNext);
     EXPECT_EQ(f->OnSetTDA(tdaKoordinate), f->Name);
     EXPECT_EQ(f->ReadWrite, gsi->Koordinaten);
@@ -404,8 +402,7 @@ TEST_F(GsiTest, PointTypeEightGoesOnAsABacksightPoint) {
 // ---- Code blocks ----------------------------------------------------------------------------
 
 TEST_F(GsiTest, CodeBlockOfTheDefaultList) {
-  gsi->InformationenRead("410001+00000001 42....+00000012 43....+0000PROJ 44....+08121430 45....+000000TS ",
-                         daten);
+  gsi->InformationenRead("410001+00000001 42....+00000012 43....+0000PROJ 44....+08121430 45....+000000TS ", daten);
   EXPECT_EQ(daten.Info.Beobachter, "12");
   EXPECT_EQ(daten.Info.Projekt, "PROJ");
   EXPECT_EQ(daten.Info.Instrument, "TS");
@@ -610,7 +607,8 @@ TEST_F(GsiTest, LookAheadAtTheEndOfTheList) {
 
 TEST_F(GsiTest, CoordinateCodeBlockTakesOnlyItsPointLine) {
   CodeLists().AttributePosition = 0;
-  OnLines({"410001+00000003 42....+00000031 ", "410002+0000MAUE ", "110003+00001234 81..10+00012345 "
+  OnLines({"410001+00000003 42....+00000031 ", "410002+0000MAUE ",
+           "110003+00001234 81..10+00012345 "
            "82..10+00067890 ",
            "110004+00001235 81..10+00012346 82..10+00067891 "});
   gsi->KoordinatenRead(list[0], daten);

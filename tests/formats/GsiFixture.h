@@ -120,9 +120,9 @@ struct AsciiPoint {
 inline std::string Label(const std::string& text) { return text + std::string(15 - text.size(), ' '); }
 
 inline std::string AsciiLine(const AsciiPoint& p) {
-  const std::vector<std::string> values = {p.nr, p.code, p.hz,   p.v,      p.sd,   p.hd, p.vd, p.refl,
-                                           p.ppm, p.pc,  p.y,    p.x,      p.h,    p.quer, p.laengs, p.vert,
-                                           "",    "",    "",     p.anm1,   p.anm2, p.komm};
+  const std::vector<std::string> values = {p.nr,  p.code, p.hz, p.v,    p.sd,   p.hd,   p.vd,     p.refl,
+                                           p.ppm, p.pc,   p.y,  p.x,    p.h,    p.quer, p.laengs, p.vert,
+                                           "",    "",     "",   p.anm1, p.anm2, p.komm};
   std::string line = Label("T205");
   for (const std::string& v : values) line += "|" + v;
   return line;
