@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "core/CoordinateUnit.h"
 #include "tests/formats/GsiFixture.h"
 
@@ -849,6 +851,45 @@ TEST_F(GsiTest, AFormatTheInstrumentCannotTakeEndsTheTransfer) {
   EXPECT_EQ(tc1600.GeraeteFormat, &Gsi8());
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"T34"});
   EXPECT_EQ(Gsi8().OnFormat("no instrument line", ""), "");
+}
+
+// ---- Robustness -----------------------------------------------------------------------------
+
+TEST_F(GsiTest, EveryReaderSurvivesAnyLine) {
+  TextLines lines = {"", "*", "1", "11", "41", "*41", "410001", "110001+", "41....+", "11 11 11 11 ",
+                     std::string(300, '4'), "410001+00000002 42", "110001+00000001 51....+-------- 51..",
+                     std::string("41\0\xFF\x1A+00000001 \r\n"), "*410001+0000000000000001 42....+",
+                     "410001+00000011 42....+99999999 43....+99999999 44....+99999999 45....+99999999 "};
+  std::mt19937 random(20261208);
+  for (int i = 0; i < 40; ++i) {
+    std::string line = i % 2 ? "41" : "11";
+    const int length = static_cast<int>(random() % 120);
+    for (int c = 0; c < length; ++c) line += static_cast<char>(" +-.0123456789*41"[random() % 17]);
+    lines.push_back(line);
+  }
+  for (const char* tag : {"dGSI8", "dGSI16", "kGSI8", "pGSI16", ""}) {
+    CurrentTransfer().FormatTag = tag;
+    for (int position = 0; position < 2; ++position) {
+      CodeLists().AttributePosition = position;
+      for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        std::string copy = line;
+        Gsi8().OnGetDatenart(copy);
+        for (auto read : {&TdmGSI::KoordinatenRead, &TdmGSI::InformationenRead, &TdmGSI::StationenRead,
+                          &TdmGSI::NeupunkteRead, &TdmGSI::PunktcodesRead}) {
+          TDaten d;
+          OnLines(lines);
+          d.Konstanten.Zeile = static_cast<int>(i);
+          (gsi.get()->*read)(line, d);
+          EXPECT_GE(d.Konstanten.Zeile, static_cast<int>(i));
+          EXPECT_LT(d.Konstanten.Zeile, static_cast<int>(lines.size()));
+          gsi->KoordinatenWrite(d);
+          gsi->PunktcodesWrite(d);
+        }
+      }
+    }
+  }
+  CurrentTransfer().ActiveLines = nullptr;
 }
 
 }  // namespace
