@@ -92,7 +92,7 @@ std::string DetectGTS6x(std::string_view t) {
 // The two GSI widths share one rule; line is the first line without a leading "*".
 std::string DetectGsi(std::string_view line, int width, const char* name) {
   TGSICodes codes = GsiCodes(std::string(line), width);
-  std::string_view first = codes.Codes.substr(0, std::min<size_t>(2, codes.Codes.size()));
+  const std::string first = codes.Codes.substr(0, std::min<size_t>(2, codes.Codes.size()));
   const size_t len = line.size();
   const bool blankAtEnd = len >= static_cast<size_t>(width) && line[static_cast<size_t>(width) - 1] == ' ';
   if (len > static_cast<size_t>(width) + 1 && first == "11" && Contains(codes.Codes, "81") && blankAtEnd &&
