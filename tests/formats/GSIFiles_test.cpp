@@ -50,10 +50,11 @@ TEST_F(GsiFilesTest, Gsi16MeasurementFileToAscii) {
                  .vd = "-1.234",
                  .refl = "1.600"}),
       AsciiLine({.nr = "104", .code = "21", .refl = "1.600", .y = "2600123.456", .x = "1200654.321", .h = "-1.250"}),
+      AsciiLine({.nr = "105", .code = "21", .hz = "64.000", .sd = "12.3456", .refl = "1.300"}),
   };
   EXPECT_EQ(out, expected);
   EXPECT_EQ(CurrentTransfer().FormatTag, "dGSI16");
-  EXPECT_EQ(statistics.Statistik().Punkte, 4);
+  EXPECT_EQ(statistics.Statistik().Punkte, 5);
   EXPECT_EQ(statistics.Statistik().Stationen, 1);
   ExpectNoMessages();
 }
