@@ -35,13 +35,29 @@ constexpr int kTextInvalidListName = 710;
 constexpr int kTextInvalidCode = 711;
 
 // Target names by target number, used while the language has none.
-const std::vector<std::string> kTargetNames = {
-    "Projekt",          "Beobachter",       "Instrument",        "Datum",
-    "Uhrzeit",          "Datum und Uhrzeit", "Temperatur",       "Luftdruck",
-    "Temperatur und Luftdruck", "Stationsnummer", "Stationscode", "Instrumentenh\xF6he",
-    "Punktcode",        "Punktart",         "Reflektorh\xF6he",  "Querverschiebung",
-    "L\xE4ngsverschiebung", "Vertikalverschiebung", "Nicht auswerten", "Anmerkung 1",
-    "Anmerkung 2",      "Mutationsnummer",  "Kommentar"};
+const std::vector<std::string> kTargetNames = {"Projekt",
+                                               "Beobachter",
+                                               "Instrument",
+                                               "Datum",
+                                               "Uhrzeit",
+                                               "Datum und Uhrzeit",
+                                               "Temperatur",
+                                               "Luftdruck",
+                                               "Temperatur und Luftdruck",
+                                               "Stationsnummer",
+                                               "Stationscode",
+                                               "Instrumentenh\xF6he",
+                                               "Punktcode",
+                                               "Punktart",
+                                               "Reflektorh\xF6he",
+                                               "Querverschiebung",
+                                               "L\xE4ngsverschiebung",
+                                               "Vertikalverschiebung",
+                                               "Nicht auswerten",
+                                               "Anmerkung 1",
+                                               "Anmerkung 2",
+                                               "Mutationsnummer",
+                                               "Kommentar"};
 
 // The name box reloads the stored list names whenever it drops down.
 class CodeListNameBox : public QComboBox {
@@ -381,8 +397,7 @@ void TfrmGSICodeTabelle::DeleteCodeListClick() {
 void TfrmGSICodeTabelle::OkClick() {
   FinishCodeEdit();
   if (mode_ != CodeEditMode::None) return;  // the code typed was refused
-  if (!SameCodeListName(ToAnsi(editCodelist_->currentText()), CodeLists().CurrentList) && !LeaveCodeListName())
-    return;
+  if (!SameCodeListName(ToAnsi(editCodelist_->currentText()), CodeLists().CurrentList) && !LeaveCodeListName()) return;
   SaveCodeDefinitions();
   accept();
 }

@@ -79,8 +79,8 @@ class CodeGrid : public QTableWidget {
   }
 
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
-    QTableWidget::closeEditor(editor, hint == QAbstractItemDelegate::SubmitModelCache ? QAbstractItemDelegate::NoHint
-                                                                                      : hint);
+    QTableWidget::closeEditor(editor,
+                              hint == QAbstractItemDelegate::SubmitModelCache ? QAbstractItemDelegate::NoHint : hint);
     if (hint == QAbstractItemDelegate::SubmitModelCache && nextCell) nextCell();
   }
 };
@@ -163,7 +163,9 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
     return a;
   };
   actNew_ = action("New", "&Neu", "Leert die Maske f\xFCr Neueingaben");
-  actOpen_ = action("Open", "\xD6&ffnen...", "\xD6" "ffnet eine Datei mit Codes");
+  actOpen_ = action("Open", "\xD6&ffnen...",
+                    "\xD6"
+                    "ffnet eine Datei mit Codes");
   actSave_ = action("Save", "&Speichern", "Speichert die Codes in einer Datei");
   actSaveAs_ = action("SaveAs", "Speichern &unter...", "Speichert die Codes in einer neuen Datei");
   actEnd_ = action("End", "&Beenden", "Beendet die Codeeingabe");
@@ -290,7 +292,10 @@ void TfrmCodeInput::OpenClick() {
   if (!chooseOpenFile || !chooseOpenFile(path)) return;
   TextLines lines;
   if (!LoadTextFile(path, lines)) {
-    ShowMessageBox(FormatText(TextOr(kTextCannotOpen, "Die Datei kann nicht ge\xF6" "ffnet werden."), {path}),
+    ShowMessageBox(FormatText(TextOr(kTextCannotOpen,
+                                     "Die Datei kann nicht ge\xF6"
+                                     "ffnet werden."),
+                              {path}),
                    kMsgError, kBtnOk);
     return;
   }
@@ -308,9 +313,8 @@ bool TfrmCodeInput::SaveClick() {
   }
   if (!TakeOver()) return false;
   if (!SaveTextFile(fileName_, *list_)) {
-    ShowMessageBox(
-        FormatText(TextOr(kTextCannotSave, "Die Datei kann nicht gespeichert werden."), {fileName_}),
-        kMsgError, kBtnOk);
+    ShowMessageBox(FormatText(TextOr(kTextCannotSave, "Die Datei kann nicht gespeichert werden."), {fileName_}),
+                   kMsgError, kBtnOk);
     return false;
   }
   modified_ = false;
@@ -332,8 +336,9 @@ bool TfrmCodeInput::FinishInput() {
   if (!modified_) return true;
   if (!TakeOver()) return false;
   const int question = fileName_.empty() ? kTextSaveNew : kTextSaveChanges;
-  const char* fallback = fileName_.empty() ? "Die Daten wurden noch nicht gespeichert. Sollen sie in einer Datei gespeichert werden?"
-                                           : "Die Daten wurden ge\xE4ndert. Sollen die \xC4nderungen gespeichert werden?";
+  const char* fallback = fileName_.empty()
+                             ? "Die Daten wurden noch nicht gespeichert. Sollen sie in einer Datei gespeichert werden?"
+                             : "Die Daten wurden ge\xE4ndert. Sollen die \xC4nderungen gespeichert werden?";
   if (ShowMessageBox(TextOr(question, fallback), kMsgConfirmation, kBtnYesNo) == kAnsYes) SaveClick();
   return true;
 }

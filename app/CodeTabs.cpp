@@ -21,14 +21,14 @@ namespace {
 constexpr int kTextCaption = 363;
 constexpr int kTextLine = 340;
 
-struct MemoSpec {
+struct MemoLayout {
   const char* name;
   const char* indicator;
   int text;
   const char* label;
 };
 // In table order: 0 projects, 1 observers, 2 instruments, 3 point codes.
-constexpr MemoSpec kMemos[4] = {
+constexpr MemoLayout kMemos[4] = {
     {"Projekte", "ZZProjekte", 300, "&Projekte:"},
     {"Beobachter", "ZZBeobachter", 317, "B&eobachter:"},
     {"Instrumente", "ZZInstrumente", 308, "&Instrumente:"},

@@ -21,8 +21,8 @@ using codetexts::Items;
 
 // Items of the scale choice (targets 11, 14..17): what a word "12345" reads
 // as with each scale number.
-const std::vector<std::string> kScaleItems = {"12345",        "1234.5",       "123.45",        "12.345",
-                                              "1.2345",       "0.12345",      "12345.000000",  "1234.5000000",
+const std::vector<std::string> kScaleItems = {"12345",        "1234.5",       "123.45",       "12.345",
+                                              "1.2345",       "0.12345",      "12345.000000", "1234.5000000",
                                               "123.45000000", "12.345000000", "1.2345000000"};
 const std::vector<std::string> kDateTimeLayouts = {"ddmmhhmm", "mmddhhmm", "hhmmmmdd", "hhmmddmm"};
 const std::vector<std::string> kWeatherLayouts = {"ttttpppp", "pppptttt"};

@@ -5,8 +5,8 @@
 
 #include "core/DateTime.h"
 #include "core/Messages.h"
-#include "core/TextUtils.h"
 #include "core/Settings.h"
+#include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "platform/Clock.h"
 #include "platform/Registry.h"
@@ -24,7 +24,7 @@ constexpr const char* kUseGsiCodesValue = "GSI8\\UseGSICodes";
 
 constexpr const char* kTableValueNames[kCodeTableCount] = {"Jobs", "Users", "Instruments", "Codes"};
 constexpr int kTableTexts[kCodeTableCount] = {kTextTableProjekte, kTextTableBeobachter, kTextTableInstrumente,
-                                               kTextTablePunktcodes};
+                                              kTextTablePunktcodes};
 
 CodeListState g_state;
 
@@ -73,11 +73,16 @@ unsigned char FoldChar(unsigned char c) {
   if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
   switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
+    case 0x8A:
+      return 0x9A;
+    case 0x8C:
+      return 0x9C;
+    case 0x8E:
+      return 0x9E;
+    case 0x9F:
+      return 0xFF;
+    default:
+      return c;
   }
 }
 
@@ -96,20 +101,11 @@ void ResetCodeLists() { g_state = CodeListState{}; }
 
 const TextLines& DefaultCodeDefinitions() {
   static const TextLines kDefaults = {
-      "01;1;0;5|0;2;-1;-1;-1;-1;",
-      "02;9;10;11|3;8|0;-1;-1;-1;-1;",
-      "03;12;14|3;16|3;15|3;-1;-1;-1;-1;",
-      "11;1;3|ddmmyyyy;6;2;-1;-1;-1;-1;",
-      "21;9;10;18;11|3;-1;-1;-1;-1;",
-      "22;6;7;-1;-1;-1;-1;-1;-1;",
-      "23;9;-1;-1;-1;-1;-1;-1;-1;",
-      "31;12;-1;-1;-1;-1;-1;-1;-1;",
-      "32;18;-1;-1;-1;-1;-1;-1;-1;",
-      "33;14|3;-1;-1;-1;-1;-1;-1;-1;",
-      "34;15|3;-1;-1;-1;-1;-1;-1;-1;",
-      "35;16|3;-1;-1;-1;-1;-1;-1;-1;",
-      "36;12;15|3;16|3;-1;-1;-1;-1;-1;",
-      "37;15|3;16|3;-1;-1;-1;-1;-1;-1;",
+      "01;1;0;5|0;2;-1;-1;-1;-1;",        "02;9;10;11|3;8|0;-1;-1;-1;-1;",   "03;12;14|3;16|3;15|3;-1;-1;-1;-1;",
+      "11;1;3|ddmmyyyy;6;2;-1;-1;-1;-1;", "21;9;10;18;11|3;-1;-1;-1;-1;",    "22;6;7;-1;-1;-1;-1;-1;-1;",
+      "23;9;-1;-1;-1;-1;-1;-1;-1;",       "31;12;-1;-1;-1;-1;-1;-1;-1;",     "32;18;-1;-1;-1;-1;-1;-1;-1;",
+      "33;14|3;-1;-1;-1;-1;-1;-1;-1;",    "34;15|3;-1;-1;-1;-1;-1;-1;-1;",   "35;16|3;-1;-1;-1;-1;-1;-1;-1;",
+      "36;12;15|3;16|3;-1;-1;-1;-1;-1;",  "37;15|3;16|3;-1;-1;-1;-1;-1;-1;",
   };
   return kDefaults;
 }
@@ -168,11 +164,15 @@ bool TargetHasParameter(int target) {
 
 std::string DefaultTargetParameter(int target) {
   switch (target) {
-    case kTargetDatum: return "ddmmyyyy";
-    case kTargetZeit: return "hhmmss";
+    case kTargetDatum:
+      return "ddmmyyyy";
+    case kTargetZeit:
+      return "hhmmss";
     case kTargetDatumZeit:
-    case kTargetTemperaturLuftdruck: return "0";
-    default: return TargetHasParameter(target) ? "3" : "";
+    case kTargetTemperaturLuftdruck:
+      return "0";
+    default:
+      return TargetHasParameter(target) ? "3" : "";
   }
 }
 
@@ -245,7 +245,9 @@ void DeleteCodeList(const std::string& name) {
   if (RegKeyExists(kUser, key)) RegDeleteKey(kUser, key);
 }
 
-bool SameCodeListName(const std::string& a, const std::string& b) { return SameListName(TrimmedName(a), TrimmedName(b)); }
+bool SameCodeListName(const std::string& a, const std::string& b) {
+  return SameListName(TrimmedName(a), TrimmedName(b));
+}
 
 bool IsValidCodeListName(const std::string& name) {
   return !TrimmedName(name).empty() && name.find('\\') == std::string::npos && name.find('/') == std::string::npos;

@@ -43,22 +43,22 @@ enum CodeTarget : int {
   kTargetProjekt = 0,
   kTargetBeobachter = 1,
   kTargetInstrument = 2,
-  kTargetDatum = 3,                // parameter: date layout, "ddmmyyyy"
-  kTargetZeit = 4,                 // parameter: time layout, "hhmmss"
-  kTargetDatumZeit = 5,            // parameter: layout number 0..3
+  kTargetDatum = 3,      // parameter: date layout, "ddmmyyyy"
+  kTargetZeit = 4,       // parameter: time layout, "hhmmss"
+  kTargetDatumZeit = 5,  // parameter: layout number 0..3
   kTargetTemperatur = 6,
   kTargetLuftdruck = 7,
   kTargetTemperaturLuftdruck = 8,  // parameter: layout number 0..1
   kTargetStation = 9,
   kTargetStationCode = 10,
-  kTargetInstrumentenhoehe = 11,   // parameter: scale number 0..10
+  kTargetInstrumentenhoehe = 11,  // parameter: scale number 0..10
   kTargetPunktcode = 12,
   kTargetPunktart = 13,
-  kTargetReflektorhoehe = 14,      // 14..17 parameter: scale number
+  kTargetReflektorhoehe = 14,  // 14..17 parameter: scale number
   kTargetQuerverschiebung = 15,
   kTargetLaengsverschiebung = 16,
   kTargetVertikalverschiebung = 17,
-  kTargetReserve = 18,             // no effect
+  kTargetReserve = 18,  // no effect
   kTargetAnmerkung1 = 19,
   kTargetAnmerkung2 = 20,
   kTargetMutationsnummer = 21,
@@ -68,12 +68,12 @@ inline constexpr int kCodeTargetKinds = 23;
 
 // Process-wide code-list state.
 struct CodeListState {
-  TextLines Definitions;        // current list, one definition per code
-  std::string StationCodes;     // codes of definitions with target 9, each + ";"
+  TextLines Definitions;     // current list, one definition per code
+  std::string StationCodes;  // codes of definitions with target 9, each + ";"
   std::string CurrentList = kDefaultCodeList;
   std::array<TextLines, kCodeTableCount> Tables;
-  int AttributePosition = 0;    // 0 code block before the measurement, 1 after it
-  bool UseGsiCodes = false;     // code-number translation on
+  int AttributePosition = 0;  // 0 code block before the measurement, 1 after it
+  bool UseGsiCodes = false;   // code-number translation on
 };
 
 CodeListState& CodeLists();

@@ -105,11 +105,18 @@ TEST_F(CodeDefinitionenTest, WithoutStoredEntriesTheDefaultCodesAreShown) {
 TEST_F(CodeDefinitionenTest, ActivationTranslatesByTextNumber) {
   SetTextProvider([](int n) {
     switch (n) {
-      case 330: return std::string("&GSI-Codes");
-      case 337: return std::string("Ziel\xA6Projekt\xA6" "Beobachter\xA6Instrument\xA7W\xE4hlt das Ziel");
-      case 276: return std::string("Listen&name");
-      case 331: return std::string("&Neu");
-      default: return std::string();
+      case 330:
+        return std::string("&GSI-Codes");
+      case 337:
+        return std::string(
+            "Ziel\xA6Projekt\xA6"
+            "Beobachter\xA6Instrument\xA7W\xE4hlt das Ziel");
+      case 276:
+        return std::string("Listen&name");
+      case 331:
+        return std::string("&Neu");
+      default:
+        return std::string();
     }
   });
   Open();
@@ -127,7 +134,8 @@ TEST_F(CodeDefinitionenTest, ActivationTranslatesByTextNumber) {
 
 TEST_F(CodeDefinitionenTest, TwelveStoredEntriesAreShownInNumericOrder) {
   std::string ini = "[Software\\VELTRO Marten\\Surtrans\\2.1.1.5\\Configuration\\GSI8\\Code list\\Zwoelf]\n";
-  for (int i : {10, 0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9}) ini += std::to_string(i) + "=" + std::to_string(50 + i) + ";9;\n";
+  for (int i : {10, 0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9})
+    ini += std::to_string(i) + "=" + std::to_string(50 + i) + ";9;\n";
   std::filesystem::create_directories(settings.Dir() / "user");
   WriteFile(settings.UserFile(), ini);
   CodeLists().CurrentList = "Zwoelf";

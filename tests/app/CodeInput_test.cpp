@@ -29,9 +29,12 @@ class CodeInputTest : public ::testing::Test {
     QtTestApp();
     SetTextProvider([](int n) {
       switch (n) {
-        case 589: return std::string("Zeile %d ist falsch");
-        case 235: return std::string("&Code:");
-        default: return std::string();
+        case 589:
+          return std::string("Zeile %d ist falsch");
+        case 235:
+          return std::string("&Code:");
+        default:
+          return std::string();
       }
     });
     CurrentTransfer() = TransferState{};
@@ -93,7 +96,8 @@ TEST_F(CodeInputTest, ANewGridHasTenNumberedRowsAndTheColumnTitles) {
   EXPECT_FALSE(dialog->Modified());
   EXPECT_TRUE(dialog->findChild<QFileDialog*>("LadeCode"));
   EXPECT_TRUE(dialog->findChild<QFileDialog*>("SaveCode"));
-  for (const char* name : {"New", "Open", "Save", "SaveAs", "End"}) EXPECT_TRUE(dialog->findChild<QAction*>(name)) << name;
+  for (const char* name : {"New", "Open", "Save", "SaveAs", "End"})
+    EXPECT_TRUE(dialog->findChild<QAction*>(name)) << name;
 }
 
 TEST_F(CodeInputTest, AHeldPointCodeListIsShownWithOneEmptyRowMore) {
@@ -188,7 +192,9 @@ TEST_F(CodeInputTest, EndWithChangesOffersToSaveAndSavesOnYes) {
   Trigger("End");
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(saveDialogs, 1);
-  EXPECT_EQ(ReadFile(savePath), "MA\xA6" "12\xA6Mauer\r\n");
+  EXPECT_EQ(ReadFile(savePath),
+            "MA\xA6"
+            "12\xA6Mauer\r\n");
   EXPECT_EQ(dialog->FileName(), savePath);
   EXPECT_FALSE(dialog->Modified());
 }
@@ -203,7 +209,10 @@ TEST_F(CodeInputTest, SaveWithoutNameAsksOneAndOpenShowsTheFile) {
   EXPECT_EQ(ReadFile(savePath), "MA\xA6\xA6\r\n");
   EXPECT_EQ(grid->rowCount(), 2);  // shown again
 
-  WriteFile(settings.Dir() / "b.cod", "X1\xA6" "7\xA6L1\r\nX2\xA6" "8\xA6L2\r\n");
+  WriteFile(settings.Dir() / "b.cod",
+            "X1\xA6"
+            "7\xA6L1\r\nX2\xA6"
+            "8\xA6L2\r\n");
   openPath = settings.Dir() / "b.cod";
   Trigger("Open");
   EXPECT_EQ(list.size(), 2u);

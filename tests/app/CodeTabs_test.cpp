@@ -40,7 +40,10 @@ class CodeTabsTest : public ::testing::Test {
 };
 
 TEST_F(CodeTabsTest, ActivationShowsTheStoredTablesWithTheLineIndicatorAtZero) {
-  SaveCodeTables({TextLines{"Nord", "S\xFC" "d"}, TextLines{"Meier"}, TextLines{}, TextLines{"Mauer", "", "Baum"}});
+  SaveCodeTables({TextLines{"Nord",
+                            "S\xFC"
+                            "d"},
+                  TextLines{"Meier"}, TextLines{}, TextLines{"Mauer", "", "Baum"}});
   ResetCodeLists();
   TfrmCodeTabellen dialog;
   dialog.show();
@@ -105,7 +108,7 @@ TEST_F(CodeTabsTest, DatePatternModeTakesOnlyDateLettersAndRefusesUnusablePatter
 
   edit->setText("yyyy");
   dialog.findChild<QPushButton*>("OK")->click();
-  EXPECT_TRUE(dialog.isVisible());  // cannot be confirmed
+  EXPECT_TRUE(dialog.isVisible());       // cannot be confirmed
   EXPECT_EQ(box.Messages().size(), 1u);  // the date error, once
   dialog.findChild<QPushButton*>("OK")->click();
   EXPECT_EQ(box.Messages().size(), 1u);

@@ -22,9 +22,12 @@ class CodeListenTest : public ::testing::Test {
     CurrentTransfer() = TransferState{};
     SetTextProvider([](int n) {
       switch (n) {
-        case kTextCodeNotTranslated: return std::string("Code %s fehlt in %s");
-        case kTextTableBeobachter: return std::string("Beobachter");
-        default: return "T" + std::to_string(n);
+        case kTextCodeNotTranslated:
+          return std::string("Code %s fehlt in %s");
+        case kTextTableBeobachter:
+          return std::string("Beobachter");
+        default:
+          return "T" + std::to_string(n);
       }
     });
   }
@@ -98,8 +101,8 @@ TEST_F(CodeListenTest, ParametersOfTargetsAndNewDefinitions) {
     EXPECT_EQ(DefaultTargetParameter(t), "") << t;
   }
   EXPECT_EQ(KeptParameter("3|ddmmyy", 3), "ddmmyy");
-  EXPECT_EQ(KeptParameter("3", 3), "ddmmyyyy");        // no "|": default
-  EXPECT_EQ(KeptParameter("4|hhmm", 3), "ddmmyyyy");   // other target: default
+  EXPECT_EQ(KeptParameter("3", 3), "ddmmyyyy");       // no "|": default
+  EXPECT_EQ(KeptParameter("4|hhmm", 3), "ddmmyyyy");  // other target: default
   EXPECT_EQ(TargetFieldText(3, "ddmmyy"), "3|ddmmyy");
   EXPECT_EQ(TargetFieldText(9, "x"), "9");
   EXPECT_EQ(TargetFieldText(-1, ""), "-1");
@@ -139,7 +142,8 @@ TEST_F(CodeListenTest, SavedDefinitionsLoadBackUnderTheirListName) {
 
 TEST_F(CodeListenTest, TwelveStoredEntriesLoadInNumericOrderWhateverTheFileOrder) {
   std::string ini = kListSection + "Zwoelf]\n";
-  for (int i : {0, 1, 10, 11, 2, 3, 4, 5, 6, 7, 8, 9}) ini += std::to_string(i) + "=" + std::to_string(50 + i) + ";9;\n";
+  for (int i : {0, 1, 10, 11, 2, 3, 4, 5, 6, 7, 8, 9})
+    ini += std::to_string(i) + "=" + std::to_string(50 + i) + ";9;\n";
   ini += "@=default value\nNotiz=kein Code\n";
   std::filesystem::create_directories(settings.Dir() / "user");
   WriteFile(settings.UserFile(), ini);
@@ -168,19 +172,29 @@ TEST_F(CodeListenTest, ListNamesAreTheSubKeysAndCanBeDeleted) {
   CodeLists().Definitions = DefaultCodeDefinitions();
   CodeLists().CurrentList = "Nord";
   SaveCodeDefinitions();
-  CodeLists().CurrentList = "S\xFC" "d";
+  CodeLists().CurrentList =
+      "S\xFC"
+      "d";
   SaveCodeDefinitions();
   CodeLists().CurrentList = "Leer";
   CodeLists().Definitions.clear();
   SaveCodeDefinitions();  // an empty list still exists by name
-  EXPECT_EQ(CodeListNames(), (std::vector<std::string>{"Nord", "S\xFC" "d", "Leer"}));
+  EXPECT_EQ(CodeListNames(), (std::vector<std::string>{"Nord",
+                                                       "S\xFC"
+                                                       "d",
+                                                       "Leer"}));
   EXPECT_TRUE(CodeListExists("nord"));
   EXPECT_EQ(StoredCodeListName("NORD"), "Nord");
-  EXPECT_EQ(StoredCodeListName("s\xDC" "D"), "S\xFC" "d");
+  EXPECT_EQ(StoredCodeListName("s\xDC"
+                               "D"),
+            "S\xFC"
+            "d");
   EXPECT_FALSE(CodeListExists("West"));
   EXPECT_FALSE(CodeListExists(""));
   DeleteCodeList("Nord");
-  EXPECT_EQ(CodeListNames(), (std::vector<std::string>{"S\xFC" "d", "Leer"}));
+  EXPECT_EQ(CodeListNames(), (std::vector<std::string>{"S\xFC"
+                                                       "d",
+                                                       "Leer"}));
   DeleteCodeList("West");  // nothing to delete
   DeleteCodeList("");      // never the root key
   EXPECT_EQ(CodeListNames().size(), 2u);
@@ -267,8 +281,7 @@ TEST_F(CodeListenTest, TranslationTakesTheLineOfTheCodeNumber) {
   EXPECT_EQ(TranslateCode("2", kTableBeobachter), "2");  // no such line: the value, noted
   EXPECT_EQ(TranslateCode("-1", kTableBeobachter), "-1");
   EXPECT_EQ(TranslateCode("99999999999", kTableBeobachter), "Meier");  // too large for a number: code 0
-  EXPECT_EQ(CurrentTransfer().Messages,
-            (TextLines{"Code 2 fehlt in Beobachter", "Code -1 fehlt in Beobachter"}));
+  EXPECT_EQ(CurrentTransfer().Messages, (TextLines{"Code 2 fehlt in Beobachter", "Code -1 fehlt in Beobachter"}));
 }
 
 TEST_F(CodeListenTest, AnEmptyTableLineGivesAnEmptyTextAndIsNoted) {
@@ -334,32 +347,48 @@ TEST_F(CodeListenTest, DateAndTimePatternsMustReadBackTheirOwnText) {
   EXPECT_TRUE(IsUsableTimePattern("hhmmss"));
   EXPECT_TRUE(IsUsableTimePattern("HHMM"));
   EXPECT_FALSE(IsUsableTimePattern(""));
-  EXPECT_FALSE(IsUsableTimePattern("hh"));    // a time needs hours and minutes
+  EXPECT_FALSE(IsUsableTimePattern("hh"));      // a time needs hours and minutes
   EXPECT_FALSE(IsUsableTimePattern("sshhmm"));  // read as hours first
-  EXPECT_FALSE(box.Messages().empty());       // unreadable ones report the date/time error
+  EXPECT_FALSE(box.Messages().empty());         // unreadable ones report the date/time error
 }
 
 TEST_F(CodeListenTest, PointCodeRowsAreJoinedAndChecked) {
-  EXPECT_EQ(PointCodeRowLine({"MA", "12", "Mauer"}), "MA\xA6" "12\xA6Mauer");
+  EXPECT_EQ(PointCodeRowLine({"MA", "12", "Mauer"}),
+            "MA\xA6"
+            "12\xA6Mauer");
   EXPECT_EQ(PointCodeRowLine({"MA", "", ""}), "MA\xA6\xA6");
   EXPECT_EQ(PointCodeRowLine({"", "", ""}), "");  // an empty row is no line
-  EXPECT_TRUE(IsValidPointCodeLine("MA\xA6" "12\xA6Mauer"));
-  EXPECT_TRUE(IsValidPointCodeLine("MA\xA6\xA6"));            // empty entity passes
-  EXPECT_TRUE(IsValidPointCodeLine("MA\xA6 -1.5+ \xA6L"));     // digits, "+", "-", "." and outer blanks
+  EXPECT_TRUE(
+      IsValidPointCodeLine("MA\xA6"
+                           "12\xA6Mauer"));
+  EXPECT_TRUE(IsValidPointCodeLine("MA\xA6\xA6"));          // empty entity passes
+  EXPECT_TRUE(IsValidPointCodeLine("MA\xA6 -1.5+ \xA6L"));  // digits, "+", "-", "." and outer blanks
   EXPECT_TRUE(IsValidPointCodeLine("MA"));
-  EXPECT_FALSE(IsValidPointCodeLine("\xA6" "12\xA6L"));        // no code
-  EXPECT_FALSE(IsValidPointCodeLine("MA\xA6" "1 2\xA6L"));     // inner blank
+  EXPECT_FALSE(
+      IsValidPointCodeLine("\xA6"
+                           "12\xA6L"));  // no code
+  EXPECT_FALSE(
+      IsValidPointCodeLine("MA\xA6"
+                           "1 2\xA6L"));  // inner blank
   EXPECT_FALSE(IsValidPointCodeLine("MA\xA6x\xA6L"));
 
-  EXPECT_TRUE(IsPointCodeLine("MA\xA6" "12\xA6L"));
-  EXPECT_FALSE(IsPointCodeLine("\xA6" "12"));
+  EXPECT_TRUE(
+      IsPointCodeLine("MA\xA6"
+                      "12\xA6L"));
+  EXPECT_FALSE(
+      IsPointCodeLine("\xA6"
+                      "12"));
   EXPECT_FALSE(IsPointCodeLine("1;100.0;200.0;0;MA;"));
   EXPECT_FALSE(IsPointCodeLine(""));
   SetPointCodeLineTest([](const std::string& line) { return line == "ok"; });
   EXPECT_TRUE(IsPointCodeLine("ok"));
-  EXPECT_FALSE(IsPointCodeLine("MA\xA6" "12\xA6L"));
+  EXPECT_FALSE(
+      IsPointCodeLine("MA\xA6"
+                      "12\xA6L"));
   SetPointCodeLineTest(nullptr);
-  EXPECT_TRUE(IsPointCodeLine("MA\xA6" "12\xA6L"));
+  EXPECT_TRUE(
+      IsPointCodeLine("MA\xA6"
+                      "12\xA6L"));
 }
 
 }  // namespace
