@@ -1,0 +1,887 @@
+#include "formats/instrument/GSI.h"
+
+#include <cmath>
+#include <iterator>
+
+#include "core/CoordinateUnit.h"
+#include "core/DecimalText.h"
+#include "core/TextUtils.h"
+#include "core/Transfer.h"
+#include "formats/instrument/CheckFormate.h"
+#include "formats/office/Layout.h"
+#include "instruments/CodeListen.h"
+#include "instruments/FormatChange.h"
+#include "instruments/InstrumentenModul.h"
+
+namespace veltro {
+namespace {
+
+// clang-format off
+const GsiTemplates kGsi8 = {
+    "41%13.13s 42%13.13s 43%13.13s 44%13.13s 45%13.13s 46%13.13s 47%13.13s 48%13.13s 49%13.13s ",
+    "11%13.13s [21%13.13s ][22%13.13s ][31%13.13s ][32%13.13s ][33%13.13s ][51%13.13s ][71%13.13s ]"
+    "[81%13.13s ][82%13.13s ][83%13.13s ][87%13.13s ][88%13.13s ]",
+    "11%13.13s [71%13.13s ][81%13.13s ][82%13.13s ][83%13.13s ]",
+    "41....+%8.8s 42....+%8.8s 43....+%8.8s 44....+%8.8s 45....+%8.8s 46....+%8.8s ",
+    "! ----+",
+};
+const GsiTemplates kGsi16 = {
+    "41%21.21s 42%21.21s 43%21.21s 44%21.21s 45%21.21s 46%21.21s 47%21.21s 48%21.21s 49%21.21s ",
+    "11%21.21s [21%21.21s ][22%21.21s ][31%21.21s ][32%21.21s ][33%21.21s ][51%21.21s ][71%21.21s ]"
+    "[81%21.21s ][82%21.21s ][83%21.21s ][87%21.21s ][88%21.21s ]",
+    "11%21.21s [71%21.21s ][81%21.21s ][82%21.21s ][83%21.21s ]",
+    "41....+%16.16s 42....+%16.16s 43....+%16.16s 44....+%16.16s 45....+%16.16s 46....+%16.16s ",
+    "",
+};
+// clang-format on
+
+constexpr const char* kFieldHeadText = "....+";  // information and sign of written text words
+constexpr char kCtrlZ = '\x1A';                  // DOS end-of-file mark some files end with
+constexpr char kLayoutSeparator = '\xA6';        // "¦" between the layouts of targets 5 and 8
+// Layouts of targets 5 and 8: layout p is entry p + 1 (entry 0 is empty).
+// The first literal ends after "\xA6" so that "dd" is no part of the escape.
+constexpr const char* kDateTimeLayouts =
+    "\xA6"
+    "ddmmhhmm\xA6mmddhhmm\xA6hhmmmmdd\xA6hhmmddmm";
+constexpr const char* kWeatherLayouts = "\xA6ttttpppp\xA6pppptttt";
+
+bool IsDigits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+bool IsDashes(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c != '-') return false;
+  return true;
+}
+
+// The word is present and its data is neither blank nor dashes.
+bool Delivered(const std::string& field, int width) {
+  const bool full = field.size() == static_cast<size_t>(width + kGsiFieldHead);
+  const std::string data = TrimBlanks(full ? field.substr(kGsiFieldHead) : field);
+  return !data.empty() && !IsDashes(data);
+}
+
+// A code number as text compares without its leading zeros ("02" = "2").
+std::string CodeKey(const std::string& code) { return TrimLeftChar(TrimBlanks(code), '0'); }
+
+// Parameter as a small integer; -1 when it is none.
+int SmallNumber(const std::string& text) {
+  const std::string t = TrimBlanks(text);
+  if (!IsDigits(t) || t.size() > 4) return -1;
+  return std::stoi(t);
+}
+
+struct Word {
+  std::string index;
+  std::string field;
+  bool used = false;
+};
+
+std::vector<Word> SplitWords(const std::string& line, int width) {
+  std::vector<Word> words;
+  const std::string body = GsiLineBody(line);
+  const size_t full = static_cast<size_t>(width + kGsiFieldHead);
+  size_t p = 0;
+  while (p < body.size()) {
+    if (body[p] == ' ') {
+      ++p;
+      continue;
+    }
+    if (p + 2 > body.size()) break;
+    Word w;
+    w.index = body.substr(p, 2);
+    p += 2;
+    size_t end;
+    if (p + full <= body.size() && (p + full == body.size() || body[p + full] == ' ')) {
+      end = p + full;
+    } else {
+      end = body.find(' ', p);
+      if (end == std::string::npos) end = body.size();
+    }
+    w.field = body.substr(p, end - p);
+    words.push_back(std::move(w));
+    p = end;
+  }
+  return words;
+}
+
+// The fields of a line by word index, for the words a template asks for.
+class WordFields {
+ public:
+  WordFields(const std::string& layout, const std::string& line, int width)
+      : indices_(GsiTemplateWords(layout)), fields_(GsiCutFields(layout, line, width)) {}
+  const std::string& operator[](const char* index) const {
+    for (size_t i = 0; i < indices_.size(); ++i)
+      if (indices_[i] == index) return fields_[i];
+    return empty_;
+  }
+  const std::vector<std::string>& Fields() const { return fields_; }
+
+ private:
+  std::vector<std::string> indices_;
+  std::vector<std::string> fields_;
+  std::string empty_;
+};
+
+const std::string& FirstLayout(const TStringList& layouts) {
+  static const std::string kNone;
+  return layouts.empty() ? kNone : layouts.front();
+}
+
+// Entry n (from 0) of a "¦"-separated text that begins with "¦".
+std::string LayoutEntry(const std::string& layouts, int n) {
+  if (n < 0) return {};
+  size_t start = 0;
+  for (int i = 0; i < n; ++i) {
+    start = layouts.find(kLayoutSeparator, start);
+    if (start == std::string::npos) return {};
+    ++start;
+  }
+  return layouts.substr(start, layouts.find(kLayoutSeparator, start) - start);
+}
+
+// ---- Date-times: a code block replaces the part it delivers -----------------------
+
+void SetDatePart(TDateTime& value, double date) { value = date + (value - std::trunc(value)); }
+void SetTimePart(TDateTime& value, double time) { value = std::trunc(value) + time; }
+
+bool AllZeros(const std::string& s) { return !s.empty() && s.find_first_not_of('0') == std::string::npos; }
+
+void ReadDateInto(TDateTime& value, const std::string& layout, const std::string& text) {
+  const double date = ParseDate(layout, text);
+  if (date != 0) SetDatePart(value, date);
+}
+
+// ParseTime answers 0 for midnight and for a time it cannot read (which it
+// reports); only a written midnight sets the time to 0.
+void ReadTimeInto(TDateTime& value, const std::string& layout, const std::string& text) {
+  const double time = ParseTime(layout, text);
+  if (time != 0 || AllZeros(text)) SetTimePart(value, time);
+}
+
+// Scaled value of targets 11 and 14 to 17: v / 10^e with the decimals of
+// parameter p; the word's sign is kept.
+std::string ScaledValue(const std::string& v, const std::string& parameter, const std::string& sign) {
+  if (parameter.empty()) return {};
+  static constexpr int kExponent[] = {0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4};
+  const int p = SmallNumber(parameter);
+  int exponent = 3;
+  int decimals = 3;
+  if (p >= 0 && p < static_cast<int>(std::size(kExponent))) {
+    exponent = kExponent[p];
+    decimals = p;
+  }
+  const std::string digits = v.empty() ? std::string("0") : v;
+  auto text = FormatDecimalText(sign + digits, decimals, -exponent);
+  return text ? *text : std::string();
+}
+
+TDatenformatDefinitionen* OriginalFormat() {
+  TDataModule* dfd = DFD();
+  return dfd ? dynamic_cast<TDatenformatDefinitionen*>(dfd->FindComponent(kNativeFormatComponent)) : nullptr;
+}
+
+bool OfficeIsPassThrough() {
+  const TDatenformatDefinitionen* office = FindActiveFormat();
+  return office && office->Name == kNativeFormatComponent;
+}
+
+// ---- The engine's line list ------------------------------------------------------
+
+const std::string* NextLine(const TDaten& Daten) {
+  const TextLines* lines = CurrentTransfer().ActiveLines;
+  if (!lines || Daten.Konstanten.Zeile < 0) return nullptr;
+  const size_t next = static_cast<size_t>(Daten.Konstanten.Zeile) + 1;
+  return next < lines->size() ? &(*lines)[next] : nullptr;
+}
+
+// Moves Zeile onto the next line, which becomes part of the record's source.
+std::string ConsumeNextLine(TDaten& Daten) {
+  std::string line = *NextLine(Daten);
+  ++Daten.Konstanten.Zeile;
+  Daten.Konstanten.Originalzeilen += "\r\n" + line;
+  return line;
+}
+
+// Word 51: the atmospheric correction in ppm (sign of the word), then the
+// prism constant in mm with its own sign: "51....+0015+034" is 15 ppm and
+// 34 mm, "51....-0003-030" -3 ppm and -30 mm. Other data is kept as text.
+void ReadCorrections(const std::string& field, int width, TPunkt& p) {
+  const bool full = field.size() == static_cast<size_t>(width + kGsiFieldHead);
+  const std::string data = full ? TrimBlanks(field.substr(kGsiFieldHead)) : std::string();
+  const size_t inner = data.find_last_of("+-");
+  if (inner != std::string::npos && inner > 0 && IsDigits(data.substr(0, inner)) && IsDigits(data.substr(inner + 1))) {
+    const std::string ppm = TrimLeftChar(data.substr(0, inner), '0');
+    const std::string constant = TrimLeftChar(data.substr(inner + 1), '0');
+    p.Atmosphaerenkorrektur = ppm.empty() ? "0" : GsiSign(field, width) + ppm;
+    p.Prismenkonstante = constant.empty() ? "0" : (data[inner] == '-' ? "-" : "") + constant;
+    return;
+  }
+  const std::string text = GsiTextValue(field, width);
+  p.Atmosphaerenkorrektur = IsDigits(text) ? GsiSign(field, width) + text : text;
+}
+
+void CountPoint(TTransferStatistik& State) {
+  ++State.Punkte;
+  ++State.Fortschritt;
+}
+
+TReadWriteDaten* Create(TDataModule& module, const char* name, TTransferDatenart kind) {
+  TReadWriteDaten& rw = module.Add<TReadWriteDaten>(name);
+  rw.TransferDatenart = kind;
+  return &rw;
+}
+
+void FillTemplates(TGeraeteFormat& format, const GsiTemplates& t) {
+  format.Informationen = {t.Informationen};
+  format.Detailpunkt = {t.Detailpunkt};
+  format.Koordinaten = t.Koordinaten;
+  format.Punktcodes = t.Punktcodes;
+  format.Ende = t.Ende;
+}
+
+void Unbind(TGeraeteFormat& format, const TDataModule& module) {
+  format.OnFormat = nullptr;
+  format.OnSetup = nullptr;
+  format.OnInitWrite = nullptr;
+  format.OnAfterRead = nullptr;
+  format.OnBeforeWrite = nullptr;
+  format.OnGetDatenart = nullptr;
+  format.OnSetTDA = nullptr;
+  if (format.ReadWrite && format.ReadWrite->Owner == &module) format.ReadWrite = nullptr;
+}
+
+}  // namespace
+
+// ---- Words -----------------------------------------------------------------------
+
+const GsiTemplates& Gsi8Templates() { return kGsi8; }
+const GsiTemplates& Gsi16Templates() { return kGsi16; }
+
+int GsiUnitDecimals(char unit) {
+  switch (unit) {
+    case '0':
+    case '1':
+      return 3;
+    case '2':
+    case '3':
+    case '4':
+      return 5;
+    case '6':
+    case '7':
+      return 4;
+    case '8':
+      return 5;
+    default:
+      return 3;
+  }
+}
+
+std::string GsiTextValue(const std::string& field, int width) {
+  const bool full = field.size() == static_cast<size_t>(width + kGsiFieldHead);
+  std::string value = TrimBlanks(full ? field.substr(kGsiFieldHead) : field);
+  value = TrimBlanks(TrimLeftChar(value, '0'));
+  return IsDashes(value) ? std::string() : value;
+}
+
+std::string GsiNumberValue(const std::string& field, int width) {
+  if (field.size() != static_cast<size_t>(width + kGsiFieldHead)) return {};
+  const std::string data = TrimBlanks(field.substr(kGsiFieldHead));
+  if (!IsDigits(data)) return {};
+  const int decimals = GsiUnitDecimals(field[3]);
+  auto text = FormatDecimalText((field[4] == '-' ? "-" : "") + data, decimals, -decimals);
+  return text ? *text : std::string();
+}
+
+std::string GsiSign(const std::string& field, int width) {
+  return field.size() == static_cast<size_t>(width + kGsiFieldHead) && field[4] == '-' ? "-" : "";
+}
+
+std::vector<std::string> GsiTemplateWords(const std::string& layout) {
+  std::vector<std::string> words;
+  std::string key;
+  for (size_t i = 0; i < layout.size(); ++i) {
+    const char c = layout[i];
+    if (c != '%') {
+      if (c != ' ' && c != '[' && c != ']') key += c;
+      continue;
+    }
+    if (i + 1 < layout.size() && layout[i + 1] == '%') {
+      key += '%';
+      ++i;
+      continue;
+    }
+    size_t j = i + 1;
+    while (j < layout.size() && layout[j] != 's' && layout[j] != 'd' && layout[j] != 'f') ++j;
+    words.push_back(key.substr(0, 2));
+    key.clear();
+    i = j;
+  }
+  return words;
+}
+
+std::vector<std::string> GsiCutFields(const std::string& layout, const std::string& line, int width) {
+  std::vector<Word> words = SplitWords(line, width);
+  std::vector<std::string> fields;
+  for (const std::string& index : GsiTemplateWords(layout)) {
+    std::string field;
+    for (Word& w : words) {
+      if (!w.used && w.index == index) {
+        w.used = true;
+        field = w.field;
+        break;
+      }
+    }
+    fields.push_back(std::move(field));
+  }
+  return fields;
+}
+
+std::string GsiLineBody(const std::string& line) { return !line.empty() && line[0] == '*' ? line.substr(1) : line; }
+
+bool IsGsiCodeBlockLine(const std::string& line) { return GsiLineBody(line).compare(0, 2, "41") == 0; }
+
+bool IsGsiPointLine(const std::string& line) { return GsiLineBody(line).compare(0, 2, "11") == 0; }
+
+std::optional<std::string> GsiNumberWord(const std::string& value, int decimals, int width) {
+  const auto number = ParseDecimal(TrimBlanks(value));
+  if (!number || decimals < 0) return std::nullopt;
+  const std::string& digits = number->digits;
+  std::string units;
+  if (number->scale <= decimals) {
+    units = digits + std::string(static_cast<size_t>(decimals - number->scale), '0');
+  } else {
+    const size_t drop = static_cast<size_t>(number->scale - decimals);
+    units = drop >= digits.size() ? std::string("0") : digits.substr(0, digits.size() - drop);
+  }
+  units = TrimLeftChar(units, '0');
+  if (units.size() > static_cast<size_t>(width)) return std::nullopt;
+  const char sign = number->negative && !units.empty() ? '-' : '+';
+  return sign + PadLeft(units, '0', width);
+}
+
+GsiWriteUnit GsiCoordinateUnit(int koordUnit) {
+  switch (koordUnit) {
+    case 4:
+      return {4, '6'};  // m, 1/10 mm
+    case 5:
+      return {5, '8'};  // m, 1/100 mm
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+      return {3, '1'};  // ft, 1/1000 ft
+    case 10:
+      return {4, '7'};  // ft, 1/10000 ft
+    default:
+      return {3, '0'};  // m, mm
+  }
+}
+
+// ---- The module --------------------------------------------------------------------
+
+TdmGSI::TdmGSI(TGeraete& geraete)
+    : TDataModule("dmGSI"), geraete_(geraete), gsi8_(geraete.Format("GSI8")), gsi16_(geraete.Format("GSI16")) {
+  Koordinaten = Create(*this, "Koordinaten", tdaKoordinate);
+  Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
+  Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
+  Koordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { KoordinatenStatistik(S, St); };
+  Informationen = Create(*this, "Informationen", tdaInformation);
+  Informationen->OnRead = [this](const std::string& S, TDaten& D) { InformationenRead(S, D); };
+  Stationen = Create(*this, "Stationen", tdaStation);
+  Stationen->OnRead = [this](const std::string& S, TDaten& D) { StationenRead(S, D); };
+  Stationen->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { StationenStatistik(S, St); };
+  Neupunkte = Create(*this, "Neupunkte", tdaNeupunkt);
+  Neupunkte->OnRead = [this](const std::string& S, TDaten& D) { NeupunkteRead(S, D); };
+  Neupunkte->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { NeupunkteStatistik(S, St); };
+  Kommentare = Create(*this, "Kommentare", tdaKommentar);
+  Kommentare->OnWrite = [this](TDaten& D) { return KommentareWrite(D); };
+  Punktcodes = Create(*this, "Punktcodes", tdaPunktcode);
+  Punktcodes->OnRead = [this](const std::string& S, TDaten& D) { PunktcodesRead(S, D); };
+  Punktcodes->OnWrite = [this](TDaten& D) { return PunktcodesWrite(D); };
+  Punktcodes->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { PunktcodesStatistik(S, St); };
+
+  if (gsi8_) {
+    FillTemplates(*gsi8_, kGsi8);
+    GeraeteFormatHandlers h;
+    h.OnFormat = [this](const std::string& S, const std::string& Buf) { return GSI8Format(S, Buf); };
+    h.OnSetup = [this] { GSI8Setup(); };
+    h.OnInitWrite = [this] { GSI8InitWrite(); };
+    h.OnAfterRead = [this] { GSI8AfterRead(); };
+    h.OnBeforeWrite = [this] { GSI8BeforeWrite(); };
+    h.OnGetDatenart = [this](std::string& S) { return GSI8GetDatenart(S); };
+    h.OnSetTDA = [this](TTransferDatenart kind) { return GSI8SetTDA(kind); };
+    geraete.BindFormatHandlers("GSI8", h);
+  }
+  if (gsi16_) {
+    FillTemplates(*gsi16_, kGsi16);
+    GeraeteFormatHandlers h;
+    h.OnFormat = [this](const std::string& S, const std::string& Buf) { return GSI16Format(S, Buf); };
+    h.OnSetup = [this] { GSI16Setup(); };
+    h.OnInitWrite = [this] { GSI16InitWrite(); };
+    h.OnAfterRead = [this] { GSI16AfterRead(); };
+    h.OnBeforeWrite = [this] { GSI16BeforeWrite(); };
+    h.OnGetDatenart = [this](std::string& S) { return GSI16GetDatenart(S); };
+    h.OnSetTDA = [this](TTransferDatenart kind) { return GSI16SetTDA(kind); };
+    geraete.BindFormatHandlers("GSI16", h);
+  }
+}
+
+TdmGSI::~TdmGSI() {
+  if (gsi8_) Unbind(*gsi8_, *this);
+  if (gsi16_) Unbind(*gsi16_, *this);
+}
+
+int TdmGSI::GsiDataWidth() const {
+  const std::string& tag = CurrentTransfer().FormatTag;
+  if (tag == "dGSI16" || tag == "kGSI16" || tag == "pGSI16") return kGsi16Width;
+  return geraete_.CurrentGeraeteFormat().Name == "GSI16" ? kGsi16Width : kGsi8Width;
+}
+
+// The current instrument's format; the format of the data width when the
+// current format is none of the two (the handlers are bound to GSI8 and
+// GSI16 only, so this is a safeguard).
+TGeraeteFormat& TdmGSI::CurrentFormat() const {
+  TGeraeteFormat& current = geraete_.CurrentGeraeteFormat();
+  if (&current == gsi8_ || &current == gsi16_ || (!gsi8_ && !gsi16_)) return current;
+  if (GsiDataWidth() == kGsi16Width && gsi16_) return *gsi16_;
+  return gsi8_ ? *gsi8_ : *gsi16_;
+}
+
+bool TdmGSI::IsStationCode(const std::string& code) const {
+  std::vector<std::string> codes;
+  SplitToList(CodeLists().StationCodes, kCodeFieldEnd, codes);
+  const std::string key = CodeKey(code);
+  for (const std::string& c : codes)
+    if (CodeKey(c) == key) return true;
+  return false;
+}
+
+TTransferDatenart TdmGSI::GsiLineKind(const std::string& tag, const std::string& line) {
+  const bool codeBlock = IsGsiCodeBlockLine(line);
+  const bool point = IsGsiPointLine(line);
+  if (tag == "kGSI8" || tag == "kGSI16") return codeBlock || point ? tdaKoordinate : tdaNone;
+  if (tag == "pGSI8" || tag == "pGSI16") return codeBlock ? tdaPunktcode : tdaNone;
+  if (codeBlock) {
+    if (CodeLists().Definitions.empty()) LoadCodeDefinitions();
+    const WordFields words(FirstLayout(CurrentFormat().Informationen), line, GsiDataWidth());
+    return IsStationCode(GsiTextValue(words["41"], GsiDataWidth())) ? tdaStation : tdaInformation;
+  }
+  return point ? tdaNeupunkt : tdaNone;
+}
+
+std::string TdmGSI::Translated(const std::string& value, int table) {
+  return value.empty() ? value : TranslateCode(value, table);
+}
+
+std::string TdmGSI::PointCode(const std::string& field, int width) {
+  return Translated(GsiTextValue(geraete_.OemToAnsiText(field), width), kTablePunktcodes);
+}
+
+void TdmGSI::GsiCodeBlockRead(const std::vector<std::string>& fields, TDaten& Daten) {
+  const int n = GsiDataWidth();
+  auto field = [&fields](size_t i) { return i < fields.size() ? fields[i] : std::string(); };
+  if (CodeLists().Definitions.empty()) LoadCodeDefinitions();
+  const std::string code = CodeKey(GsiTextValue(field(0), n));
+  const std::string* definition = nullptr;
+  for (const std::string& d : CodeLists().Definitions) {
+    if (CodeKey(DefinitionCode(d)) == code) {
+      definition = &d;
+      break;
+    }
+  }
+  if (!definition) return;
+
+  TInfo& info = Daten.Info;
+  TStation& station = Daten.Station;
+  TKonstanten& k = Daten.Konstanten;
+  for (int i = 1; i <= kCodeTargetCount; ++i) {
+    const std::string targetField = TargetField(*definition, i);
+    const int target = TargetNumber(targetField);
+    if (target == kTargetNone) break;
+    const std::string parameter = TargetParameter(targetField);
+    const std::string raw = field(static_cast<size_t>(i));
+    // A word the block does not hold (or holds as dashes) delivers nothing:
+    // it never overwrites what earlier blocks stored.
+    if (!Delivered(raw, n)) continue;
+    const std::string v = GsiTextValue(raw, n);
+    const std::string sign = GsiSign(raw, n);
+    switch (target) {
+      case kTargetProjekt:
+        info.Projekt = Translated(v, kTableProjekte);
+        break;
+      case kTargetBeobachter:
+        info.Beobachter = Translated(v, kTableBeobachter);
+        break;
+      case kTargetInstrument:
+        info.Instrument = Translated(v, kTableInstrumente);
+        break;
+      case kTargetDatum:
+        ReadDateInto(info.Zeitpunkt, parameter, PadLeft(v, '0', static_cast<int>(parameter.size())));
+        break;
+      case kTargetZeit:
+        ReadTimeInto(info.Zeitpunkt, parameter, PadLeft(v, '0', static_cast<int>(parameter.size())));
+        break;
+      case kTargetDatumZeit: {
+        const int p = SmallNumber(parameter);
+        const std::string layout = LayoutEntry(kDateTimeLayouts, p + 1);
+        if (p < 0 || p > 3 || layout.size() != 8) break;
+        const std::string text = PadLeft(v, '0', 8);
+        const size_t half = text.size() / 2;
+        const std::string first = text.substr(0, half), second = text.substr(half);
+        if (p <= 1) {
+          ReadDateInto(info.Zeitpunkt, layout.substr(0, 4), first);
+          ReadTimeInto(info.Zeitpunkt, layout.substr(4), second);
+        } else {
+          ReadTimeInto(info.Zeitpunkt, layout.substr(0, 4), first);
+          ReadDateInto(info.Zeitpunkt, layout.substr(4), second);
+        }
+        break;
+      }
+      case kTargetTemperatur:
+        station.Temperatur = v.empty() ? v : sign + v;
+        break;
+      case kTargetLuftdruck:
+        station.Luftdruck = v;
+        break;
+      case kTargetTemperaturLuftdruck: {
+        const int p = SmallNumber(parameter);
+        if (p < 0 || p > 1 || LayoutEntry(kWeatherLayouts, p + 1).empty()) break;
+        const std::string text = PadLeft(v, '0', 8);
+        const size_t half = text.size() / 2;
+        const std::string first = TrimLeftChar(text.substr(0, half), '0');
+        const std::string second = TrimLeftChar(text.substr(half), '0');
+        station.Temperatur = p == 0 ? first : second;
+        station.Luftdruck = p == 0 ? second : first;
+        break;
+      }
+      case kTargetStation:
+        station.Punktnummer = v;
+        break;
+      case kTargetStationCode:
+        station.Code = geraete_.OemToAnsiText(v);
+        break;
+      case kTargetInstrumentenhoehe:
+        station.Instrumentenhoehe = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetPunktcode:
+        k.Code = geraete_.OemToAnsiText(Translated(v, kTablePunktcodes));
+        break;
+      case kTargetPunktart:
+        station.Punktart = v;
+        Daten.Punkt.Punktart = v;
+        break;
+      case kTargetReflektorhoehe:
+        k.Reflektorhoehe = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetQuerverschiebung:
+        k.Querverschiebung = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetLaengsverschiebung:
+        k.Laengsverschiebung = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetVertikalverschiebung:
+        k.Vertikalverschiebung = ScaledValue(v, parameter, sign);
+        break;
+      case kTargetAnmerkung1:
+        k.Anmerkung1 = v;
+        break;
+      case kTargetAnmerkung2:
+        k.Anmerkung2 = v;
+        break;
+      case kTargetMutationsnummer:
+        info.Mutationsnummer = v;
+        break;
+      case kTargetKommentar:
+        k.Kommentar = v;
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+// A code block line: a block with information words is decoded by its code;
+// a lone word 41 is the point code carried to the following points.
+void TdmGSI::ReadCodeBlockLine(const std::string& line, TDaten& Daten) {
+  const int n = GsiDataWidth();
+  const WordFields words(FirstLayout(CurrentFormat().Informationen), line, n);
+  if (!words["42"].empty()) {
+    GsiCodeBlockRead(words.Fields(), Daten);
+  } else {
+    Daten.Konstanten.Code = geraete_.OemToAnsiText(Translated(GsiTextValue(words["41"], n), kTablePunktcodes));
+  }
+}
+
+// With the code block after the measurement, the code blocks that follow a
+// point line belong to it: they are read now and the engine goes on after
+// them. A station block is a record of its own and is left to the engine.
+void TdmGSI::LookAhead(TDaten& Daten) {
+  if (CodeLists().AttributePosition != 1) return;
+  if (CodeLists().Definitions.empty()) LoadCodeDefinitions();
+  const int n = GsiDataWidth();
+  while (const std::string* next = NextLine(Daten)) {
+    if (!IsGsiCodeBlockLine(*next)) break;
+    const WordFields words(FirstLayout(CurrentFormat().Informationen), *next, n);
+    if (IsStationCode(GsiTextValue(words["41"], n))) break;
+    ReadCodeBlockLine(ConsumeNextLine(Daten), Daten);
+  }
+}
+
+// ---- Reading ------------------------------------------------------------------------
+
+void TdmGSI::InformationenRead(const std::string& S, TDaten& Daten) {
+  Daten.Konstanten.Originalzeilen = S;
+  ReadCodeBlockLine(S, Daten);
+}
+
+void TdmGSI::StationenRead(const std::string& S, TDaten& Daten) {
+  Daten.Konstanten.Originalzeilen = S;
+  const WordFields words(FirstLayout(CurrentFormat().Informationen), S, GsiDataWidth());
+  GsiCodeBlockRead(words.Fields(), Daten);
+}
+
+void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
+  Daten.Konstanten.Originalzeilen = S;
+  LookAhead(Daten);
+
+  TGeraeteFormat& format = CurrentFormat();
+  const int n = GsiDataWidth();
+  const WordFields w(FirstLayout(format.Detailpunkt), S, n);
+  const size_t koordinatenFields = GsiTemplateWords(format.Koordinaten).size();
+  TPunkt& p = Daten.Punkt;
+  TKonstanten& k = Daten.Konstanten;
+  if (w.Fields().size() > koordinatenFields) {
+    p.Punktnummer = GsiTextValue(w["11"], n);
+    p.Horizontalwinkel = GsiNumberValue(w["21"], n);
+    p.Vertikalwinkel = GsiNumberValue(w["22"], n);
+    p.Schraegdistanz = GsiNumberValue(w["31"], n);
+    p.Horizontaldistanz = GsiNumberValue(w["32"], n);
+    p.Vertikaldistanz = GsiNumberValue(w["33"], n);
+    // Both distances present keep both bits, so no writer loses one.
+    if (!p.Schraegdistanz.empty()) p.Messflags = mfHzVzSd;
+    if (!p.Horizontaldistanz.empty())
+      p.Messflags = p.Schraegdistanz.empty() ? mfHzVzHd : static_cast<std::uint16_t>(mfHzVzSd | mfHzVzHd);
+    if (!p.Vertikaldistanz.empty())
+      p.Messflags = static_cast<std::uint16_t>((p.Messflags & ~mfVertikalwinkel) | mfVertikaldistanz);
+
+    ReadCorrections(w["51"], n, p);
+
+    p.Code1 = PointCode(w["71"], n);
+    p.Y = geraete_.ApplyOffset(GsiNumberValue(w["81"], n), kOffsetAddX);
+    p.X = geraete_.ApplyOffset(GsiNumberValue(w["82"], n), kOffsetAddY);
+    p.Hoehe = GsiNumberValue(w["83"], n);
+    p.Reflektorhoehe = GsiNumberValue(w["87"], n);
+    // A point line without word 88 keeps the instrument height of the station.
+    if (std::string height = GsiNumberValue(w["88"], n); !height.empty()) Daten.Station.Instrumentenhoehe = height;
+    if (!(p.Y + p.X + p.Hoehe).empty()) p.Messflags = static_cast<std::uint16_t>(p.Messflags | mfKoordinaten);
+
+    if (p.Code1.empty()) p.Code1 = k.Code;
+    if (p.Reflektorhoehe.empty()) p.Reflektorhoehe = k.Reflektorhoehe;
+    p.Querverschiebung = k.Querverschiebung;
+    p.Laengsverschiebung = k.Laengsverschiebung;
+    p.Vertikalverschiebung = k.Vertikalverschiebung;
+    p.Anmerkung1 = k.Anmerkung1;
+    p.Anmerkung2 = k.Anmerkung2;
+    p.Kommentar = k.Kommentar;
+  } else {
+    const WordFields c(format.Koordinaten, S, n);
+    if (c.Fields().size() == koordinatenFields) {
+      p.Messflags = static_cast<std::uint16_t>(p.Messflags | mfKoordinaten);
+      p.Y = geraete_.ApplyOffset(GsiNumberValue(c["81"], n), kOffsetAddX);
+      p.X = geraete_.ApplyOffset(GsiNumberValue(c["82"], n), kOffsetAddY);
+      p.Hoehe = GsiNumberValue(c["83"], n);
+    }
+  }
+
+  // Point type 8 of the station: the point goes on as a backsight point, so
+  // both the instrument format and the office format take that kind.
+  if (Daten.Station.Punktart == "8") {
+    if (format.OnSetTDA) format.OnSetTDA(tdaAnschlusspunkt);
+    if (TDatenformatDefinitionen* office = FindActiveFormat(); office && office->OnSetTDA)
+      office->OnSetTDA(tdaAnschlusspunkt);
+  }
+
+  k.Querverschiebung.clear();
+  k.Laengsverschiebung.clear();
+  k.Vertikalverschiebung.clear();
+  k.Anmerkung1.clear();
+  k.Anmerkung2.clear();
+  k.Kommentar.clear();
+}
+
+void TdmGSI::ReadKoordinatenLine(const std::string& line, TDaten& Daten) {
+  const int n = GsiDataWidth();
+  const WordFields w(CurrentFormat().Koordinaten, line, n);
+  TPunkt& p = Daten.Punkt;
+  p.Punktnummer = GsiTextValue(w["11"], n);
+  p.Code1 = PointCode(w["71"], n);
+  if (p.Code1.empty()) p.Code1 = Daten.Konstanten.Code;
+  p.Y = geraete_.ApplyOffset(GsiNumberValue(w["81"], n), kOffsetAddX);
+  p.X = geraete_.ApplyOffset(GsiNumberValue(w["82"], n), kOffsetAddY);
+  p.Hoehe = GsiNumberValue(w["83"], n);
+}
+
+// A code block in a coordinate file precedes its point: the blocks up to
+// the next point line are read with it, and the point line itself. Only a
+// point line is taken as the point.
+void TdmGSI::KoordinatenRead(const std::string& S, TDaten& Daten) {
+  Daten.Konstanten.Originalzeilen = S;
+  if (!IsGsiCodeBlockLine(S)) {
+    LookAhead(Daten);
+    ReadKoordinatenLine(S, Daten);
+    return;
+  }
+  ReadCodeBlockLine(S, Daten);
+  while (const std::string* next = NextLine(Daten)) {
+    if (IsGsiCodeBlockLine(*next)) {
+      ReadCodeBlockLine(ConsumeNextLine(Daten), Daten);
+      continue;
+    }
+    if (IsGsiPointLine(*next)) {
+      const std::string point = ConsumeNextLine(Daten);
+      LookAhead(Daten);
+      ReadKoordinatenLine(point, Daten);
+    }
+    break;
+  }
+}
+
+void TdmGSI::PunktcodesRead(const std::string& S, TDaten& Daten) {
+  Daten.Konstanten.Originalzeilen = S;
+  const int n = GsiDataWidth();
+  const WordFields w(CurrentFormat().Punktcodes, S, n);
+  Daten.Punktcode.Code = geraete_.OemToAnsiText(GsiTextValue(w["41"], n));
+  Daten.Punktcode.Entity = geraete_.OemToAnsiText(GsiTextValue(w["42"], n));
+  Daten.Punktcode.Layer = geraete_.OemToAnsiText(GsiTextValue(w["43"], n));
+}
+
+// ---- Writing ------------------------------------------------------------------------
+
+std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
+  if (OfficeIsPassThrough()) return Daten.Konstanten.Originalzeilen;
+  const int n = GsiDataWidth();
+  const TPunkt& p = Daten.Punkt;
+  const GsiWriteUnit unit = GsiCoordinateUnit(KoordUnit());
+
+  std::string code = TrimBlanks(geraete_.AnsiToOemText(p.Code1));
+  if (!code.empty() && CodeLists().UseGsiCodes) {
+    const TextLines& table = CodeLists().Tables[kTablePunktcodes];
+    for (size_t i = 0; i < table.size(); ++i) {
+      if (TrimBlanks(table[i]) == code) {
+        code = std::to_string(i);
+        break;
+      }
+    }
+  }
+
+  const std::string number = ZeroPad(RightText(TrimBlanks(p.Punktnummer), n), n);
+  const std::string codeData = ZeroPad(LeftText(code, n), n);
+  auto word = [&](const std::string& value) -> std::optional<std::string> {
+    auto data = GsiNumberWord(value, unit.decimals, n);
+    if (!data) return std::nullopt;
+    return std::string("...") + unit.unit + *data;
+  };
+  const auto y = word(geraete_.ApplyOffset(TrimBlanks(p.Y), kOffsetRemoveX));
+  const auto x = word(geraete_.ApplyOffset(TrimBlanks(p.X), kOffsetRemoveY));
+  if (!y || !x) return kWriteError;
+  std::string height;  // an empty height leaves the optional word out
+  if (!TrimBlanks(p.Hoehe).empty()) {
+    const auto h = word(p.Hoehe);
+    if (!h) return kWriteError;
+    height = *h;
+  }
+  auto line =
+      FormatLayout(CurrentFormat().Koordinaten, {kFieldHeadText + number, kFieldHeadText + codeData, *y, *x, height});
+  if (!line) return kWriteError;
+  return n == kGsi16Width ? "*" + *line : *line;
+}
+
+std::string TdmGSI::PunktcodesWrite(TDaten& Daten) {
+  if (OfficeIsPassThrough()) return Daten.Konstanten.Originalzeilen;
+  const int n = GsiDataWidth();
+  auto data = [&](const std::string& text) { return ZeroPad(LeftText(TrimBlanks(text), n), n); };
+  const TPunktcode& c = Daten.Punktcode;
+  auto line = FormatLayout(CurrentFormat().Punktcodes,
+                           {data(geraete_.AnsiToOemText(c.Code)), data(geraete_.AnsiToOemText(c.Entity)),
+                            data(geraete_.AnsiToOemText(c.Layer)), data(""), data(""), data("")});
+  if (!line) return kWriteError;
+  return n == kGsi16Width ? "*" + *line : *line;
+}
+
+std::string TdmGSI::KommentareWrite(TDaten&) { return {}; }
+
+// ---- Statistics ------------------------------------------------------------------------
+
+void TdmGSI::KoordinatenStatistik(const std::string&, TTransferStatistik& State) { CountPoint(State); }
+void TdmGSI::NeupunkteStatistik(const std::string&, TTransferStatistik& State) { CountPoint(State); }
+void TdmGSI::StationenStatistik(const std::string&, TTransferStatistik& State) { ++State.Stationen; }
+void TdmGSI::PunktcodesStatistik(const std::string&, TTransferStatistik& State) {
+  ++State.Codes;
+  ++State.Fortschritt;
+}
+
+// ---- Catalogue handlers -----------------------------------------------------------------
+
+std::string TdmGSI::Recognise(TGeraeteFormat& format, const char* candidate, const std::string& S,
+                              const std::string& Buf) {
+  if (!S.empty() && S[0] == kCtrlZ) return {};
+  const std::string tag = DetectCandidate(candidate, NormalizeForDetection(S));
+  if (tag.empty()) return ChangeGeraeteFormat(geraete_, S, Buf);
+  const TTransferDatenart kind = GsiLineKind(tag, S);
+  TDatenformatDefinitionen* original = OriginalFormat();
+  if (format.OnSetTDA && original && original->OnSetTDA) {
+    format.OnSetTDA(kind);
+    original->OnSetTDA(kind);
+  }
+  return tag;
+}
+
+std::string TdmGSI::GSI8Format(const std::string& S, const std::string& Buf) {
+  return gsi8_ ? Recognise(*gsi8_, "GSI8", S, Buf) : std::string();
+}
+
+std::string TdmGSI::GSI16Format(const std::string& S, const std::string& Buf) {
+  return gsi16_ ? Recognise(*gsi16_, "GSI16", S, Buf) : std::string();
+}
+
+void TdmGSI::GSI8Setup() {
+  LoadCodeDefinitions();
+  CurrentTransfer().ReceivedLines.clear();
+}
+
+void TdmGSI::GSI8InitWrite() { LoadCodeTables(false); }
+
+void TdmGSI::GSI8AfterRead() {
+  LoadCodeTables(false);
+  LoadCodeDefinitions();
+}
+
+// The library starts a coordinate (…02) or code (…03) upload by the option code.
+void TdmGSI::BeforeWrite(const TGeraeteFormat& format) {
+  TInstrument& instrument = geraete_.CurrentInstrument();
+  const int base = instrument.TransferMethode / 100 * 100;
+  if (format.TransferDatenart == tdaKoordinate) instrument.TransferMethode = base + 2;
+  if (format.TransferDatenart == tdaPunktcode) instrument.TransferMethode = base + 3;
+}
+
+void TdmGSI::GSI8BeforeWrite() {
+  if (gsi8_) BeforeWrite(*gsi8_);
+}
+
+void TdmGSI::GSI16BeforeWrite() {
+  if (gsi16_) BeforeWrite(*gsi16_);
+}
+
+TTransferDatenart TdmGSI::GSI8GetDatenart(std::string& S) { return GsiLineKind(CurrentTransfer().FormatTag, S); }
+TTransferDatenart TdmGSI::GSI16GetDatenart(std::string& S) { return GsiLineKind(CurrentTransfer().FormatTag, S); }
+
+std::string TdmGSI::GSI8SetTDA(TTransferDatenart kind) { return gsi8_ ? SelectKind(*gsi8_, *this, kind) : ""; }
+std::string TdmGSI::GSI16SetTDA(TTransferDatenart kind) { return gsi16_ ? SelectKind(*gsi16_, *this, kind) : ""; }
+
+}  // namespace veltro
