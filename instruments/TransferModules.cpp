@@ -8,10 +8,12 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   SetGeraete(geraete.get());
   init = std::make_unique<TdmInit>();
   ascii = std::make_unique<TdmASCII>(*dfd);
+  gsi = std::make_unique<TdmGSI>(*geraete);
 }
 
 TransferModules::~TransferModules() {
   // Format modules go before the descriptions they are attached to.
+  gsi.reset();
   ascii.reset();
   init.reset();
   geraete.reset();

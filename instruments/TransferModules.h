@@ -10,6 +10,7 @@
 #include "core/dmInitDaten.h"
 #include "formats/office/ASCII.h"
 #include "formats/office/DFDefs.h"
+#include "formats/instrument/GSI.h"
 #include "instruments/InstrumentenModul.h"
 
 namespace veltro {
@@ -27,6 +28,7 @@ class TransferModules {
   std::unique_ptr<TGeraete> geraete;
   std::unique_ptr<TdmInit> init;
   std::unique_ptr<TdmASCII> ascii;
+  std::unique_ptr<TdmGSI> gsi;
 };
 
 }  // namespace veltro

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/TextFile.h"
 #include "tests/support/TransferFixture.h"
 
 namespace veltro::test {
@@ -60,6 +61,73 @@ TEST_F(ConvertTest, UnreadableOrUnrecognisedInputWritesNothing) {
   WriteFile(tmp / "binary.gsi", binary);
   EXPECT_EQ(Run(In("binary.gsi") + " " + In("out.asc")), 2);
   EXPECT_FALSE(FileExists(tmp / "out.asc"));
+}
+
+}  // namespace
+}  // namespace veltro::test
+
+namespace veltro::test {
+namespace {
+
+const std::string kGsi = VELTRO_TEST_DATA "/gsi/";
+
+TEST_F(ConvertTest, Gsi8MeasurementsToAsciiWithAutoDetection) {
+  ASSERT_EQ(Run(Quote(kGsi + "sample-messung.gsi") + " " + In("m.asc")), 0) << stderrText;
+  std::string out = ReadFile(tmp / "m.asc");
+  EXPECT_NE(out.find("|1001|21|185.12340|98.56780|45.678|"), std::string::npos) << out;
+  EXPECT_NE(out.find("|123.456|654.321|0.457|"), std::string::npos) << out;
+  EXPECT_EQ(out.find('\n'), out.find("\r\n") + 1);  // CR LF line ends
+}
+
+TEST_F(ConvertTest, CoordinatesRoundTripThroughGsi16) {
+  ASSERT_EQ(Run("--to GSI16 " + Quote(kGsi + "koordinaten.asc") + " " + In("k.gsi")), 0) << stderrText;
+  EXPECT_EQ(ReadFile(tmp / "k.gsi")[0], '*');
+  ASSERT_EQ(Run(In("k.gsi") + " " + In("back.asc")), 0) << stderrText;
+  EXPECT_EQ(ReadFile(tmp / "back.asc"),
+            "1001|MAUER|2600123.456|1200456.789|456.123|\r\n"
+            "1002||2600124.500|1200457.000|457.000|\r\n"
+            "P17|BAUM|2599987.655|1199999.999|-0.500|\r\n"
+            "2001|31|2600000.000|1200000.000||\r\n");
+}
+
+TEST_F(ConvertTest, CoordinatesRoundTripThroughGsi8) {
+  // GSI 8 words hold 8 digits: local coordinates in millimetres.
+  const std::string ascii =
+      "1|MAUER|12345.678|54321.001|456.123|\r\n"
+      "2||0.001|99999.999|-0.500|\r\n";
+  WriteFile(tmp / "k.asc", ascii);
+  ASSERT_EQ(Run("--to gsi8 " + In("k.asc") + " " + In("k.gsi")), 0) << stderrText;
+  EXPECT_NE(ReadFile(tmp / "k.gsi")[0], '*');
+  ASSERT_EQ(Run("--from GSI8 " + In("k.gsi") + " " + In("back.asc")), 0) << stderrText;
+  EXPECT_EQ(ReadFile(tmp / "back.asc"), ascii);
+}
+
+TEST_F(ConvertTest, ExistingOutputIsKeptUnlessYes) {
+  WriteFile(tmp / "out.asc", "alt\r\n");
+  EXPECT_EQ(Run(Quote(kGsi + "sample-messung.gsi") + " " + In("out.asc")), 2);
+  EXPECT_EQ(ReadFile(tmp / "out.asc"), "alt\r\n");
+  EXPECT_EQ(Run("--no " + Quote(kGsi + "sample-messung.gsi") + " " + In("out.asc")), 2);
+  EXPECT_EQ(ReadFile(tmp / "out.asc"), "alt\r\n");
+  EXPECT_EQ(Run("--yes " + Quote(kGsi + "sample-messung.gsi") + " " + In("out.asc")), 0);
+  EXPECT_NE(ReadFile(tmp / "out.asc"), "alt\r\n");
+}
+
+TEST_F(ConvertTest, FileOfAnotherFormatThanFromSaysIsRefused) {
+  EXPECT_EQ(Run("--from GSI16 " + Quote(kGsi + "sample-messung.gsi") + " " + In("out.asc")), 2);
+  EXPECT_NE(stderrText.find("GSI8"), std::string::npos) << stderrText;
+  EXPECT_FALSE(FileExists(tmp / "out.asc"));
+  WriteFile(tmp / "prose.txt", "Dies ist kein Messprotokoll.\r\n");
+  EXPECT_EQ(Run("--from GSI8 " + In("prose.txt") + " " + In("out.asc")), 2);
+  EXPECT_FALSE(FileExists(tmp / "out.asc"));
+}
+
+TEST_F(ConvertTest, LinesThatCannotBeWrittenGiveStatusOne) {
+  WriteFile(tmp / "k.asc",
+            "1|A|100.000|200.000|1.000|\r\n"
+            "2|B|123456.789|200.000|1.000|\r\n");  // too wide for a GSI 8 word
+  EXPECT_EQ(Run("--to GSI8 " + In("k.asc") + " " + In("k.gsi")), 1) << stderrText;
+  EXPECT_NE(stderrText.find("123456.789"), std::string::npos) << stderrText;
+  EXPECT_EQ(SplitLines(ReadFile(tmp / "k.gsi")).size(), 1u);
 }
 
 }  // namespace
