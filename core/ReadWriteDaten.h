@@ -45,6 +45,19 @@ class TReadWriteDaten : public TComponent {
   TNotifyStatistikEvent OnStatistik;
 };
 
+// Creates a TReadWriteDaten for kind as the module's last component.
+inline TReadWriteDaten* AddReadWriteDaten(TDataModule& module, const char* name, TTransferDatenart kind) {
+  TReadWriteDaten& rw = module.Add<TReadWriteDaten>(name);
+  rw.TransferDatenart = kind;
+  return &rw;
+}
+
+// A point line counted: one more point, one more step of the progress.
+inline void CountPoint(TTransferStatistik& State) {
+  ++State.Punkte;
+  ++State.Fortschritt;
+}
+
 // The exact text a writer answers when a record cannot be written.
 inline constexpr const char* kWriteError = "Error";
 

@@ -226,16 +226,6 @@ void ReadCorrections(const std::string& field, int width, TPunkt& p) {
   p.Atmosphaerenkorrektur = IsDigits(text) ? GsiSign(field, width) + text : text;
 }
 
-void CountPoint(TTransferStatistik& State) {
-  ++State.Punkte;
-  ++State.Fortschritt;
-}
-
-TReadWriteDaten* Create(TDataModule& module, const char* name, TTransferDatenart kind) {
-  TReadWriteDaten& rw = module.Add<TReadWriteDaten>(name);
-  rw.TransferDatenart = kind;
-  return &rw;
-}
 
 void FillTemplates(TGeraeteFormat& format, const GsiTemplates& t) {
   format.Informationen = {t.Informationen};
@@ -387,21 +377,21 @@ GsiWriteUnit GsiCoordinateUnit(int koordUnit) {
 
 TdmGSI::TdmGSI(TGeraete& geraete)
     : TDataModule("dmGSI"), geraete_(geraete), gsi8_(geraete.Format("GSI8")), gsi16_(geraete.Format("GSI16")) {
-  Koordinaten = Create(*this, "Koordinaten", tdaKoordinate);
+  Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
   Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
   Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
   Koordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { KoordinatenStatistik(S, St); };
-  Informationen = Create(*this, "Informationen", tdaInformation);
+  Informationen = AddReadWriteDaten(*this, "Informationen", tdaInformation);
   Informationen->OnRead = [this](const std::string& S, TDaten& D) { InformationenRead(S, D); };
-  Stationen = Create(*this, "Stationen", tdaStation);
+  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
   Stationen->OnRead = [this](const std::string& S, TDaten& D) { StationenRead(S, D); };
   Stationen->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { StationenStatistik(S, St); };
-  Neupunkte = Create(*this, "Neupunkte", tdaNeupunkt);
+  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
   Neupunkte->OnRead = [this](const std::string& S, TDaten& D) { NeupunkteRead(S, D); };
   Neupunkte->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { NeupunkteStatistik(S, St); };
-  Kommentare = Create(*this, "Kommentare", tdaKommentar);
+  Kommentare = AddReadWriteDaten(*this, "Kommentare", tdaKommentar);
   Kommentare->OnWrite = [this](TDaten& D) { return KommentareWrite(D); };
-  Punktcodes = Create(*this, "Punktcodes", tdaPunktcode);
+  Punktcodes = AddReadWriteDaten(*this, "Punktcodes", tdaPunktcode);
   Punktcodes->OnRead = [this](const std::string& S, TDaten& D) { PunktcodesRead(S, D); };
   Punktcodes->OnWrite = [this](TDaten& D) { return PunktcodesWrite(D); };
   Punktcodes->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { PunktcodesStatistik(S, St); };

@@ -110,16 +110,6 @@ void ReadKoordinaten(const std::string& layout, const std::string& S, TDaten& Da
   p.Kommentar = at(5);
 }
 
-void CountPoint(TTransferStatistik& State) {
-  ++State.Punkte;
-  ++State.Fortschritt;
-}
-
-TReadWriteDaten* Create(TDataModule& module, const char* name, TTransferDatenart kind) {
-  TReadWriteDaten& rw = module.Add<TReadWriteDaten>(name);
-  rw.TransferDatenart = kind;
-  return &rw;
-}
 
 }  // namespace
 
@@ -158,35 +148,35 @@ std::string ConvertLevelValue(const std::string& value, const std::string& satzk
 }
 
 TdmASCII::TdmASCII(TDFD& dfd) : TDataModule("dmASCII"), dfd_(dfd), def_(*dfd.ASCII) {
-  Koordinaten = Create(*this, "Koordinaten", tdaKoordinate);
+  Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
   Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
   Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
   Koordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { KoordinatenStatistik(S, St); };
 
-  NivKoordinaten = Create(*this, "NivKoordinaten", tdaNivKoordinate);
+  NivKoordinaten = AddReadWriteDaten(*this, "NivKoordinaten", tdaNivKoordinate);
   NivKoordinaten->OnRead = [this](const std::string& S, TDaten& D) { NivKoordinatenRead(S, D); };
   NivKoordinaten->OnWrite = [this](TDaten& D) { return NivKoordinatenWrite(D); };
   NivKoordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) {
     NivKoordinatenStatistik(S, St);
   };
 
-  Informationen = Create(*this, "Informationen", tdaInformation);
+  Informationen = AddReadWriteDaten(*this, "Informationen", tdaInformation);
   Informationen->OnWrite = [this](TDaten& D) { return InformationenWrite(D); };
-  Stationen = Create(*this, "Stationen", tdaStation);
+  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
   Stationen->OnWrite = [this](TDaten& D) { return StationenWrite(D); };
-  Anschlusspunkte = Create(*this, "Anschlusspunkte", tdaAnschlusspunkt);
+  Anschlusspunkte = AddReadWriteDaten(*this, "Anschlusspunkte", tdaAnschlusspunkt);
   Anschlusspunkte->OnWrite = [this](TDaten& D) { return AnschlusspunkteWrite(D); };
-  Neupunkte = Create(*this, "Neupunkte", tdaNeupunkt);
+  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
   Neupunkte->OnWrite = [this](TDaten& D) { return NeupunkteWrite(D); };
-  Kommentare = Create(*this, "Kommentare", tdaKommentar);
+  Kommentare = AddReadWriteDaten(*this, "Kommentare", tdaKommentar);
   Kommentare->OnWrite = [this](TDaten& D) { return KommentareWrite(D); };
-  Startdaten = Create(*this, "Startdaten", tdaStartdaten);
+  Startdaten = AddReadWriteDaten(*this, "Startdaten", tdaStartdaten);
   Startdaten->OnWrite = [this](TDaten& D) { return StartdatenWrite(D); };
-  Messdaten = Create(*this, "Messdaten", tdaMessdaten);
+  Messdaten = AddReadWriteDaten(*this, "Messdaten", tdaMessdaten);
   Messdaten->OnWrite = [this](TDaten& D) { return MessdatenWrite(D); };
-  Enddaten = Create(*this, "Enddaten", tdaEnddaten);
+  Enddaten = AddReadWriteDaten(*this, "Enddaten", tdaEnddaten);
   Enddaten->OnWrite = [this](TDaten& D) { return EnddatenWrite(D); };
-  NivKommentare = Create(*this, "NivKommentare", tdaNivKommentar);
+  NivKommentare = AddReadWriteDaten(*this, "NivKommentare", tdaNivKommentar);
   NivKommentare->OnWrite = [this](TDaten& D) { return NivKommentareWrite(D); };
 
   OfficeModuleHooks hooks;
