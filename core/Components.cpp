@@ -8,4 +8,15 @@ TComponent* TDataModule::FindComponent(const std::string& name) const {
   return nullptr;
 }
 
+const std::vector<TComponent*>& TDataModule::OfType(const std::type_info& type, bool (*isA)(TComponent*)) const {
+  const std::type_index key(type);
+  for (const auto& entry : byType_)
+    if (entry.first == key) return entry.second;
+  std::vector<TComponent*> list;
+  for (const auto& c : components_)
+    if (isA(c.get())) list.push_back(c.get());
+  byType_.emplace_back(key, std::move(list));
+  return byType_.back().second;
+}
+
 }  // namespace veltro

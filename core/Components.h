@@ -3,8 +3,10 @@
 // of a module depend on that order.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
+#include <typeindex>
 #include <utility>
 #include <vector>
 
@@ -35,6 +37,7 @@ class TDataModule : public TComponent {
     c->Owner = this;
     T& ref = *c;
     components_.push_back(std::move(c));
+    byType_.clear();
     return ref;
   }
 
@@ -44,15 +47,21 @@ class TDataModule : public TComponent {
   // First component with that name (exact), or nullptr.
   TComponent* FindComponent(const std::string& name) const;
 
-  // Calls fn for every component of type T in creation order.
+  // Calls fn for every component of type T in creation order. The engine
+  // selects kinds for every line, so the components of each type are
+  // looked up once and kept.
   template <class T, class Fn>
   void ForEach(Fn&& fn) const {
-    for (const auto& c : components_)
-      if (auto* t = dynamic_cast<T*>(c.get())) fn(*t);
+    for (TComponent* c : OfType(typeid(T), [](TComponent* x) { return dynamic_cast<T*>(x) != nullptr; }))
+      fn(*static_cast<T*>(c));
   }
 
  private:
+  const std::vector<TComponent*>& OfType(const std::type_info& type, bool (*isA)(TComponent*)) const;
+
   std::vector<std::unique_ptr<TComponent>> components_;
+  // A deque keeps the lists in place while a nested ForEach adds another type.
+  mutable std::deque<std::pair<std::type_index, std::vector<TComponent*>>> byType_;
 };
 
 }  // namespace veltro

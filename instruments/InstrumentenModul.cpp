@@ -398,8 +398,34 @@ void TGeraete::AdjustPortSettings() {
 
 // ---- Texts ---------------------------------------------------------------------------------------
 
+namespace {
+// "-"? digits ("." digits)?, without superfluous leading zeros: the form
+// FormatDecimal writes, so adding a zero offset gives the text back.
+bool IsCanonicalDecimal(const std::string& text) {
+  size_t i = text.empty() || text[0] != '-' ? 0 : 1;
+  const size_t digits = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  if (i == digits || (text[digits] == '0' && i - digits > 1)) return false;
+  if (i < text.size()) {
+    if (text[i] != '.' || i + 1 == text.size()) return false;
+    for (size_t k = i + 1; k < text.size(); ++k)
+      if (text[k] < '0' || text[k] > '9') return false;
+  }
+  return true;
+}
+
+bool IsZeroOffset(const std::string& offset) { return offset.empty() || offset == "0"; }
+}  // namespace
+
 std::string TGeraete::ApplyOffset(const std::string& text, int kind) {
   if (text.empty() || kind < kOffsetAddY || kind > kOffsetRemoveX) return text;
+  {
+    const TInstrument& i = CurrentInstrument();
+    const bool isY = kind == kOffsetAddY || kind == kOffsetRemoveY;
+    if (IsZeroOffset(isY ? i.OffsetY() : i.OffsetX()) && IsCanonicalDecimal(text) && text != "-0" &&
+        text.rfind("-0.", 0) != 0)
+      return text;
+  }
   // Whatever ParseNumber does not take for a value stays as it is: a
   // missing value stays missing and never becomes the no-value number.
   const auto value = ParseDecimal(text);

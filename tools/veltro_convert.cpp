@@ -132,7 +132,8 @@ class FileInstrumentSide : public CatalogueInstrumentSide {
   int ReceiveLines(bool) override {
     TransferState& t = CurrentTransfer();
     TGeraeteFormat& format = geraete_.CurrentGeraeteFormat();
-    t.ReceivedLines = inputLines;
+    t.ReceivedLines = std::move(inputLines);
+    inputLines.clear();
     t.FormatTag = tag;
     for (const std::string& line : t.ReceivedLines) {
       if (t.StopFlag) return 1;

@@ -1,6 +1,7 @@
 #include "formats/instrument/GSI.h"
 
 #include <cmath>
+#include <deque>
 #include <iterator>
 
 #include "core/CoordinateUnit.h"
@@ -110,11 +111,13 @@ std::vector<Word> SplitWords(const std::string& line, int width) {
   return words;
 }
 
+const std::vector<std::string>& CachedTemplateWords(const std::string& layout);
+
 // The fields of a line by word index, for the words a template asks for.
 class WordFields {
  public:
   WordFields(const std::string& layout, const std::string& line, int width)
-      : indices_(GsiTemplateWords(layout)), fields_(GsiCutFields(layout, line, width)) {}
+      : indices_(CachedTemplateWords(layout)), fields_(GsiCutFields(layout, line, width)) {}
   const std::string& operator[](const char* index) const {
     for (size_t i = 0; i < indices_.size(); ++i)
       if (indices_[i] == index) return fields_[i];
@@ -292,6 +295,18 @@ std::string GsiSign(const std::string& field, int width) {
   return field.size() == static_cast<size_t>(width + kGsiFieldHead) && field[4] == '-' ? "-" : "";
 }
 
+namespace {
+// The word indices of the most recent templates (the same few for every line).
+const std::vector<std::string>& CachedTemplateWords(const std::string& layout) {
+  static std::deque<std::pair<std::string, std::vector<std::string>>> cache;
+  for (const auto& entry : cache)
+    if (entry.first == layout) return entry.second;
+  if (cache.size() >= 16) cache.pop_front();
+  cache.emplace_back(layout, GsiTemplateWords(layout));
+  return cache.back().second;
+}
+}  // namespace
+
 std::vector<std::string> GsiTemplateWords(const std::string& layout) {
   std::vector<std::string> words;
   std::string key;
@@ -318,7 +333,7 @@ std::vector<std::string> GsiTemplateWords(const std::string& layout) {
 std::vector<std::string> GsiCutFields(const std::string& layout, const std::string& line, int width) {
   std::vector<Word> words = SplitWords(line, width);
   std::vector<std::string> fields;
-  for (const std::string& index : GsiTemplateWords(layout)) {
+  for (const std::string& index : CachedTemplateWords(layout)) {
     std::string field;
     for (Word& w : words) {
       if (!w.used && w.index == index) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <deque>
 
 namespace veltro {
 namespace {
@@ -92,7 +93,7 @@ bool ParseConversion(const std::string& layout, size_t& i, Conversion& conv) {
   return true;
 }
 
-std::optional<Parsed> Parse(const std::string& layout) {
+std::optional<Parsed> ParseLayout(const std::string& layout) {
   Parsed p;
   std::vector<size_t> open;
   size_t i = 0;
@@ -156,6 +157,25 @@ std::optional<Parsed> Parse(const std::string& layout) {
     }
   }
   return p;
+}
+
+// Writers and readers use the same few layouts for every line: the parsed
+// form of the most recent ones is kept.
+constexpr size_t kParsedLayoutCache = 16;
+
+const std::optional<Parsed>& Parse(const std::string& layout) {
+  static std::deque<std::pair<std::string, std::optional<Parsed>>> cache;
+  static size_t next = 0;
+  for (const auto& entry : cache)
+    if (entry.first == layout) return entry.second;
+  if (cache.size() < kParsedLayoutCache) {
+    cache.emplace_back(layout, ParseLayout(layout));
+    return cache.back().second;
+  }
+  auto& slot = cache[next];
+  next = (next + 1) % kParsedLayoutCache;
+  slot = {layout, ParseLayout(layout)};
+  return slot.second;
 }
 
 void Pad(std::string& text, int width, bool left) {
@@ -239,7 +259,7 @@ std::vector<Token> Flatten(const std::vector<Token>& tokens) {
 }  // namespace
 
 std::optional<std::string> FormatLayout(const std::string& layout, const LayoutArgs& args) {
-  auto parsed = Parse(layout);
+  const auto& parsed = Parse(layout);
   if (!parsed || parsed->conversions > args.size()) return std::nullopt;
   const std::vector<Token>& tokens = parsed->tokens;
   std::string out;
@@ -273,7 +293,7 @@ std::string FormatLayoutOrError(const std::string& layout, const LayoutArgs& arg
 }
 
 bool FitsLayout(const std::string& layout, const std::string& line) {
-  auto parsed = Parse(layout);
+  const auto& parsed = Parse(layout);
   if (!parsed || parsed->conversions == 0) return false;
   const std::vector<Token>& tokens = parsed->tokens;
   size_t pos = 0;
@@ -309,7 +329,7 @@ bool FitsLayout(const std::string& layout, const std::string& line) {
 
 std::vector<std::string> CutFields(const std::string& layout, const std::string& line) {
   std::vector<std::string> fields;
-  auto parsed = Parse(layout);
+  const auto& parsed = Parse(layout);
   if (!parsed) return fields;
   const std::vector<Token> flat = Flatten(parsed->tokens);
   size_t lastConversion = 0;
@@ -343,7 +363,7 @@ std::vector<std::string> CutFields(const std::string& layout, const std::string&
 
 std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::string& line) {
   std::vector<std::string> fields;
-  auto parsed = Parse(layout);
+  const auto& parsed = Parse(layout);
   if (!parsed || layout.empty()) return fields;
   const char separator = layout[0] == '[' && layout.size() > 1 ? layout[1] : layout[0];
   const std::vector<Token> flat = Flatten(parsed->tokens);
