@@ -54,9 +54,19 @@ bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* err
     if (error) *error = path + ": " + std::strerror(errno);
     return false;
   }
-  char buf[65536];
-  size_t got;
-  while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, got);
+  // Read straight into the text, sized from the file; grow for files that
+  // change while they are read.
+  struct stat st{};
+  size_t capacity = ::fstat(fileno(f), &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536;
+  size_t used = 0;
+  for (;;) {
+    bytes.resize(capacity);
+    size_t got = std::fread(bytes.data() + used, 1, capacity - used, f);
+    used += got;
+    if (used < capacity) break;
+    capacity *= 2;
+  }
+  bytes.resize(used);
   bool ok = !std::ferror(f);
   if (!ok && error) *error = path + ": " + std::strerror(errno);
   std::fclose(f);
