@@ -3,6 +3,7 @@
 #include <cmath>
 #include <deque>
 #include <iterator>
+#include <string_view>
 
 #include "core/CoordinateUnit.h"
 #include "core/DecimalText.h"
@@ -46,25 +47,68 @@ constexpr const char* kDateTimeLayouts =
     "ddmmhhmm\xA6mmddhhmm\xA6hhmmmmdd\xA6hhmmddmm";
 constexpr const char* kWeatherLayouts = "\xA6ttttpppp\xA6pppptttt";
 
-bool IsDigits(const std::string& s) {
+bool IsDigits(std::string_view s) {
   if (s.empty()) return false;
   for (char c : s)
     if (c < '0' || c > '9') return false;
   return true;
 }
 
-bool IsDashes(const std::string& s) {
+bool IsDashes(std::string_view s) {
   if (s.empty()) return false;
   for (char c : s)
     if (c != '-') return false;
   return true;
 }
 
+std::string_view TrimmedBlanks(std::string_view s) {
+  const size_t first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// The data of a word field: without information and sign when the field has
+// its full length, else the whole field.
+std::string_view FieldData(std::string_view field, int width) {
+  return field.size() == static_cast<size_t>(width + kGsiFieldHead) ? field.substr(kGsiFieldHead) : field;
+}
+
+// The line without a leading "*" (GSI 16).
+std::string_view LineBody(std::string_view line) {
+  return !line.empty() && line[0] == '*' ? line.substr(1) : line;
+}
+
 // The word is present and its data is neither blank nor dashes.
-bool Delivered(const std::string& field, int width) {
-  const bool full = field.size() == static_cast<size_t>(width + kGsiFieldHead);
-  const std::string data = TrimBlanks(full ? field.substr(kGsiFieldHead) : field);
+bool Delivered(std::string_view field, int width) {
+  const std::string_view data = TrimmedBlanks(FieldData(field, width));
   return !data.empty() && !IsDashes(data);
+}
+
+// Digits in units of 10^-decimals written as FormatDecimalText writes
+// (sign + digits) shifted by -decimals, without its general parsing: leading
+// zeros of the whole part dropped, "-" only for a value that is not zero.
+std::string DigitsAsDecimal(bool negative, std::string_view digits, int decimals) {
+  const size_t d = static_cast<size_t>(decimals);
+  std::string out;
+  out.reserve(digits.size() + 3);
+  if (negative && digits.find_first_not_of('0') != std::string_view::npos) out += '-';
+  if (digits.size() > d) {
+    const std::string_view whole = digits.substr(0, digits.size() - d);
+    const size_t first = whole.find_first_not_of('0');
+    if (first == std::string_view::npos)
+      out += '0';
+    else
+      out.append(whole.substr(first));
+    if (d > 0) {
+      out += '.';
+      out.append(digits.substr(digits.size() - d));
+    }
+  } else {
+    out += "0.";
+    out.append(d - digits.size(), '0');
+    out.append(digits);
+  }
+  return out;
 }
 
 // A code number as text compares without its leading zeros ("02" = "2").
@@ -77,15 +121,17 @@ int SmallNumber(const std::string& text) {
   return std::stoi(t);
 }
 
+// A word of a line: views into the line.
 struct Word {
-  std::string index;
-  std::string field;
+  std::string_view index;
+  std::string_view field;
   bool used = false;
 };
 
-std::vector<Word> SplitWords(const std::string& line, int width) {
-  std::vector<Word> words;
-  const std::string body = GsiLineBody(line);
+// The words of a line into `words` (cleared first).
+void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
+  words.clear();
+  const std::string_view body = LineBody(line);
   const size_t full = static_cast<size_t>(width + kGsiFieldHead);
   size_t p = 0;
   while (p < body.size()) {
@@ -102,33 +148,57 @@ std::vector<Word> SplitWords(const std::string& line, int width) {
       end = p + full;
     } else {
       end = body.find(' ', p);
-      if (end == std::string::npos) end = body.size();
+      if (end == std::string_view::npos) end = body.size();
     }
     w.field = body.substr(p, end - p);
-    words.push_back(std::move(w));
+    words.push_back(w);
     p = end;
   }
-  return words;
 }
 
 const std::vector<std::string>& CachedTemplateWords(const std::string& layout);
 
+// One field per template word: the field of the first unused word of that
+// index in the line, empty when there is none.
+void CutFieldViews(const std::vector<std::string>& indices, std::string_view line, int width,
+                   std::vector<std::string_view>& fields) {
+  static std::vector<Word> words;  // kept for its capacity; used only here
+  SplitWords(line, width, words);
+  fields.clear();
+  for (const std::string& index : indices) {
+    std::string_view field;
+    for (Word& w : words) {
+      if (!w.used && w.index == index) {
+        w.used = true;
+        field = w.field;
+        break;
+      }
+    }
+    fields.push_back(field);
+  }
+}
+
 // The fields of a line by word index, for the words a template asks for.
+// The fields are views into the line, which must outlive this.
 class WordFields {
  public:
-  WordFields(const std::string& layout, const std::string& line, int width)
-      : indices_(CachedTemplateWords(layout)), fields_(GsiCutFields(layout, line, width)) {}
-  const std::string& operator[](const char* index) const {
-    for (size_t i = 0; i < indices_.size(); ++i)
-      if (indices_[i] == index) return fields_[i];
-    return empty_;
+  WordFields(const std::string& layout, const std::string& line, int width) : indices_(CachedTemplateWords(layout)) {
+    CutFieldViews(indices_, line, width, fields_);
   }
-  const std::vector<std::string>& Fields() const { return fields_; }
+  // The field of a two-character word index ("81").
+  std::string_view operator[](const char (&index)[3]) const {
+    for (size_t i = 0; i < indices_.size(); ++i) {
+      const std::string& key = indices_[i];
+      if (key.size() == 2 && key[0] == index[0] && key[1] == index[1]) return fields_[i];
+    }
+    return {};
+  }
+  size_t size() const { return fields_.size(); }
+  std::vector<std::string> Fields() const { return {fields_.begin(), fields_.end()}; }
 
  private:
-  std::vector<std::string> indices_;
-  std::vector<std::string> fields_;
-  std::string empty_;
+  const std::vector<std::string>& indices_;
+  std::vector<std::string_view> fields_;
 };
 
 const std::string& FirstLayout(const TStringList& layouts) {
@@ -214,7 +284,12 @@ std::string ConsumeNextLine(TDaten& Daten) {
 // Word 51: the atmospheric correction in ppm (sign of the word), then the
 // prism constant in mm with its own sign: "51....+0015+034" is 15 ppm and
 // 34 mm, "51....-0003-030" -3 ppm and -30 mm. Other data is kept as text.
-void ReadCorrections(const std::string& field, int width, TPunkt& p) {
+void ReadCorrections(std::string_view fieldView, int width, TPunkt& p) {
+  if (fieldView.empty()) {
+    p.Atmosphaerenkorrektur.clear();
+    return;
+  }
+  const std::string field(fieldView);
   const bool full = field.size() == static_cast<size_t>(width + kGsiFieldHead);
   const std::string data = full ? TrimBlanks(field.substr(kGsiFieldHead)) : std::string();
   const size_t inner = data.find_last_of("+-");
@@ -275,23 +350,22 @@ int GsiUnitDecimals(char unit) {
   }
 }
 
-std::string GsiTextValue(const std::string& field, int width) {
-  const bool full = field.size() == static_cast<size_t>(width + kGsiFieldHead);
-  std::string value = TrimBlanks(full ? field.substr(kGsiFieldHead) : field);
-  value = TrimBlanks(TrimLeftChar(value, '0'));
-  return IsDashes(value) ? std::string() : value;
+std::string GsiTextValue(std::string_view field, int width) {
+  std::string_view value = TrimmedBlanks(FieldData(field, width));
+  const size_t first = value.find_first_not_of('0');
+  value = first == std::string_view::npos ? std::string_view() : TrimmedBlanks(value.substr(first));
+  return IsDashes(value) ? std::string() : std::string(value);
 }
 
-std::string GsiNumberValue(const std::string& field, int width) {
+std::string GsiNumberValue(std::string_view field, int width) {
   if (field.size() != static_cast<size_t>(width + kGsiFieldHead)) return {};
-  const std::string data = TrimBlanks(field.substr(kGsiFieldHead));
+  const std::string_view data = TrimmedBlanks(field.substr(kGsiFieldHead));
   if (!IsDigits(data)) return {};
   const int decimals = GsiUnitDecimals(field[3]);
-  auto text = FormatDecimalText((field[4] == '-' ? "-" : "") + data, decimals, -decimals);
-  return text ? *text : std::string();
+  return DigitsAsDecimal(field[4] == '-', data, decimals);
 }
 
-std::string GsiSign(const std::string& field, int width) {
+std::string GsiSign(std::string_view field, int width) {
   return field.size() == static_cast<size_t>(width + kGsiFieldHead) && field[4] == '-' ? "-" : "";
 }
 
@@ -331,27 +405,16 @@ std::vector<std::string> GsiTemplateWords(const std::string& layout) {
 }
 
 std::vector<std::string> GsiCutFields(const std::string& layout, const std::string& line, int width) {
-  std::vector<Word> words = SplitWords(line, width);
-  std::vector<std::string> fields;
-  for (const std::string& index : CachedTemplateWords(layout)) {
-    std::string field;
-    for (Word& w : words) {
-      if (!w.used && w.index == index) {
-        w.used = true;
-        field = w.field;
-        break;
-      }
-    }
-    fields.push_back(std::move(field));
-  }
-  return fields;
+  std::vector<std::string_view> fields;
+  CutFieldViews(CachedTemplateWords(layout), line, width, fields);
+  return {fields.begin(), fields.end()};
 }
 
-std::string GsiLineBody(const std::string& line) { return !line.empty() && line[0] == '*' ? line.substr(1) : line; }
+std::string GsiLineBody(const std::string& line) { return std::string(LineBody(line)); }
 
-bool IsGsiCodeBlockLine(const std::string& line) { return GsiLineBody(line).compare(0, 2, "41") == 0; }
+bool IsGsiCodeBlockLine(const std::string& line) { return LineBody(line).substr(0, 2) == "41"; }
 
-bool IsGsiPointLine(const std::string& line) { return GsiLineBody(line).compare(0, 2, "11") == 0; }
+bool IsGsiPointLine(const std::string& line) { return LineBody(line).substr(0, 2) == "11"; }
 
 std::optional<std::string> GsiNumberWord(const std::string& value, int decimals, int width) {
   const auto number = ParseDecimal(TrimBlanks(value));
@@ -484,8 +547,9 @@ std::string TdmGSI::Translated(const std::string& value, int table) {
   return value.empty() ? value : TranslateCode(value, table);
 }
 
-std::string TdmGSI::PointCode(const std::string& field, int width) {
-  return Translated(GsiTextValue(geraete_.OemToAnsiText(field), width), kTablePunktcodes);
+std::string TdmGSI::PointCode(std::string_view field, int width) {
+  if (field.empty()) return {};
+  return Translated(GsiTextValue(geraete_.OemToAnsiText(std::string(field)), width), kTablePunktcodes);
 }
 
 void TdmGSI::GsiCodeBlockRead(const std::vector<std::string>& fields, TDaten& Daten) {
@@ -658,10 +722,10 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
   TGeraeteFormat& format = CurrentFormat();
   const int n = GsiDataWidth();
   const WordFields w(FirstLayout(format.Detailpunkt), S, n);
-  const size_t koordinatenFields = GsiTemplateWords(format.Koordinaten).size();
+  const size_t koordinatenFields = CachedTemplateWords(format.Koordinaten).size();
   TPunkt& p = Daten.Punkt;
   TKonstanten& k = Daten.Konstanten;
-  if (w.Fields().size() > koordinatenFields) {
+  if (w.size() > koordinatenFields) {
     p.Punktnummer = GsiTextValue(w["11"], n);
     p.Horizontalwinkel = GsiNumberValue(w["21"], n);
     p.Vertikalwinkel = GsiNumberValue(w["22"], n);
@@ -696,7 +760,7 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
     p.Kommentar = k.Kommentar;
   } else {
     const WordFields c(format.Koordinaten, S, n);
-    if (c.Fields().size() == koordinatenFields) {
+    if (c.size() == koordinatenFields) {
       p.Messflags = static_cast<std::uint16_t>(p.Messflags | mfKoordinaten);
       p.Y = geraete_.ApplyOffset(GsiNumberValue(c["81"], n), kOffsetAddX);
       p.X = geraete_.ApplyOffset(GsiNumberValue(c["82"], n), kOffsetAddY);

@@ -21,6 +21,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Components.h"
@@ -47,16 +48,16 @@ int GsiUnitDecimals(char unit);
 // width: the data when the field is width + 5 long, else the whole field;
 // blanks at either end and leading "0" removed. Data of dashes (a value not
 // measured) gives "". The sign is not part of the text.
-std::string GsiTextValue(const std::string& field, int width);
+std::string GsiTextValue(std::string_view field, int width);
 
 // Number of a word field of exactly width + 5 characters: the data divided by
 // 10^decimals of its units digit, negative with sign "-", written with those
 // decimals. Any other length, and data that is not digits (dashes, blanks),
 // give "".
-std::string GsiNumberValue(const std::string& field, int width);
+std::string GsiNumberValue(std::string_view field, int width);
 
 // "-" when the field has the full length and its sign is "-", else "".
-std::string GsiSign(const std::string& field, int width);
+std::string GsiSign(std::string_view field, int width);
 
 // The word indices a template asks for, one per "%" field: the first two
 // characters of the literal in front of it once blanks and brackets are
@@ -172,7 +173,7 @@ class TdmGSI : public TDataModule {
   void LookAhead(TDaten& Daten);
   void ReadCodeBlockLine(const std::string& line, TDaten& Daten);
   void ReadKoordinatenLine(const std::string& line, TDaten& Daten);
-  std::string PointCode(const std::string& field, int width);
+  std::string PointCode(std::string_view field, int width);
   std::string Translated(const std::string& value, int table);
 
   TGeraete& geraete_;
