@@ -5,6 +5,7 @@
 #include <random>
 
 #include "core/CoordinateUnit.h"
+#include "formats/office/Layout.h"
 #include "tests/formats/GsiFixture.h"
 
 namespace veltro::test {
@@ -26,6 +27,27 @@ TEST(GsiWords, NumberValueDividesByTheUnitsDigit) {
   EXPECT_EQ(GsiNumberValue("....+00005000", 8), "5.000");
   EXPECT_EQ(GsiNumberValue("..10-00000000", 8), "0.000");
   EXPECT_EQ(GsiNumberValue("..00+9999999999999999", 16), "9999999999999.999");
+}
+
+// Numbers are written as the general decimal formatting writes the signed
+// data shifted by the units digit's decimals, for every units digit and
+// every spread of leading zeros, short data and blanks included.
+TEST(GsiWords, NumberValueAgreesWithTheDecimalFormatting) {
+  const char* const data[] = {"00000000", "00000001", "00012345", "12345678", "99999999", "10000000",
+                              "00100000", "   12345", "     007", "00000999"};
+  for (const char unit : std::string("0123456789.")) {
+    for (const char sign : std::string("+-")) {
+      for (const char* d : data) {
+        const std::string field = std::string("...") + unit + sign + d;
+        const int decimals = GsiUnitDecimals(unit);
+        std::string digits = d;
+        digits.erase(0, digits.find_first_not_of(' '));
+        const auto expected = FormatDecimalText((sign == '-' ? "-" : "") + digits, decimals, -decimals);
+        ASSERT_TRUE(expected) << field;
+        EXPECT_EQ(GsiNumberValue(field, 8), *expected) << field;
+      }
+    }
+  }
 }
 
 TEST(GsiWords, NumberValueOfAWordOfAnotherLengthIsEmpty) {
