@@ -61,12 +61,17 @@ class RecordText {
     }
     AddLine(*line);
   }
-  void AddLine(const std::string& line) {
+  void AddLine(std::string_view line) {
     if (lines_ > 0) text_ += "\r\n";
     text_ += line;
     ++lines_;
   }
-  std::string Result() const { return failed_ ? std::string(kWriteError) : RemoveLineEnds(text_); }
+  // The text without line ends at its end; called once, at the end.
+  std::string Result() {
+    if (failed_) return std::string(kWriteError);
+    while (!text_.empty() && (text_.back() == '\r' || text_.back() == '\n')) text_.pop_back();
+    return std::move(text_);
+  }
 
  private:
   std::string text_;

@@ -178,13 +178,13 @@ const std::optional<Parsed>& Parse(const std::string& layout) {
   return slot.second;
 }
 
-void Pad(std::string& text, int width, bool left) {
-  if (width <= 0 || static_cast<int>(text.size()) >= width) return;
-  const size_t fill = static_cast<size_t>(width) - text.size();
-  if (left)
-    text.append(fill, ' ');
-  else
-    text.insert(0, fill, ' ');
+// Appends text padded with blanks to width, on the right when left-aligned.
+void AppendPadded(std::string& out, std::string_view text, int width, bool left) {
+  const size_t fill =
+      width > 0 && static_cast<int>(text.size()) < width ? static_cast<size_t>(width) - text.size() : 0;
+  if (!left) out.append(fill, ' ');
+  out.append(text);
+  if (left) out.append(fill, ' ');
 }
 
 std::string TrimSpaces(const std::string& s) {
@@ -212,32 +212,31 @@ std::optional<std::string> FormatInteger(const std::string& text, int precision)
   return digits;
 }
 
-std::optional<std::string> FormatConversion(const Conversion& conv, const LayoutArg& arg) {
-  std::string out;
+// Appends the conversion of arg to out; false when arg does not fit it.
+bool AppendConversion(std::string& out, const Conversion& conv, const LayoutArg& arg) {
   switch (conv.letter) {
     case 's': {
-      out = arg.Text();
-      if (conv.precision >= 0 && static_cast<int>(out.size()) > conv.precision) {
+      std::string_view text = arg.Text();
+      if (conv.precision >= 0 && static_cast<int>(text.size()) > conv.precision) {
         const size_t n = static_cast<size_t>(conv.precision);
-        out = conv.keepLast ? out.substr(out.size() - n) : out.substr(0, n);
+        text = conv.keepLast ? text.substr(text.size() - n) : text.substr(0, n);
       }
-      break;
+      AppendPadded(out, text, conv.width, conv.left);
+      return true;
     }
     case 'd': {
       auto v = FormatInteger(arg.Text(), conv.precision);
-      if (!v) return std::nullopt;
-      out = *v;
-      break;
+      if (!v) return false;
+      AppendPadded(out, *v, conv.width, conv.left);
+      return true;
     }
     default: {
       auto v = FormatDecimalText(arg.Text(), conv.precision >= 0 ? conv.precision : kDefaultDecimals);
-      if (!v) return std::nullopt;
-      out = *v;
-      break;
+      if (!v) return false;
+      AppendPadded(out, *v, conv.width, conv.left);
+      return true;
     }
   }
-  Pad(out, conv.width, conv.left);
-  return out;
 }
 
 // The first literal character after token k (alternatives and brackets are
@@ -263,6 +262,7 @@ std::optional<std::string> FormatLayout(const std::string& layout, const LayoutA
   if (!parsed || parsed->conversions > args.size()) return std::nullopt;
   const std::vector<Token>& tokens = parsed->tokens;
   std::string out;
+  out.reserve(128);
   for (size_t k = 0; k < tokens.size(); ++k) {
     const Token& t = tokens[k];
     switch (t.kind) {
@@ -277,9 +277,7 @@ std::optional<std::string> FormatLayout(const std::string& layout, const LayoutA
         break;
       }
       case Kind::Conversion: {
-        auto text = FormatConversion(t.conv, args[t.argIndex]);
-        if (!text) return std::nullopt;
-        out += *text;
+        if (!AppendConversion(out, t.conv, args[t.argIndex])) return std::nullopt;
         break;
       }
     }
@@ -394,13 +392,14 @@ std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::st
   return fields;
 }
 
-std::optional<std::string> FormatDecimalText(const std::string& text, int decimals, int shift) {
+std::optional<std::string> FormatDecimalText(std::string_view text, int decimals, int shift) {
   if (decimals < 0) decimals = 0;
   size_t i = text.find_first_not_of(' ');
-  if (i == std::string::npos) return std::nullopt;
+  if (i == std::string_view::npos) return std::nullopt;
   bool negative = false;
   if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
   std::string digits;
+  digits.reserve(text.size() - i);
   long long point = 0;  // digits before the decimal point
   bool any = false;
   while (i < text.size() && IsDigit(text[i])) {
@@ -433,16 +432,18 @@ std::optional<std::string> FormatDecimalText(const std::string& text, int decima
   if (shift > kMaxExponent || shift < -kMaxExponent || decimals > kMaxFieldSize) return std::nullopt;
   point += shift;
 
-  // digits × 10^(point - digits.size()); keep `keep` leading digits.
+  // digits × 10^(point - digits.size()); keep `keep` leading digits. The
+  // digits become the value in units of 10^-decimals.
   const long long keep = point + decimals;
-  std::string units;  // the value in units of 10^-decimals
+  std::string& units = digits;
   if (keep < 0) {
     units = "0";
-  } else if (keep >= static_cast<long long>(digits.size())) {
-    units = digits + std::string(static_cast<size_t>(keep) - digits.size(), '0');
+  } else if (keep >= static_cast<long long>(units.size())) {
+    units.append(static_cast<size_t>(keep) - units.size(), '0');
   } else {
-    units = digits.substr(0, static_cast<size_t>(keep));
-    if (digits[static_cast<size_t>(keep)] >= '5') {
+    const bool roundUp = units[static_cast<size_t>(keep)] >= '5';
+    units.resize(static_cast<size_t>(keep));
+    if (roundUp) {
       size_t k = units.size();
       while (k > 0 && units[k - 1] == '9') units[--k] = '0';
       if (k == 0)
@@ -454,12 +455,19 @@ std::optional<std::string> FormatDecimalText(const std::string& text, int decima
   }
   const size_t d = static_cast<size_t>(decimals);
   if (units.size() <= d) units.insert(0, d + 1 - units.size(), '0');
-  std::string whole = units.substr(0, units.size() - d);
-  size_t nz = whole.find_first_not_of('0');
-  whole = nz == std::string::npos ? "0" : whole.substr(nz);
-  std::string out = whole;
-  if (d > 0) out += "." + units.substr(units.size() - d);
-  if (negative && units.find_first_not_of('0') != std::string::npos) out.insert(0, 1, '-');
+  const std::string_view whole = std::string_view(units).substr(0, units.size() - d);
+  const size_t nz = whole.find_first_not_of('0');
+  std::string out;
+  out.reserve(units.size() + 2);
+  if (negative && units.find_first_not_of('0') != std::string::npos) out += '-';
+  if (nz == std::string_view::npos)
+    out += '0';
+  else
+    out.append(whole.substr(nz));
+  if (d > 0) {
+    out += '.';
+    out.append(units, units.size() - d, d);
+  }
   return out;
 }
 

@@ -16,6 +16,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace veltro {
@@ -92,6 +93,6 @@ std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::st
 // rounded half away from zero to `decimals` decimals, written with "." and no
 // padding ("-" only when the rounded value is not zero). nullopt when the
 // text is not a number.
-std::optional<std::string> FormatDecimalText(const std::string& text, int decimals, int shift = 0);
+std::optional<std::string> FormatDecimalText(std::string_view text, int decimals, int shift = 0);
 
 }  // namespace veltro

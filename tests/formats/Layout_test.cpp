@@ -283,5 +283,30 @@ TEST(LayoutDecimal, ShiftAndRound) {
   EXPECT_FALSE(FormatDecimalText("2147483647x", 3, -3));
 }
 
+TEST(LayoutDecimal, RoundingCarriesAndDropsTheSignOfZero) {
+  EXPECT_EQ(FormatDecimalText("9.995", 2), "10.00");
+  EXPECT_EQ(FormatDecimalText("-9.995", 2), "-10.00");
+  EXPECT_EQ(FormatDecimalText("999", 0, -1), "100");
+  EXPECT_EQ(FormatDecimalText("0.5", 0), "1");
+  EXPECT_EQ(FormatDecimalText("0.4", 0), "0");
+  EXPECT_EQ(FormatDecimalText("5", 0, -1), "1");
+  EXPECT_EQ(FormatDecimalText("4", 0, -1), "0");
+  EXPECT_EQ(FormatDecimalText("-0.004", 2), "0.00");
+  EXPECT_EQ(FormatDecimalText("-0.005", 2), "-0.01");
+  EXPECT_EQ(FormatDecimalText("-0", 2), "0.00");
+  EXPECT_EQ(FormatDecimalText("123", 1, -5), "0.0");
+  EXPECT_EQ(FormatDecimalText("5", -2), "5");
+}
+
+TEST(LayoutDecimal, ReadsSignsZerosPointsAndExponents) {
+  EXPECT_EQ(FormatDecimalText("  +007.50", 1), "7.5");
+  EXPECT_EQ(FormatDecimalText("000123", 5, -3), "0.12300");
+  EXPECT_EQ(FormatDecimalText("12.", 1), "12.0");
+  EXPECT_EQ(FormatDecimalText(".5", 1), "0.5");
+  EXPECT_EQ(FormatDecimalText("1.25E2", 0), "125");
+  EXPECT_EQ(FormatDecimalText("1.25e-1", 3), "0.125");
+  EXPECT_FALSE(FormatDecimalText("1E", 0));
+}
+
 }  // namespace
 }  // namespace veltro
