@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,7 +12,24 @@
 
 namespace veltro {
 
+namespace {
+// Number of lines AppendTextLines makes of text.
+size_t CountLines(std::string_view text) {
+  size_t count = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == n || text[i + 1] != '\n'))) ++count;
+  }
+  return n > 0 && text[n - 1] != '\r' && text[n - 1] != '\n' ? count + 1 : count;
+}
+}  // namespace
+
 void AppendTextLines(TextLines& list, std::string_view text) {
+  // Large texts (whole files) are counted first so the list grows once.
+  if (text.size() > 4096) {
+    const size_t need = list.size() + CountLines(text);
+    if (need > list.capacity()) list.reserve(std::max(need, list.capacity() * 2));
+  }
   size_t start = 0;
   const size_t n = text.size();
   for (size_t i = 0; i < n; ++i) {
@@ -81,7 +99,25 @@ bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error)
   return true;
 }
 
-bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string* error) {
+namespace {
+// Writes all bytes to fd; false (errno set) on a failure.
+bool WriteAll(int fd, const char* p, size_t left) {
+  while (left > 0) {
+    ssize_t w = ::write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += w;
+    left -= static_cast<size_t>(w);
+  }
+  return true;
+}
+
+// Writes a file through a temporary file beside it, which replaces it once
+// complete: write(fd) writes the content, false (errno set) on a failure.
+template <typename Write>
+bool ReplaceFile(const std::string& path, Write write, std::string* error) {
   if (path.empty() || DirectoryExists(path)) {
     if (error) *error = path + ": not a file name";
     return false;
@@ -95,19 +131,7 @@ bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string*
     if (error) *error = path + ": " + std::strerror(errno);
     return false;
   }
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  bool ok = true;
-  while (left > 0) {
-    ssize_t w = ::write(fd, p, left);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += w;
-    left -= static_cast<size_t>(w);
-  }
+  bool ok = write(fd);
   int savedErrno = errno;
   if (ok && ::fsync(fd) != 0) { ok = false; savedErrno = errno; }
   // Keep the permissions of a file being replaced, else the usual 0666 & ~umask.
@@ -127,9 +151,31 @@ bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string*
   }
   return ok;
 }
+}  // namespace
+
+bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string* error) {
+  return ReplaceFile(path, [bytes](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); }, error);
+}
 
 bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* error) {
-  return SaveFileBytes(path, JoinLines(lines), error);
+  // The lines go out in chunks, not joined into a second copy of the file.
+  constexpr size_t kChunk = 1 << 20;
+  return ReplaceFile(
+      path,
+      [&lines](int fd) {
+        std::string chunk;
+        chunk.reserve(kChunk);
+        for (const auto& l : lines) {
+          chunk += l;
+          chunk += "\r\n";
+          if (chunk.size() >= kChunk) {
+            if (!WriteAll(fd, chunk.data(), chunk.size())) return false;
+            chunk.clear();
+          }
+        }
+        return WriteAll(fd, chunk.data(), chunk.size());
+      },
+      error);
 }
 
 bool FileExists(const std::string& path) {
