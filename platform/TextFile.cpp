@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 
 namespace veltro {
 
@@ -61,17 +62,69 @@ std::string JoinLines(const TextLines& lines) {
   return out;
 }
 
-bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* error) {
-  bytes.clear();
+namespace {
+// Opens a file for reading; nullptr (error set) for a folder or a failure.
+std::FILE* OpenForReading(const std::string& path, std::string* error) {
   if (DirectoryExists(path)) {
     if (error) *error = path + ": is a folder";
-    return false;
+    return nullptr;
   }
   std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    if (error) *error = path + ": " + std::strerror(errno);
-    return false;
+  if (!f && error) *error = path + ": " + std::strerror(errno);
+  return f;
+}
+
+// Splits a text that arrives in pieces into lines as AppendTextLines splits
+// the whole text: a line end ("\r\n", "\r" or "\n") may fall between pieces.
+class LineSplitter {
+ public:
+  explicit LineSplitter(TextLines& lines) : lines_(lines) {}
+
+  void Add(const char* data, size_t n) {
+    size_t i = 0;
+    if (skipLineFeed_ && n > 0) {
+      if (data[0] == '\n') i = 1;
+      skipLineFeed_ = false;
+    }
+    size_t start = i;
+    for (; i < n; ++i) {
+      const char c = data[i];
+      if (c != '\r' && c != '\n') continue;
+      if (partial_.empty()) {
+        lines_.emplace_back(data + start, i - start);
+      } else {
+        partial_.append(data + start, i - start);
+        lines_.emplace_back(partial_);
+        partial_.clear();
+      }
+      if (c == '\r') {
+        if (i + 1 == n)
+          skipLineFeed_ = true;
+        else if (data[i + 1] == '\n')
+          ++i;
+      }
+      start = i + 1;
+    }
+    partial_.append(data + start, n - start);
   }
+
+  // A last line without a line end.
+  void Finish() {
+    if (!partial_.empty()) lines_.emplace_back(partial_);
+    partial_.clear();
+  }
+
+ private:
+  TextLines& lines_;
+  std::string partial_;  // the line begun at the end of the last piece
+  bool skipLineFeed_ = false;
+};
+}  // namespace
+
+bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* error) {
+  bytes.clear();
+  std::FILE* f = OpenForReading(path, error);
+  if (!f) return false;
   // Read straight into the text, sized from the file; grow for files that
   // change while they are read.
   struct stat st{};
@@ -93,10 +146,23 @@ bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* err
 
 bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error) {
   lines.clear();
-  std::string bytes;
-  if (!LoadFileBytes(path, bytes, error)) return false;
-  AppendTextLines(lines, bytes);
-  return true;
+  std::FILE* f = OpenForReading(path, error);
+  if (!f) return false;
+  // Read in pieces and split as they come: the file's bytes are never held
+  // whole beside its lines.
+  constexpr size_t kPiece = 1 << 20;
+  std::unique_ptr<char[]> piece(new char[kPiece]);
+  LineSplitter splitter(lines);
+  size_t got;
+  while ((got = std::fread(piece.get(), 1, kPiece, f)) > 0) splitter.Add(piece.get(), got);
+  splitter.Finish();
+  const bool ok = !std::ferror(f);
+  if (!ok) {
+    if (error) *error = path + ": " + std::strerror(errno);
+    lines.clear();
+  }
+  std::fclose(f);
+  return ok;
 }
 
 namespace {

@@ -30,6 +30,31 @@ TEST(TextFile, EveryByteSurvivesARoundTrip) {
   EXPECT_EQ(ReadFile(tmp / "b.txt"), all + "\r\nx\r\n");
 }
 
+// Files are read in pieces of 1 MiB: a line end split between two pieces, a
+// line running over a piece's end and a last line without an end load as
+// the whole text splits, and large files save back unchanged.
+TEST(TextFile, LargeFilesLoadAsTheirWholeTextSplits) {
+  constexpr size_t kPiece = 1 << 20;
+  const std::string line(99, 'x');
+  for (const std::string end : {"\r\n", "\r", "\n", "\n\r"}) {
+    for (size_t shift = 0; shift < 3; ++shift) {
+      // The line end begins one before, at, or one after the first piece's last byte.
+      std::string text(kPiece - 2 + shift, 'a');
+      text.replace(0, 3, "\r\n\n");
+      text += end;
+      while (text.size() < 2 * kPiece + 500) text += line + end;
+      text += "last";
+      TempDir tmp;
+      WriteFile(tmp / "big.txt", text);
+      TextLines lines;
+      ASSERT_TRUE(LoadTextFile(tmp / "big.txt", lines));
+      EXPECT_EQ(lines, SplitLines(text)) << shift;
+      ASSERT_TRUE(SaveTextFile(tmp / "copy.txt", lines));
+      EXPECT_EQ(ReadFile(tmp / "copy.txt"), JoinLines(lines));
+    }
+  }
+}
+
 TEST(TextFile, FailedSaveKeepsTheExistingFile) {
   TempDir tmp;
   ASSERT_TRUE(SaveTextFile(tmp / "k.txt", {"alt"}));
