@@ -13,6 +13,15 @@
 namespace veltro {
 namespace {
 
+// Adds a written record to the output: as it is when it is one line (the
+// usual case), else split at its line ends.
+void AddRecordLines(TextLines& lines, std::string&& text) {
+  if (text.find_first_of("\r\n") == std::string::npos)
+    lines.push_back(std::move(text));
+  else
+    AppendTextLines(lines, text);
+}
+
 TransferWindow g_nullWindow;
 StatisticsView g_nullStatistics;
 InstrumentSide g_nullInstrument;
@@ -434,7 +443,7 @@ void TransferPhase2() {
             if (text == kWriteError)
               AddErrorLine(line);
             else if (!text.empty())
-              AppendTextLines(t.OutputLines, text);
+              AddRecordLines(t.OutputLines, std::move(text));
           }
         }
       }
