@@ -16,7 +16,7 @@ namespace {
 // Adds a written record to the output: as it is when it is one line (the
 // usual case), else split at its line ends.
 void AddRecordLines(TextLines& lines, std::string&& text) {
-  if (text.find_first_of("\r\n") == std::string::npos)
+  if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }))
     lines.push_back(std::move(text));
   else
     AppendTextLines(lines, text);

@@ -158,6 +158,14 @@ void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
 
 const std::vector<std::string>& CachedTemplateWords(const std::string& layout);
 
+// Word indices are two characters (fewer only in a malformed template).
+bool SameIndex(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 // One field per template word: the field of the first unused word of that
 // index in the line, empty when there is none.
 void CutFieldViews(const std::vector<std::string>& indices, std::string_view line, int width,
@@ -168,7 +176,7 @@ void CutFieldViews(const std::vector<std::string>& indices, std::string_view lin
   for (const std::string& index : indices) {
     std::string_view field;
     for (Word& w : words) {
-      if (!w.used && w.index == index) {
+      if (!w.used && SameIndex(w.index, index)) {
         w.used = true;
         field = w.field;
         break;
