@@ -3,6 +3,7 @@
 #include <cmath>
 #include <deque>
 #include <iterator>
+#include <memory>
 #include <string_view>
 
 #include "core/CoordinateUnit.h"
@@ -156,7 +157,10 @@ void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
   }
 }
 
-const std::vector<std::string>& CachedTemplateWords(const std::string& layout);
+// Shared, so that a line's fields keep their template words even when the
+// cache drops them meanwhile.
+using TemplateWords = std::shared_ptr<const std::vector<std::string>>;
+TemplateWords CachedTemplateWords(const std::string& layout);
 
 // Word indices are two characters (fewer only in a malformed template).
 bool SameIndex(std::string_view a, std::string_view b) {
@@ -191,12 +195,12 @@ void CutFieldViews(const std::vector<std::string>& indices, std::string_view lin
 class WordFields {
  public:
   WordFields(const std::string& layout, const std::string& line, int width) : indices_(CachedTemplateWords(layout)) {
-    CutFieldViews(indices_, line, width, fields_);
+    CutFieldViews(*indices_, line, width, fields_);
   }
   // The field of a two-character word index ("81").
   std::string_view operator[](const char (&index)[3]) const {
-    for (size_t i = 0; i < indices_.size(); ++i) {
-      const std::string& key = indices_[i];
+    for (size_t i = 0; i < indices_->size(); ++i) {
+      const std::string& key = (*indices_)[i];
       if (key.size() == 2 && key[0] == index[0] && key[1] == index[1]) return fields_[i];
     }
     return {};
@@ -205,7 +209,7 @@ class WordFields {
   std::vector<std::string> Fields() const { return {fields_.begin(), fields_.end()}; }
 
  private:
-  const std::vector<std::string>& indices_;
+  TemplateWords indices_;
   std::vector<std::string_view> fields_;
 };
 
@@ -379,12 +383,12 @@ std::string GsiSign(std::string_view field, int width) {
 
 namespace {
 // The word indices of the most recent templates (the same few for every line).
-const std::vector<std::string>& CachedTemplateWords(const std::string& layout) {
-  static std::deque<std::pair<std::string, std::vector<std::string>>> cache;
+TemplateWords CachedTemplateWords(const std::string& layout) {
+  static std::deque<std::pair<std::string, TemplateWords>> cache;
   for (const auto& entry : cache)
     if (entry.first == layout) return entry.second;
   if (cache.size() >= 16) cache.pop_front();
-  cache.emplace_back(layout, GsiTemplateWords(layout));
+  cache.emplace_back(layout, std::make_shared<const std::vector<std::string>>(GsiTemplateWords(layout)));
   return cache.back().second;
 }
 }  // namespace
@@ -414,7 +418,7 @@ std::vector<std::string> GsiTemplateWords(const std::string& layout) {
 
 std::vector<std::string> GsiCutFields(const std::string& layout, const std::string& line, int width) {
   std::vector<std::string_view> fields;
-  CutFieldViews(CachedTemplateWords(layout), line, width, fields);
+  CutFieldViews(*CachedTemplateWords(layout), line, width, fields);
   return {fields.begin(), fields.end()};
 }
 
@@ -730,7 +734,7 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
   TGeraeteFormat& format = CurrentFormat();
   const int n = GsiDataWidth();
   const WordFields w(FirstLayout(format.Detailpunkt), S, n);
-  const size_t koordinatenFields = CachedTemplateWords(format.Koordinaten).size();
+  const size_t koordinatenFields = CachedTemplateWords(format.Koordinaten)->size();
   TPunkt& p = Daten.Punkt;
   TKonstanten& k = Daten.Konstanten;
   if (w.size() > koordinatenFields) {
