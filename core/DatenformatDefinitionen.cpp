@@ -1,5 +1,7 @@
 #include "core/DatenformatDefinitionen.h"
 
+#include <algorithm>
+
 #include "core/Fatal.h"
 #include "core/Messages.h"
 
@@ -43,19 +45,33 @@ std::string SelectKind(FormatDescriptor& description, const TDataModule& module,
   return description.Name;
 }
 
-TDatenformatDefinitionen* FindActiveFormat() {
+TDatenformatDefinitionen* FindActiveFormat(const TDataModule& dfd) {
   TDatenformatDefinitionen* active = nullptr;
-  if (g_dfd)
-    g_dfd->ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
-      if (d.Active) active = &d;
-    });
+  dfd.ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
+    if (d.Active) active = &d;
+  });
   return active;
 }
 
-TDatenformatDefinitionen& ActiveFormat() {
-  if (auto* active = FindActiveFormat()) return *active;
+TDatenformatDefinitionen* FindActiveFormat() { return g_dfd ? FindActiveFormat(*g_dfd) : nullptr; }
+
+TDatenformatDefinitionen& ActiveFormat(const TDataModule& dfd) {
+  if (auto* active = FindActiveFormat(dfd)) return *active;
   ShowMessageBox("Es ist kein Transferformat aktiv!", kMsgError, kBtnOk);
   FatalExit(1);
+}
+
+TDatenformatDefinitionen& ActiveFormat() {
+  if (g_dfd) return ActiveFormat(*g_dfd);
+  ShowMessageBox("Es ist kein Transferformat aktiv!", kMsgError, kBtnOk);
+  FatalExit(1);
+}
+
+TDatenformatDefinitionen* ActivateFormat(const TDataModule& dfd, TDatenformatDefinitionen& format) {
+  TDatenformatDefinitionen* previous = FindActiveFormat(dfd);
+  if (previous) previous->Active = false;
+  format.Active = true;
+  return previous;
 }
 
 TDatenformatDefinitionen* ActivateFormat(TDatenformatDefinitionen& format) {
@@ -65,14 +81,14 @@ TDatenformatDefinitionen* ActivateFormat(TDatenformatDefinitionen& format) {
   return previous;
 }
 
-TDatenformatDefinitionen* FindFormatByName(const std::string& name, std::string* page, std::string* caption) {
+TDatenformatDefinitionen* FindFormatByName(const TDataModule& dfd, const std::string& name, std::string* page,
+                                           std::string* caption) {
   if (page) page->clear();
   if (caption) caption->clear();
   TDatenformatDefinitionen* found = nullptr;
-  if (g_dfd)
-    g_dfd->ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
-      if (!found && d.Name == name) found = &d;
-    });
+  dfd.ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
+    if (!found && d.Name == name) found = &d;
+  });
   if (found && found->OnAttribute) {
     std::string p;
     std::string c = found->OnAttribute(p);
@@ -82,6 +98,15 @@ TDatenformatDefinitionen* FindFormatByName(const std::string& name, std::string*
   return found;
 }
 
+TDatenformatDefinitionen* FindFormatByName(const std::string& name, std::string* page, std::string* caption) {
+  if (!g_dfd) {
+    if (page) page->clear();
+    if (caption) caption->clear();
+    return nullptr;
+  }
+  return FindFormatByName(*g_dfd, name, page, caption);
+}
+
 void InitialiseAll(TDaten& daten) {
   if (!g_dmInit) return;
   g_dmInit->ForEach<TInitDaten>([&](TInitDaten& init) {
@@ -89,11 +114,41 @@ void InitialiseAll(TDaten& daten) {
   });
 }
 
-std::string ListFormats() {
+std::string ListFormats(const TDataModule& dfd) {
   std::string out;
-  if (g_dfd)
-    g_dfd->ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) { out += d.Name + "\r\n"; });
+  dfd.ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) { out += d.Name + "\r\n"; });
   return out;
+}
+
+std::string ListFormats() { return g_dfd ? ListFormats(*g_dfd) : std::string(); }
+
+std::string TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit) {
+  std::string buf;
+  for (size_t i = from; i < lines.size() && buf.size() < limit; ++i) {
+    buf += lines[i];
+    buf += "\r\n";
+  }
+  if (buf.size() > limit) buf.resize(limit);
+  return buf;
+}
+
+std::string RecogniseFormat(TDatenformatDefinitionen& format, const std::vector<std::string>& source) {
+  if (source.empty() || !format.OnFormat) return {};
+  const std::string head = TextFrom(source, 0, kFormatBufferSize);
+  const size_t lines = std::min(source.size(), kRecognitionLines);
+  for (size_t i = 0; i < lines; ++i) {
+    std::string answer = format.OnFormat(source[i], head);
+    if (!answer.empty()) return answer;
+  }
+  return {};
+}
+
+std::string RecogniseSource(const TDataModule& dfd, const std::vector<std::string>& source) {
+  std::string answer;
+  dfd.ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
+    if (answer.empty()) answer = RecogniseFormat(d, source);
+  });
+  return answer;
 }
 
 }  // namespace veltro

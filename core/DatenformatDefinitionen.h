@@ -114,20 +114,40 @@ std::string SelectKind(FormatDescriptor& description, const TDataModule& module,
 using EditorKindOf = bool (*)(const TComponent& component, TTransferDatenart tda);
 void SetEditorKindTest(EditorKindOf test);
 
-// The last active TDatenformatDefinitionen on TDFD. None active: the error
-// box "Es ist kein Transferformat aktiv!" and the program ends with code 1.
+// The format-description operations. Each works on a module of
+// descriptions; the forms without one use TDFD (DFD()).
+
+// The last active TDatenformatDefinitionen. None active: the error box
+// "Es ist kein Transferformat aktiv!" and the program ends with code 1.
 TDatenformatDefinitionen& ActiveFormat();
+TDatenformatDefinitionen& ActiveFormat(const TDataModule& dfd);
 // Like ActiveFormat() but answers nullptr instead of ending the program.
 TDatenformatDefinitionen* FindActiveFormat();
+TDatenformatDefinitionen* FindActiveFormat(const TDataModule& dfd);
 // Deactivates the active description, activates the given one, answers the
 // one that was active (nullptr when none).
 TDatenformatDefinitionen* ActivateFormat(TDatenformatDefinitionen& format);
+TDatenformatDefinitionen* ActivateFormat(const TDataModule& dfd, TDatenformatDefinitionen& format);
 // The description of that component name; its OnAttribute fills page and
 // caption (both empty when not found or without handler).
 TDatenformatDefinitionen* FindFormatByName(const std::string& name, std::string* page, std::string* caption);
+TDatenformatDefinitionen* FindFormatByName(const TDataModule& dfd, const std::string& name, std::string* page,
+                                           std::string* caption);
 // Calls OnInit of every TInitDaten on dmInit in creation order.
 void InitialiseAll(TDaten& daten);
-// Component names of all descriptions on TDFD, each followed by CR LF.
+// Component names of all descriptions, each followed by CR LF.
 std::string ListFormats();
+std::string ListFormats(const TDataModule& dfd);
+
+// Recognition of a source: lines 0 to kRecognitionLines - 1 are offered to
+// the description's OnFormat with the first kFormatBufferSize characters of
+// the source; the first non-empty answer wins.
+constexpr size_t kRecognitionLines = 50;
+constexpr size_t kFormatBufferSize = 1024;
+// Text of lines from index `from` on, joined with CR LF, cut to `limit` characters.
+std::string TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit);
+std::string RecogniseFormat(TDatenformatDefinitionen& format, const std::vector<std::string>& source);
+// RecogniseFormat with every description in component order; the first answer.
+std::string RecogniseSource(const TDataModule& dfd, const std::vector<std::string>& source);
 
 }  // namespace veltro

@@ -1,12 +1,11 @@
 #include "core/Transfer.h"
 
 #include <algorithm>
-#include <cstdio>
 
-#include "core/DateTime.h"
 #include "core/Fatal.h"
 #include "core/Language.h"
 #include "core/Messages.h"
+#include "core/TextUtils.h"
 #include "platform/Clock.h"
 #include "platform/MessagePump.h"
 
@@ -33,13 +32,6 @@ TransferWindow& Window() { return *g_env.window; }
 StatisticsView& Statistics() { return *g_env.statistics; }
 InstrumentSide& Instrument() { return *g_env.instrument; }
 TransferSettings& Settings() { return *g_env.settings; }
-
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  size_t e = s.find_last_not_of(' ');
-  return s.substr(b, e - b + 1);
-}
 
 TGeraeteFormat& CurrentInstrumentFormat() {
   if (TGeraeteFormat* f = Instrument().CurrentGeraeteFormat()) return *f;
@@ -131,24 +123,11 @@ void SetTransferEnvironment(const TransferEnvironment& env) {
 
 const TransferEnvironment& CurrentTransferEnvironment() { return g_env; }
 
-std::string TextFrom(const TextLines& lines, size_t from, size_t limit) {
-  std::string buf;
-  for (size_t i = from; i < lines.size() && buf.size() < limit; ++i) {
-    buf += lines[i];
-    buf += "\r\n";
-  }
-  if (buf.size() > limit) buf.resize(limit);
-  return buf;
-}
-
 std::string DatedFileName(const std::string& path, const std::string& pattern) {
   std::string name = pattern;
   size_t star = name.find('*');
   if (star != std::string::npos) {
-    CivilDate d = DecodeDate(NowDateTime());
-    char date[16];
-    std::snprintf(date, sizeof date, "%02d%02d%02d", d.day % 100, d.month % 100, d.year % 100);
-    name.replace(star, 1, date);
+    name.replace(star, 1, FormatDate("DDMMYY", NowDateTime()));
   }
   return ExtractFilePath(path) + name;
 }
@@ -212,30 +191,10 @@ void StartTransferOnPage(const std::string& page) {
 
 std::string CheckInputFormat() {
   TransferState& t = CurrentTransfer();
-  const std::string head = TextFrom(t.InputLines, 0, kFormatBufferSize);
-  const size_t lines = std::min<size_t>(t.InputLines.size(), 50);
-
-  auto recognise = [&](TDatenformatDefinitionen& format) -> std::string {
-    if (!format.OnFormat) return {};
-    for (size_t i = 0; i < lines; ++i) {
-      std::string answer = format.OnFormat(t.InputLines[i], head);
-      if (!answer.empty()) return answer;
-    }
-    return {};
-  };
-
-  std::string answer = recognise(ActiveFormat());
+  std::string answer = RecogniseFormat(ActiveFormat(), t.InputLines);
   if (!answer.empty()) return answer;
 
-  std::string detected;
-  if (TDataModule* dfd = DFD()) {
-    for (const auto& c : dfd->Components()) {
-      auto* format = dynamic_cast<TDatenformatDefinitionen*>(c.get());
-      if (!format) continue;
-      detected = recognise(*format);
-      if (!detected.empty()) break;
-    }
-  }
+  std::string detected = DFD() ? RecogniseSource(*DFD(), t.InputLines) : std::string();
   if (!detected.empty()) {
     std::string page, caption;
     FindFormatByName(detected, &page, &caption);
@@ -317,8 +276,8 @@ int TransferPhase1(bool retry) {
   Window().SetStatusText(GetText(39));
 
   const bool passThrough = office.Name == "Original";
-  const std::string start = Trim(office.Start);
-  const std::string ende = Trim(office.Ende);
+  const std::string start = TrimBlanks(office.Start);
+  const std::string ende = TrimBlanks(office.Ende);
   t.ActiveLines = &t.InputLines;
   daten.Konstanten.Zeile = 0;
   while (daten.Konstanten.Zeile >= 0 && static_cast<size_t>(daten.Konstanten.Zeile) < t.InputLines.size() &&
@@ -361,7 +320,7 @@ int TransferPhase1(bool retry) {
         }
       }
     } else {
-      std::string trimmed = Trim(line);
+      std::string trimmed = TrimBlanks(line);
       if (trimmed != ende && trimmed != start) AddErrorLine(line);
     }
 

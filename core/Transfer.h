@@ -152,8 +152,6 @@ constexpr int kMaxFormatRestarts = 32;
 // Messages and error lists are shown with at most this many entries.
 constexpr size_t kMaxListedEntries = 20;
 
-// OnFormat gets at most this many characters of text from the line on.
-constexpr size_t kFormatBufferSize = 1024;
 
 // Runs a whole transfer (the action StartTransfer).
 void Transfer_startenClick();
@@ -169,7 +167,5 @@ bool SaveOutputFile();
 std::string CheckInputFormat();
 void StartTransferOnPage(const std::string& page);
 
-// Text of lines from index `from` on, joined with CR LF, cut to `limit` characters.
-std::string TextFrom(const TextLines& lines, size_t from, size_t limit);
 
 }  // namespace veltro

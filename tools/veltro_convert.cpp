@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -421,12 +422,12 @@ int main(int argc, char** argv) {
     if (fileTag.empty()) fileTag = "d" + instrument->Name;
     CurrentTransfer().FormatTag = fileTag;
     if (instrument->OnSetup) instrument->OnSetup();
-    size_t records = 0;
-    for (const std::string& line : lines) {
+    // One record is enough; the engine classifies every line itself.
+    const bool hasRecord = std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
       std::string s = line;
-      if (instrument->OnGetDatenart && instrument->OnGetDatenart(s) != tdaNone) ++records;
-    }
-    if (records == 0) {
+      return instrument->OnGetDatenart && instrument->OnGetDatenart(s) != tdaNone;
+    });
+    if (!hasRecord) {
       Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;
     }

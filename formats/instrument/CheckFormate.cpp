@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "core/TextUtils.h"
 #include "formats/office/Layout.h"
 
 namespace veltro {
@@ -53,14 +54,8 @@ std::string_view Field(std::string_view text, int n) {
   return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
-bool Numeric(std::string_view field) {
-  size_t b = field.find_first_not_of(' ');
-  if (b == std::string_view::npos) return true;
-  size_t e = field.find_last_not_of(' ');
-  for (char c : field.substr(b, e - b + 1))
-    if (!((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.')) return false;
-  return true;
-}
+// "Numeric" of the detectors is the utilities' numeric-text test.
+bool Numeric(std::string_view field) { return IsNumericText(std::string(field)); }
 
 bool ContainsAny(std::string_view text, std::initializer_list<std::string_view> subs) {
   for (auto s : subs)
@@ -224,8 +219,6 @@ std::string TryList(const std::string& list, std::string_view text) {
 }  // namespace
 
 void SetDetectionLayoutTester(LayoutTester tester) { g_layoutTester = tester ? tester : FitsLayoutLine; }
-
-bool IsNumericField(const std::string& text) { return Numeric(text); }
 
 TGSICodes GsiCodes(const std::string& line, int wordWidth) {
   TGSICodes codes;

@@ -38,10 +38,6 @@ std::string DetectCandidate(const std::string& candidate, const std::string& tex
 // Text with every line end as CR LF and leading empty lines removed.
 std::string NormalizeForDetection(const std::string& text);
 
-// "Numeric" of the detectors: after trimming blanks, only digits, "+", "-"
-// and "."; the empty text counts as numeric.
-bool IsNumericField(const std::string& text);
-
 // The REC 500 coordinate line layout, shared with the catalogue.
 inline constexpr const char* kRec500KoordinatenLayout =
     "   %4d %-14.14s%13.13s Y %12.3f X %13.3f Z %9.3f";

@@ -73,7 +73,6 @@ const TextLines kBuiltInHead = {"  0", "SECTION", "  2", "ENTITIES"};
 const TextLines kBuiltInEnd = {"  0", "ENDSEC", "  0", "EOF"};
 
 constexpr const char* kFileFilterValue = "File filter";
-constexpr size_t kRecognitionLines = 50;  // lines 0 to 49 are tried
 constexpr size_t kTopoCadKeyLength = 10;   // header lines are matched by their first 10 characters
 
 // The line layouts of the formats. Values are exact (blanks count); "«" is
@@ -242,42 +241,16 @@ const TDFD::Binding* TDFD::BindingOf(const TDatenformatDefinitionen& definition)
 
 // ---- Operations ----------------------------------------------------------------
 
-std::string TDFD::FormatList() const {
-  std::string out;
-  ForEach<TDatenformatDefinitionen>([&](const TDatenformatDefinitionen& d) { out += d.Name + "\r\n"; });
-  return out;
-}
+std::string TDFD::FormatList() const { return ListFormats(*this); }
 
 bool TDFD::Attribute(const std::string& name, std::string& page, std::string& caption) const {
-  page.clear();
-  caption.clear();
-  const TDatenformatDefinitionen* found = nullptr;
-  ForEach<TDatenformatDefinitionen>([&](const TDatenformatDefinitionen& d) {
-    if (!found && d.Name == name) found = &d;
-  });
-  if (!found) return false;
-  if (found->OnAttribute) caption = found->OnAttribute(page);
-  return true;
+  return FindFormatByName(*this, name, &page, &caption) != nullptr;
 }
 
-TDatenformatDefinitionen& TDFD::Active() const {
-  TDatenformatDefinitionen* active = nullptr;
-  ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
-    if (d.Active) active = &d;
-  });
-  if (active) return *active;
-  ShowMessageBox("Es ist kein Transferformat aktiv!", kMsgError, kBtnOk);
-  FatalExit(1);
-}
+TDatenformatDefinitionen& TDFD::Active() const { return ActiveFormat(*this); }
 
 TDatenformatDefinitionen* TDFD::Activate(TDatenformatDefinitionen& definition) {
-  TDatenformatDefinitionen* previous = nullptr;
-  ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
-    if (d.Active) previous = &d;
-  });
-  if (previous) previous->Active = false;
-  definition.Active = true;
-  return previous;
+  return ActivateFormat(*this, definition);
 }
 
 void TDFD::Remember() { remembered_ = &Active(); }
@@ -287,23 +260,10 @@ void TDFD::Restore() {
 }
 
 std::string TDFD::Recognise(TDatenformatDefinitionen& definition, const TextLines& source) const {
-  if (source.empty() || !definition.OnFormat) return {};
-  const std::string text = TextFrom(source, 0, kFormatBufferSize);
-  const size_t lines = std::min(source.size(), kRecognitionLines);
-  for (size_t i = 0; i < lines; ++i) {
-    std::string answer = definition.OnFormat(source[i], text);
-    if (!answer.empty()) return answer;
-  }
-  return {};
+  return RecogniseFormat(definition, source);
 }
 
-std::string TDFD::RecogniseSource(const TextLines& source) const {
-  std::string answer;
-  ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
-    if (answer.empty()) answer = Recognise(d, source);
-  });
-  return answer;
-}
+std::string TDFD::RecogniseSource(const TextLines& source) const { return veltro::RecogniseSource(*this, source); }
 
 bool TDFD::IsComment(const std::string& line) const {
   const Binding* b = BindingOf(*NewFormat);

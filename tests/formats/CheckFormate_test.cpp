@@ -1,5 +1,7 @@
 #include "formats/instrument/CheckFormate.h"
 
+#include "core/TextUtils.h"
+
 #include <gtest/gtest.h>
 
 namespace veltro {
@@ -128,10 +130,10 @@ TEST(DetectFormat, Rec500LinesFitTheirLayout) {
 }
 
 TEST(DetectFormat, NumericFields) {
-  EXPECT_TRUE(IsNumericField(""));
-  EXPECT_TRUE(IsNumericField(" -12.5 "));
-  EXPECT_FALSE(IsNumericField("1e5"));
-  EXPECT_FALSE(IsNumericField("1 2"));
+  EXPECT_TRUE(IsNumericText(""));
+  EXPECT_TRUE(IsNumericText(" -12.5 "));
+  EXPECT_FALSE(IsNumericText("1e5"));
+  EXPECT_FALSE(IsNumericText("1 2"));
 }
 
 }  // namespace
