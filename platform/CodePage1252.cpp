@@ -43,8 +43,12 @@ std::string AnsiToUtf8(const std::string& text) {
   return out;
 }
 
-std::string Utf8ToAnsi(const std::string& text) {
-  std::string out;
+namespace {
+// Decodes text; bad bytes and unmappable characters go to onBad, which
+// answers whether to go on.
+template <class OnBad>
+bool DecodeUtf8(const std::string& text, std::string& out, OnBad onBad) {
+  out.clear();
   out.reserve(text.size());
   const size_t n = text.size();
   for (size_t i = 0; i < n;) {
@@ -61,15 +65,34 @@ std::string Utf8ToAnsi(const std::string& text) {
       u = (u << 6) | (cc & 0x3F);
     }
     if (!valid) {
-      out += static_cast<char>(c);  // not UTF-8: take the byte as Latin-1
+      if (!onBad(out, static_cast<char>(c), false)) return false;
       ++i;
       continue;
     }
     int b = UnicodeToCp1252(u);
-    out += b ? static_cast<char>(b) : '?';
+    if (b) {
+      out += static_cast<char>(b);
+    } else if (!onBad(out, '?', true)) {
+      return false;
+    }
     i += len;
   }
+  return true;
+}
+}  // namespace
+
+std::string Utf8ToAnsi(const std::string& text) {
+  std::string out;
+  // Not UTF-8: the byte is taken as Latin-1; not in the code page: '?'.
+  DecodeUtf8(text, out, [](std::string& o, char c, bool) {
+    o += c;
+    return true;
+  });
   return out;
+}
+
+bool Utf8ToAnsiExact(const std::string& text, std::string& out) {
+  return DecodeUtf8(text, out, [](std::string&, char, bool) { return false; });
 }
 
 }  // namespace veltro

@@ -12,6 +12,10 @@ std::string AnsiToUtf8(const std::string& text);
 // as Latin-1.
 std::string Utf8ToAnsi(const std::string& text);
 
+// Strict form: false (out unspecified) for invalid UTF-8 or a character the
+// code page lacks.
+bool Utf8ToAnsiExact(const std::string& text, std::string& out);
+
 // The Unicode code point of a code page 1252 byte, and back (0 when none).
 char32_t Cp1252ToUnicode(unsigned char c);
 int UnicodeToCp1252(char32_t u);
