@@ -1,15 +1,12 @@
 #include "wgsxyz/CoordinateSystems.h"
 
-#include <dirent.h>
 #include <proj_experimental.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cctype>
 #include <cmath>
 #include <cstring>
 
 #include "platform/CodePage1252.h"
+#include "platform/FileLookup.h"
 
 namespace veltro::wgsxyz {
 namespace {
@@ -46,18 +43,6 @@ bool InAreas(const std::vector<Area>& areas, double lon, double lat) {
   return true;
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
-bool IsFile(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), R_OK) == 0;
-}
-
 std::string Trim(const std::string& text) {
   size_t begin = text.find_first_not_of(" \t");
   if (begin == std::string::npos) return {};
@@ -68,7 +53,7 @@ std::string Trim(const std::string& text) {
 // Code of an "EPSG:<digits>" text, 0 when it is none.
 int EpsgCode(const std::string& text) {
   static const std::string kPrefix = "EPSG:";
-  if (text.size() <= kPrefix.size() || !EqualNoCase(text.substr(0, kPrefix.size()), kPrefix)) return 0;
+  if (text.size() <= kPrefix.size() || !EqualIgnoringCase(text.substr(0, kPrefix.size()), kPrefix)) return 0;
   std::string digits = text.substr(kPrefix.size());
   if (digits.size() > 9) return 0;
   for (char c : digits)
@@ -163,7 +148,7 @@ const std::vector<CatalogueEntry>& Catalogue() {
 std::string NormaliseSystemText(const std::string& text) {
   std::string trimmed = Trim(text);
   for (const CatalogueEntry& e : Catalogue())
-    if (EqualNoCase(e.text, trimmed)) return e.text;
+    if (EqualIgnoringCase(e.text, trimmed)) return e.text;
   if (int code = EpsgCode(trimmed)) return "EPSG:" + std::to_string(code);
   return trimmed;
 }
@@ -228,20 +213,9 @@ void CoordinateSystems::EnsureContext() {
 
 const char* CoordinateSystems::FindFile(const char* name) {
   if (!name || !*name || std::strchr(name, '/')) return nullptr;
-  for (const std::string& dir : searchDirectories_)
-    if (IsFile(dir + name)) return (foundFile_ = dir + name).c_str();
   for (const std::string& dir : searchDirectories_) {
-    DIR* d = opendir(dir.c_str());
-    if (!d) continue;
-    bool found = false;
-    while (dirent* e = readdir(d))
-      if (EqualNoCase(e->d_name, name) && IsFile(dir + e->d_name)) {
-        foundFile_ = dir + e->d_name;
-        found = true;
-        break;
-      }
-    closedir(d);
-    if (found) return foundFile_.c_str();
+    foundFile_ = FindFileIgnoringCase(dir, name);
+    if (!foundFile_.empty()) return foundFile_.c_str();
   }
   return nullptr;
 }
