@@ -1,5 +1,8 @@
-# Fails unless the shared library LIBRARY defines exactly one dynamic symbol
-# of its own, LoadStrRes.
+# Fails unless the shared library LIBRARY defines exactly the dynamic symbols
+# of its own in EXPECTED (sorted; default LoadStrRes).
+if(NOT DEFINED EXPECTED)
+  set(EXPECTED LoadStrRes)
+endif()
 execute_process(COMMAND nm -D --defined-only "${LIBRARY}" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")
@@ -12,6 +15,7 @@ foreach(line IN LISTS lines)
     list(APPEND names ${name})
   endif()
 endforeach()
-if(NOT names STREQUAL "LoadStrRes")
+list(SORT names)
+if(NOT names STREQUAL EXPECTED)
   message(FATAL_ERROR "unexpected exports of ${LIBRARY}: ${names}")
 endif()

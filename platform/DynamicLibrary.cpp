@@ -1,13 +1,12 @@
 #include "platform/DynamicLibrary.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <utility>
 #include <vector>
+
+#include "platform/FileLookup.h"
 
 namespace veltro {
 namespace {
@@ -26,19 +25,6 @@ std::string ExecutableDirectory() {
   std::string path(buffer.data(), static_cast<size_t>(n));
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
-// A readable regular file (a link counts as what it points to).
-bool IsReadableFile(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), R_OK) == 0;
 }
 
 }  // namespace
@@ -96,7 +82,7 @@ std::string LibraryFileName(const std::string& dllName) {
   std::string base = dllName;
   size_t slash = base.rfind('/');
   if (slash != std::string::npos) base = base.substr(slash + 1);
-  if (base.size() > 4 && EqualNoCase(base.substr(base.size() - 4), ".dll")) base.resize(base.size() - 4);
+  if (base.size() > 4 && EqualIgnoringCase(base.substr(base.size() - 4), ".dll")) base.resize(base.size() - 4);
   return "lib" + base + ".so";
 }
 
@@ -108,20 +94,7 @@ std::string FindLibrary(const std::string& dllName, const std::string& directory
   size_t slash = dllName.rfind('/');
   if (slash != std::string::npos) dir = dllName.substr(0, slash + 1);
   dir = WithSlash(dir);
-  const std::string wanted = LibraryFileName(dllName);
-  if (IsReadableFile(dir + wanted)) return dir + wanted;
-  DIR* d = opendir(dir.c_str());
-  if (!d) return {};
-  std::string found;
-  while (dirent* e = readdir(d)) {
-    std::string name = e->d_name;
-    if (EqualNoCase(name, wanted) && IsReadableFile(dir + name)) {
-      found = dir + name;
-      break;
-    }
-  }
-  closedir(d);
-  return found;
+  return FindFileIgnoringCase(dir, LibraryFileName(dllName));
 }
 
 bool LoadLibraryByName(const std::string& dllName, DynamicLibrary& library) {

@@ -25,7 +25,7 @@ std::vector<int> UsedTextNumbers() {
       "234-239 244-248 260 261 263 266 276 278 283 284 286 287 300 301 302 307-310 313 314 315 317 319 325 327 "
       "328 330-334 336 337 338 340-352 356 357 358 359 361-375 381 390-401 436 445-448 467 472-475 486 487 496 "
       "509 510 512-518 521 524 537 540 546 567 568 569 570 572 589 590 591 592 595 596 599 600 601 602 608 "
-      "610-614 616-619 622-625 628-636 638-642 644-655 658-661 663 60090 60091 700 701 710-721";
+      "610-614 616-619 622-625 628-636 638-642 644-655 658-661 663 60090 60091 700 701 710-721 760-769";
   std::vector<int> numbers;
   std::istringstream in(kUsed);
   std::string token;
@@ -41,7 +41,8 @@ std::vector<int> UsedTextNumbers() {
 // Texts filled with FormatText, and how many placeholders their callers pass.
 const std::map<int, int> kPatterns = {{34, 1},  {366, 2}, {486, 1}, {569, 1}, {589, 1}, {608, 1}, {617, 1},
                                       {618, 1}, {639, 1}, {640, 1}, {641, 1}, {642, 1}, {660, 1}, {661, 1},
-                                      {711, 1}, {712, 1}, {713, 2}, {714, 3}, {717, 1}, {718, 1}, {719, 1}, {720, 1}, {721, 1}};
+                                      {711, 1}, {712, 1}, {713, 2}, {714, 3}, {717, 1}, {718, 1}, {719, 1}, {720, 1}, {721, 1},
+                                      {766, 1}, {769, 1}};
 
 int Placeholders(const std::string& text) {
   int count = 0;
@@ -265,6 +266,9 @@ TEST_P(ShippedLibrary, ListsHaveTheItemsTheirCallersCount) {
   // The shipped key sequence of the GTS-210 (old and new firmware).
   EXPECT_EQ(SplitTextEntry(GetText(131)).items.size(), 9u);
   EXPECT_EQ(SplitTextEntry(GetText(314)).items.size(), 15u);
+  // Coordinate-system dialog: four column titles, six system groups.
+  EXPECT_EQ(SplitTextEntry(GetText(761)).items.size() + 1, 4u);
+  EXPECT_EQ(SplitTextEntry(GetText(762)).items.size() + 1, 6u);
 }
 
 TEST_P(ShippedLibrary, FiltersOfInstrumentKindsChainIntoFormatFilters) {
