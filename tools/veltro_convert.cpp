@@ -391,7 +391,9 @@ int main(int argc, char** argv) {
   TDatenformatDefinitionen* office = nullptr;
   int direction = 0;
   if (Upper(o.from) == "AUTO") {
-    if (!tag.empty()) instrument = FindInstrumentFormat(*modules.geraete, tag.substr(1));
+    // With an instrument format as the target the input is office data.
+    const bool toInstrument = !o.to.empty() && FindInstrumentFormat(*modules.geraete, o.to);
+    if (!tag.empty() && !toInstrument) instrument = FindInstrumentFormat(*modules.geraete, tag.substr(1));
     if (!instrument) {
       std::string name = modules.dfd->RecogniseSource(lines);
       office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);

@@ -51,8 +51,6 @@ TdmCPLAN::TdmCPLAN(TDFD& dfd)
   Attach();
 }
 
-bool TdmCPLAN::IsKoordinatenLine(const std::string& line) const { return FitsLayout(testLayout_, line); }
-
 void TdmCPLAN::KoordinatenRead(const std::string& S, TDaten& Daten) {
   TdmOfficeFormat::KoordinatenRead(S, Daten);
   if (Daten.Punkt.Hoehe.empty()) Daten.Punkt.Hoehe = kHoeheLeer;

@@ -13,9 +13,6 @@ class TdmCPLAN : public TdmOfficeFormat {
  public:
   explicit TdmCPLAN(TDFD& dfd);
 
-  // Own lines carry the class '9' where the layout has a sign position, so
-  // positions in front of text fields are not tested.
-  bool IsKoordinatenLine(const std::string& line) const override;
   void KoordinatenRead(const std::string& S, TDaten& Daten) override;
   void KommentareRead(const std::string& S, TDaten& Daten);
   std::string InformationenWrite(TDaten& Daten) override;
@@ -25,6 +22,9 @@ class TdmCPLAN : public TdmOfficeFormat {
 
  protected:
   std::optional<LayoutArgs> KoordinatenArgs(const TPunkt& p) override;
+  // Own lines carry the class '9' where the layout has a sign position, so
+  // positions in front of text fields are not tested.
+  const std::string& TestLayout() const override { return testLayout_; }
   std::string NeupunktBeobachtung(TDaten& Daten) override;
 
  private:

@@ -15,8 +15,6 @@ constexpr const char* kBlankHeight = "%10s";
 constexpr int kFieldY = 5;
 constexpr int kFieldX = 6;
 
-bool IsNumber(const std::string& text) { return !text.empty() && !IsNoValue(ParseNumber(text)); }
-
 }  // namespace
 
 TdmLTOP::TdmLTOP(TDFD& dfd)
@@ -47,9 +45,7 @@ bool TdmLTOP::IsLTOPLine(const std::string& line, const std::string& buf) {
     return false;
   }
   told_.clear();
-  if (!FitsLayout(def_.Koordinaten, line)) return false;
-  const std::vector<std::string> f = CutFields(def_.Koordinaten, line);
-  if (!IsNumber(FieldOf(f, kFieldY)) || !IsNumber(FieldOf(f, kFieldX))) return false;
+  if (!IsKoordinatenLine(line)) return false;
   return buf.find(def_.Start) != std::string::npos || SourceHasStart();
 }
 

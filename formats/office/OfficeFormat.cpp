@@ -56,7 +56,15 @@ void TdmOfficeFormat::Attach(OfficeModuleHooks hooks) {
   dfd_.AttachModule(def_, *this, std::move(hooks));
 }
 
-bool TdmOfficeFormat::IsKoordinatenLine(const std::string& line) const { return FitsLayout(def_.Koordinaten, line); }
+bool TdmOfficeFormat::IsKoordinatenLine(const std::string& line) const {
+  if (!FitsLayout(TestLayout(), line)) return false;
+  const std::vector<std::string> f = CutFields(def_.Koordinaten, line);
+  auto number = [&f](int index) {
+    const std::string text = TrimBlanks(FieldOf(f, index));
+    return !text.empty() && !IsNoValue(ParseNumber(text));
+  };
+  return number(fields_.Y) && number(fields_.X);
+}
 
 void TdmOfficeFormat::KoordinatenRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
@@ -75,7 +83,7 @@ std::string TdmOfficeFormat::KoordinatenWrite(TDaten& Daten) {
   auto args = KoordinatenArgs(Daten.Punkt);
   if (!args) return kWriteError;
   auto line = Line(KoordinatenLayout(Daten.Punkt), *args);
-  return line ? *line : std::string(kWriteError);
+  return line && IsKoordinatenLine(*line) ? *line : std::string(kWriteError);
 }
 
 void TdmOfficeFormat::KoordinatenStatistik(const std::string&, TTransferStatistik& State) { CountPoint(State); }

@@ -6,7 +6,9 @@
 //   recogniser         the line fits the Koordinaten layout
 //   KoordinatenRead    the cut fields go into Punkt by the member's field map
 //   KoordinatenWrite   the Koordinaten layout with the member's arguments, in
-//                      fixed columns: a value wider than its field is "Error"
+//                      fixed columns: a value wider than its field, or a
+//                      line the member's own recogniser would not take
+//                      back, is "Error"
 //   NeupunkteWrite     the observation line, then the coordinate line when
 //                      the point carries coordinates (0x0800)
 //
@@ -52,7 +54,9 @@ class TdmOfficeFormat : public TDataModule {
 
   TDatenformatDefinitionen& Definition() const { return def_; }
 
-  // The recogniser used by the definition's Format handler.
+  // The recogniser used by the definition's Format handler: the line fits
+  // the test layout and holds numbers in its Y and X fields (a layout whose
+  // literals are only blanks fits any long line).
   virtual bool IsKoordinatenLine(const std::string& line) const;
 
   virtual void KoordinatenRead(const std::string& S, TDaten& Daten);
@@ -86,6 +90,8 @@ class TdmOfficeFormat : public TDataModule {
   virtual std::optional<LayoutArgs> KoordinatenArgs(const TPunkt& p) = 0;
   // The observation line(s) of a new point, "" for none, "Error".
   virtual std::string NeupunktBeobachtung(TDaten&) { return {}; }
+  // The layout lines are tested against (the Koordinaten layout).
+  virtual const std::string& TestLayout() const { return def_.Koordinaten; }
   // The coordinate layout used for writing a point.
   virtual const std::string& KoordinatenLayout(const TPunkt&) const { return def_.Koordinaten; }
 
