@@ -11,6 +11,7 @@ TdmBonjour::TdmBonjour(TDFD& dfd)
     : TdmOfficeFormat("dmBonjour", dfd, *dfd.Bonjour, Parts::Standard, {.Code1 = 3, .Y = 4, .X = 5, .Hoehe = 6}) {
   AddOption(kGemeinde, "1");
   AddOption(kPlan, "1");
+  ohneBeobachtungen_ = true;
   Attach();
 }
 
@@ -34,9 +35,5 @@ std::string TdmBonjour::StationenWrite(TDaten& Daten) {
                     s.Instrumentenhoehe});
   return line ? *line : std::string(kWriteError);
 }
-
-std::string TdmBonjour::AnschlusspunkteWrite(TDaten& Daten) { return ObservationsNotWritten(Daten.Punkt); }
-
-std::string TdmBonjour::NeupunktBeobachtung(TDaten& Daten) { return ObservationsNotWritten(Daten.Punkt); }
 
 }  // namespace veltro

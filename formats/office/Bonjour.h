@@ -17,11 +17,9 @@ class TdmBonjour : public TdmOfficeFormat {
 
   void KoordinatenRead(const std::string& S, TDaten& Daten) override;
   std::string StationenWrite(TDaten& Daten) override;
-  std::string AnschlusspunkteWrite(TDaten& Daten) override;
 
  protected:
   std::optional<LayoutArgs> KoordinatenArgs(const TPunkt& p) override;
-  std::string NeupunktBeobachtung(TDaten& Daten) override;
 };
 
 }  // namespace veltro

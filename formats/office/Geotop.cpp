@@ -12,6 +12,7 @@ TdmGeotop::TdmGeotop(TDFD& dfd)
   AddOption(kGemeinde, "1");
   AddOption(kPlan, "1");
   AddOption(kPunkttyp, "0");
+  ohneBeobachtungen_ = true;
   Attach();
 }
 
@@ -36,9 +37,5 @@ std::string TdmGeotop::StationenWrite(TDaten& Daten) {
                     massstab.empty() ? std::string(kMassstabLeer) : massstab, s.Instrumentenhoehe});
   return line ? *line : std::string(kWriteError);
 }
-
-std::string TdmGeotop::AnschlusspunkteWrite(TDaten& Daten) { return ObservationsNotWritten(Daten.Punkt); }
-
-std::string TdmGeotop::NeupunktBeobachtung(TDaten& Daten) { return ObservationsNotWritten(Daten.Punkt); }
 
 }  // namespace veltro

@@ -19,11 +19,9 @@ class TdmGeotop : public TdmOfficeFormat {
   // written here and in the second in other files: the one not blank.
   void KoordinatenRead(const std::string& S, TDaten& Daten) override;
   std::string StationenWrite(TDaten& Daten) override;
-  std::string AnschlusspunkteWrite(TDaten& Daten) override;
 
  protected:
   std::optional<LayoutArgs> KoordinatenArgs(const TPunkt& p) override;
-  std::string NeupunktBeobachtung(TDaten& Daten) override;
 };
 
 }  // namespace veltro

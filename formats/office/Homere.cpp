@@ -17,6 +17,7 @@ TdmHomere::TdmHomere(TDFD& dfd)
   AddOption(kGemeinde, "1");
   AddOption(kPunkttyp, "0");
   AddOption(kToleranz, "11");
+  ohneBeobachtungen_ = true;
   Attach();
 }
 
@@ -60,11 +61,5 @@ std::string TdmHomere::StationenWrite(TDaten& Daten) {
   auto line = Line(def_.Stationspunkt, 0, {n->gemeinde, n->teil2, Option(kPunkttyp), n->teil3, hoehe});
   return line ? *line : std::string(kWriteError);
 }
-
-std::string TdmHomere::AnschlusspunkteWrite(TDaten& Daten) {
-  return ObservationsNotWritten(Daten.Punkt);
-}
-
-std::string TdmHomere::NeupunktBeobachtung(TDaten& Daten) { return AnschlusspunkteWrite(Daten); }
 
 }  // namespace veltro

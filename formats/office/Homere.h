@@ -19,7 +19,6 @@ class TdmHomere : public TdmOfficeFormat {
 
   void KoordinatenRead(const std::string& S, TDaten& Daten) override;
   std::string StationenWrite(TDaten& Daten) override;
-  std::string AnschlusspunkteWrite(TDaten& Daten) override;
 
   struct Nummer {
     std::string gemeinde, teil2, teil3;
@@ -29,7 +28,6 @@ class TdmHomere : public TdmOfficeFormat {
 
  protected:
   std::optional<LayoutArgs> KoordinatenArgs(const TPunkt& p) override;
-  std::string NeupunktBeobachtung(TDaten& Daten) override;
 };
 
 }  // namespace veltro

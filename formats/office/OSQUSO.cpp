@@ -20,6 +20,7 @@ TdmOSQUSO::TdmOSQUSO(TDFD& dfd)
     : TdmOfficeFormat("dmOSQUSO", dfd, *dfd.OSQUSO, Parts::Standard,
                       {.Punktnummer = 2, .Code1 = 0, .Y = 3, .X = 4, .Hoehe = 5}) {
   punktnummerBreite_ = kPunktnummerBreite;
+  ohneBeobachtungen_ = true;
   Attach();
 }
 
@@ -47,9 +48,5 @@ std::string TdmOSQUSO::StationenWrite(TDaten& Daten) {
   auto line = Line(def_.Stationspunkt, 0, {s.Luftdruck, s.Temperatur, s.Code, s.Punktnummer, *millimetres});
   return line ? *line : std::string(kWriteError);
 }
-
-std::string TdmOSQUSO::AnschlusspunkteWrite(TDaten& Daten) { return ObservationsNotWritten(Daten.Punkt); }
-
-std::string TdmOSQUSO::NeupunktBeobachtung(TDaten& Daten) { return ObservationsNotWritten(Daten.Punkt); }
 
 }  // namespace veltro

@@ -14,11 +14,9 @@ class TdmOSQUSO : public TdmOfficeFormat {
   // A new information line replaces one that is the last line so far.
   std::string InformationenWrite(TDaten& Daten) override;
   std::string StationenWrite(TDaten& Daten) override;
-  std::string AnschlusspunkteWrite(TDaten& Daten) override;
 
  protected:
   std::optional<LayoutArgs> KoordinatenArgs(const TPunkt& p) override;
-  std::string NeupunktBeobachtung(TDaten& Daten) override;
 };
 
 }  // namespace veltro

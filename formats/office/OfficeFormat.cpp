@@ -96,6 +96,12 @@ std::string TdmOfficeFormat::NeupunkteWrite(TDaten& Daten) {
   return text.empty() ? coordinates : text + "\r\n" + coordinates;
 }
 
+std::string TdmOfficeFormat::AnschlusspunkteWrite(TDaten& Daten) {
+  return ohneBeobachtungen_ ? ObservationsNotWritten(Daten.Punkt) : std::string();
+}
+
+std::string TdmOfficeFormat::NeupunktBeobachtung(TDaten& Daten) { return AnschlusspunkteWrite(Daten); }
+
 std::optional<std::string> TdmOfficeFormat::Line(const std::string& layout, const LayoutArgs& args) {
   return FormatLayoutInColumns(layout, args);
 }

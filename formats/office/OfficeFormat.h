@@ -64,7 +64,7 @@ class TdmOfficeFormat : public TDataModule {
   void KoordinatenStatistik(const std::string& S, TTransferStatistik& State);
   virtual std::string InformationenWrite(TDaten&) { return {}; }
   virtual std::string StationenWrite(TDaten&) { return {}; }
-  virtual std::string AnschlusspunkteWrite(TDaten&) { return {}; }
+  virtual std::string AnschlusspunkteWrite(TDaten& Daten);
   virtual std::string NeupunkteWrite(TDaten& Daten);
   virtual std::string KommentareWrite(TDaten&) { return {}; }
 
@@ -89,7 +89,7 @@ class TdmOfficeFormat : public TDataModule {
   // written in this format.
   virtual std::optional<LayoutArgs> KoordinatenArgs(const TPunkt& p) = 0;
   // The observation line(s) of a new point, "" for none, "Error".
-  virtual std::string NeupunktBeobachtung(TDaten&) { return {}; }
+  virtual std::string NeupunktBeobachtung(TDaten& Daten);
   // The layout lines are tested against (the Koordinaten layout).
   virtual const std::string& TestLayout() const { return def_.Koordinaten; }
   // The coordinate layout used for writing a point.
@@ -108,6 +108,9 @@ class TdmOfficeFormat : public TDataModule {
   // The width of the point number column of the coordinate line (0: none);
   // a longer number would be cut into another point's number.
   size_t punktnummerBreite_ = 0;
+  // The member has no observation lines: backsights and new points write
+  // none and note it (ObservationsNotWritten).
+  bool ohneBeobachtungen_ = false;
   std::vector<OfficeOption> options_;
 };
 

@@ -19,6 +19,7 @@ TdmSBB::TdmSBB(TDFD& dfd)
     : TdmOfficeFormat("dmSBB", dfd, *dfd.SBB, Parts::Standard, {.Punktnummer = 1, .Y = 2, .X = 3, .Hoehe = 4}) {
   punktnummerBreite_ = kPunktnummerBreite;
   AddOption(kCodeliste, dfd.SBBCodeFile);
+  ohneBeobachtungen_ = true;
   Attach();
 }
 
@@ -61,9 +62,5 @@ std::string TdmSBB::StationenWrite(TDaten& Daten) {
   auto line = Line(def_.Stationspunkt, 0, {s.Code, s.Punktnummer, s.Instrumentenhoehe, s.Temperatur, s.Luftdruck});
   return line ? *line : std::string(kWriteError);
 }
-
-std::string TdmSBB::AnschlusspunkteWrite(TDaten& Daten) { return ObservationsNotWritten(Daten.Punkt); }
-
-std::string TdmSBB::NeupunktBeobachtung(TDaten& Daten) { return ObservationsNotWritten(Daten.Punkt); }
 
 }  // namespace veltro

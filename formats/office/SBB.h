@@ -21,11 +21,9 @@ class TdmSBB : public TdmOfficeFormat {
   void KoordinatenRead(const std::string& S, TDaten& Daten) override;
   std::string InformationenWrite(TDaten& Daten) override;
   std::string StationenWrite(TDaten& Daten) override;
-  std::string AnschlusspunkteWrite(TDaten& Daten) override;
 
  protected:
   std::optional<LayoutArgs> KoordinatenArgs(const TPunkt& p) override;
-  std::string NeupunktBeobachtung(TDaten& Daten) override;
 };
 
 }  // namespace veltro
