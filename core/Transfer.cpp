@@ -438,8 +438,9 @@ void TransferPhase2() {
   ShowListAndClear(t.Errors, kMsgError);
 
   // 5. Topocad after the transfer.
-  if (Window().RunTopocadChecked() && direction == 0 && Window().TopocadPageShown() && FileExists(t.OutputFileName))
-    ShellOpen(t.OutputFileName);
+  if (Window().RunTopocadChecked() && direction == 0 && Window().TopocadPageShown() && FileExists(t.OutputFileName) &&
+      !ShellOpen(t.OutputFileName))
+    ShowMessageBox(FormatText(GetText(kTextNoOpener), {t.OutputFileName}), kMsgWarning, kBtnOk);
 }
 
 void TransformClick() {

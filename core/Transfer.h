@@ -145,6 +145,7 @@ const TransferEnvironment& CurrentTransferEnvironment();
 // Text numbers the engine shows that are not in the original catalogue.
 constexpr int kTextOutputIncomplete = 700;  // question: save a cut-short output?
 constexpr int kTextTooManyRestarts = 701;   // the instrument keeps changing its format
+constexpr int kTextNoOpener = 892;          // %s file: no program opened it
 
 // Upper bound of phase-1 restarts after announced format changes.
 constexpr int kMaxFormatRestarts = 32;

@@ -8,8 +8,21 @@
 #include <string>
 
 #include "core/dmInitDaten.h"
+#include <vector>
+
 #include "formats/office/ASCII.h"
+#include "formats/office/Bonjour.h"
+#include "formats/office/CPlan.h"
+#include "formats/office/Caddy.h"
 #include "formats/office/DFDefs.h"
+#include "formats/office/Editor.h"
+#include "formats/office/Geos.h"
+#include "formats/office/Geotop.h"
+#include "formats/office/Homere.h"
+#include "formats/office/LTOP.h"
+#include "formats/office/OSQUSO.h"
+#include "formats/office/SBB.h"
+#include "formats/office/Topocad.h"
 #include "formats/instrument/GSI.h"
 #include "instruments/InstrumentenModul.h"
 
@@ -28,7 +41,21 @@ class TransferModules {
   std::unique_ptr<TGeraete> geraete;
   std::unique_ptr<TdmInit> init;
   std::unique_ptr<TdmASCII> ascii;
+  std::unique_ptr<TdmCADDY> caddy;
+  std::unique_ptr<TdmCPLAN> cplan;
+  std::unique_ptr<TdmEditor> editor;
+  std::unique_ptr<TdmGEOS> geos;
+  std::unique_ptr<TdmHomere> homere;
+  std::unique_ptr<TdmLTOP> ltop;
+  std::unique_ptr<TdmOSQUSO> osquso;
+  std::unique_ptr<TdmSBB> sbb;
   std::unique_ptr<TdmGSI> gsi;
+  std::unique_ptr<TdmTopocad> topocad;
+  std::unique_ptr<TdmBonjour> bonjour;
+  std::unique_ptr<TdmGeotop> geotop;
+
+  // The office and CAD program format modules in creation order.
+  std::vector<TdmOfficeFormat*> OfficeFormats() const;
 };
 
 }  // namespace veltro

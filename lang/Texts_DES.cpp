@@ -310,13 +310,21 @@ const LanguageText kLanguageTexts[] = {
           "Instrumentenformat (Senden), ohne Fenster, mit demselben Transfer wie das Programm.#13#10"
           "#13#10"
           "  --from FORMAT   Format der Eingabe: ein Instrumentenformat (GSI8, GSI16, ...) oder ein#13#10"
-          "                  Büroformat (ASCII, ...); Gross-/Kleinschreibung egal. Vorgabe: auto#13#10"
-          "                  (Instrumentenformat erkennen, sonst Büroformat erkennen).#13#10"
+          "                  Büroformat (ASCII, Caddy, CPlan, Editor, Geos, Homere, LTOP, OSQUSO, SBB,#13#10"
+          "                  TopoCad, Bonjour, Geotop); Gross-/Kleinschreibung egal. Vorgabe: auto#13#10"
+          "                  (Instrumentenformat erkennen, sonst Büroformat erkennen). Editor wird nur gelesen.#13#10"
           "  --to FORMAT     Format der Ausgabe. Vorgabe bei Instrumentendaten: ASCII.#13#10"
           "                  Genau eine Seite muss ein Instrumentenformat sein.#13#10"
           "  --yes, --no     Antwort auf Rückfragen (z.B. Ausgabe überschreiben). Vorgabe: die Antwort,#13#10"
           "                  die nichts verliert (nie überschreiben).#13#10"
           "  --settings DATEI  diese Einstellungsdatei statt der des Benutzers (Einheiten, Codelisten).#13#10"
+          "  --option NAME=WERT  eine Option des Büroformats für diesen Lauf, mit ihrem Einstellungsnamen#13#10"
+          "                  (Geos\\Class=2, SBB\\Code list=DATEI, TopoCad\\RunAfterTransfer=1, ...). Die#13#10"
+          "                  Optionen werden zuerst aus den Einstellungen gelesen; Homere, Bonjour und Geotop#13#10"
+          "                  mit ihren Feldnamen: Homere\\GNumInput_HOMERE, Homere\\PunkttypInput_HOMERE,#13#10"
+          "                  Homere\\TolWertInput_HOMERE, Bonjour\\GNumInput_Bonjour, Bonjour\\PlanInput_Bonjour,#13#10"
+          "                  Geotop\\GNumInput_Geotop, Geotop\\PlanInput_Geotop, Geotop\\PunkttypInput_Geotop.#13#10"
+          "                  Der Konverter startet keine Programme.#13#10"
           "  --quiet         keine Fortschrittsanzeige, kein Hinweis bei fehlender Ausgabe.#13#10"
           "#13#10"
           "Meldungen erscheinen auf der Standardfehlerausgabe. Rückgabewert: 0 Ausgabe geschrieben,#13#10"
@@ -333,6 +341,7 @@ const LanguageText kLanguageTexts[] = {
     {719, "Es wurde nichts nach %s geschrieben."},
     {720, "Der Name \"%s\" kann keine Codeliste benennen: \"\\\" und \"/\" sind nicht erlaubt."},
     {721, "Ein Code darf kein \";\" enthalten: %s"},
+<<<<<<< HEAD
     {760, "Koordinatensystem"},
     {761, "System¦Bezeichnung¦Genauigkeit¦Höhen"},
     {762, "Schweiz¦Deutschland¦ETRS89 / UTM¦WGS 84 / UTM Nord¦WGS 84 / UTM Süd¦EPSG"},
@@ -343,6 +352,13 @@ const LanguageText kLanguageTexts[] = {
     {767, "ellipsoidisch"},
     {768, "Nicht verwendbar: keine Transformation mit angegebener Genauigkeit vorhanden (fehlendes Gitter?)."},
     {769, "Unbekanntes oder nicht projiziertes Koordinatensystem: %s"},
+=======
+    {890, "%s: Beobachtungen werden in diesem Format nicht geschrieben."},
+    {891, "Die Datei ist eine LTOP-Messungsdatei ($$ME). Gelesen werden nur LTOP-Koordinatendateien ($$PK)."},
+    {892, "Die Datei %s konnte nicht mit ihrem Programm geöffnet werden."},
+    {893, "Das Format %s wird nur gelesen."},
+    {894, "Unbekannte Option: %s"},
+>>>>>>> office
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

@@ -311,13 +311,21 @@ const LanguageText kLanguageTexts[] = {
           "instrument format (send), without a window, through the same transfer as the program.#13#10"
           "#13#10"
           "  --from FORMAT   format of the input: an instrument format (GSI8, GSI16, ...) or an#13#10"
-          "                  office format (ASCII, ...), in any case. Default: auto (detect the#13#10"
-          "                  instrument format, else recognise the office format).#13#10"
+          "                  office format (ASCII, Caddy, CPlan, Editor, Geos, Homere, LTOP, OSQUSO,#13#10"
+          "                  SBB, TopoCad, Bonjour, Geotop), in any case. Default: auto (detect the#13#10"
+          "                  instrument format, else recognise the office format). Editor is read only.#13#10"
           "  --to FORMAT     format of the output. Default for instrument data: ASCII.#13#10"
           "                  Exactly one side must be an instrument format.#13#10"
           "  --yes, --no     answer to questions (e.g. overwrite the output). Default: the answer#13#10"
           "                  that loses nothing (never overwrite).#13#10"
           "  --settings FILE  use this settings file instead of the user's (units, code lists).#13#10"
+          "  --option NAME=VALUE  an option of the office format for this run, by its settings name#13#10"
+          "                  (Geos\\Class=2, SBB\\Code list=FILE, TopoCad\\RunAfterTransfer=1, ...). The#13#10"
+          "                  options are read from the settings first; Homere, Bonjour and Geotop by#13#10"
+          "                  their field names: Homere\\GNumInput_HOMERE, Homere\\PunkttypInput_HOMERE,#13#10"
+          "                  Homere\\TolWertInput_HOMERE, Bonjour\\GNumInput_Bonjour, Bonjour\\PlanInput_Bonjour,#13#10"
+          "                  Geotop\\GNumInput_Geotop, Geotop\\PlanInput_Geotop, Geotop\\PunkttypInput_Geotop.#13#10"
+          "                  The converter starts no programs.#13#10"
           "  --quiet         no progress line, no note when nothing was written.#13#10"
           "#13#10"
           "Messages go to standard error. Exit status: 0 output written, 1 output written but lines#13#10"
@@ -334,6 +342,7 @@ const LanguageText kLanguageTexts[] = {
     {719, "Nothing was written to %s."},
     {720, "The name \"%s\" cannot name a code list: \"\\\" and \"/\" are not allowed."},
     {721, "A code must not contain \";\": %s"},
+<<<<<<< HEAD
     {760, "Coordinate system"},
     {761, "System¦Name¦Accuracy¦Heights"},
     {762, "Switzerland¦Germany¦ETRS89 / UTM¦WGS 84 / UTM north¦WGS 84 / UTM south¦EPSG"},
@@ -344,6 +353,13 @@ const LanguageText kLanguageTexts[] = {
     {767, "ellipsoidal"},
     {768, "Not usable: no transformation of stated accuracy is available (missing grid?)."},
     {769, "Unknown or not projected coordinate system: %s"},
+=======
+    {890, "%s: observations are not written in this format."},
+    {891, "The file is an LTOP measurement file ($$ME). Only LTOP coordinate files ($$PK) are read."},
+    {892, "The file %s could not be opened with its program."},
+    {893, "The format %s is read only."},
+    {894, "Unknown option: %s"},
+>>>>>>> office
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

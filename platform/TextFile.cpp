@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -274,22 +275,39 @@ std::string IncludeTrailingSeparator(const std::string& dir) {
 }
 
 bool ShellOpen(const std::string& path) {
+  // The exec failure of the opener comes back through a pipe that closes
+  // on a successful exec.
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) return false;
   // Double fork: the opener is adopted by init and leaves no zombie behind.
   pid_t pid = ::fork();
-  if (pid < 0) return false;
+  if (pid < 0) {
+    ::close(report[0]);
+    ::close(report[1]);
+    return false;
+  }
   if (pid == 0) {
+    ::close(report[0]);
     ::setsid();
     pid_t inner = ::fork();
     if (inner == 0) {
       ::execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
+      const int error = errno;
+      [[maybe_unused]] ssize_t written = ::write(report[1], &error, sizeof error);
       ::_exit(127);
     }
     ::_exit(inner < 0 ? 1 : 0);
   }
+  ::close(report[1]);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  int error = 0;
+  ssize_t n;
+  while ((n = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  ::close(report[0]);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
 }
 
 }  // namespace veltro

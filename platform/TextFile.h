@@ -35,8 +35,8 @@ std::string ExtractFileName(const std::string& path);  // after the last separat
 bool HasDirectoryPart(const std::string& path);
 std::string IncludeTrailingSeparator(const std::string& dir);
 
-// Opens a file with the desktop's associated program (xdg-open); false when
-// it cannot be started.
+// Opens a file with the desktop's associated program (xdg-open on the
+// PATH); false when the opener cannot be started.
 bool ShellOpen(const std::string& path);
 
 }  // namespace veltro

@@ -1,14 +1,15 @@
 // veltro-convert: the transfer engine without a window.
 //
 //   veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no]
-//                  [--settings FILE] [--quiet] INPUT OUTPUT
+//                  [--settings FILE] [--option NAME=VALUE]... [--quiet] INPUT OUTPUT
 //
 // Exactly one side is an instrument data format of the catalogue (GSI8,
 // GSI16, ...), the other an office format (ASCII, ...). Instrument -> office
 // runs as a receive (direction 0), office -> instrument as a send (direction
 // 1), both in offline mode and through both phases of the engine. Messages go
 // to standard error; questions are answered by --yes/--no (default: the
-// answer that loses nothing).
+// answer that loses nothing). Office format options are read from the
+// settings and can be set for the run with --option (settings name = value).
 //
 // Exit status: 0 output written, no line listed as an error; 1 output written
 // with errors listed; 2 nothing written; 64 usage error.
@@ -58,6 +59,8 @@ constexpr int kTextNoTarget = 716;
 constexpr int kTextCannotRead = 717;          // %s input
 constexpr int kTextProgress = 718;            // %s lines
 constexpr int kTextNothingWritten = 719;      // %s output
+constexpr int kTextReadOnly = 893;            // %s format
+constexpr int kTextUnknownOption = 894;       // %s option
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -217,6 +220,30 @@ TDatenformatDefinitionen* FindOfficeFormat(TDFD& dfd, const std::string& name) {
   return found;
 }
 
+// A format that is only read: no component of its module writes.
+bool IsReadOnly(const TDFD& dfd, const TDatenformatDefinitionen& d) {
+  const TDataModule* module = dfd.ModuleOf(d);
+  if (!module) return false;
+  bool writes = false;
+  module->ForEach<TReadWriteDaten>([&](const TReadWriteDaten& rw) { writes = writes || static_cast<bool>(rw.OnWrite); });
+  return !writes;
+}
+
+// The office options from the settings, then those of the command line.
+bool ApplyOfficeOptions(const TransferModules& modules,
+                        const std::vector<std::pair<std::string, std::string>>& officeOptions) {
+  for (TdmOfficeFormat* module : modules.OfficeFormats()) module->ReadOptions();
+  for (const auto& [name, value] : officeOptions) {
+    bool known = false;
+    for (TdmOfficeFormat* module : modules.OfficeFormats()) known = module->SetOption(name, value) || known;
+    if (!known) {
+      Report(kTextUnknownOption, {name});
+      return false;
+    }
+  }
+  return true;
+}
+
 bool AcceptsFormat(const TInstrument& i, const TGeraeteFormat& f) {
   if (i.GeraeteFormat == &f) return true;
   std::string list = ";" + i.ValidGeraeteFormate + ";";
@@ -257,6 +284,7 @@ struct Options {
   std::string to;
   int answer = kAnsNo;
   std::string settings;
+  std::vector<std::pair<std::string, std::string>> officeOptions;
   bool quiet = false;
   std::string input;
   std::string output;
@@ -267,7 +295,8 @@ void PrintHelp(std::FILE* to) {
   ReplaceAll(help, "\r\n", "\n");
   if (help.empty())
     help =
-        "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings FILE] [--quiet] INPUT OUTPUT\n";
+        "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings FILE] [--option NAME=VALUE] "
+        "[--quiet] INPUT OUTPUT\n";
   std::fputs(AnsiToUtf8(help).c_str(), to);
   if (help.back() != '\n') std::fputc('\n', to);
 }
@@ -289,6 +318,12 @@ int ParseArguments(int argc, char** argv, Options& o) {
       if (!value(o.to)) return -1;
     } else if (a == "--settings") {
       if (!value(o.settings)) return -1;
+    } else if (a == "--option") {
+      std::string option;
+      if (!value(option)) return -1;
+      const size_t eq = option.find('=');
+      if (eq == std::string::npos || eq == 0) return -1;
+      o.officeOptions.emplace_back(option.substr(0, eq), option.substr(eq + 1));
     } else if (a == "--yes") {
       o.answer = kAnsYes;
     } else if (a == "--no") {
@@ -336,6 +371,7 @@ int main(int argc, char** argv) {
   TransferModules modules(ExecutableDirectory());
   modules.geraete->WriteBackOnDestroy = false;
   modules.geraete->ReadSettingsOnly();
+  if (!ApplyOfficeOptions(modules, o.officeOptions)) return kExitUsage;
 
   const std::string input = Absolute(o.input);
   const std::string output = Absolute(o.output);
@@ -347,6 +383,7 @@ int main(int argc, char** argv) {
     return kExitNothingWritten;
   }
   const std::string head = TextFrom(lines, 0, kFormatBufferSize);
+  CurrentTransfer().InputLines = lines;  // the loaded source, as recognisers see it
   const std::string tag = DetectFormat(head);
 
   // Which side is which.
@@ -354,7 +391,9 @@ int main(int argc, char** argv) {
   TDatenformatDefinitionen* office = nullptr;
   int direction = 0;
   if (Upper(o.from) == "AUTO") {
-    if (!tag.empty()) instrument = FindInstrumentFormat(*modules.geraete, tag.substr(1));
+    // With an instrument format as the target the input is office data.
+    const bool toInstrument = !o.to.empty() && FindInstrumentFormat(*modules.geraete, o.to);
+    if (!tag.empty() && !toInstrument) instrument = FindInstrumentFormat(*modules.geraete, tag.substr(1));
     if (!instrument) {
       std::string name = modules.dfd->RecogniseSource(lines);
       office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
@@ -376,6 +415,10 @@ int main(int argc, char** argv) {
   if (direction == 0) {
     std::string to = o.to.empty() ? "ASCII" : o.to;
     office = FindOfficeFormat(*modules.dfd, to);
+    if (office && IsReadOnly(*modules.dfd, *office)) {
+      Report(kTextReadOnly, {office->Name});
+      return kExitUsage;
+    }
     if (!office) {
       if (FindInstrumentFormat(*modules.geraete, to)) {
         Report(kTextOneInstrumentSide, {});

@@ -6,6 +6,7 @@
 #include "core/Messages.h"
 #include "core/TextUtils.h"
 #include "formats/office/Layout.h"
+#include "formats/office/RecordText.h"
 
 namespace veltro {
 namespace {
@@ -40,44 +41,6 @@ constexpr size_t kStartTitel = 2;
 constexpr size_t kStartHoehe = 3;
 constexpr size_t kKommentar = 0;
 constexpr size_t kNivKommentar = 1;
-
-// Record lines joined with CR LF; one failed line makes the record "Error".
-class RecordText {
- public:
-  void Add(const TStringList& layouts, size_t index, const LayoutArgs& args) {
-    if (failed_) return;
-    if (index >= layouts.size()) {
-      failed_ = true;
-      return;
-    }
-    Add(layouts[index], args);
-  }
-  void Add(const std::string& layout, const LayoutArgs& args) {
-    if (failed_) return;
-    auto line = FormatLayout(layout, args);
-    if (!line) {
-      failed_ = true;
-      return;
-    }
-    AddLine(*line);
-  }
-  void AddLine(std::string_view line) {
-    if (lines_ > 0) text_ += "\r\n";
-    text_ += line;
-    ++lines_;
-  }
-  // The text without line ends at its end; called once, at the end.
-  std::string Result() {
-    if (failed_) return std::string(kWriteError);
-    while (!text_.empty() && (text_.back() == '\r' || text_.back() == '\n')) text_.pop_back();
-    return std::move(text_);
-  }
-
- private:
-  std::string text_;
-  int lines_ = 0;
-  bool failed_ = false;
-};
 
 // The date and time layouts of the system settings, with its separators.
 std::string DateLayout() {
@@ -212,12 +175,10 @@ void TdmASCII::NivKoordinatenStatistik(const std::string&, TTransferStatistik& S
 
 // ---- Points and information ------------------------------------------------------
 
-std::string TdmASCII::InformationenWrite(TDaten& Daten) {
-  const TInfo& info = Daten.Info;
-  RecordText out;
-  const std::string label = GetText(kTextInformation);
+std::vector<std::string> InformationItems(const TInfo& info) {
+  std::vector<std::string> items;
   auto item = [&](int text, const std::string& value) {
-    if (!value.empty()) out.Add(def_.Informationen, 0, {label, GetText(text) + value});
+    if (!value.empty()) items.push_back(GetText(text) + value);
   };
   item(kTextProjekt, info.Projekt);
   item(kTextBeobachter, info.Beobachter);
@@ -228,6 +189,13 @@ std::string TdmASCII::InformationenWrite(TDaten& Daten) {
   item(kTextUmrechnungsfaktor, info.Umrechnungsfaktor);
   item(kTextMassstabsfaktor, info.Massstabsfaktor);
   item(kTextMeereshoehe, info.Meereshoehe);
+  return items;
+}
+
+std::string TdmASCII::InformationenWrite(TDaten& Daten) {
+  RecordText out;
+  const std::string label = GetText(kTextInformation);
+  for (const std::string& item : InformationItems(Daten.Info)) out.Add(def_.Informationen, 0, {label, item});
   return out.Result();
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/ReadWriteDaten.h"
 #include "formats/office/DFDefs.h"
@@ -56,6 +57,11 @@ class TdmASCII : public TDataModule {
   TDFD& dfd_;
   TDatenformatDefinitionen& def_;
 };
+
+// The information items in their order, each its label text directly
+// followed by the value; empty items and an unset date or time are left out.
+// Mutationsnummer and Einheiten are not items.
+std::vector<std::string> InformationItems(const TInfo& info);
 
 // Levelling values are integer texts in the unit of the source instrument;
 // the unit digit is the second character of the record's Satzkennung.

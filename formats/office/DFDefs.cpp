@@ -196,7 +196,7 @@ TDFD::TDFD() : TDataModule("DFD") {
       return self->Caption.empty() && captionText != 0 ? GetText(captionText) : self->Caption;
     };
     d.OnSetTDA = [this, self](TTransferDatenart TDA) { return SetTDA(*self, TDA); };
-    d.OnFormat = [this, self](const std::string& S, const std::string&) { return GenericFormat(*self, S); };
+    d.OnFormat = [this, self](const std::string& S, const std::string& Buf) { return GenericFormat(*self, S, Buf); };
   }
   SetLayouts(*this);
 
@@ -283,9 +283,15 @@ std::string TDFD::SetTDA(TDatenformatDefinitionen& definition, TTransferDatenart
 
 // ---- Format handlers -------------------------------------------------------------
 
-std::string TDFD::GenericFormat(TDatenformatDefinitionen& definition, const std::string& line) {
+bool TDFD::IsKoordinate(const Binding& b, const std::string& line, const std::string& text) {
+  if (b.hooks.isKoordinateIn) return b.hooks.isKoordinateIn(line, text);
+  return b.hooks.isKoordinate && b.hooks.isKoordinate(line);
+}
+
+std::string TDFD::GenericFormat(TDatenformatDefinitionen& definition, const std::string& line,
+                                const std::string& text) {
   const Binding* b = BindingOf(definition);
-  if (!b || !b->hooks.isKoordinate || !b->hooks.isKoordinate(line)) return {};
+  if (!b || !IsKoordinate(*b, line, text)) return {};
   return definition.OnSetTDA ? definition.OnSetTDA(tdaKoordinate) : std::string();
 }
 
@@ -296,16 +302,26 @@ std::string TDFD::EditorFormat(const std::string& S, const std::string&) {
   return Editor->OnSetTDA ? Editor->OnSetTDA(tdaPunktcode) : std::string();
 }
 
-std::string TDFD::CPlanFormat(const std::string& S, const std::string&) {
-  if (std::string answer = GenericFormat(*CPlan, S); !answer.empty()) return answer;
+std::string TDFD::CPlanFormat(const std::string& S, const std::string& Buf) {
+  if (std::string answer = GenericFormat(*CPlan, S, Buf); !answer.empty()) return answer;
   // A comment line begins with the first character of the comment layout
   // ('*'); an empty line is no comment.
-  if (!BindingOf(*CPlan) || S.empty() || CPlan->Kommentare.empty() || CPlan->Kommentare[0].empty()) return {};
+  const Binding* b = BindingOf(*CPlan);
+  if (!b || S.empty() || CPlan->Kommentare.empty() || CPlan->Kommentare[0].empty()) return {};
   if (S[0] != CPlan->Kommentare[0][0]) return {};
+  // While a transfer reads its source, such lines are comments. A guess needs
+  // a C-Plan coordinate line in the text as well: other files have lines
+  // that begin with '*' too (DXF table names).
+  if (!CurrentTransfer().ActiveLines) {
+    bool coordinates = false;
+    for (const std::string& line : SplitLines(Buf))
+      if ((coordinates = IsKoordinate(*b, line, Buf))) break;
+    if (!coordinates) return {};
+  }
   return CPlan->OnSetTDA ? CPlan->OnSetTDA(tdaKommentar) : std::string();
 }
 
-std::string TDFD::DXFFormat(const std::string&, const std::string& Buf) { return GenericFormat(*DXF, Buf); }
+std::string TDFD::DXFFormat(const std::string&, const std::string& Buf) { return GenericFormat(*DXF, Buf, Buf); }
 
 std::string TDFD::NewFormatFormat(const std::string& S, const std::string& Buf) {
   const Binding* b = BindingOf(*NewFormat);

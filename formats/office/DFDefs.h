@@ -29,6 +29,9 @@ struct OfficeModuleHooks {
   // The module's recogniser: the line is a coordinate line of the format.
   // DXF gets the text (the source from the line on) instead of the line.
   std::function<bool(const std::string& line)> isKoordinate;
+  // Instead of isKoordinate, for recognisers that also look at the source
+  // text handed to the Format handler.
+  std::function<bool(const std::string& line, const std::string& text)> isKoordinateIn;
   // Editor only: the line is a point-code line.
   std::function<bool(const std::string& line)> isPunktcode;
   // NewFormat, Original: the whole classification (answers the name or "").
@@ -132,7 +135,9 @@ class TDFD : public TDataModule {
     OfficeModuleHooks hooks;
   };
   const Binding* BindingOf(const TDatenformatDefinitionen& definition) const;
-  std::string GenericFormat(TDatenformatDefinitionen& definition, const std::string& line);
+  std::string GenericFormat(TDatenformatDefinitionen& definition, const std::string& line,
+                            const std::string& text = {});
+  static bool IsKoordinate(const Binding& b, const std::string& line, const std::string& text);
   std::string TopoCadHeader() const;
 
   std::map<const TDatenformatDefinitionen*, Binding> bindings_;

@@ -257,7 +257,9 @@ std::vector<Token> Flatten(const std::vector<Token>& tokens) {
 
 }  // namespace
 
-std::optional<std::string> FormatLayout(const std::string& layout, const LayoutArgs& args) {
+namespace {
+
+std::optional<std::string> FormatTokens(const std::string& layout, const LayoutArgs& args, bool inColumns) {
   const auto& parsed = Parse(layout);
   if (!parsed || parsed->conversions > args.size()) return std::nullopt;
   const std::vector<Token>& tokens = parsed->tokens;
@@ -277,12 +279,25 @@ std::optional<std::string> FormatLayout(const std::string& layout, const LayoutA
         break;
       }
       case Kind::Conversion: {
+        const size_t before = out.size();
         if (!AppendConversion(out, t.conv, args[t.argIndex])) return std::nullopt;
+        if (const int w = t.conv.CutWidth(); inColumns && w > 0 && out.size() - before > static_cast<size_t>(w))
+          return std::nullopt;
         break;
       }
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::optional<std::string> FormatLayout(const std::string& layout, const LayoutArgs& args) {
+  return FormatTokens(layout, args, false);
+}
+
+std::optional<std::string> FormatLayoutInColumns(const std::string& layout, const LayoutArgs& args) {
+  return FormatTokens(layout, args, true);
 }
 
 std::string FormatLayoutOrError(const std::string& layout, const LayoutArgs& args) {

@@ -60,6 +60,11 @@ using LayoutArgs = std::vector<LayoutArg>;
 // conversions, or an argument of "d"/"f" that is not such a number.
 std::optional<std::string> FormatLayout(const std::string& layout, const LayoutArgs& args);
 
+// FormatLayout for fixed-column files, whose readers cut by column: a
+// conversion with a width whose text is longer than that width fails
+// instead of widening its field and moving the columns after it.
+std::optional<std::string> FormatLayoutInColumns(const std::string& layout, const LayoutArgs& args);
+
 // FormatLayout for writers: the text, or exactly "Error" on failure.
 std::string FormatLayoutOrError(const std::string& layout, const LayoutArgs& args);
 

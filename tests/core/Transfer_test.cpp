@@ -1,9 +1,13 @@
 #include "core/Transfer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
 
 #include "core/DateTime.h"
 #include "core/Fatal.h"
+#include "core/TextUtils.h"
 #include "platform/Clock.h"
 #include "platform/TextFile.h"
 #include "tests/support/TestFormats.h"
@@ -42,6 +46,28 @@ TEST_F(EngineTest, ReceivedLinesBecomeOfficeFileWithStartAndEnde) {
   EXPECT_TRUE(CurrentTransfer().Errors.empty());
   // Nothing was counted, so the user is told that nothing was transferred.
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"T46"});
+}
+
+// The opener is the first xdg-open on the PATH; without one the user is told.
+TEST_F(EngineTest, TopocadOpensTheOutputOrSaysItCannot) {
+  const std::string path = getenv("PATH") ? getenv("PATH") : "";
+  ::mkdir((tmp / "bin").c_str(), 0755);
+  WriteFile(tmp / "bin/xdg-open", "#!/bin/sh\necho \"$1\" >> \"" + tmp / "opened" + "\"\n");
+  ::chmod((tmp / "bin/xdg-open").c_str(), 0755);
+  window.runTopocad = true;
+  setenv("PATH", (tmp / "bin").c_str(), 1);
+  Receive({"K 1 600000.000 200000.000 450.00"});
+  // The opener runs detached; its record is there once it has ended.
+  for (int i = 0; i < 500 && ReadFile(tmp / "opened").empty(); ++i) WaitMilliseconds(10);
+  EXPECT_EQ(ReadFile(tmp / "opened"), tmp / "out.txt\n");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"T46"});
+  box.Clear();
+  setenv("PATH", (tmp / "nothing-here").c_str(), 1);
+  box.Answer(kAnsYes);  // overwrite
+  Receive({"K 1 600000.000 200000.000 450.00"});
+  setenv("PATH", path.c_str(), 1);
+  ASSERT_FALSE(MessageTexts().empty());
+  EXPECT_EQ(MessageTexts().back(), "T892");
 }
 
 TEST_F(EngineTest, NoneLinesAdvanceAndWriteNothing) {

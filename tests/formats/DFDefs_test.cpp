@@ -7,6 +7,7 @@
 #include "core/DateTime.h"
 #include "core/Fatal.h"
 #include "core/Settings.h"
+#include "core/Transfer.h"
 #include "core/dmInitDaten.h"
 #include "formats/office/ASCII.h"
 #include "tests/support/TempSettings.h"
@@ -264,8 +265,14 @@ TEST_F(DFDTest, RecognitionTextIsTheFirst1024Characters) {
 TEST_F(DFDTest, CPlanCommentsAndEmptyLines) {
   FakeModule module("K");
   dfd.AttachModule(*dfd.CPlan, module, module.Hooks());
-  EXPECT_EQ(dfd.CPlan->OnFormat("* Bemerkung", ""), "CPlan");
+  // A guess takes a '*' line only beside a coordinate line; a transfer
+  // reading its source takes every '*' line as a comment.
+  EXPECT_EQ(dfd.CPlan->OnFormat("* Bemerkung", ""), "");
+  EXPECT_EQ(dfd.CPlan->OnFormat("* Bemerkung", "* Bemerkung\r\nK 1\r\n"), "CPlan");
   EXPECT_EQ(dfd.CPlan->TransferDatenart, tdaKommentar);
+  CurrentTransfer().ActiveLines = &CurrentTransfer().InputLines;
+  EXPECT_EQ(dfd.CPlan->OnFormat("* Bemerkung", ""), "CPlan");
+  CurrentTransfer().ActiveLines = nullptr;
   EXPECT_EQ(dfd.CPlan->OnFormat("", ""), "");
   EXPECT_EQ(dfd.CPlan->OnFormat("K 1", ""), "CPlan");
   EXPECT_EQ(dfd.CPlan->TransferDatenart, tdaKoordinate);

@@ -42,6 +42,9 @@ class FakeWindow : public TransferWindow {
   int saveDialogs = 0;
   std::string ActivePageName() const override { return activePage; }
   bool EditorPageActive() const override { return editorPage; }
+  bool runTopocad = false;
+  bool RunTopocadChecked() const override { return runTopocad; }
+  bool TopocadPageShown() const override { return runTopocad; }
   void SetStatusText(const std::string& s) override { status = s; }
   void FocusOutputField() override { ++focusOutput; }
   bool AskSaveFileName(std::string& name) override;

@@ -132,3 +132,95 @@ TEST_F(ConvertTest, LinesThatCannotBeWrittenGiveStatusOne) {
 
 }  // namespace
 }  // namespace veltro::test
+
+// ---- Office and CAD program formats -------------------------------------------------
+
+namespace veltro::test {
+namespace {
+
+const std::string kOffice = VELTRO_TEST_DATA "/office/";
+
+struct OfficeSample {
+  const char* format;
+  const char* coordinates;  // tests/data/<dir>/..., written from punkte-<source>.gsi
+  const char* source;
+  const char* measurements;  // written from messung-gsi16.gsi; "" for none
+};
+
+const OfficeSample kOfficeSamples[] = {
+    {"Caddy", "caddy/koordinaten.kor", "kurz", "caddy/messung.mes"},
+    {"CPlan", "cplan/koordinaten.cplan", "kurz", "cplan/messung.inroh"},
+    {"Geos", "geos/koordinaten.tra", "kurz", "geos/messung.tra"},
+    {"Homere", "homere/koordinaten.hom", "kurz", "homere/messung.cv"},
+    {"LTOP", "ltop/koordinaten.ltop", "kurz", ""},
+    {"OSQUSO", "osquso/koordinaten.osq", "kurz", "osquso/messung.osq"},
+    {"SBB", "sbb/koordinaten.sbb", "kurz", "sbb/messung.sbb"},
+    {"TopoCad", "topocad/koordinaten.pxy", "kurz", "topocad/messung.tsx"},
+    {"Bonjour", "bonjour/koordinaten.yx", "lang", "bonjour/messung.de"},
+    {"Geotop", "geotop/koordinaten.gco", "lang", "geotop/messung.gme"},
+};
+
+// Each member: GSI 16 coordinates into the member's file byte for byte, that
+// file recognised and sent back into the same GSI 16 lines, and a GSI 16
+// measurement file into the member's measurement file.
+TEST_F(ConvertTest, OfficeFormatsWriteTheirFilesAndReadThemBack) {
+  setenv("VELTRO_FREEZE_TIME", "2026-12-08", 1);  // the date of the Topocad header
+  for (const OfficeSample& s : kOfficeSamples) {
+    SCOPED_TRACE(s.format);
+    const std::string source = kOffice + "punkte-" + s.source + ".gsi";
+    const std::string out = std::string(s.format) + ".out";
+    ASSERT_EQ(Run(std::string("--from GSI16 --to ") + s.format + " " + Quote(source) + " " + In(out)), 0) << stderrText;
+    EXPECT_EQ(ReadFile(tmp / out), ReadFile(VELTRO_TEST_DATA "/" + std::string(s.coordinates)));
+    ASSERT_EQ(Run("--to GSI16 " + Quote(VELTRO_TEST_DATA "/" + std::string(s.coordinates)) + " " + In(out + ".gsi")), 0)
+        << stderrText;
+    EXPECT_EQ(ReadFile(tmp / (out + ".gsi")), ReadFile(source));
+    if (*s.measurements == '\0') continue;
+    const int status = Run(std::string("--from GSI16 --to ") + s.format + " " + Quote(kOffice + "messung-gsi16.gsi") +
+                           " " + In(out + ".m"));
+    ASSERT_EQ(status, 0) << stderrText;
+    EXPECT_EQ(ReadFile(tmp / (out + ".m")), ReadFile(VELTRO_TEST_DATA "/" + std::string(s.measurements)));
+  }
+}
+
+TEST_F(ConvertTest, EditorFilesAreReadOnly) {
+  ASSERT_EQ(Run("--to GSI16 " + Quote(kData + "/editor/koordinaten.nez") + " " + In("k.gsi")), 0) << stderrText;
+  EXPECT_EQ(ReadFile(tmp / "k.gsi"), ReadFile(kOffice + "punkte-kurz.gsi"));
+  ASSERT_EQ(Run("--from Editor --to GSI16 " + Quote(kData + "/editor/codes.cod") + " " + In("c.gsi")), 0)
+      << stderrText;
+  EXPECT_EQ(ReadFile(tmp / "c.gsi"), ReadFile(kData + "/editor/codes.gsi"));
+  EXPECT_EQ(Run("--from GSI16 --to Editor " + Quote(kOffice + "punkte-kurz.gsi") + " " + In("e.nez")), 64);
+  EXPECT_FALSE(FileExists(tmp / "e.nez"));
+}
+
+TEST_F(ConvertTest, OfficeOptionsFromSettingsAndCommandLine) {
+  WriteFile(tmp / "settings.ini",
+            "[Software\\VELTRO Marten\\Surtrans\\2.1.1.5\\Configuration\\Geos]\r\nClass=4\r\n"
+            "[Software\\VELTRO Marten\\Surtrans\\2.1.1.5\\Configuration\\Homere]\r\nGNumInput_HOMERE=9\r\n");
+  const std::string source = Quote(kOffice + "punkte-kurz.gsi");
+  ASSERT_EQ(Run("--from GSI16 --to Geos " + source + " " + In("g.tra")), 0) << stderrText;
+  EXPECT_EQ(ReadFile(tmp / "g.tra").substr(0, 18), "PT         1001 4 ");
+  ASSERT_EQ(Run("--from GSI16 --to Homere --option Homere\\\\TolWertInput_HOMERE=7 " + source + " " + In("h.hom")), 0)
+      << stderrText;
+  EXPECT_EQ(ReadFile(tmp / "h.hom").substr(0, 24), "  9      0 1001   21  7 ");
+  EXPECT_EQ(Run("--from GSI16 --to Homere --option Homere\\\\Nothing=7 " + source + " " + In("x.hom")), 64);
+  EXPECT_NE(stderrText.find("Homere\\Nothing"), std::string::npos) << stderrText;
+}
+
+TEST_F(ConvertTest, FilesThatAreNoMemberCoordinateFiles) {
+  // An LTOP measurement file is not read, and the user hears why.
+  WriteFile(tmp / "m.ltop", "$$ME\r\nST1      1.500\r\nRI2      123.4567\r\n");
+  EXPECT_EQ(Run("--from LTOP --to GSI16 " + In("m.ltop") + " " + In("m.gsi")), 2);
+  EXPECT_NE(stderrText.find("$$ME"), std::string::npos) << stderrText;
+  // LTOP lines without "$$PK" are not LTOP.
+  const std::string coordinates = ReadFile(kData + "/ltop/koordinaten.ltop");
+  WriteFile(tmp / "k.ltop", coordinates.substr(coordinates.find("\r\n") + 2));
+  EXPECT_EQ(Run("--to GSI16 " + In("k.ltop") + " " + In("k.gsi")), 2);
+  // A DXF table name beginning with '*' does not make a file C-Plan.
+  WriteFile(tmp / "z.dxf", "  0\r\nSECTION\r\n  2\r\nTABLES\r\n  0\r\nTABLE\r\n  2\r\nVPORT\r\n  0\r\nVPORT\r\n  2\r\n"
+                           "*ACTIVE\r\n  0\r\nENDTAB\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n");
+  EXPECT_EQ(Run("--to GSI16 " + In("z.dxf") + " " + In("z.gsi")), 2);
+  EXPECT_EQ(stderrText.find("C-Plan"), std::string::npos) << stderrText;
+}
+
+}  // namespace
+}  // namespace veltro::test

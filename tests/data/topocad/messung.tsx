@@ -1,0 +1,7 @@
+HDR	1	12
+STN	1	S100	1.567	12	1013	0	0	PROJEKT7	12	20261208	5
+OBS	1	0	0	A101	123.45670	98.76540	45.6789	1.6000						Remark	Attr1=	Attr2=	Attr3=	Attr4=
+OBS	1	0	0	A101	323.45850	301.23460	45.6790	1.6000						Remark	Attr1=	Attr2=	Attr3=	Attr4=
+OBS	1	0	0	103	359.59999	90.00000	12.345	0.000						Remark	Attr1=	Attr2=	Attr3=	Attr4=
+OBS	1	0	0	104	100.00000	100.00000	10.0000	0.000						Remark	Attr1=	Attr2=	Attr3=	Attr4=
+104            200654.3210 600123.4560    456.7890                        ,
