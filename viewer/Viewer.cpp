@@ -130,8 +130,10 @@ TfrmViewer::TfrmViewer(TGeraete& geraete, QWidget* parent) : QDialog(parent), ge
     if (!key.isEmpty()) a->setShortcut(key);
     return a;
   };
-  actOpen_ = action("Oeffnen", "\xD6"
-                    "ffnen", kTextOpen, QKeySequence::Open);
+  actOpen_ = action("Oeffnen",
+                    "\xD6"
+                    "ffnen",
+                    kTextOpen, QKeySequence::Open);
   actSave_ = action("Speichern", "Speichern", kTextSave, QKeySequence::Save);
   actSaveAs_ = action("SpeichernUnter", "Speichern unter ...", kTextSaveAs, QKeySequence());
   actEdit_ = action("ZeileEditieren", "Selektierte Zeile editieren", kTextEdit, QKeySequence());

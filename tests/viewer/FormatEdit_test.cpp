@@ -89,8 +89,9 @@ TEST_F(FormatEditTest, FormatEditDecimalPicture) {
 // "±999.99": one sign, only first; "±" itself is the sign's place, not a
 // character of the value.
 TEST_F(FormatEditTest, FormatEditSignPicture) {
-  TFormatEdit* f = Field("\xB1"
-                         "999.99");
+  TFormatEdit* f = Field(
+      "\xB1"
+      "999.99");
   Type(f, "-");
   Type(f, "-");
   EXPECT_EQ(Ansi(f), "-");
@@ -147,8 +148,8 @@ TEST_F(FormatEditTest, FormatEditExitChecks) {
   f->MinValue = 1;
   f->MaxValue = 99;
   const std::vector<std::pair<const char*, bool>> cases = {
-      {"0", false}, {"100", false}, {"", true}, {"1", true}, {"99", true}, {"99.5", false}, {"-0", false},
-      {"abc", true}, {"0.9", false}, {"1.0", true}};
+      {"0", false},    {"100", false}, {"", true},    {"1", true},    {"99", true},
+      {"99.5", false}, {"-0", false},  {"abc", true}, {"0.9", false}, {"1.0", true}};
   for (const auto& [value, passes] : cases) {
     f->setText(value);
     EXPECT_EQ(f->CheckExit(), passes) << value;
@@ -194,8 +195,9 @@ TEST_F(FormatEditTest, FormatEditRequiredNeighboursDoNotBounce) {
 
 // Pasted, dropped and composed text is checked whole.
 TEST_F(FormatEditTest, FormatEditPastedTextCheckedWhole) {
-  TFormatEdit* f = Field("\xB1"
-                         "999.999");
+  TFormatEdit* f = Field(
+      "\xB1"
+      "999.999");
   ShowActive();
   f->setFocus();
   QApplication::clipboard()->setText("12a;4");
@@ -233,8 +235,8 @@ TEST_F(FormatEditTest, FormatEditPastedTextCheckedWhole) {
   QApplication::clipboard()->setText("ab\ncd");  // a line break would split a line
   QTest::keySequence(text, QKeySequence::Paste);
   EXPECT_EQ(Ansi(text), "");
-  EXPECT_EQ(Errors(), (std::vector<TErrorMsg>{msgInvalidKey, msgInvalidKey, msgInvalidKey, msgInvalidKey,
-                                              msgInvalidKey}));
+  EXPECT_EQ(Errors(),
+            (std::vector<TErrorMsg>{msgInvalidKey, msgInvalidKey, msgInvalidKey, msgInvalidKey, msgInvalidKey}));
 }
 
 }  // namespace

@@ -80,19 +80,19 @@ TEST_P(ViewerLineEnds, StepsRecordByRecordAndWraps) {
   EXPECT_EQ(Model().SelectedText().find('\x1A'), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Samples, ViewerLineEnds,
-    ::testing::Values(LineEndSample{"edit-crlf.txt", kBody, {1, 2, 3, 6, 7, 8}},
-                      LineEndSample{"edit-lf-erste-leer.txt", AfterEmptyLine(), {2, 3, 4, 7, 8, 9}},
-                      LineEndSample{"edit-cr.txt", kBody, {1, 2, 3, 6, 7, 8}},
-                      LineEndSample{"edit-mehrfach-cr.txt", Doubled(kBody), {2, 4, 6, 12, 14, 16}},
-                      LineEndSample{"edit-eof.txt", WithEndMark(), {1, 2, 3, 6, 7, 8, 9}}),
-    [](const auto& info) {
-      std::string name = info.param.file;
-      for (char& c : name)
-        if (c == '-' || c == '.') c = '_';
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Viewer, ViewerLineEnds,
+                         ::testing::Values(LineEndSample{"edit-crlf.txt", kBody, {1, 2, 3, 6, 7, 8}},
+                                           LineEndSample{
+                                               "edit-lf-erste-leer.txt", AfterEmptyLine(), {2, 3, 4, 7, 8, 9}},
+                                           LineEndSample{"edit-cr.txt", kBody, {1, 2, 3, 6, 7, 8}},
+                                           LineEndSample{"edit-mehrfach-cr.txt", Doubled(kBody), {2, 4, 6, 12, 14, 16}},
+                                           LineEndSample{"edit-eof.txt", WithEndMark(), {1, 2, 3, 6, 7, 8, 9}}),
+                         [](const auto& info) {
+                           std::string name = info.param.file;
+                           for (char& c : name)
+                             if (c == '-' || c == '.') c = '_';
+                           return name;
+                         });
 
 // A record of three lines in an LF-only file is replaced by exactly the
 // written lines; every other line stays as it was.
@@ -372,7 +372,7 @@ TEST_P(ViewerGsiFiles, SteppedRecordByRecord) {
 
 constexpr TTransferDatenart I = tdaInformation, S = tdaStation, N = tdaNeupunkt, K = tdaKoordinate, O = tdaNone;
 
-INSTANTIATE_TEST_SUITE_P(Samples, ViewerGsiFiles,
+INSTANTIATE_TEST_SUITE_P(Viewer, ViewerGsiFiles,
                          ::testing::Values(GsiSample{"gsi/sample-messung.gsi", "dGSI8", {I, S, I, N, N, I, N}},
                                            GsiSample{"gsi/messung-gsi16.gsi", "dGSI16", {I, S, I, N, N, N, N, N}},
                                            GsiSample{"viewer/koordinaten-gsi8-eof.gsi", "kGSI8", {K, K, K, O}}),
