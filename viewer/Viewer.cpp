@@ -281,41 +281,17 @@ void TfrmViewer::ShowEditor() {
   exec();
 }
 
-bool TfrmViewer::NextRecord() {
-  const bool moved = model_.MoveRecord(ViewerDirection::Next);
+bool TfrmViewer::ShowCaret(bool result) {
   SelectCurrentLine();
-  return moved;
+  return result;
 }
 
-bool TfrmViewer::PreviousRecord() {
-  const bool moved = model_.MoveRecord(ViewerDirection::Previous);
-  SelectCurrentLine();
-  return moved;
-}
-
-bool TfrmViewer::FirstRecord() {
-  const bool moved = model_.FirstRecord();
-  SelectCurrentLine();
-  return moved;
-}
-
-bool TfrmViewer::LastRecord() {
-  const bool moved = model_.LastRecord();
-  SelectCurrentLine();
-  return moved;
-}
-
-bool TfrmViewer::NextStation() {
-  const bool moved = model_.MoveStation(ViewerDirection::Next);
-  SelectCurrentLine();
-  return moved;
-}
-
-bool TfrmViewer::PreviousStation() {
-  const bool moved = model_.MoveStation(ViewerDirection::Previous);
-  SelectCurrentLine();
-  return moved;
-}
+bool TfrmViewer::NextRecord() { return ShowCaret(model_.MoveRecord(ViewerDirection::Next)); }
+bool TfrmViewer::PreviousRecord() { return ShowCaret(model_.MoveRecord(ViewerDirection::Previous)); }
+bool TfrmViewer::FirstRecord() { return ShowCaret(model_.FirstRecord()); }
+bool TfrmViewer::LastRecord() { return ShowCaret(model_.LastRecord()); }
+bool TfrmViewer::NextStation() { return ShowCaret(model_.MoveStation(ViewerDirection::Next)); }
+bool TfrmViewer::PreviousStation() { return ShowCaret(model_.MoveStation(ViewerDirection::Previous)); }
 
 bool TfrmViewer::PrepareEdit() { return model_.PrepareEdit(); }
 
@@ -331,17 +307,9 @@ void TfrmViewer::OpenClick() {
   SelectCurrentLine();
 }
 
-bool TfrmViewer::SaveClick() {
-  const bool saved = model_.Save();
-  UpdateState();
-  return saved;
-}
+bool TfrmViewer::SaveClick() { return ShowCaret(model_.Save()); }
 
-bool TfrmViewer::SaveAsClick() {
-  const bool saved = model_.SaveAs();
-  UpdateState();
-  return saved;
-}
+bool TfrmViewer::SaveAsClick() { return ShowCaret(model_.SaveAs()); }
 
 void TfrmViewer::EditClick() {
   if (model_.LineCount() == 0) return;

@@ -84,6 +84,8 @@ class TfrmViewer : public QDialog {
   void ReplaceShownLines(int first, int removed, int added);
   // Selects the model's current line in the text box and shows it.
   void SelectCurrentLine();
+  // Shows the current line selected and answers result.
+  bool ShowCaret(bool result);
   // The caret was put somewhere by a click or a key: its line is selected.
   void TakeCaretLine();
   void UpdateState();

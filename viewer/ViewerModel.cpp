@@ -98,39 +98,23 @@ bool ViewerModel::MoveRecord(ViewerDirection direction) {
   return found;
 }
 
-bool ViewerModel::FirstRecord() {
-  const int n = LineCount();
-  if (n == 0 || moving_) return false;
-  if (!format_ || !format_->OnEditNext) {
-    current_ = 0;
-    return true;
-  }
-  moving_ = true;
-  const unsigned generation = generation_;
-  int found = -1;
-  for (int line = 0; line < n && found < 0 && generation == generation_; ++line) {
-    if (IsRecord(line))
-      found = line;
-    else
-      PumpMessages();
-  }
-  moving_ = false;
-  if (found < 0 || generation != generation_) return false;
-  current_ = found;
-  return true;
-}
+bool ViewerModel::FirstRecord() { return EndRecord(ViewerDirection::Next); }
 
-bool ViewerModel::LastRecord() {
+bool ViewerModel::LastRecord() { return EndRecord(ViewerDirection::Previous); }
+
+bool ViewerModel::EndRecord(ViewerDirection from) {
   const int n = LineCount();
   if (n == 0 || moving_) return false;
+  const bool top = from == ViewerDirection::Next;
   if (!format_ || !format_->OnEditNext) {
-    current_ = n - 1;
+    current_ = top ? 0 : n - 1;
     return true;
   }
   moving_ = true;
   const unsigned generation = generation_;
   int found = -1;
-  for (int line = n - 1; line >= 0 && found < 0 && generation == generation_; --line) {
+  for (int line = top ? 0 : n - 1; line >= 0 && line < n && found < 0 && generation == generation_;
+       line += top ? 1 : -1) {
     if (IsRecord(line))
       found = line;
     else

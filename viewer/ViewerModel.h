@@ -154,6 +154,8 @@ class ViewerModel {
   bool SaveUnder(bool ask);
   std::string Selection(int line) const;
   bool IsRecord(int line) const;
+  // The first record from the top (Next) or from the bottom (Previous).
+  bool EndRecord(ViewerDirection from);
   bool StartsWithMarker(const std::string& line) const;
 
   TGeraete& geraete_;

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "core/Transfer.h"
+#include "formats/instrument/CheckFormate.h"
 #include "instruments/TransferModules.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
