@@ -90,13 +90,14 @@ class ViewerModel {
   // candidate list of the detection.
   std::function<std::string(const std::string& text)> detect;
 
-  // Saves under the file name; without one askSaveName is asked (with the
-  // default extension applied); a cancelled question falls back to the
-  // previous file name, and without any name nothing is saved. A failure
-  // shows message 72. True when the file was written.
+  // Saves under the file name; without one askSaveName is asked (the
+  // default extension is added to a name without one) and a cancelled
+  // question saves nothing. The lines are written with CR LF through a
+  // temporary file; a failure shows message 72 and keeps the name. True
+  // when the file was written.
   bool Save();
-  // Moves the file name to the previous file name, clears it and saves; a
-  // cancelled question keeps the old name and saves nothing.
+  // Asks for a new name (offering the current one) and saves under it; a
+  // cancelled question or a failure keeps the old name and saves nothing.
   bool SaveAs();
   // The save question: true and the chosen name when confirmed.
   std::function<bool(std::string& name)> askSaveName;

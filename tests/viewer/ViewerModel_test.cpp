@@ -45,6 +45,8 @@ std::vector<std::string> AfterEmptyLine() {
   return lines;
 }
 
+void PrintTo(const LineEndSample& s, std::ostream* os) { *os << s.file; }
+
 class ViewerLineEnds : public ViewerTest, public ::testing::WithParamInterface<LineEndSample> {};
 
 // Every line end convention gives the same lines, every byte kept, and
@@ -351,6 +353,8 @@ struct GsiSample {
   const char* tag;
   std::vector<TTransferDatenart> kinds;
 };
+
+void PrintTo(const GsiSample& s, std::ostream* os) { *os << s.file; }
 
 class ViewerGsiFiles : public ViewerTest, public ::testing::WithParamInterface<GsiSample> {};
 
