@@ -1,0 +1,337 @@
+#include "viewer/ViewerModel.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/DatenformatDefinitionen.h"
+#include "core/Messages.h"
+#include "core/TextUtils.h"
+#include "core/Transfer.h"
+#include "formats/instrument/CheckFormate.h"
+#include "instruments/InstrumentenModul.h"
+#include "platform/MessagePump.h"
+
+namespace veltro {
+namespace {
+
+constexpr int kTextCannotOpen = 70;
+constexpr int kTextCannotSave = 72;
+constexpr int kTextSaveChanges = 568;
+constexpr int kTextNotEditable = 614;
+constexpr int kTextNotWritten = 820;
+
+// The viewer's lines are the list readers read ahead in while a format
+// handler runs for the viewer.
+class ActiveLinesScope {
+ public:
+  explicit ActiveLinesScope(const TextLines* lines) : previous_(CurrentTransfer().ActiveLines) {
+    CurrentTransfer().ActiveLines = lines;
+  }
+  ~ActiveLinesScope() { CurrentTransfer().ActiveLines = previous_; }
+  ActiveLinesScope(const ActiveLinesScope&) = delete;
+  ActiveLinesScope& operator=(const ActiveLinesScope&) = delete;
+
+ private:
+  const TextLines* previous_;
+};
+
+}  // namespace
+
+ViewerModel::ViewerModel(TGeraete& geraete) : geraete_(geraete) {
+  detect = [](const std::string& text) { return DetectFormat(text); };
+}
+
+// ---- Text and caret -------------------------------------------------------------
+
+void ViewerModel::SetCurrentLine(int line) {
+  const int n = LineCount();
+  current_ = n == 0 ? 0 : std::clamp(line, 0, n - 1);
+}
+
+size_t ViewerModel::SelectionLength(const std::string& line) {
+  const size_t mark = line.find(kEndOfFileMark);
+  return mark == std::string::npos ? line.size() : mark;
+}
+
+std::string ViewerModel::Selection(int line) const {
+  if (line < 0 || line >= LineCount()) return {};
+  const std::string& text = lines_[static_cast<size_t>(line)];
+  return text.substr(0, SelectionLength(text));
+}
+
+std::string ViewerModel::SelectedText() const { return Selection(current_); }
+
+// ---- Moves ------------------------------------------------------------------------
+
+bool ViewerModel::MoveLine(ViewerDirection direction) {
+  const int n = LineCount();
+  if (n == 0) return false;
+  current_ = direction == ViewerDirection::Next ? (current_ + 1) % n : (current_ + n - 1) % n;
+  return true;
+}
+
+bool ViewerModel::IsRecord(int line) const {
+  std::string selection = Selection(line);
+  return format_->OnEditNext(selection);
+}
+
+bool ViewerModel::MoveRecord(ViewerDirection direction) {
+  const int n = LineCount();
+  if (n == 0 || moving_) return false;
+  if (!format_ || !format_->OnEditNext) return MoveLine(direction);
+  moving_ = true;
+  const int start = current_;
+  const unsigned generation = generation_;
+  bool found = false;
+  // At most one full pass: the n-th step is back on the start line.
+  for (int step = 0; step < n && !found; ++step) {
+    MoveLine(direction);
+    found = IsRecord(current_);
+    if (!found) {
+      PumpMessages();
+      if (generation != generation_) break;  // the text was replaced meanwhile
+    }
+  }
+  moving_ = false;
+  if (generation != generation_) return false;
+  if (!found) current_ = start;
+  return found;
+}
+
+bool ViewerModel::FirstRecord() { return EndRecord(ViewerDirection::Next); }
+
+bool ViewerModel::LastRecord() { return EndRecord(ViewerDirection::Previous); }
+
+bool ViewerModel::EndRecord(ViewerDirection from) {
+  const int n = LineCount();
+  if (n == 0 || moving_) return false;
+  const bool top = from == ViewerDirection::Next;
+  if (!format_ || !format_->OnEditNext) {
+    current_ = top ? 0 : n - 1;
+    return true;
+  }
+  moving_ = true;
+  const unsigned generation = generation_;
+  int found = -1;
+  for (int line = top ? 0 : n - 1; line >= 0 && line < n && found < 0 && generation == generation_;
+       line += top ? 1 : -1) {
+    if (IsRecord(line))
+      found = line;
+    else
+      PumpMessages();
+  }
+  moving_ = false;
+  if (found < 0 || generation != generation_) return false;
+  current_ = found;
+  return true;
+}
+
+bool ViewerModel::StartsWithMarker(const std::string& line) const {
+  const std::string& markers = format_->MainElement;
+  size_t start = 0;
+  while (start <= markers.size()) {
+    size_t end = markers.find(';', start);
+    if (end == std::string::npos) end = markers.size();
+    const size_t length = end - start;
+    if (length > 0 && line.size() >= length && line.compare(0, length, markers, start, length) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+bool ViewerModel::MoveStation(ViewerDirection direction) {
+  if (!format_ || format_->MainElement.empty()) return false;
+  const int n = LineCount();
+  const int step = direction == ViewerDirection::Next ? 1 : -1;
+  for (int line = current_ + step; line >= 0 && line < n; line += step) {
+    if (StartsWithMarker(lines_[static_cast<size_t>(line)])) {
+      current_ = line;
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- Loading and saving -------------------------------------------------------------
+
+std::string ViewerModel::FileFilter() const {
+  TInstrument& instrument = geraete_.CurrentInstrument();
+  std::string filter = GetText(instrument.Dateifilter);
+  if (instrument.GeraeteFormat) filter += GetText(instrument.GeraeteFormat->Dateifilter);
+  return filter;
+}
+
+std::string ViewerModel::DefaultExtension() const { return FilterExtension(FileFilter()); }
+
+std::string ViewerModel::WithDefaultExtension(const std::string& name, const std::string& extension) {
+  if (extension.empty() || name.empty() || ExtractFileName(name).find('.') != std::string::npos) return name;
+  return name + "." + extension;
+}
+
+void ViewerModel::ReplaceText(TextLines lines) {
+  lines_ = std::move(lines);
+  ++generation_;
+  current_ = 0;
+  prepared_ = false;
+  modified_ = true;
+  if (onLinesChanged) onLinesChanged(0, -1, LineCount());
+}
+
+void ViewerModel::Recognise(bool keepTagWhenUnknown) {
+  TransferState& t = CurrentTransfer();
+  const std::string tag = detect ? detect(TextFrom(lines_, 0, kFormatBufferSize)) : std::string();
+  if (!tag.empty() || !keepTagWhenUnknown) t.FormatTag = tag;
+  const std::string& inForce = t.FormatTag;
+  format_ = &geraete_.FindGeraeteFormat(inForce.size() > 1 ? inForce.substr(1) : std::string(), true);
+}
+
+bool ViewerModel::OpenFile(const std::string& path) {
+  TextLines lines;
+  if (path.empty() || !LoadTextFile(path, lines)) {
+    ShowMessageBox(GetText(kTextCannotOpen), kMsgInformation, kBtnOk);
+    return false;
+  }
+  fileName_ = path;
+  previousFileName_.clear();
+  loaded_ = true;
+  ReplaceText(std::move(lines));
+  if (!lines_.empty()) {
+    Recognise(false);
+    ActiveLinesScope scope(&lines_);
+    if (format_->OnPrepEditor) ReplaceText(SplitLines(format_->OnPrepEditor(JoinLines(lines_))));
+    if (format_->OnInitEditor) format_->OnInitEditor();
+  }
+  unsaved_ = false;
+  FirstRecord();
+  return true;
+}
+
+void ViewerModel::ShowLines(const TextLines& lines) {
+  // Lines that are no file: saving them asks for a name.
+  fileName_.clear();
+  previousFileName_.clear();
+  loaded_ = true;
+  ReplaceText(lines);
+  if (!lines_.empty()) {
+    Recognise(true);
+    ActiveLinesScope scope(&lines_);
+    if (format_->OnInitEditor) format_->OnInitEditor();
+  }
+  unsaved_ = false;
+  FirstRecord();
+}
+
+bool ViewerModel::SaveUnder(bool ask) {
+  std::string name = fileName_;
+  if (ask) {
+    std::string chosen = previousFileName_;
+    if (!askSaveName || !askSaveName(chosen) || chosen.empty()) return false;
+    name = WithDefaultExtension(chosen, DefaultExtension());
+  }
+  if (name.empty()) return false;
+  if (!SaveTextFile(name, lines_)) {
+    ShowMessageBox(GetText(kTextCannotSave), kMsgInformation, kBtnOk);
+    return false;
+  }
+  fileName_ = name;
+  unsaved_ = false;
+  return true;
+}
+
+bool ViewerModel::Save() { return SaveUnder(fileName_.empty()); }
+
+bool ViewerModel::SaveAs() {
+  previousFileName_ = fileName_;
+  fileName_.clear();
+  const bool saved = SaveUnder(true);
+  if (!saved) fileName_ = previousFileName_;
+  previousFileName_.clear();
+  return saved;
+}
+
+bool ViewerModel::ConfirmDiscard() {
+  if (fileName_.empty() || !unsaved_) return true;
+  const int answer = ShowMessageBox(GetText(kTextSaveChanges), kMsgConfirmation, kBtnYes | kBtnNo | kBtnCancel);
+  if (answer == kAnsYes) return Save();
+  if (answer != kAnsNo) return false;
+  unsaved_ = false;  // the user chose to drop the changes
+  return true;
+}
+
+// ---- Format and record ----------------------------------------------------------------
+
+TTransferDatenart ViewerModel::KindOf(int line) const {
+  if (!format_ || !format_->OnGetDatenart || line < 0 || line >= LineCount()) return tdaNone;
+  std::string selection = Selection(line);
+  return format_->OnGetDatenart(selection);
+}
+
+bool ViewerModel::PrepareEdit() {
+  prepared_ = false;
+  kind_ = tdaNone;
+  if (lines_.empty() || !format_) return false;
+  if (!format_->Modify) {
+    ShowMessageBox(GetText(kTextNotEditable), kMsgInformation, kBtnOk);
+    return false;
+  }
+  InitialiseAll(record_);
+  first_ = last_ = current_;
+  record_.Konstanten.Startzeile = record_.Konstanten.Zeile = current_;
+  if (editor_) editor_->ClearRemark();
+
+  std::string line = SelectedText();
+  {
+    ActiveLinesScope scope(&lines_);
+    kind_ = format_->OnGetDatenart ? format_->OnGetDatenart(line) : tdaNone;
+    if (format_->OnSetTDA) format_->OnSetTDA(kind_);
+    TReadWriteDaten* reader = format_->ReadWrite;
+    if (kind_ != tdaNone && reader && reader->OnRead) {
+      reader->OnRead(line, record_);
+      // A reader may step back or run past the text: the record keeps at
+      // least its own line and stays inside the text.
+      last_ = std::clamp(record_.Konstanten.Zeile, first_, LineCount() - 1);
+    }
+  }
+  record_.Konstanten.Startzeile = first_;
+  record_.Konstanten.Zeile = last_;
+
+  const bool editable = kind_ != tdaNone && !SelectedText().empty();
+  if (!editable && editor_) editor_->ShowNoData();
+  prepared_ = editable;
+  return editable;
+}
+
+bool ViewerModel::WriteBack() {
+  const int n = LineCount();
+  if (!prepared_ || !format_ || first_ >= n) return false;
+  const int remembered = current_;
+  TReadWriteDaten* writer = format_->ReadWrite;
+  const std::string text = writer && writer->OnWrite ? writer->OnWrite(record_) : std::string();
+  if (text.empty() || text == kWriteError) {
+    ShowMessageBox(GetText(kTextNotWritten), kMsgWarning, kBtnOk);
+    return false;
+  }
+  TextLines written = SplitLines(text);
+  const int first = first_;
+  const int last = format_->MoreLine ? std::min(last_, n - 1) : first_;
+  // What follows an end mark on the record's last line stays behind it.
+  const std::string& lastLine = lines_[static_cast<size_t>(last)];
+  written.back() += lastLine.substr(SelectionLength(lastLine));
+
+  const int added = static_cast<int>(written.size());
+  auto from = lines_.begin() + first;
+  lines_.erase(from, lines_.begin() + last + 1);
+  lines_.insert(lines_.begin() + first, std::make_move_iterator(written.begin()),
+                std::make_move_iterator(written.end()));
+  ++generation_;
+  modified_ = unsaved_ = true;
+  // The record now is the written lines; a second save replaces them.
+  last_ = first + added - 1;
+  record_.Konstanten.Startzeile = first_;
+  record_.Konstanten.Zeile = last_;
+  SetCurrentLine(remembered);
+  if (onLinesChanged) onLinesChanged(first, last - first + 1, added);
+  return true;
+}
+
+}  // namespace veltro
