@@ -316,7 +316,7 @@ int TransferPhase1(bool retry) {
           if (text == kWriteError)
             AddErrorLine(line);
           else if (!text.empty())
-            t.ReceivedLines.push_back(std::move(text));
+            AddRecordLines(t.ReceivedLines, std::move(text));
         }
       }
     } else {

@@ -9,10 +9,12 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   init = std::make_unique<TdmInit>();
   ascii = std::make_unique<TdmASCII>(*dfd);
   gsi = std::make_unique<TdmGSI>(*geraete);
+  gts6 = std::make_unique<TdmGTS6>(*geraete);
 }
 
 TransferModules::~TransferModules() {
   // Format modules go before the descriptions they are attached to.
+  gts6.reset();
   gsi.reset();
   ascii.reset();
   init.reset();
