@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
@@ -196,17 +197,56 @@ int PictureWidth(const char* picture) {
   return n;
 }
 
-// Positions of the unit letters of a fixed-width block template (after its
-// block letter) in the block text.
-std::vector<size_t> LetterPositions(const std::string& layout) {
-  std::vector<size_t> positions;
-  const auto empty = FormatLayout(layout, LayoutArgs(32, LayoutArg("")));
-  if (!empty) return positions;
-  for (size_t i = 1; i < empty->size(); ++i) {
-    const char c = (*empty)[i];
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) positions.push_back(i);
+// The unit letters of a fixed-width block template (after its block
+// letter), as positions in the block text.
+struct BlockLayout {
+  std::vector<size_t> letters;
+};
+
+BlockLayout MeasureBlock(const std::string& layout) {
+  BlockLayout b;
+  if (const auto empty = FormatLayout(layout, LayoutArgs(CutFields(layout, "").size(), LayoutArg("")))) {
+    for (size_t i = 1; i < empty->size(); ++i) {
+      const char c = (*empty)[i];
+      if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) b.letters.push_back(i);
+    }
   }
-  return positions;
+  return b;
+}
+
+// Fields of a line cut by a layout; a field that the line's end cuts short
+// is flagged (a number there is no value).
+struct CutLine {
+  std::vector<std::string> fields;
+  std::vector<bool> cut;
+  std::string Number(size_t k, int decimals) const {
+    return k < fields.size() && !cut[k] ? ScaleNumber(fields[k], -decimals) : std::string();
+  }
+  std::string Text(size_t k) const { return k < fields.size() ? fields[k] : std::string(); }
+};
+
+constexpr char kPastEnd = '\x01';
+constexpr size_t kPastEndLength = 64;  // more than any field is wide
+
+CutLine CutWithEnd(const std::string& layout, const std::string& line) {
+  CutLine c;
+  c.fields = CutFields(layout, line + std::string(kPastEndLength, kPastEnd));
+  c.cut.assign(c.fields.size(), false);
+  for (size_t k = 0; k < c.fields.size(); ++k) {
+    std::string& f = c.fields[k];
+    const size_t past = f.find(kPastEnd);
+    if (past == std::string::npos) continue;
+    c.cut[k] = true;
+    f = TrimBlanks(f.substr(0, past));
+  }
+  return c;
+}
+
+const BlockLayout& Measured(const std::string& layout) {
+  static std::unordered_map<std::string, BlockLayout> cache;
+  auto it = cache.find(layout);
+  if (it == cache.end()) it = cache.emplace(layout, MeasureBlock(layout)).first;
+  return it->second;
 }
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -445,14 +485,14 @@ void TdmGTS6::StationenRead(const std::string& S, TDaten& Daten) {
 void TdmGTS6::KoordinatenRead(const std::string& S, TDaten& Daten) {
   if (S.rfind("_+", 0) != 0) return;
   Daten.Konstanten.Originalzeilen = S;
-  const std::vector<std::string> f = CutFields(CurrentFormat().Koordinaten, GtsCleanLine(S));
-  if (f.size() < 4) return;
+  const CutLine c = CutWithEnd(CurrentFormat().Koordinaten, GtsCleanLine(S));
+  if (c.fields.size() < 4) return;
   TPunkt& p = Daten.Punkt;
-  p.Punktnummer = f[0];
-  p.X = geraete_.ApplyOffset(ScaleNumber(f[1], -3), kOffsetAddY);
-  p.Y = geraete_.ApplyOffset(ScaleNumber(f[2], -3), kOffsetAddX);
-  p.Hoehe = f[3].empty() ? "0" : ScaleNumber(f[3], -3);
-  if (f.size() >= 5) p.Code1 = geraete_.OemToAnsiText(f[4]);
+  p.Punktnummer = c.Text(0);
+  p.X = geraete_.ApplyOffset(c.Number(1, 3), kOffsetAddY);
+  p.Y = geraete_.ApplyOffset(c.Number(2, 3), kOffsetAddX);
+  p.Hoehe = c.Text(3).empty() ? "0" : c.Number(3, 3);
+  if (c.fields.size() >= 5) p.Code1 = geraete_.OemToAnsiText(c.Text(4));
 }
 
 void TdmGTS6::PunktcodesRead(const std::string& S, TDaten& Daten) {
@@ -470,19 +510,19 @@ void TdmGTS6::ReadBlock(const std::string& blockText, TPunkt& p) {
     const std::string layout = WithoutBracket(Template(row.templ));
     if (layout.empty() || layout[0] != block[0]) continue;
     p.Messflags = row.flags;
-    std::vector<std::string> fields = CutFields(layout, block);
+    const BlockLayout& measured = Measured(layout);
+    CutLine cut = CutWithEnd(layout, block);
     for (int i = 0; i < row.count; ++i) {
       const Take& take = row.takes[static_cast<size_t>(i)];
-      if (static_cast<size_t>(take.field) >= fields.size()) continue;
-      std::string value = ScaleNumber(fields[static_cast<size_t>(take.field)], -take.decimals);
+      std::string value = cut.Number(static_cast<size_t>(take.field), take.decimals);
       if (take.target == Value::X) value = geraete_.ApplyOffset(value, kOffsetAddY);
       if (take.target == Value::Y) value = geraete_.ApplyOffset(value, kOffsetAddX);
       ValueOf(p, take.target) = std::move(value);
     }
     last_.templ = row.templ;
-    last_.fields = std::move(fields);
+    last_.fields = std::move(cut.fields);
     last_.letters.clear();
-    for (size_t pos : LetterPositions(layout)) last_.letters += pos < block.size() ? block[pos] : layout[0];
+    for (size_t pos : measured.letters) last_.letters += pos < block.size() ? block[pos] : layout[0];
     return;
   }
 }
@@ -493,14 +533,14 @@ void TdmGTS6::NeupunkteRead(const std::string& S, TDaten& Daten) {
   TPunkt& p = Daten.Punkt;
   if (line.find("_ a") != std::string::npos) {
     p.Messflags = kFc5LineFlags;
-    const std::vector<std::string> f = CutFields(Template(7), line);
-    if (f.size() < 6) return;
-    p.Punktnummer = f[0];
-    p.Horizontalwinkel = ScaleNumber(f[1], -4);
-    p.Vertikalwinkel = ScaleNumber(f[2], -4);
-    p.Schraegdistanz = ScaleNumber(f[3], -3);
-    p.Code1 = geraete_.OemToAnsiText(f[4]);
-    p.Reflektorhoehe = f[5];
+    const CutLine c = CutWithEnd(Template(7), line);
+    if (c.fields.size() < 6) return;
+    p.Punktnummer = c.Text(0);
+    p.Horizontalwinkel = c.Number(1, 4);
+    p.Vertikalwinkel = c.Number(2, 4);
+    p.Schraegdistanz = c.Number(3, 3);
+    p.Code1 = geraete_.OemToAnsiText(c.Text(4));
+    p.Reflektorhoehe = c.Text(5);
     return;
   }
   const std::vector<std::string> f = CutFields(PlainOuterTemplate(Template(0)), line);
@@ -606,7 +646,7 @@ std::optional<std::string> TdmGTS6::WriteBlock(TDaten& Daten, int r) {
   auto block = FillWhole(layout, values);
   if (!block) return std::nullopt;
   if (sameBlock) {
-    const std::vector<size_t> positions = LetterPositions(layout);
+    const std::vector<size_t>& positions = Measured(layout).letters;
     for (size_t i = 0; i < positions.size() && i < last_.letters.size(); ++i)
       if (positions[i] < block->size() && IsLetter(last_.letters[i])) (*block)[positions[i]] = last_.letters[i];
   }
