@@ -10,10 +10,14 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   ascii = std::make_unique<TdmASCII>(*dfd);
   gsi = std::make_unique<TdmGSI>(*geraete);
   gts6 = std::make_unique<TdmGTS6>(*geraete);
+  gts7 = std::make_unique<TdmGTS7>(*geraete);
+  ogts7 = std::make_unique<TdmOGTS7>(*geraete);
 }
 
 TransferModules::~TransferModules() {
   // Format modules go before the descriptions they are attached to.
+  ogts7.reset();
+  gts7.reset();
   gts6.reset();
   gsi.reset();
   ascii.reset();

@@ -12,6 +12,7 @@
 #include "formats/office/DFDefs.h"
 #include "formats/instrument/GSI.h"
 #include "formats/instrument/GTS6.h"
+#include "formats/instrument/GTS7.h"
 #include "instruments/InstrumentenModul.h"
 
 namespace veltro {
@@ -31,6 +32,8 @@ class TransferModules {
   std::unique_ptr<TdmASCII> ascii;
   std::unique_ptr<TdmGSI> gsi;
   std::unique_ptr<TdmGTS6> gts6;
+  std::unique_ptr<TdmGTS7> gts7;
+  std::unique_ptr<TdmOGTS7> ogts7;
 };
 
 }  // namespace veltro

@@ -47,6 +47,7 @@ class TopconTest : public TransferFixture {
     list = lines;
     CurrentTransfer().ActiveLines = &list;
     daten.Konstanten.Zeile = at;
+    CurrentTransfer().Daten.Konstanten.Zeile = at;  // the line classifiers look there
   }
   void Tag(const std::string& tag) { CurrentTransfer().FormatTag = tag; }
 

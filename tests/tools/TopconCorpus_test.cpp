@@ -120,3 +120,18 @@ TEST_F(TopconCorpus, NamedFormatsAndRefusals) {
 
 }  // namespace
 }  // namespace veltro::test
+
+namespace veltro::test {
+namespace {
+
+TEST_F(TopconCorpus, Gts7) { EXPECT_GE(RunFolder("gts7"), 10); }
+
+TEST_F(TopconCorpus, Fc6AcceptsGts7Text) {
+  const std::string dir = std::string(VELTRO_TEST_DATA) + "/gts7/";
+  EXPECT_EQ(Convert("--from FC6 " + Quote(dir + "messung-fc6.gt7"), tmp / "a.asc"), 0);
+  ExpectSame(dir + "messung-fc6.gt7.asc", tmp / "a.asc");
+  EXPECT_EQ(Convert("--from OGTS7 " + Quote(dir + "messung-gts7.gt7"), tmp / "b.asc"), 2);
+}
+
+}  // namespace
+}  // namespace veltro::test
