@@ -53,6 +53,18 @@ def gts6_framed(path, n):
         f.write(b"_" + b" " * (249 - block) + b"1A2B\x03\x04\r\n")
 
 
+def gts7_job(path, n):
+    """A GTS-7 job: a station every 1000 points, each side shot with its
+    coordinate line and a slope-distance line."""
+    with open(path, "wb") as f:
+        f.write(b"JOB     BENCH,\r\nDATE    08/12/26,14:30:00\r\n")
+        for i in range(1, n + 1):
+            if i % 1000 == 1:
+                f.write(("STN     S%d,1.550,\r\nXYZ     600000.000,200000.000,450.000\r\n" % i).encode())
+            f.write(("SS      P%d,1.600,KERB\r\nXYZ     %d.123,%d.456,450.789\r\nSD      %d.12345,98.76543,%d.1234\r\n"
+                     % (i, 600000 + i % 1000, 200000 + i % 777, i % 400, 10 + i % 90)).encode())
+
+
 def run(cmd):
     """Exit status, seconds, peak resident KiB and user seconds of one child."""
     start = time.perf_counter()
@@ -74,7 +86,7 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         settings = os.path.join(tmp, "settings.ini")
         for name, make in (("gsi16-messung.gsi", gsi16_measurements), ("gsi8-koordinaten.gsi", gsi8_coordinates),
-                           ("gts6-bloecke.gt6", gts6_framed)):
+                           ("gts6-bloecke.gt6", gts6_framed), ("gts7-job.gt7", gts7_job)):
             if args.only not in name:
                 continue
             src = os.path.join(tmp, name)

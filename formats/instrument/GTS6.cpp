@@ -503,28 +503,47 @@ void TdmGTS6::PunktcodesRead(const std::string& S, TDaten& Daten) {
   if (f.size() >= 2) Daten.Punktcode.Code = geraete_.OemToAnsiText(f[1]);
 }
 
+const TdmGTS6::Layouts& TdmGTS6::CurrentLayouts() {
+  const TGeraeteFormat& format = CurrentFormat();
+  if (layouts_.format == &format && layouts_.source == format.Detailpunkt) return layouts_;
+  Layouts l;
+  l.format = &format;
+  l.source = format.Detailpunkt;
+  l.outer = PlainOuterTemplate(Template(0));
+  l.rowOfLetter.fill(-1);
+  for (int i = 0; i < static_cast<int>(l.source.size()); ++i) l.blocks.push_back(WithoutBracket(Template(i)));
+  for (int r = 0; r < static_cast<int>(std::size(kReadRows)); ++r) {
+    const size_t t = static_cast<size_t>(kReadRows[r].templ);
+    if (t < l.blocks.size() && !l.blocks[t].empty()) {
+      int& row = l.rowOfLetter[static_cast<unsigned char>(l.blocks[t][0])];
+      if (row < 0) row = r;
+    }
+  }
+  layouts_ = std::move(l);
+  return layouts_;
+}
+
 void TdmGTS6::ReadBlock(const std::string& blockText, TPunkt& p) {
   const std::string block = WithoutBracket(blockText);
   if (block.empty()) return;
-  for (const ReadRow& row : kReadRows) {
-    const std::string layout = WithoutBracket(Template(row.templ));
-    if (layout.empty() || layout[0] != block[0]) continue;
-    p.Messflags = row.flags;
-    const BlockLayout& measured = Measured(layout);
-    CutLine cut = CutWithEnd(layout, block);
-    for (int i = 0; i < row.count; ++i) {
-      const Take& take = row.takes[static_cast<size_t>(i)];
-      std::string value = cut.Number(static_cast<size_t>(take.field), take.decimals);
-      if (take.target == Value::X) value = geraete_.ApplyOffset(value, kOffsetAddY);
-      if (take.target == Value::Y) value = geraete_.ApplyOffset(value, kOffsetAddX);
-      ValueOf(p, take.target) = std::move(value);
-    }
-    last_.templ = row.templ;
-    last_.fields = std::move(cut.fields);
-    last_.letters.clear();
-    for (size_t pos : measured.letters) last_.letters += pos < block.size() ? block[pos] : layout[0];
-    return;
+  const Layouts& layouts = CurrentLayouts();
+  const int r = layouts.rowOfLetter[static_cast<unsigned char>(block[0])];
+  if (r < 0) return;
+  const ReadRow& row = kReadRows[r];
+  const std::string& layout = layouts.blocks[static_cast<size_t>(row.templ)];
+  p.Messflags = row.flags;
+  CutLine cut = CutWithEnd(layout, block);
+  for (int i = 0; i < row.count; ++i) {
+    const Take& take = row.takes[static_cast<size_t>(i)];
+    std::string value = cut.Number(static_cast<size_t>(take.field), take.decimals);
+    if (take.target == Value::X) value = geraete_.ApplyOffset(value, kOffsetAddY);
+    if (take.target == Value::Y) value = geraete_.ApplyOffset(value, kOffsetAddX);
+    ValueOf(p, take.target) = std::move(value);
   }
+  last_.templ = row.templ;
+  last_.fields = std::move(cut.fields);
+  last_.letters.clear();
+  for (size_t pos : Measured(layout).letters) last_.letters += pos < block.size() ? block[pos] : layout[0];
 }
 
 void TdmGTS6::NeupunkteRead(const std::string& S, TDaten& Daten) {
@@ -543,7 +562,7 @@ void TdmGTS6::NeupunkteRead(const std::string& S, TDaten& Daten) {
     p.Reflektorhoehe = c.Text(5);
     return;
   }
-  const std::vector<std::string> f = CutFields(PlainOuterTemplate(Template(0)), line);
+  const std::vector<std::string> f = CutFields(CurrentLayouts().outer, line);
   if (f.size() < 4) return;
   p.Punktnummer = f[0];
   ReadBlock(f[1], p);
@@ -629,7 +648,7 @@ std::optional<std::string> TdmGTS6::WriteBlock(TDaten& Daten, int r) {
   TPunkt& p = Daten.Punkt;
   const bool wide = IsGts6x();
   const WriteRow& row = kWriteRows[r];
-  const std::string layout = WithoutBracket(Template(row.templ));
+  const std::string& layout = CurrentLayouts().blocks.at(static_cast<size_t>(row.templ));
   const bool sameBlock = last_.templ == row.templ;
   std::vector<std::string> values;
   for (int i = 0; i < row.count; ++i) {
@@ -671,7 +690,7 @@ std::string TdmGTS6::NeupunkteWrite(TDaten& Daten) {
   }
   const auto block = WriteBlock(Daten, r);
   if (!block) return kWriteError;
-  return FormatLayoutOrError(PlainOuterTemplate(Template(0)), {number, *block, code, p.Reflektorhoehe});
+  return FormatLayoutOrError(CurrentLayouts().outer, {number, *block, code, p.Reflektorhoehe});
 }
 
 std::string TdmGTS6::KommentareWrite(TDaten&) { return {}; }

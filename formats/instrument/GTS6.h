@@ -19,6 +19,7 @@
 // GtsPrepareStream turns such a text into one record per line.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -119,9 +120,21 @@ class TdmGTS6 : public TDataModule {
     std::string letters;
   };
 
+  // The current format's observation templates as the readers and writers
+  // use them: template 0 without GTS-6x's "[", blocks without their "[",
+  // and the block template of each block letter.
+  struct Layouts {
+    const TGeraeteFormat* format = nullptr;
+    TStringList source;
+    std::string outer;
+    std::vector<std::string> blocks;
+    std::array<int, 256> rowOfLetter{};
+  };
+
   TGeraeteFormat& CurrentFormat() const;
   bool IsGts6x() const;
   const std::string& Template(int index) const;
+  const Layouts& CurrentLayouts();
   void ReadBlock(const std::string& block, TPunkt& p);
   std::optional<std::string> WriteBlock(TDaten& Daten, int row);
 
@@ -130,6 +143,7 @@ class TdmGTS6 : public TDataModule {
   TGeraeteFormat* gts6_;
   TGeraeteFormat* gts6x_;
   LastBlock last_;
+  Layouts layouts_;
 };
 
 }  // namespace veltro

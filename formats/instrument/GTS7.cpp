@@ -267,11 +267,10 @@ long TdmGTS7::GroupEnd(const TextLines& lines, size_t head) const {
 }
 
 TTransferDatenart TdmGTS7::Gts7LineKind(const std::string& tag, const std::string& line) {
-  return LineKind(tag, line);
+  return LineKind(CurrentFormat(), tag, line);
 }
 
-TTransferDatenart TdmGTS7::LineKind(const std::string& tag, const std::string& line) {
-  TGeraeteFormat& format = CurrentFormat();
+TTransferDatenart TdmGTS7::LineKind(TGeraeteFormat& format, const std::string& tag, const std::string& line) {
   format.MoreLine = false;
   if (!ogts7_ && tag.size() > 1) {
     const std::string name = tag.substr(1);
@@ -791,7 +790,7 @@ void TdmGTS7::KoordinatenStatistik(const std::string& S, TTransferStatistik& Sta
 
 std::string TdmGTS7::Format(TGeraeteFormat& format, const std::string& S, const std::string& Buf) {
   return RecogniseFormatLine(geraete_, format, ogts7_ ? "OGTS7" : "GTS7", S, Buf,
-                             [this, &S](const std::string& tag) { return LineKind(tag, S); });
+                             [this, &format, &S](const std::string& tag) { return LineKind(format, tag, S); });
 }
 
 void TdmGTS7::Setup() {
@@ -817,8 +816,8 @@ void TdmGTS7::AfterRead(TGeraeteFormat& format) {
   }
 }
 
-TTransferDatenart TdmGTS7::GetDatenart(TGeraeteFormat&, std::string& S) {
-  return LineKind(CurrentTransfer().FormatTag, S);
+TTransferDatenart TdmGTS7::GetDatenart(TGeraeteFormat& format, std::string& S) {
+  return LineKind(format, CurrentTransfer().FormatTag, S);
 }
 
 std::string TdmGTS7::SetTDA(TGeraeteFormat& format, TTransferDatenart kind) {

@@ -81,7 +81,7 @@ class TdmGTS7 : public TDataModule {
   // are none) under a file tag; sets MoreLine of the format. A continuation
   // line has the kind of its head only when the head's record takes it.
   TTransferDatenart Gts7LineKind(const std::string& tag, const std::string& line);
-  TTransferDatenart Ogts7LineKind(const std::string& line) { return LineKind("", line); }
+  TTransferDatenart Ogts7LineKind(const std::string& line) { return LineKind(CurrentFormat(), "", line); }
 
   void KoordinatenRead(const std::string& S, TDaten& Daten);
   std::string KoordinatenWrite(TDaten& Daten);
@@ -136,7 +136,7 @@ class TdmGTS7 : public TDataModule {
   };
 
   TGeraeteFormat& CurrentFormat() const;
-  TTransferDatenart LineKind(const std::string& tag, const std::string& line);
+  TTransferDatenart LineKind(TGeraeteFormat& format, const std::string& tag, const std::string& line);
   Gts7Group GroupOf(const std::string& line) const;
   long GroupEnd(const TextLines& lines, size_t head) const;
   bool ReadHead(Walk& w, Gts7Group group);
