@@ -38,7 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char* kFormats[] = {"GTS6", "GTS6x", "FC5", "GTS6"};
   TGeraete& g = *world.modules->geraete;
   TGeraeteFormat* format = g.Format(kFormats[data[0] & 3]);
-  g.CurrentInstrument().GeraeteFormat = format;
+  // No instrument library is installed here: the first instrument speaks the format.
+  TInstrument* first = nullptr;
+  g.ForEach<TInstrument>([&](TInstrument& i) {
+    i.Active = false;
+    if (!first) first = &i;
+  });
+  first->Active = true;
+  first->GeraeteFormat = format;
   const std::string tag = std::string(data[0] & 4 ? "k" : "d") + format->Name;
   CurrentTransfer().FormatTag = tag;
 

@@ -53,7 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char kKinds[] = {'d', 'k', 'p', 'q', 'l', 'd', 'd', 'd'};
   TGeraete& g = *world.modules->geraete;
   TGeraeteFormat* format = g.Format(kFormats[data[0] & 3]);
-  g.CurrentInstrument().GeraeteFormat = format;
+  // No instrument library is installed here: the first instrument speaks the format.
+  TInstrument* first = nullptr;
+  g.ForEach<TInstrument>([&](TInstrument& i) {
+    i.Active = false;
+    if (!first) first = &i;
+  });
+  first->Active = true;
+  first->GeraeteFormat = format;
 
   TransferState& t = CurrentTransfer();
   t.FormatTag = std::string(1, kKinds[(data[0] >> 2) & 7]) + format->Name;
