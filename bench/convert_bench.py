@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Converts generated GSI files of N points (default 1,000,000) into ASCII
+"""Converts generated GSI files, a framed GTS-6 download and a GTS-7 job of N
+points (default 1,000,000) each into ASCII
 with veltro-convert and reports MB/s, points per second and peak memory,
 beside the time `cat` needs to copy the same file (this machine's limit).
 
-    python3 bench/convert_bench.py [--points N] [--build build-rel]
+    python3 bench/convert_bench.py [--points N] [--build build-rel] [--only NAME]
 
 Build first in Release:  cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Release
                          cmake --build build-rel --target veltro-convert
@@ -32,6 +33,38 @@ def gsi8_coordinates(path, n):
                      % (i, 10000000 + i, 20000000 + i, 450000 + i % 1000)).encode())
 
 
+def gts6_framed(path, n):
+    """Back-to-back GTS-6 records in blocks of 250 characters, each with a
+    4-character check and ETX, LF between blocks, EOT at the end."""
+    with open(path, "wb") as f:
+        f.write(b"\x02_'S1_(_)1.550")
+        block = 15
+        for i in range(1, n + 1):
+            rec = ("_+P%d_ ?+%08dm%07d+%07dg+%08d1  015030   _*KERB_,1.600"
+                   % (i, 1000 + (i * 13) % 900000, 900000 + i % 100000, (i * 7919) % 4000000, 1000 + i % 5000))
+            while rec:
+                take = min(250 - block, len(rec))
+                f.write(rec[:take].encode())
+                rec = rec[take:]
+                block += take
+                if block == 250:
+                    f.write(b"1A2B\x03\n\x02")
+                    block = 0
+        f.write(b"_" + b" " * (249 - block) + b"1A2B\x03\x04\r\n")
+
+
+def gts7_job(path, n):
+    """A GTS-7 job: a station every 1000 points, each side shot with its
+    coordinate line and a slope-distance line."""
+    with open(path, "wb") as f:
+        f.write(b"JOB     BENCH,\r\nDATE    08/12/26,14:30:00\r\n")
+        for i in range(1, n + 1):
+            if i % 1000 == 1:
+                f.write(("STN     S%d,1.550,\r\nXYZ     600000.000,200000.000,450.000\r\n" % i).encode())
+            f.write(("SS      P%d,1.600,KERB\r\nXYZ     %d.123,%d.456,450.789\r\nSD      %d.12345,98.76543,%d.1234\r\n"
+                     % (i, 600000 + i % 1000, 200000 + i % 777, i % 400, 10 + i % 90)).encode())
+
+
 def run(cmd):
     """Exit status, seconds, peak resident KiB and user seconds of one child."""
     start = time.perf_counter()
@@ -47,11 +80,15 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--points", type=int, default=1000000)
     ap.add_argument("--build", default="build-rel")
+    ap.add_argument("--only", default="", help="run only the files whose name contains this")
     args = ap.parse_args()
     convert = os.path.join(args.build, "app", "veltro-convert")
     with tempfile.TemporaryDirectory() as tmp:
         settings = os.path.join(tmp, "settings.ini")
-        for name, make in (("gsi16-messung.gsi", gsi16_measurements), ("gsi8-koordinaten.gsi", gsi8_coordinates)):
+        for name, make in (("gsi16-messung.gsi", gsi16_measurements), ("gsi8-koordinaten.gsi", gsi8_coordinates),
+                           ("gts6-bloecke.gt6", gts6_framed), ("gts7-job.gt7", gts7_job)):
+            if args.only not in name:
+                continue
             src = os.path.join(tmp, name)
             make(src, args.points)
             size_mb = os.path.getsize(src) / 1e6

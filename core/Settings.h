@@ -20,6 +20,7 @@ inline constexpr const char* kSettingDataPath = "DataPath";
 inline constexpr const char* kSettingFormatPath = "FormatPath";
 inline constexpr const char* kSettingViewer = "Viewer";
 inline constexpr const char* kSettingSaveSource = "Save Source";
+inline constexpr const char* kSettingDataMerging = "Data Merging";
 inline constexpr const char* kSettingWaitForRemote = "WaitForRemote";
 // Directly below the program key.
 inline constexpr const char* kSettingLanguage = "language";

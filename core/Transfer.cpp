@@ -63,11 +63,6 @@ void ReportMissingHandler(const FormatDescriptor& format) {
   CurrentTransfer().StopFlag = true;
 }
 
-// The line is data: its "#" must not be taken for an escape when shown.
-void AddErrorLine(const std::string& line) {
-  CurrentTransfer().Errors.push_back(GetText(188) + "\r\n" + EscapeMessageData(line));
-}
-
 // After a line the engine goes on after the line it started at, whatever a
 // reader did to Zeile (readers that consume continuation lines move it on,
 // group readers may move it back).
@@ -108,6 +103,11 @@ std::string PatternForTag(const TDatenformatDefinitionen& office, const std::str
 }
 
 }  // namespace
+
+// The line is data: its "#" must not be taken for an escape when shown.
+void AddErrorLine(const std::string& line) {
+  CurrentTransfer().Errors.push_back(GetText(188) + "\r\n" + EscapeMessageData(line));
+}
 
 TransferState& CurrentTransfer() {
   static TransferState state;
@@ -316,7 +316,7 @@ int TransferPhase1(bool retry) {
           if (text == kWriteError)
             AddErrorLine(line);
           else if (!text.empty())
-            t.ReceivedLines.push_back(std::move(text));
+            AddRecordLines(t.ReceivedLines, std::move(text));
         }
       }
     } else {

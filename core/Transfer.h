@@ -154,6 +154,9 @@ constexpr int kMaxFormatRestarts = 32;
 constexpr size_t kMaxListedEntries = 20;
 
 
+// Lists a source line that could not be converted in the error list.
+void AddErrorLine(const std::string& line);
+
 // Runs a whole transfer (the action StartTransfer).
 void Transfer_startenClick();
 // Common preparation and phase 1: 0 phase 2 may follow, 1 stop, 2 run again.

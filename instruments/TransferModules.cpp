@@ -25,6 +25,9 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
 std::vector<TdmOfficeFormat*> TransferModules::OfficeFormats() const {
   return {caddy.get(), cplan.get(), editor.get(), geos.get(), homere.get(),  ltop.get(),
           osquso.get(), sbb.get(),  topocad.get(), bonjour.get(), geotop.get()};
+  gts6 = std::make_unique<TdmGTS6>(*geraete);
+  gts7 = std::make_unique<TdmGTS7>(*geraete);
+  ogts7 = std::make_unique<TdmOGTS7>(*geraete);
 }
 
 TransferModules::~TransferModules() {
@@ -32,6 +35,9 @@ TransferModules::~TransferModules() {
   geotop.reset();
   bonjour.reset();
   topocad.reset();
+  ogts7.reset();
+  gts7.reset();
+  gts6.reset();
   gsi.reset();
   sbb.reset();
   osquso.reset();

@@ -24,6 +24,8 @@
 #include "formats/office/SBB.h"
 #include "formats/office/Topocad.h"
 #include "formats/instrument/GSI.h"
+#include "formats/instrument/GTS6.h"
+#include "formats/instrument/GTS7.h"
 #include "instruments/InstrumentenModul.h"
 
 namespace veltro {
@@ -56,6 +58,9 @@ class TransferModules {
 
   // The office and CAD program format modules in creation order.
   std::vector<TdmOfficeFormat*> OfficeFormats() const;
+  std::unique_ptr<TdmGTS6> gts6;
+  std::unique_ptr<TdmGTS7> gts7;
+  std::unique_ptr<TdmOGTS7> ogts7;
 };
 
 }  // namespace veltro

@@ -31,6 +31,7 @@
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
+#include "formats/instrument/GTS6.h"
 #include "instruments/TransferModules.h"
 #include "platform/CodePage1252.h"
 #include "platform/DynamicLibrary.h"
@@ -139,9 +140,16 @@ class FileInstrumentSide : public CatalogueInstrumentSide {
     t.ReceivedLines = std::move(inputLines);
     inputLines.clear();
     t.FormatTag = tag;
-    for (const std::string& line : t.ReceivedLines) {
-      if (t.StopFlag) return 1;
-      std::string s = line;
+    // Classifiers of formats whose records span lines look at the lines
+    // around the current one.
+    t.ActiveLines = &t.ReceivedLines;
+    for (size_t i = 0; i < t.ReceivedLines.size(); ++i) {
+      if (t.StopFlag) {
+        t.ActiveLines = nullptr;
+        return 1;
+      }
+      t.Daten.Konstanten.Zeile = static_cast<int>(i);
+      std::string s = t.ReceivedLines[i];
       TTransferDatenart kind = format.OnGetDatenart ? format.OnGetDatenart(s) : tdaNone;
       if (kind == tdaNone) continue;
       if (format.OnSetTDA) format.OnSetTDA(kind);
@@ -151,6 +159,7 @@ class FileInstrumentSide : public CatalogueInstrumentSide {
       }
       PumpMessages();
     }
+    t.ActiveLines = nullptr;
     if (format.OnAfterRead) format.OnAfterRead();
     return 0;
   }
@@ -202,6 +211,11 @@ std::string ExecutableDirectory() {
   if (n <= 0) return {};
   buf[n] = '\0';
   return ExtractFilePath(buf);
+}
+
+bool IsGtsStreamFormat(const std::string& name) {
+  const std::string n = Upper(name);
+  return n == "GTS6" || n == "GTS6X" || n == "FC5";
 }
 
 TGeraeteFormat* FindInstrumentFormat(TGeraete& g, const std::string& name) {
@@ -385,6 +399,7 @@ int main(int argc, char** argv) {
   const std::string head = TextFrom(lines, 0, kFormatBufferSize);
   CurrentTransfer().InputLines = lines;  // the loaded source, as recognisers see it
   const std::string tag = DetectFormat(head);
+  const std::string rawTag = DetectFormat(head);
 
   // Which side is which.
   TGeraeteFormat* instrument = nullptr;
@@ -394,6 +409,7 @@ int main(int argc, char** argv) {
     // With an instrument format as the target the input is office data.
     const bool toInstrument = !o.to.empty() && FindInstrumentFormat(*modules.geraete, o.to);
     if (!tag.empty() && !toInstrument) instrument = FindInstrumentFormat(*modules.geraete, tag.substr(1));
+    if (!rawTag.empty()) instrument = FindInstrumentFormat(*modules.geraete, rawTag.substr(1));
     if (!instrument) {
       std::string name = modules.dfd->RecogniseSource(lines);
       office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
@@ -410,6 +426,24 @@ int main(int argc, char** argv) {
   } else {
     Report(kTextUnknownFormat, {o.from});
     return kExitUsage;
+  }
+
+  // GTS-6 and FC-5 downloads may come framed in blocks or without line
+  // breaks: one record per line first, as the viewer shows them.
+  std::string tag = rawTag;
+  if (instrument && direction == 0 && IsGtsStreamFormat(instrument->Name)) {
+    TextLines().swap(lines);
+    std::string bytes;
+    if (!LoadFileBytes(input, bytes)) {
+      Report(kTextCannotRead, {o.input});
+      return kExitNothingWritten;
+    }
+    bytes = GtsPrepareStream(std::move(bytes));
+    AppendTextLines(lines, bytes);
+    std::string().swap(bytes);
+    tag = DetectFormat(TextFrom(lines, 0, kFormatBufferSize));
+    if (Upper(o.from) == "AUTO" && !tag.empty())
+      if (TGeraeteFormat* detected = FindInstrumentFormat(*modules.geraete, tag.substr(1))) instrument = detected;
   }
 
   if (direction == 0) {
@@ -456,8 +490,11 @@ int main(int argc, char** argv) {
   SetTransferEnvironment({&window, &statistics, &side, &settings});
 
   if (direction == 0) {
-    // The file must hold data of the format it is read as.
     std::string fileTag = tag;
+    // FC-6 files are recognised as GTS-7 files.
+    if (Upper(instrument->Name) == "FC6" && fileTag.size() > 1 && fileTag.substr(1) == "GTS7")
+      fileTag = fileTag.substr(0, 1) + instrument->Name;
+    // The file must hold data of the format it is read as.
     if (!fileTag.empty() && Upper(fileTag.substr(1)) != Upper(instrument->Name)) {
       Report(kTextOtherFormat, {o.input, fileTag.substr(1), instrument->Name});
       return kExitNothingWritten;
@@ -466,10 +503,15 @@ int main(int argc, char** argv) {
     CurrentTransfer().FormatTag = fileTag;
     if (instrument->OnSetup) instrument->OnSetup();
     // One record is enough; the engine classifies every line itself.
-    const bool hasRecord = std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-      std::string s = line;
-      return instrument->OnGetDatenart && instrument->OnGetDatenart(s) != tdaNone;
-    });
+    bool hasRecord = false;
+    CurrentTransfer().ActiveLines = &lines;
+    for (size_t i = 0; i < lines.size() && !hasRecord && instrument->OnGetDatenart; ++i) {
+      CurrentTransfer().Daten.Konstanten.Zeile = static_cast<int>(i);
+      std::string s = lines[i];
+      hasRecord = instrument->OnGetDatenart(s) != tdaNone;
+    }
+    CurrentTransfer().ActiveLines = nullptr;
+    CurrentTransfer().Daten.Konstanten.Zeile = 0;
     if (!hasRecord) {
       Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;

@@ -146,7 +146,8 @@ std::string DetectOTS(std::string_view t) {
 }
 
 std::string DetectOGTS7(std::string_view t) {
-  if (Contains(t, "GTS")) return {};
+  // A keyword padded to 8 characters is GTS-7 (its detector's first rule).
+  if (Contains(t, "GTS") || ContainsAny(t, {"JOB     ", "STN     ", "SS      "})) return {};
   size_t blank = t.find(' ');
   std::string_view two = t.substr(blank == std::string_view::npos ? 0 : blank, 2);
   if (two == "  ") return {};

@@ -11,6 +11,7 @@
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
+#include "formats/instrument/FormatHooks.h"
 #include "formats/office/Layout.h"
 #include "instruments/CodeListen.h"
 #include "instruments/FormatChange.h"
@@ -266,16 +267,6 @@ std::string ScaledValue(const std::string& v, const std::string& parameter, cons
   return text ? *text : std::string();
 }
 
-TDatenformatDefinitionen* OriginalFormat() {
-  TDataModule* dfd = DFD();
-  return dfd ? dynamic_cast<TDatenformatDefinitionen*>(dfd->FindComponent(kNativeFormatComponent)) : nullptr;
-}
-
-bool OfficeIsPassThrough() {
-  const TDatenformatDefinitionen* office = FindActiveFormat();
-  return office && office->Name == kNativeFormatComponent;
-}
-
 // ---- The engine's line list ------------------------------------------------------
 
 const std::string* NextLine(const TDaten& Daten) {
@@ -323,17 +314,6 @@ void FillTemplates(TGeraeteFormat& format, const GsiTemplates& t) {
   format.Koordinaten = t.Koordinaten;
   format.Punktcodes = t.Punktcodes;
   format.Ende = t.Ende;
-}
-
-void Unbind(TGeraeteFormat& format, const TDataModule& module) {
-  format.OnFormat = nullptr;
-  format.OnSetup = nullptr;
-  format.OnInitWrite = nullptr;
-  format.OnAfterRead = nullptr;
-  format.OnBeforeWrite = nullptr;
-  format.OnGetDatenart = nullptr;
-  format.OnSetTDA = nullptr;
-  if (format.ReadWrite && format.ReadWrite->Owner == &module) format.ReadWrite = nullptr;
 }
 
 }  // namespace
@@ -513,8 +493,8 @@ TdmGSI::TdmGSI(TGeraete& geraete)
 }
 
 TdmGSI::~TdmGSI() {
-  if (gsi8_) Unbind(*gsi8_, *this);
-  if (gsi16_) Unbind(*gsi16_, *this);
+  if (gsi8_) UnbindFormatHandlers(*gsi8_, *this);
+  if (gsi16_) UnbindFormatHandlers(*gsi16_, *this);
 }
 
 int TdmGSI::GsiDataWidth() const {
@@ -912,15 +892,8 @@ void TdmGSI::PunktcodesStatistik(const std::string&, TTransferStatistik& State) 
 std::string TdmGSI::Recognise(TGeraeteFormat& format, const char* candidate, const std::string& S,
                               const std::string& Buf) {
   if (!S.empty() && S[0] == kCtrlZ) return {};
-  const std::string tag = DetectCandidate(candidate, NormalizeForDetection(S));
-  if (tag.empty()) return ChangeGeraeteFormat(geraete_, S, Buf);
-  const TTransferDatenart kind = GsiLineKind(tag, S);
-  TDatenformatDefinitionen* original = OriginalFormat();
-  if (format.OnSetTDA && original && original->OnSetTDA) {
-    format.OnSetTDA(kind);
-    original->OnSetTDA(kind);
-  }
-  return tag;
+  return RecogniseFormatLine(geraete_, format, candidate, S, Buf,
+                             [this, &S](const std::string& tag) { return GsiLineKind(tag, S); });
 }
 
 std::string TdmGSI::GSI8Format(const std::string& S, const std::string& Buf) {

@@ -366,3 +366,21 @@ TEST_F(EngineEscapeTest, ErrorLinesShowTheirDataUnchanged) {
 
 }  // namespace
 }  // namespace veltro::test
+
+namespace veltro::test {
+namespace {
+
+TEST_F(EngineTest, MultiLineInstrumentRecordBecomesOneLineEach) {
+  // Group formats (GTS-7) write a record as several lines, each with CR LF:
+  // every one is a line of its own to send, none an empty line in the file.
+  formats.instModule.ForEach<TReadWriteDaten>([](TReadWriteDaten& rw) {
+    if (rw.TransferDatenart == tdaNeupunkt)
+      rw.OnWrite = [](TDaten& d) { return "M " + d.Punkt.Punktnummer + "\r\n+ " + d.Punkt.Anmerkung1 + "\r\n"; };
+  });
+  Send("M;7;alt\r\nM;8;neu\r\n");
+  EXPECT_EQ(CurrentTransfer().ReceivedLines, (TextLines{"M 7", "+ alt", "M 8", "+ neu"}));
+  EXPECT_EQ(ReadFile(tmp / "inst.txt"), "M 7\r\n+ alt\r\nM 8\r\n+ neu\r\n");
+}
+
+}  // namespace
+}  // namespace veltro::test
