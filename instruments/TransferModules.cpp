@@ -9,10 +9,12 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   init = std::make_unique<TdmInit>();
   ascii = std::make_unique<TdmASCII>(*dfd);
   gsi = std::make_unique<TdmGSI>(*geraete);
+  rec500 = std::make_unique<TdmREC500>(*geraete);
 }
 
 TransferModules::~TransferModules() {
   // Format modules go before the descriptions they are attached to.
+  rec500.reset();
   gsi.reset();
   ascii.reset();
   init.reset();

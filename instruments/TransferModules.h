@@ -11,6 +11,7 @@
 #include "formats/office/ASCII.h"
 #include "formats/office/DFDefs.h"
 #include "formats/instrument/GSI.h"
+#include "formats/instrument/REC500.h"
 #include "instruments/InstrumentenModul.h"
 
 namespace veltro {
@@ -29,6 +30,7 @@ class TransferModules {
   std::unique_ptr<TdmInit> init;
   std::unique_ptr<TdmASCII> ascii;
   std::unique_ptr<TdmGSI> gsi;
+  std::unique_ptr<TdmREC500> rec500;
 };
 
 }  // namespace veltro

@@ -333,6 +333,12 @@ const LanguageText kLanguageTexts[] = {
     {719, "Es wurde nichts nach %s geschrieben."},
     {720, "Der Name \"%s\" kann keine Codeliste benennen: \"\\\" und \"/\" sind nicht erlaubt."},
     {721, "Ein Code darf kein \";\" enthalten: %s"},
+    {910, "Die Zeile %s gehört zu einem verwandten Zeiss-Format (R4, R5 oder Rec E), das das Format Rec 500 nicht liest. Sie wurde nicht übertragen."},
+    {911, "Die Zeile %s enthält keine vollständige Lage (X und Y). Sie wurde nicht übertragen."},
+    {912, "Die Zeile %s enthält einen Wert, der keine Zahl ist. Sie wurde nicht übertragen."},
+    {913, "Die Punktnummer %s ist länger als 14 Zeichen und wurde als %s geschrieben."},
+    {914, "Der Code %s ist länger als 13 Zeichen und wurde als %s geschrieben."},
+    {915, "Das Format %s enthält keine Daten, die dieses Programm lesen kann. Es wurde nichts geschrieben."},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

@@ -334,6 +334,12 @@ const LanguageText kLanguageTexts[] = {
     {719, "Nothing was written to %s."},
     {720, "The name \"%s\" cannot name a code list: \"\\\" and \"/\" are not allowed."},
     {721, "A code must not contain \";\": %s"},
+    {910, "Line %s belongs to a related Zeiss dialect (R4, R5 or Rec E) that the format Rec 500 does not read. It was not transferred."},
+    {911, "Line %s holds no complete position (X and Y). It was not transferred."},
+    {912, "Line %s holds a value that is not a number. It was not transferred."},
+    {913, "The point number %s is longer than 14 characters and was written as %s."},
+    {914, "The code %s is longer than 13 characters and was written as %s."},
+    {915, "The format %s carries no data that this program can read. Nothing was written."},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

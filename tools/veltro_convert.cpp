@@ -58,6 +58,7 @@ constexpr int kTextNoTarget = 716;
 constexpr int kTextCannotRead = 717;          // %s input
 constexpr int kTextProgress = 718;            // %s lines
 constexpr int kTextNothingWritten = 719;      // %s output
+constexpr int kTextNoReadableData = 915;      // %s format caption
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -397,6 +398,13 @@ int main(int argc, char** argv) {
         Report(kTextUnknownFormat, {o.to});
       return kExitUsage;
     }
+  }
+
+  // A format without a line classifier in the catalogue (Rec E) has nothing
+  // a transfer could read or write.
+  if (TGeraete::FormatHandlerName(instrument->Name, FormatEvent::OnGetDatenart).empty()) {
+    Report(kTextNoReadableData, {instrument->Caption});
+    return kExitNothingWritten;
   }
 
   UseFormat(*modules.geraete, *instrument);

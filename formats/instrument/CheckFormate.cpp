@@ -4,14 +4,10 @@
 #include <string_view>
 
 #include "core/TextUtils.h"
-#include "formats/office/Layout.h"
+#include "formats/instrument/Rec500Line.h"
 
 namespace veltro {
 namespace {
-
-bool FitsLayoutLine(const std::string& line, const std::string& layout) { return FitsLayout(layout, line); }
-
-LayoutTester g_layoutTester = FitsLayoutLine;
 
 bool Contains(std::string_view text, std::string_view sub) { return text.find(sub) != std::string_view::npos; }
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
@@ -118,9 +114,12 @@ std::string DetectDL100(std::string_view t) {
   return ok ? "dDL100" : "";
 }
 
+// A recorder's listing starts with headings: any line ended by CR LF may be
+// the first coordinate.
 std::string DetectREC500(std::string_view t) {
-  if (!HasLineEnd(t)) return {};
-  return g_layoutTester(std::string(FirstLine(t)), kRec500KoordinatenLayout) ? "dREC500" : "";
+  for (size_t start = 0, end; (end = t.find("\r\n", start)) != std::string_view::npos; start = end + 2)
+    if (IsRec500CoordinateLine(t.substr(start, end - start))) return "dREC500";
+  return {};
 }
 
 std::string DetectRW5(std::string_view t) { return StartsWith(t, "JB,") ? "dRW5" : ""; }
@@ -217,8 +216,6 @@ std::string TryList(const std::string& list, std::string_view text) {
 }
 
 }  // namespace
-
-void SetDetectionLayoutTester(LayoutTester tester) { g_layoutTester = tester ? tester : FitsLayoutLine; }
 
 TGSICodes GsiCodes(const std::string& line, int wordWidth) {
   TGSICodes codes;
