@@ -11,6 +11,7 @@
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
+#include "formats/instrument/InstrumentFormat.h"
 #include "formats/office/Layout.h"
 #include "instruments/CodeListen.h"
 #include "instruments/FormatChange.h"
@@ -264,33 +265,6 @@ std::string ScaledValue(const std::string& v, const std::string& parameter, cons
   const std::string digits = v.empty() ? std::string("0") : v;
   auto text = FormatDecimalText(sign + digits, decimals, -exponent);
   return text ? *text : std::string();
-}
-
-TDatenformatDefinitionen* OriginalFormat() {
-  TDataModule* dfd = DFD();
-  return dfd ? dynamic_cast<TDatenformatDefinitionen*>(dfd->FindComponent(kNativeFormatComponent)) : nullptr;
-}
-
-bool OfficeIsPassThrough() {
-  const TDatenformatDefinitionen* office = FindActiveFormat();
-  return office && office->Name == kNativeFormatComponent;
-}
-
-// ---- The engine's line list ------------------------------------------------------
-
-const std::string* NextLine(const TDaten& Daten) {
-  const TextLines* lines = CurrentTransfer().ActiveLines;
-  if (!lines || Daten.Konstanten.Zeile < 0) return nullptr;
-  const size_t next = static_cast<size_t>(Daten.Konstanten.Zeile) + 1;
-  return next < lines->size() ? &(*lines)[next] : nullptr;
-}
-
-// Moves Zeile onto the next line, which becomes part of the record's source.
-std::string ConsumeNextLine(TDaten& Daten) {
-  std::string line = *NextLine(Daten);
-  ++Daten.Konstanten.Zeile;
-  Daten.Konstanten.Originalzeilen += "\r\n" + line;
-  return line;
 }
 
 // Word 51: the atmospheric correction in ppm (sign of the word), then the
@@ -914,12 +888,7 @@ std::string TdmGSI::Recognise(TGeraeteFormat& format, const char* candidate, con
   if (!S.empty() && S[0] == kCtrlZ) return {};
   const std::string tag = DetectCandidate(candidate, NormalizeForDetection(S));
   if (tag.empty()) return ChangeGeraeteFormat(geraete_, S, Buf);
-  const TTransferDatenart kind = GsiLineKind(tag, S);
-  TDatenformatDefinitionen* original = OriginalFormat();
-  if (format.OnSetTDA && original && original->OnSetTDA) {
-    format.OnSetTDA(kind);
-    original->OnSetTDA(kind);
-  }
+  BindRecognisedKind(format, GsiLineKind(tag, S));
   return tag;
 }
 

@@ -1,10 +1,10 @@
 #include "formats/instrument/REC500.h"
 
 #include "core/ConvertedLine.h"
-#include "core/Messages.h"
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
+#include "formats/instrument/InstrumentFormat.h"
 #include "formats/instrument/Rec500Line.h"
 #include "formats/office/Layout.h"
 #include "instruments/FormatChange.h"
@@ -16,10 +16,6 @@ namespace {
 constexpr const char* kFormatName = "REC500";
 constexpr const char* kFileTag = "dREC500";
 
-void Note(int text, std::initializer_list<std::string> args) {
-  CurrentTransfer().Messages.push_back(FormatText(GetText(text), args));
-}
-
 // A value in its column: rounded to 3 decimals, at most width characters.
 bool FitsColumn(const std::string& value, int width) {
   const auto text = FormatDecimalText(value, kRec500Decimals);
@@ -30,7 +26,7 @@ bool FitsColumn(const std::string& value, int width) {
 std::string CutNoted(const std::string& text, size_t width, int note) {
   if (text.size() <= width) return text;
   std::string cut = text.substr(0, width);
-  Note(note, {text, cut});
+  AddNote(note, {text, cut});
   return cut;
 }
 
@@ -115,13 +111,7 @@ std::string TdmREC500::KommentareWrite(TDaten&) { return {}; }
 
 std::string TdmREC500::REC500Format(const std::string& S, const std::string& Buf) {
   if (!IsRec500CoordinateLine(S)) return ChangeGeraeteFormat(geraete_, S, Buf);
-  const TTransferDatenart kind = Rec500LineKind(S);
-  TDataModule* dfd = DFD();
-  auto* original = dfd ? dynamic_cast<TDatenformatDefinitionen*>(dfd->FindComponent(kNativeFormatComponent)) : nullptr;
-  if (format_ && format_->OnSetTDA && original && original->OnSetTDA) {
-    format_->OnSetTDA(kind);
-    original->OnSetTDA(kind);
-  }
+  if (format_) BindRecognisedKind(*format_, Rec500LineKind(S));
   return kFileTag;
 }
 
@@ -132,13 +122,13 @@ TTransferDatenart TdmREC500::REC500GetDatenart(std::string& S) {
     const std::string n = std::to_string(number);
     switch (line.type) {
       case Rec500LineType::Dialect:
-        Note(kTextRec500Dialect, {n});
+        AddNote(kTextRec500Dialect, {n});
         break;
       case Rec500LineType::NoPosition:
-        Note(kTextRec500NoPosition, {n});
+        AddNote(kTextRec500NoPosition, {n});
         break;
       case Rec500LineType::BadValue:
-        Note(kTextRec500BadValue, {n});
+        AddNote(kTextRec500BadValue, {n});
         break;
       default:
         break;
