@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Converts generated GSI files of N points (default 1,000,000) into ASCII
+"""Converts generated GSI and SDR 33 files of N points (default 1,000,000; the
+SDR 33 job is then about 100 MB) into ASCII
 with veltro-convert and reports MB/s, points per second and peak memory,
 beside the time `cat` needs to copy the same file (this machine's limit).
 
@@ -32,6 +33,35 @@ def gsi8_coordinates(path, n):
                      % (i, 10000000 + i, 20000000 + i, 450000 + i % 1000)).encode())
 
 
+def sdr33_job(path, n):
+    """A framed SDR 33 download: header, a station every 1000 points, then
+    observations (09) and coordinates (08) in turn, ETX and the checksum."""
+    def field(text, left=True):
+        return text.ljust(16) if left else text.rjust(16)
+    total = 0
+    with open(path, "wb") as f:
+        def put(line):
+            nonlocal total
+            data = line.encode()
+            total += sum(b for b in data if b not in (2, 3, 10, 13))
+            f.write(data + b"\r\n")
+        f.write(b"\x02\r\n")
+        put("00NM" + field("SDR33    V04    ") + "0000" + field("08-DEC-26 14:30") + "111111")
+        for i in range(1, n + 1):
+            if i % 1000 == 1:
+                put("02NM" + field("S%d" % i, False) + field("1200000.000") + field("2600000.000")
+                    + field("450.000") + field("1.550") + field("STATION"))
+            if i % 2:
+                put("09NM" + field("S1", False) + field(str(i), False) + field("%.4f" % (10 + i % 900))
+                    + field("%.5f" % (90 + (i % 1000) / 1000)) + field("%.5f" % ((i * 7) % 400))
+                    + field("CODE%d" % (i % 50)))
+            else:
+                put("08KI" + field(str(i), False) + field("%.4f" % (1200000 + i / 1000))
+                    + field("%.4f" % (2600000 + i / 1000)) + field("%.3f" % (450 + i % 100))
+                    + field("CODE%d" % (i % 50)))
+        f.write(b"\x03%05d\r\n" % (total % 65536))
+
+
 def run(cmd):
     """Exit status, seconds, peak resident KiB and user seconds of one child."""
     start = time.perf_counter()
@@ -51,7 +81,8 @@ def main():
     convert = os.path.join(args.build, "app", "veltro-convert")
     with tempfile.TemporaryDirectory() as tmp:
         settings = os.path.join(tmp, "settings.ini")
-        for name, make in (("gsi16-messung.gsi", gsi16_measurements), ("gsi8-koordinaten.gsi", gsi8_coordinates)):
+        for name, make in (("gsi16-messung.gsi", gsi16_measurements), ("gsi8-koordinaten.gsi", gsi8_coordinates),
+                           ("sdr33-job.sdr", sdr33_job)):
             src = os.path.join(tmp, name)
             make(src, args.points)
             size_mb = os.path.getsize(src) / 1e6

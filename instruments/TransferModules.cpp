@@ -10,10 +10,12 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   ascii = std::make_unique<TdmASCII>(*dfd);
   gsi = std::make_unique<TdmGSI>(*geraete);
   rec500 = std::make_unique<TdmREC500>(*geraete);
+  sdr = std::make_unique<TdmSDR>(*geraete);
 }
 
 TransferModules::~TransferModules() {
   // Format modules go before the descriptions they are attached to.
+  sdr.reset();
   rec500.reset();
   gsi.reset();
   ascii.reset();

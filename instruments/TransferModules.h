@@ -12,6 +12,7 @@
 #include "formats/office/DFDefs.h"
 #include "formats/instrument/GSI.h"
 #include "formats/instrument/REC500.h"
+#include "formats/instrument/SDR.h"
 #include "instruments/InstrumentenModul.h"
 
 namespace veltro {
@@ -31,6 +32,7 @@ class TransferModules {
   std::unique_ptr<TdmASCII> ascii;
   std::unique_ptr<TdmGSI> gsi;
   std::unique_ptr<TdmREC500> rec500;
+  std::unique_ptr<TdmSDR> sdr;
 };
 
 }  // namespace veltro

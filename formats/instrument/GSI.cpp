@@ -76,9 +76,7 @@ std::string_view FieldData(std::string_view field, int width) {
 }
 
 // The line without a leading "*" (GSI 16).
-std::string_view LineBody(std::string_view line) {
-  return !line.empty() && line[0] == '*' ? line.substr(1) : line;
-}
+std::string_view LineBody(std::string_view line) { return !line.empty() && line[0] == '*' ? line.substr(1) : line; }
 
 // The word is present and its data is neither blank nor dashes.
 bool Delivered(std::string_view field, int width) {
@@ -290,24 +288,12 @@ void ReadCorrections(std::string_view fieldView, int width, TPunkt& p) {
   p.Atmosphaerenkorrektur = IsDigits(text) ? GsiSign(field, width) + text : text;
 }
 
-
 void FillTemplates(TGeraeteFormat& format, const GsiTemplates& t) {
   format.Informationen = {t.Informationen};
   format.Detailpunkt = {t.Detailpunkt};
   format.Koordinaten = t.Koordinaten;
   format.Punktcodes = t.Punktcodes;
   format.Ende = t.Ende;
-}
-
-void Unbind(TGeraeteFormat& format, const TDataModule& module) {
-  format.OnFormat = nullptr;
-  format.OnSetup = nullptr;
-  format.OnInitWrite = nullptr;
-  format.OnAfterRead = nullptr;
-  format.OnBeforeWrite = nullptr;
-  format.OnGetDatenart = nullptr;
-  format.OnSetTDA = nullptr;
-  if (format.ReadWrite && format.ReadWrite->Owner == &module) format.ReadWrite = nullptr;
 }
 
 }  // namespace
@@ -487,8 +473,8 @@ TdmGSI::TdmGSI(TGeraete& geraete)
 }
 
 TdmGSI::~TdmGSI() {
-  if (gsi8_) Unbind(*gsi8_, *this);
-  if (gsi16_) Unbind(*gsi16_, *this);
+  if (gsi8_) UnbindFormatHandlers(*gsi8_, *this);
+  if (gsi16_) UnbindFormatHandlers(*gsi16_, *this);
 }
 
 int TdmGSI::GsiDataWidth() const {

@@ -16,6 +16,22 @@ bool OfficeIsPassThrough() {
   return office && office->Name == kNativeFormatComponent;
 }
 
+void UnbindFormatHandlers(TGeraeteFormat& format, const TDataModule& module) {
+  format.OnFormat = nullptr;
+  format.OnSetTDA = nullptr;
+  format.OnSetup = nullptr;
+  format.OnInitWrite = nullptr;
+  format.OnAfterTrans = nullptr;
+  format.OnAfterRead = nullptr;
+  format.OnAfterWrite = nullptr;
+  format.OnBeforeWrite = nullptr;
+  format.OnInitEditor = nullptr;
+  format.OnGetDatenart = nullptr;
+  format.OnPrepEditor = nullptr;
+  format.OnEditNext = nullptr;
+  if (format.ReadWrite && format.ReadWrite->Owner == &module) format.ReadWrite = nullptr;
+}
+
 void BindRecognisedKind(TGeraeteFormat& format, TTransferDatenart kind) {
   TDatenformatDefinitionen* original = OriginalFormat();
   if (format.OnSetTDA && original && original->OnSetTDA) {

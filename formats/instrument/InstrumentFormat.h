@@ -16,6 +16,10 @@ TDatenformatDefinitionen* OriginalFormat();
 // The active office format is the pass-through format.
 bool OfficeIsPassThrough();
 
+// Clears every event handler of format, and its bound transfer component
+// when it belongs to module (a format module going away).
+void UnbindFormatHandlers(TGeraeteFormat& format, const TDataModule& module);
+
 // After a line was recognised as format: binds the format and the
 // pass-through format to kind, when both have OnSetTDA.
 void BindRecognisedKind(TGeraeteFormat& format, TTransferDatenart kind);

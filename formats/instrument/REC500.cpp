@@ -58,12 +58,7 @@ TdmREC500::TdmREC500(TGeraete& geraete)
 }
 
 TdmREC500::~TdmREC500() {
-  if (!format_) return;
-  format_->OnFormat = nullptr;
-  format_->OnSetup = nullptr;
-  format_->OnGetDatenart = nullptr;
-  format_->OnSetTDA = nullptr;
-  if (format_->ReadWrite && format_->ReadWrite->Owner == this) format_->ReadWrite = nullptr;
+  if (format_) UnbindFormatHandlers(*format_, *this);
 }
 
 // ---- Reading ----------------------------------------------------------------------

@@ -1,6 +1,6 @@
 // An instrument format module on a real catalogue, with the ASCII office
 // format, dmInit, temporary settings and an instrument side that reads and
-// writes instrument files offline. Texts are "T<n>:%s:%s", so that notes
+// writes instrument files offline. Texts are "T<n>:%s:%s:%s", so that notes
 // show what they were filled with.
 #pragma once
 
@@ -28,7 +28,7 @@ class FormatTest : public TransferFixture {
   explicit FormatTest(const char* instrument) : instrument_(instrument) {
     SetFatalExitHandler([](int code) { throw std::runtime_error("exit " + std::to_string(code)); });
     SetSystemSeparators('.', '.', ':');
-    SetTextProvider([](int n) { return n == 608 ? std::string("T608 %s") : "T" + std::to_string(n) + ":%s:%s"; });
+    SetTextProvider([](int n) { return n == 608 ? std::string("T608 %s") : "T" + std::to_string(n) + ":%s:%s:%s"; });
     geraete->ForEach<TInstrument>([&](TInstrument& i) { i.Active = i.Name == instrument_; });
     SetTransferEnvironment({&window, &statistics, &side, &settings});
   }

@@ -108,8 +108,8 @@ TEST_F(Rec500Test, ReceivedLinesPassedOverAreNotedOnceWithTheirLineNumbers) {
   Run(0, "in.rec", "out.asc");
   EXPECT_EQ(Output("out.asc"), "1001|MAUER|2600123.456|1200456.789|456.123|\r\n");
   const std::string shown = Shown();
-  EXPECT_NE(shown.find("T910:1:\r\nT911:4:\r\nT910:5:"), std::string::npos) << shown;
-  EXPECT_EQ(shown.find("T910:1:", shown.find("T910:1:") + 1), std::string::npos) << shown;
+  EXPECT_NE(shown.find("T910:1::\r\nT911:4::\r\nT910:5::"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("T910:1::", shown.find("T910:1::") + 1), std::string::npos) << shown;
   EXPECT_EQ(statistics.Statistik().Punkte, 1);
 }
 
@@ -138,8 +138,8 @@ TEST_F(Rec500Test, WritingCutsLongPointNumbersWithANoteAndRefusesWhatWouldNotRea
             "      2 12345678901234LANGERCODE123 Y        1.000 X         2.000 Z     3.000\r\n"
             "      3 NEG                         Y -9999999.999 X -99999999.999 Z -9999.999\r\n");
   const std::string shown = Shown();
-  EXPECT_NE(shown.find("T913:123456789012345:12345678901234"), std::string::npos) << shown;
-  EXPECT_NE(shown.find("T914:LANGERCODE1234:LANGERCODE123"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("T913:123456789012345:12345678901234:"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("T914:LANGERCODE1234:LANGERCODE123:"), std::string::npos) << shown;
   for (const char* refused : {"OHNEHOEHE||1|2||", "|LEER|1|2|3|", "BREIT|", "HOCH|"})
     EXPECT_NE(shown.find(refused), std::string::npos) << refused;
 }

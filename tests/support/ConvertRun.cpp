@@ -38,9 +38,9 @@ std::string ShellQuote(const std::string& s) {
 }
 
 ConvertRun RunConverter(const TempDir& tmp, const std::string& args) {
-  const std::string cmd = "XDG_CONFIG_HOME=" + ShellQuote(tmp.path()) + " " + ShellQuote(kConvert) + " --settings " +
-                          ShellQuote(tmp / "settings.ini") + " " + args + " >" + ShellQuote(tmp / "stdout.txt") +
-                          " 2>" + ShellQuote(tmp / "stderr.txt");
+  const std::string cmd = "VELTRO_FREEZE_TIME=2026-12-08 XDG_CONFIG_HOME=" + ShellQuote(tmp.path()) + " " +
+                          ShellQuote(kConvert) + " --settings " + ShellQuote(tmp / "settings.ini") + " " + args + " >" +
+                          ShellQuote(tmp / "stdout.txt") + " 2>" + ShellQuote(tmp / "stderr.txt");
   const int status = std::system(cmd.c_str());
   ConvertRun run;
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -30,6 +30,15 @@ const FormatCorpus kCorpus[] = {
          {"koordinaten.asc", "--to REC500", "koordinaten.asc.rec"},
          {"koordinaten.asc.rec", "--from REC500", "koordinaten.asc"},
      }},
+    {"sdr",
+     {
+         {"job-sdr33.sdr", "", "job-sdr33.sdr.asc"},
+         {"job-sdr2x.sdr", "", "job-sdr2x.sdr.asc"},
+         {"koordinaten.asc", "--to SDR33", "koordinaten.asc.sdr33"},
+         {"koordinaten.asc.sdr33", "", "koordinaten.asc.sdr33.asc"},
+         {"koordinaten.asc", "--to SDR2x", "koordinaten.asc.sdr2x"},
+         {"koordinaten.asc.sdr2x", "", "koordinaten.asc.sdr2x.asc"},
+     }},
 };
 
 void PrintTo(const FormatCorpus& corpus, std::ostream* os) { *os << corpus.folder; }
