@@ -359,7 +359,7 @@ const TdmSDR::RecordLayout& TdmSDR::Layout(int type) {
       const int t = SdrRecordType(layout);
       if (t < 0 || tables.records[static_cast<size_t>(t)].layout) return;
       RecordLayout& r = tables.records[static_cast<size_t>(t)];
-      r.layout = &layout;
+      r.layout = layout;
       r.kind = kind;
       r.widths = FieldWidths(layout);
       r.spans = FixedSpans(layout, r.widths);

@@ -203,10 +203,11 @@ class TdmSDR : public TDataModule {
   const SdrChecksum& ReceivedChecksum() const { return checksum_; }
 
  private:
-  // A record type under one format: its template, kind and the positions
-  // of its fields (start, width), when the template is fixed-width.
+  // A record type under one format: a copy of its template, its kind and
+  // the positions of its fields (start, width), when the template is
+  // fixed-width. Taken from the format when first used after a set-up.
   struct RecordLayout {
-    const std::string* layout = nullptr;
+    std::optional<std::string> layout;
     TTransferDatenart kind = tdaNone;
     std::vector<int> widths;
     std::vector<std::pair<size_t, size_t>> spans;
