@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Converts generated GSI files, a framed GTS-6 download and a GTS-7 job of N
 points (default 1,000,000) each into ASCII
+"""Converts generated GSI and SDR 33 files of N points (default 1,000,000; the
+SDR 33 job is then about 100 MB) into ASCII
 with veltro-convert and reports MB/s, points per second and peak memory,
 beside the time `cat` needs to copy the same file (this machine's limit).
 
@@ -63,6 +65,33 @@ def gts7_job(path, n):
                 f.write(("STN     S%d,1.550,\r\nXYZ     600000.000,200000.000,450.000\r\n" % i).encode())
             f.write(("SS      P%d,1.600,KERB\r\nXYZ     %d.123,%d.456,450.789\r\nSD      %d.12345,98.76543,%d.1234\r\n"
                      % (i, 600000 + i % 1000, 200000 + i % 777, i % 400, 10 + i % 90)).encode())
+def sdr33_job(path, n):
+    """A framed SDR 33 download: header, a station every 1000 points, then
+    observations (09) and coordinates (08) in turn, ETX and the checksum."""
+    def field(text, left=True):
+        return text.ljust(16) if left else text.rjust(16)
+    total = 0
+    with open(path, "wb") as f:
+        def put(line):
+            nonlocal total
+            data = line.encode()
+            total += sum(b for b in data if b not in (2, 3, 10, 13))
+            f.write(data + b"\r\n")
+        f.write(b"\x02\r\n")
+        put("00NM" + field("SDR33    V04    ") + "0000" + field("08-DEC-26 14:30") + "111111")
+        for i in range(1, n + 1):
+            if i % 1000 == 1:
+                put("02NM" + field("S%d" % i, False) + field("1200000.000") + field("2600000.000")
+                    + field("450.000") + field("1.550") + field("STATION"))
+            if i % 2:
+                put("09NM" + field("S1", False) + field(str(i), False) + field("%.4f" % (10 + i % 900))
+                    + field("%.5f" % (90 + (i % 1000) / 1000)) + field("%.5f" % ((i * 7) % 400))
+                    + field("CODE%d" % (i % 50)))
+            else:
+                put("08KI" + field(str(i), False) + field("%.4f" % (1200000 + i / 1000))
+                    + field("%.4f" % (2600000 + i / 1000)) + field("%.3f" % (450 + i % 100))
+                    + field("CODE%d" % (i % 50)))
+        f.write(b"\x03%05d\r\n" % (total % 65536))
 
 
 def run(cmd):
@@ -89,6 +118,7 @@ def main():
                            ("gts6-bloecke.gt6", gts6_framed), ("gts7-job.gt7", gts7_job)):
             if args.only not in name:
                 continue
+                           ("sdr33-job.sdr", sdr33_job)):
             src = os.path.join(tmp, name)
             make(src, args.points)
             size_mb = os.path.getsize(src) / 1e6

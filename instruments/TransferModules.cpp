@@ -28,6 +28,8 @@ std::vector<TdmOfficeFormat*> TransferModules::OfficeFormats() const {
   gts6 = std::make_unique<TdmGTS6>(*geraete);
   gts7 = std::make_unique<TdmGTS7>(*geraete);
   ogts7 = std::make_unique<TdmOGTS7>(*geraete);
+  rec500 = std::make_unique<TdmREC500>(*geraete);
+  sdr = std::make_unique<TdmSDR>(*geraete);
 }
 
 TransferModules::~TransferModules() {
@@ -38,6 +40,8 @@ TransferModules::~TransferModules() {
   ogts7.reset();
   gts7.reset();
   gts6.reset();
+  sdr.reset();
+  rec500.reset();
   gsi.reset();
   sbb.reset();
   osquso.reset();

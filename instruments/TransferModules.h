@@ -26,6 +26,8 @@
 #include "formats/instrument/GSI.h"
 #include "formats/instrument/GTS6.h"
 #include "formats/instrument/GTS7.h"
+#include "formats/instrument/REC500.h"
+#include "formats/instrument/SDR.h"
 #include "instruments/InstrumentenModul.h"
 
 namespace veltro {
@@ -61,6 +63,8 @@ class TransferModules {
   std::unique_ptr<TdmGTS6> gts6;
   std::unique_ptr<TdmGTS7> gts7;
   std::unique_ptr<TdmOGTS7> ogts7;
+  std::unique_ptr<TdmREC500> rec500;
+  std::unique_ptr<TdmSDR> sdr;
 };
 
 }  // namespace veltro

@@ -62,6 +62,7 @@ constexpr int kTextProgress = 718;            // %s lines
 constexpr int kTextNothingWritten = 719;      // %s output
 constexpr int kTextReadOnly = 893;            // %s format
 constexpr int kTextUnknownOption = 894;       // %s option
+constexpr int kTextNoReadableData = 915;      // %s format caption
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -474,6 +475,13 @@ int main(int argc, char** argv) {
         Report(kTextUnknownFormat, {o.to});
       return kExitUsage;
     }
+  }
+
+  // A format without a line classifier in the catalogue (Rec E) has nothing
+  // a transfer could read or write.
+  if (TGeraete::FormatHandlerName(instrument->Name, FormatEvent::OnGetDatenart).empty()) {
+    Report(kTextNoReadableData, {instrument->Caption});
+    return kExitNothingWritten;
   }
 
   UseFormat(*modules.geraete, *instrument);

@@ -4,14 +4,10 @@
 #include <string_view>
 
 #include "core/TextUtils.h"
-#include "formats/office/Layout.h"
+#include "formats/instrument/Rec500Line.h"
 
 namespace veltro {
 namespace {
-
-bool FitsLayoutLine(const std::string& line, const std::string& layout) { return FitsLayout(layout, line); }
-
-LayoutTester g_layoutTester = FitsLayoutLine;
 
 bool Contains(std::string_view text, std::string_view sub) { return text.find(sub) != std::string_view::npos; }
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
@@ -82,8 +78,7 @@ std::string DetectGTS6(std::string_view t) {
 std::string DetectGTS6x(std::string_view t) {
   std::string tag;
   if (ContainsAny(t, {"_ ?", "_ (", "_ R", "_ *", "_ <", "_ '", "_ U", "_ /", "_ [W"})) tag = "dGTS6x";
-  if (Contains(t, "_ x") && static_cast<long>(Pos(t, "_ y")) - static_cast<long>(Pos(t, "_ x")) == 15)
-    tag = "kGTS6x";
+  if (Contains(t, "_ x") && static_cast<long>(Pos(t, "_ y")) - static_cast<long>(Pos(t, "_ x")) == 15) tag = "kGTS6x";
   if (Contains(t, "_:")) tag = "pGTS6";
   return tag;
 }
@@ -113,14 +108,17 @@ std::string DetectGSI16(std::string_view t) {
 std::string DetectDL100(std::string_view t) {
   if (t.size() <= 2 || t[1] != ',') return {};
   char c = t[0];
-  bool ok = c == 'A' || (c >= 'a' && c <= 'c') || (c >= 'f' && c <= 'n') || (c >= 't' && c <= 'w') || c == 'y' ||
-            c == 'z';
+  bool ok =
+      c == 'A' || (c >= 'a' && c <= 'c') || (c >= 'f' && c <= 'n') || (c >= 't' && c <= 'w') || c == 'y' || c == 'z';
   return ok ? "dDL100" : "";
 }
 
+// A recorder's listing starts with headings: any line ended by CR LF may be
+// the first coordinate.
 std::string DetectREC500(std::string_view t) {
-  if (!HasLineEnd(t)) return {};
-  return g_layoutTester(std::string(FirstLine(t)), kRec500KoordinatenLayout) ? "dREC500" : "";
+  for (size_t start = 0, end; (end = t.find("\r\n", start)) != std::string_view::npos; start = end + 2)
+    if (IsRec500CoordinateLine(t.substr(start, end - start))) return "dREC500";
+  return {};
 }
 
 std::string DetectRW5(std::string_view t) { return StartsWith(t, "JB,") ? "dRW5" : ""; }
@@ -177,8 +175,7 @@ std::string DetectGTS7(std::string_view t) {
   const bool marks = HasGts6Marks(line);
   if (commas == 4 && !marks) return "kGTS7";
   if (!marks) {
-    if ((commas == 2 || commas == 3) && Numeric(Field(line, 0)) && Numeric(Field(line, 1)) &&
-        Numeric(Field(line, 2)))
+    if ((commas == 2 || commas == 3) && Numeric(Field(line, 0)) && Numeric(Field(line, 1)) && Numeric(Field(line, 2)))
       return "qGTS7";
     std::string_view f0 = Field(line, 0);
     if (commas < 3 && !Numeric(f0) && f0.size() <= 16 && !StartsWith(line, "GTS") && !StartsWith(line, "FC-6"))
@@ -195,11 +192,24 @@ struct Detector {
 };
 
 constexpr std::array<Detector, 18> kDetectors{{
-    {"FC5", DetectFC5},     {"GTS6", DetectGTS6},   {"GTS6x", DetectGTS6x}, {"GSI8", DetectGSI8},
-    {"GSI16", DetectGSI16}, {"DL100", DetectDL100}, {"REC500", DetectREC500}, {"RW5", DetectRW5},
-    {"SDR2x", DetectSDR2x}, {"SDR33", DetectSDR33}, {"DC1", DetectDC1},     {"NMEA", DetectNMEA},
-    {"TAVRIN", DetectTAVRIN}, {"MMW", DetectMMW},   {"OTS", DetectOTS},     {"OGTS7", DetectOGTS7},
-    {"GTS7", DetectGTS7},   {"AP700", DetectAP700},
+    {"FC5", DetectFC5},
+    {"GTS6", DetectGTS6},
+    {"GTS6x", DetectGTS6x},
+    {"GSI8", DetectGSI8},
+    {"GSI16", DetectGSI16},
+    {"DL100", DetectDL100},
+    {"REC500", DetectREC500},
+    {"RW5", DetectRW5},
+    {"SDR2x", DetectSDR2x},
+    {"SDR33", DetectSDR33},
+    {"DC1", DetectDC1},
+    {"NMEA", DetectNMEA},
+    {"TAVRIN", DetectTAVRIN},
+    {"MMW", DetectMMW},
+    {"OTS", DetectOTS},
+    {"OGTS7", DetectOGTS7},
+    {"GTS7", DetectGTS7},
+    {"AP700", DetectAP700},
 }};
 
 std::string TryList(const std::string& list, std::string_view text) {
@@ -218,8 +228,6 @@ std::string TryList(const std::string& list, std::string_view text) {
 }
 
 }  // namespace
-
-void SetDetectionLayoutTester(LayoutTester tester) { g_layoutTester = tester ? tester : FitsLayoutLine; }
 
 TGSICodes GsiCodes(const std::string& line, int wordWidth) {
   TGSICodes codes;

@@ -2,8 +2,8 @@
 // kind letter ("d" measurements, "k" coordinates, "p" point codes,
 // "l" alignment, "q" cross sections) followed by the component name of the
 // instrument data format ("kGSI8", "dGTS7"). Built into the program and the
-// instrument library from the same sources: depends on the layout tester
-// only, never on the GUI or the catalogue.
+// instrument library from the same sources: depends on the text utilities and
+// the REC 500 line test only, never on the GUI or the catalogue.
 #pragma once
 
 #include <string>
@@ -41,10 +41,5 @@ std::string NormalizeForDetection(const std::string& text);
 // The REC 500 coordinate line layout, shared with the catalogue.
 inline constexpr const char* kRec500KoordinatenLayout =
     "   %4d %-14.14s%13.13s Y %12.3f X %13.3f Z %9.3f";
-
-// The layout test used by the REC 500 detector: the layout language's line
-// test unless replaced (tests); nullptr restores it.
-using LayoutTester = bool (*)(const std::string& line, const std::string& layout);
-void SetDetectionLayoutTester(LayoutTester tester);
 
 }  // namespace veltro

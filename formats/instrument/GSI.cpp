@@ -12,6 +12,7 @@
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
 #include "formats/instrument/FormatHooks.h"
+#include "formats/instrument/InstrumentFormat.h"
 #include "formats/office/Layout.h"
 #include "instruments/CodeListen.h"
 #include "instruments/FormatChange.h"
@@ -76,9 +77,7 @@ std::string_view FieldData(std::string_view field, int width) {
 }
 
 // The line without a leading "*" (GSI 16).
-std::string_view LineBody(std::string_view line) {
-  return !line.empty() && line[0] == '*' ? line.substr(1) : line;
-}
+std::string_view LineBody(std::string_view line) { return !line.empty() && line[0] == '*' ? line.substr(1) : line; }
 
 // The word is present and its data is neither blank nor dashes.
 bool Delivered(std::string_view field, int width) {
@@ -306,7 +305,6 @@ void ReadCorrections(std::string_view fieldView, int width, TPunkt& p) {
   const std::string text = GsiTextValue(field, width);
   p.Atmosphaerenkorrektur = IsDigits(text) ? GsiSign(field, width) + text : text;
 }
-
 
 void FillTemplates(TGeraeteFormat& format, const GsiTemplates& t) {
   format.Informationen = {t.Informationen};
@@ -894,6 +892,10 @@ std::string TdmGSI::Recognise(TGeraeteFormat& format, const char* candidate, con
   if (!S.empty() && S[0] == kCtrlZ) return {};
   return RecogniseFormatLine(geraete_, format, candidate, S, Buf,
                              [this, &S](const std::string& tag) { return GsiLineKind(tag, S); });
+  const std::string tag = DetectCandidate(candidate, NormalizeForDetection(S));
+  if (tag.empty()) return ChangeGeraeteFormat(geraete_, S, Buf);
+  BindRecognisedKind(format, GsiLineKind(tag, S));
+  return tag;
 }
 
 std::string TdmGSI::GSI8Format(const std::string& S, const std::string& Buf) {

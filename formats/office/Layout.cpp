@@ -374,6 +374,15 @@ std::vector<std::string> CutFields(const std::string& layout, const std::string&
   return fields;
 }
 
+std::vector<int> FieldWidths(const std::string& layout) {
+  std::vector<int> widths;
+  const auto& parsed = Parse(layout);
+  if (!parsed) return widths;
+  for (const Token& t : parsed->tokens)
+    if (t.kind == Kind::Conversion) widths.push_back(t.conv.CutWidth());
+  return widths;
+}
+
 std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::string& line) {
   std::vector<std::string> fields;
   const auto& parsed = Parse(layout);

@@ -85,6 +85,10 @@ bool FitsLayout(const std::string& layout, const std::string& line);
 // line: fields there are empty. A malformed layout gives no fields.
 std::vector<std::string> CutFields(const std::string& layout, const std::string& line);
 
+// The cutting width of each conversion in order (0 for an unsized one), as
+// CutFields uses them; empty for a malformed layout.
+std::vector<int> FieldWidths(const std::string& layout);
+
 // Cuts a line by key (the searching readers). The separator is the layout's
 // first character (its second when the first is '['). For each conversion the
 // literal before it is the key and is searched anywhere in the line; the field

@@ -1,35 +1,26 @@
 // veltro-convert end to end: the built program on files on disk.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <string>
 
 #include "platform/TextFile.h"
-#include "tests/support/TransferFixture.h"
+#include "tests/support/ConvertRun.h"
 
 namespace veltro::test {
 namespace {
 
-const std::string kConvert = VELTRO_BUILD_DIR "/app/veltro-convert";
 const std::string kData = VELTRO_TEST_DATA;
 
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+std::string Quote(const std::string& s) { return ShellQuote(s); }
 
 class ConvertTest : public ::testing::Test {
  protected:
   // Runs the converter with its own settings file; answers the exit status.
   int Run(const std::string& args) {
-    std::string cmd = "XDG_CONFIG_HOME=" + Quote(tmp.path()) + " " + Quote(kConvert) + " --settings " +
-                      Quote(tmp / "settings.ini") + " " + args + " >" + Quote(tmp / "stdout.txt") + " 2>" +
-                      Quote(tmp / "stderr.txt");
-    int status = std::system(cmd.c_str());
-    stderrText = ReadFile(tmp / "stderr.txt");
-    stdoutText = ReadFile(tmp / "stdout.txt");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const ConvertRun run = RunConverter(tmp, args);
+    stderrText = run.stderrText;
+    stdoutText = run.stdoutText;
+    return run.status;
   }
   std::string In(const std::string& name) const { return Quote(tmp / name); }
 

@@ -1,0 +1,61 @@
+#include "formats/instrument/InstrumentFormat.h"
+
+#include "core/Messages.h"
+#include "core/Transfer.h"
+#include "instruments/InstrumentenModul.h"
+
+namespace veltro {
+
+TDatenformatDefinitionen* OriginalFormat() {
+  TDataModule* dfd = DFD();
+  return dfd ? dynamic_cast<TDatenformatDefinitionen*>(dfd->FindComponent(kNativeFormatComponent)) : nullptr;
+}
+
+bool OfficeIsPassThrough() {
+  const TDatenformatDefinitionen* office = FindActiveFormat();
+  return office && office->Name == kNativeFormatComponent;
+}
+
+void UnbindFormatHandlers(TGeraeteFormat& format, const TDataModule& module) {
+  format.OnFormat = nullptr;
+  format.OnSetTDA = nullptr;
+  format.OnSetup = nullptr;
+  format.OnInitWrite = nullptr;
+  format.OnAfterTrans = nullptr;
+  format.OnAfterRead = nullptr;
+  format.OnAfterWrite = nullptr;
+  format.OnBeforeWrite = nullptr;
+  format.OnInitEditor = nullptr;
+  format.OnGetDatenart = nullptr;
+  format.OnPrepEditor = nullptr;
+  format.OnEditNext = nullptr;
+  if (format.ReadWrite && format.ReadWrite->Owner == &module) format.ReadWrite = nullptr;
+}
+
+void BindRecognisedKind(TGeraeteFormat& format, TTransferDatenart kind) {
+  TDatenformatDefinitionen* original = OriginalFormat();
+  if (format.OnSetTDA && original && original->OnSetTDA) {
+    format.OnSetTDA(kind);
+    original->OnSetTDA(kind);
+  }
+}
+
+const std::string* NextLine(const TDaten& Daten) {
+  const TextLines* lines = CurrentTransfer().ActiveLines;
+  if (!lines || Daten.Konstanten.Zeile < 0) return nullptr;
+  const size_t next = static_cast<size_t>(Daten.Konstanten.Zeile) + 1;
+  return next < lines->size() ? &(*lines)[next] : nullptr;
+}
+
+std::string ConsumeNextLine(TDaten& Daten) {
+  std::string line = *NextLine(Daten);
+  ++Daten.Konstanten.Zeile;
+  Daten.Konstanten.Originalzeilen += "\r\n" + line;
+  return line;
+}
+
+void AddNote(int text, std::initializer_list<std::string> args) {
+  CurrentTransfer().Messages.push_back(FormatText(GetText(text), args));
+}
+
+}  // namespace veltro

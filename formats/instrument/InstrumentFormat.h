@@ -1,0 +1,37 @@
+// What the instrument format modules share: the pass-through office format,
+// the binding of a recognised kind, the engine's line list for readers that
+// consume continuation lines, and the notes of a transfer.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+#include "core/DatenformatDefinitionen.h"
+#include "core/TransDef.h"
+
+namespace veltro {
+
+// The raw pass-through office format "Original" of TDFD, or nullptr.
+TDatenformatDefinitionen* OriginalFormat();
+// The active office format is the pass-through format.
+bool OfficeIsPassThrough();
+
+// Clears every event handler of format, and its bound transfer component
+// when it belongs to module (a format module going away).
+void UnbindFormatHandlers(TGeraeteFormat& format, const TDataModule& module);
+
+// After a line was recognised as format: binds the format and the
+// pass-through format to kind, when both have OnSetTDA.
+void BindRecognisedKind(TGeraeteFormat& format, TTransferDatenart kind);
+
+// The line after Daten.Konstanten.Zeile in the engine's active line list;
+// nullptr at its end or without a list.
+const std::string* NextLine(const TDaten& Daten);
+// Moves Zeile onto the next line (which must exist), which becomes part of
+// the record's source lines; answers it.
+std::string ConsumeNextLine(TDaten& Daten);
+
+// Appends a language text filled with args to the transfer's message list.
+void AddNote(int text, std::initializer_list<std::string> args);
+
+}  // namespace veltro

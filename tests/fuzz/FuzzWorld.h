@@ -1,0 +1,90 @@
+// The program's modules for fuzz targets that run whole files through the
+// transfer engine: scripted message box, settings and output in a folder that
+// does not exist (nothing is ever saved), offline mode.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/Transfer.h"
+#include "formats/instrument/CheckFormate.h"
+#include "instruments/TransferModules.h"
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "platform/TextFile.h"
+
+namespace veltro::fuzz {
+
+class EditorWindow : public TransferWindow {
+ public:
+  bool EditorPageActive() const override { return true; }
+};
+
+class OfflineSettings : public TransferSettings {
+ public:
+  int methode = 0;
+  int Methode() const override { return methode; }
+  bool TransOf() const override { return true; }
+};
+
+struct World {
+  World() {
+    SetRegistryFile(RegistryRoot::CurrentUser, "/nonexistent-veltro-fuzz/user.ini");
+    SetRegistryFile(RegistryRoot::LocalMachine, "/nonexistent-veltro-fuzz/machine.ini");
+    SetMessageBoxBackend(&box);
+    modules = std::make_unique<TransferModules>("/nonexistent-veltro-fuzz");
+    modules->geraete->WriteBackOnDestroy = false;
+    side = std::make_unique<CatalogueInstrumentSide>(*modules->geraete);
+    window.SetOutputFileField("/nonexistent-veltro-fuzz/out.txt");
+    SetTransferEnvironment({&window, &statistics, side.get(), &settings});
+  }
+
+  // Makes the first instrument current with the format of that name and
+  // ASCII the office format.
+  TGeraeteFormat* Use(const char* formatName) {
+    TGeraete& g = *modules->geraete;
+    TGeraeteFormat* format = g.Format(formatName);
+    TInstrument* first = nullptr;
+    g.ForEach<TInstrument>([&](TInstrument& i) {
+      i.Active = false;
+      if (!first) first = &i;
+    });
+    first->Active = true;
+    first->GeraeteFormat = format;
+    ActivateFormat(*modules->dfd->ASCII);
+    return format;
+  }
+
+  // Phase 2 of a receive of text (as received lines).
+  void Receive(TGeraeteFormat& format, const std::string& text) {
+    TransferState& t = CurrentTransfer();
+    t.OutputFileName.clear();
+    settings.methode = 0;
+    const std::string tag = DetectFormat(text.substr(0, 1024));
+    t.FormatTag = tag.empty() ? "d" + format.Name : tag;
+    t.StopFlag = false;
+    if (format.OnSetup) format.OnSetup();
+    t.ReceivedLines = SplitLines(text);
+    if (format.OnAfterRead) format.OnAfterRead();
+    TransferPhase2();
+  }
+
+  // Phase 1 of a send of text (as the editor page's lines).
+  void Send(const std::string& text) {
+    TransferState& t = CurrentTransfer();
+    t.OutputFileName.clear();
+    settings.methode = 1;
+    t.EditorLines = SplitLines(text);
+    t.ReceivedLines.clear();
+    TransferPhase1(false);
+  }
+
+  ScriptedMessageBox box;
+  std::unique_ptr<TransferModules> modules;
+  std::unique_ptr<CatalogueInstrumentSide> side;
+  EditorWindow window;
+  StatisticsView statistics;
+  OfflineSettings settings;
+};
+
+}  // namespace veltro::fuzz

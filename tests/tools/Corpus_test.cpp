@@ -1,0 +1,64 @@
+// The sample corpus of each instrument format through veltro-convert: every
+// sample beside its expected output, compared byte for byte. A written file
+// that is a sample itself reads back to its source (round trips).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/ConvertRun.h"
+
+namespace veltro::test {
+namespace {
+
+struct CorpusCase {
+  const char* input;     // in tests/data/<format>/
+  const char* options;   // --from/--to
+  const char* expected;  // in the same folder
+};
+
+struct FormatCorpus {
+  const char* folder;
+  std::vector<CorpusCase> cases;
+};
+
+const FormatCorpus kCorpus[] = {
+    {"rec500",
+     {
+         {"recorder.rec", "", "recorder.rec.asc"},
+         {"dialekt.rec", "", "dialekt.rec.asc"},
+         {"koordinaten.asc", "--to REC500", "koordinaten.asc.rec"},
+         {"koordinaten.asc.rec", "--from REC500", "koordinaten.asc"},
+     }},
+    {"sdr",
+     {
+         {"job-sdr33.sdr", "", "job-sdr33.sdr.asc"},
+         {"job-sdr2x.sdr", "", "job-sdr2x.sdr.asc"},
+         {"koordinaten.asc", "--to SDR33", "koordinaten.asc.sdr33"},
+         {"koordinaten.asc.sdr33", "", "koordinaten.asc.sdr33.asc"},
+         {"koordinaten.asc", "--to SDR2x", "koordinaten.asc.sdr2x"},
+         {"koordinaten.asc.sdr2x", "", "koordinaten.asc.sdr2x.asc"},
+     }},
+};
+
+void PrintTo(const FormatCorpus& corpus, std::ostream* os) { *os << corpus.folder; }
+
+class Corpus : public ::testing::TestWithParam<FormatCorpus> {};
+
+TEST_P(Corpus, SamplesGiveTheirExpectedOutput) {
+  const std::string folder = std::string(VELTRO_TEST_DATA) + "/" + GetParam().folder + "/";
+  for (const CorpusCase& c : GetParam().cases) {
+    SCOPED_TRACE(c.input);
+    TempDir tmp;
+    const ConvertRun run =
+        RunConverter(tmp, std::string(c.options) + " " + ShellQuote(folder + c.input) + " " + ShellQuote(tmp / "out"));
+    EXPECT_EQ(run.status, 0) << run.stderrText;
+    EXPECT_TRUE(SameBytes(ReadFile(folder + c.expected), ReadFile(tmp / "out")));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, Corpus, ::testing::ValuesIn(kCorpus),
+                         [](const ::testing::TestParamInfo<FormatCorpus>& info) { return info.param.folder; });
+
+}  // namespace
+}  // namespace veltro::test
