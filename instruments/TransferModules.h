@@ -10,6 +10,8 @@
 #include "core/dmInitDaten.h"
 #include "formats/office/ASCII.h"
 #include "formats/office/DFDefs.h"
+#include "formats/office/NewFormat.h"
+#include "formats/office/Original.h"
 #include "formats/instrument/GSI.h"
 #include "instruments/InstrumentenModul.h"
 
@@ -28,6 +30,8 @@ class TransferModules {
   std::unique_ptr<TGeraete> geraete;
   std::unique_ptr<TdmInit> init;
   std::unique_ptr<TdmASCII> ascii;
+  std::unique_ptr<TdmNewFormat> newFormat;
+  std::unique_ptr<TdmOriginal> original;
   std::unique_ptr<TdmGSI> gsi;
 };
 

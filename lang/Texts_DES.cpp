@@ -333,6 +333,15 @@ const LanguageText kLanguageTexts[] = {
     {719, "Es wurde nichts nach %s geschrieben."},
     {720, "Der Name \"%s\" kann keine Codeliste benennen: \"\\\" und \"/\" sind nicht erlaubt."},
     {721, "Ein Code darf kein \";\" enthalten: %s"},
+    {810, "Die Formatdefinition \"%s\" ist nicht gespeichert."},
+    {811, "Der Name \"%s\" kann keine Formatdefinition benennen: er darf nicht leer sein, nicht nur aus Punkten#13#10"
+          "bestehen und kein \";\", \"\\\" oder \"/\" enthalten."},
+    {812, "Die Formatdatei %s ist beschädigt (Zeile %s). Es wurde nichts geladen."},
+    {813, "Die Formatdatei %s kann nicht gelesen werden."},
+    {814, "Die Formatdefinition \"%s\" wurde nicht ersetzt, die Datei %s nicht geladen."},
+    {815, "  --template DATEI|NAME  die Vorlage für NewFormat: eine .Format-Datei (wird in den Einstellungen#13#10"
+          "                  gespeichert) oder der Name einer gespeicherten Formatdefinition. Vorgabe: die#13#10"
+          "                  Einstellung NewFormat\\Active Format.#13#10"},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

@@ -334,6 +334,15 @@ const LanguageText kLanguageTexts[] = {
     {719, "Nothing was written to %s."},
     {720, "The name \"%s\" cannot name a code list: \"\\\" and \"/\" are not allowed."},
     {721, "A code must not contain \";\": %s"},
+    {810, "The format definition \"%s\" is not stored."},
+    {811, "The name \"%s\" cannot name a format definition: it must not be empty or made of dots only, nor#13#10"
+          "hold \";\", \"\\\" or \"/\"."},
+    {812, "The format file %s is damaged (line %s). Nothing was loaded."},
+    {813, "The format file %s cannot be read."},
+    {814, "The format definition \"%s\" was not replaced; the file %s was not loaded."},
+    {815, "  --template FILE|NAME  the template for NewFormat: a .Format file (stored in the settings) or#13#10"
+          "                  the name of a stored format definition. Default: the setting#13#10"
+          "                  NewFormat\\Active Format.#13#10"},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

@@ -1,14 +1,16 @@
 // veltro-convert: the transfer engine without a window.
 //
 //   veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no]
-//                  [--settings FILE] [--quiet] INPUT OUTPUT
+//                  [--settings FILE] [--template FILE|NAME] [--quiet] INPUT OUTPUT
 //
 // Exactly one side is an instrument data format of the catalogue (GSI8,
 // GSI16, ...), the other an office format (ASCII, ...). Instrument -> office
 // runs as a receive (direction 0), office -> instrument as a send (direction
 // 1), both in offline mode and through both phases of the engine. Messages go
 // to standard error; questions are answered by --yes/--no (default: the
-// answer that loses nothing).
+// answer that loses nothing). The template format NewFormat uses the
+// definition named by --template (a .Format file is loaded into the settings
+// first), else the one chosen in the settings ("NewFormat\Active Format").
 //
 // Exit status: 0 output written, no line listed as an error; 1 output written
 // with errors listed; 2 nothing written; 64 usage error.
@@ -58,6 +60,7 @@ constexpr int kTextNoTarget = 716;
 constexpr int kTextCannotRead = 717;          // %s input
 constexpr int kTextProgress = 718;            // %s lines
 constexpr int kTextNothingWritten = 719;      // %s output
+constexpr int kTextHelpTemplate = 815;
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -257,6 +260,7 @@ struct Options {
   std::string to;
   int answer = kAnsNo;
   std::string settings;
+  std::string templ;  // --template: a .Format file or a stored name
   bool quiet = false;
   std::string input;
   std::string output;
@@ -270,6 +274,30 @@ void PrintHelp(std::FILE* to) {
         "veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no] [--settings FILE] [--quiet] INPUT OUTPUT\n";
   std::fputs(AnsiToUtf8(help).c_str(), to);
   if (help.back() != '\n') std::fputc('\n', to);
+  std::string templateHelp = ExpandTextEscapes(GetText(kTextHelpTemplate));
+  ReplaceAll(templateHelp, "\r\n", "\n");
+  std::fputs(AnsiToUtf8(templateHelp).c_str(), to);
+}
+
+// The template format's definition for this run: a .Format file (loaded as
+// the editor loads one, into the settings), a stored name, or the chosen one.
+// Answers whether the transfer may run.
+bool LoadTemplate(TdmNewFormat& module, const std::string& choice) {
+  std::string name = choice.empty() ? ActiveTemplateName() : choice;
+  const bool file = FileExists(choice) || (choice.size() > 7 && Upper(choice.substr(choice.size() - 7)) == ".FORMAT");
+  if (file) {
+    module.Letters = ReadFieldLetters();
+    std::string stored;
+    switch (module.LoadFromFile(Absolute(choice), &stored)) {
+      case TemplateLoad::Failed: return false;
+      case TemplateLoad::Declined:
+        Report(kTextTemplateNotLoaded, {stored, choice});
+        return false;
+      case TemplateLoad::Loaded: break;
+    }
+    name = stored;
+  }
+  return module.LoadForTransfer(name);
 }
 
 // 0 parsed, 1 help shown, -1 usage error.
@@ -289,6 +317,8 @@ int ParseArguments(int argc, char** argv, Options& o) {
       if (!value(o.to)) return -1;
     } else if (a == "--settings") {
       if (!value(o.settings)) return -1;
+    } else if (a == "--template") {
+      if (!value(o.templ) || o.templ.empty()) return -1;
     } else if (a == "--yes") {
       o.answer = kAnsYes;
     } else if (a == "--no") {
@@ -353,9 +383,15 @@ int main(int argc, char** argv) {
   TGeraeteFormat* instrument = nullptr;
   TDatenformatDefinitionen* office = nullptr;
   int direction = 0;
+  bool templateLoaded = false;
   if (Upper(o.from) == "AUTO") {
     if (!tag.empty()) instrument = FindInstrumentFormat(*modules.geraete, tag.substr(1));
     if (!instrument) {
+      // A named template takes part in recognising the office format.
+      if (!o.templ.empty()) {
+        if (!LoadTemplate(*modules.newFormat, o.templ)) return kExitNothingWritten;
+        templateLoaded = true;
+      }
       std::string name = modules.dfd->RecogniseSource(lines);
       office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
       if (!office) {
@@ -398,6 +434,9 @@ int main(int argc, char** argv) {
       return kExitUsage;
     }
   }
+
+  if (office == modules.dfd->NewFormat && !templateLoaded && !LoadTemplate(*modules.newFormat, o.templ))
+    return kExitNothingWritten;
 
   UseFormat(*modules.geraete, *instrument);
   ActivateFormat(*office);
