@@ -755,17 +755,21 @@ void TdmNewFormat::BeforeLoad(bool IsLevel) {
   int section;
   switch (def_.TransferDatenart) {
     case tdaKoordinate:
-    case tdaNivKoordinate:
-      section = IsLevel ? tsNivKoordinaten : tsKoordinaten;
-      break;
-    case tdaQuerprofil:
-      section = tsQuerprofile;
-      break;
-    case tdaPunktcode:
-      section = tsPunktcodes;
-      break;
-    default:
-      return;
+    case tdaNivKoordinate: section = IsLevel ? tsNivKoordinaten : tsKoordinaten; break;
+    case tdaQuerprofil: section = tsQuerprofile; break;
+    case tdaPunktcode: section = tsPunktcodes; break;
+    default: {
+      // Recognised by a comment line: the first section with a template in
+      // the order lines are classified, so that a title line is not read
+      // as data.
+      const std::vector<int> order =
+          IsLevel ? std::vector<int>{tsNivKoordinaten} : std::vector<int>{tsKoordinaten, tsQuerprofile, tsPunktcodes};
+      auto withTemplate = std::find_if(order.begin(), order.end(), [this](int s) {
+        return !Definition.Sections[static_cast<size_t>(s)].Template.empty();
+      });
+      if (withTemplate == order.end()) return;
+      section = *withTemplate;
+    }
   }
   const int titles = Definition.Sections[static_cast<size_t>(section)].TitleLines;
   if (titles <= 0) return;
