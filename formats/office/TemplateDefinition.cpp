@@ -128,6 +128,7 @@ constexpr UnitSlot kUnits[] = {
 // .Format: angle, distance, height, co-ordinate, date, time, point height,
 // measure, deviation; -1 and -2 stand for the date and time lines.
 constexpr int kFileUnitOrder[] = {0, 1, 2, 3, -1, -2, 4, 5, 6};
+constexpr int kMaxTitleLines = 1 << 20;
 
 bool UsableLetter(char c) {
   const unsigned char u = static_cast<unsigned char>(c);
@@ -338,7 +339,7 @@ TemplateDefinition ReadStoredTemplate(const std::string& name, const FieldLetter
     TemplateSection& section = d.Sections[static_cast<size_t>(s)];
     const std::string path = SectionPath(name, s);
     section.FixedPosition = ReadRegInteger(kUser, path + kPosition, 1) == 1;
-    section.TitleLines = ReadRegIntegerInRange(kUser, path + kTitleLines, 0, 0, 1 << 20);
+    section.TitleLines = ReadRegIntegerInRange(kUser, path + kTitleLines, 0, 0, kMaxTitleLines);
     section.Template = CodesToLetters(ReadRegString(kUser, path + kDefinition, ""), s, letters);
   }
   return d;
@@ -441,7 +442,7 @@ std::optional<TemplateDefinition> ParseTemplateFile(const TextLines& lines, cons
     section.FixedPosition = flag == "1";
     const auto count = WholeNumber(lines[i + 2]);
     if (!count) return fail(i + 2, kTextTitleCountNotInteger);
-    if (*count < 0) return fail(i + 2, kTextTemplateFileDamaged);
+    if (*count < 0 || *count > kMaxTitleLines) return fail(i + 2, kTextTemplateFileDamaged);
     section.TitleLines = *count;
     i += 3;
     std::vector<std::string> templateLines;

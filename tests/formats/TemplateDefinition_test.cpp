@@ -54,7 +54,8 @@ TEST(TemplateDefinitionTest, CodesAndLettersConvertOnlyInsideRuns) {
   EXPECT_EQ(InternalCodes(tsKoordinaten), "\xD7\xB6\xB7\xB8\xB9\xBA");
   EXPECT_EQ(InternalCodes(tsBeschreibung), "\xE2");
   // Letters outside runs, the markers and '.' stay; '»' continues a run.
-  EXPECT_EQ(LettersToCodes("P:[PPP.P] Y<YY> \xBBYY]", tsKoordinaten, f), "P:[\xD7\xD7\xD7.\xD7] Y<\xB7\xB7> \xBB\xB7\xB7]");
+  EXPECT_EQ(LettersToCodes("P:[PPP.P] Y<YY> \xBBYY]", tsKoordinaten, f),
+            "P:[\xD7\xD7\xD7.\xD7] Y<\xB7\xB7> \xBB\xB7\xB7]");
   EXPECT_EQ(CodesToLetters("\xB7[\xD7\xD7]", tsKoordinaten, f), "\xB7[PP]");
   // 0xBB after '[' is the code of field 7, elsewhere the follow marker.
   const std::string stored = LettersToCodes("[QQ\xBBQ]", tsAnschlusspunkt, f);
@@ -76,7 +77,8 @@ TEST(TemplateDefinitionTest, CodesAndLettersConvertOnlyInsideRuns) {
 }
 
 TEST(TemplateDefinitionTest, DefinitionNames) {
-  for (const char* bad : {"", ".", "..", "a;b", "a\\b", "../x", "a\r\nb"}) EXPECT_FALSE(IsValidTemplateName(bad)) << bad;
+  for (const char* bad : {"", ".", "..", "a;b", "a\\b", "../x", "a\r\nb"})
+    EXPECT_FALSE(IsValidTemplateName(bad)) << bad;
   for (const char* good : {"Büro 1", "a.b", ".Format", "GEOS-Export"}) EXPECT_TRUE(IsValidTemplateName(good)) << good;
 }
 
@@ -143,8 +145,15 @@ TEST_F(TemplateStoreTest, DamagedFormatFilesLoadNothing) {
 
   // A template ends only at a header line or "Units": empty and short lines
   // (and lines holding a part of a header) belong to it.
-  lines = {"Demo", InternalCodes(tsKoordinaten), "1", "0", "", "\xB7", "Uni", "[\xD7\xD7]", "Units",
-           "0", "0", "0", "0", "DD.MM.YYYY", "HH:MM:SS", "0", "0", "0"};
+  lines = {"Demo",     InternalCodes(tsKoordinaten),
+           "1",        "0",
+           "",         "\xB7",
+           "Uni",      "[\xD7\xD7]",
+           "Units",    "0",
+           "0",        "0",
+           "0",        "DD.MM.YYYY",
+           "HH:MM:SS", "0",
+           "0",        "0"};
   std::string name;
   TemplateFileError error;
   auto d = ParseTemplateFile(lines, letters, name, error);

@@ -45,8 +45,8 @@ class TemplateConvertTest : public ::testing::Test {
  protected:
   // Runs the converter on this test's settings file; answers the exit status.
   int Convert(const std::string& args) {
-    const std::string cmd = Shell(kTool) + " --quiet --settings " + Shell(dir / "settings.ini") + " " + args +
-                            " 2>" + Shell(dir / "stderr.txt");
+    const std::string cmd = Shell(kTool) + " --quiet --settings " + Shell(dir / "settings.ini") + " " + args + " 2>" +
+                            Shell(dir / "stderr.txt");
     const int status = std::system(cmd.c_str());
     messages = ReadFile(dir / "stderr.txt");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -67,7 +67,7 @@ TEST_F(TemplateConvertTest, Corpus) {
     const char* format;  // loaded with --template
     const char* from;
     const char* to;
-    const char* input;   // in the corpus ("../" for other samples)
+    const char* input;  // in the corpus ("../" for other samples)
     const char* expected;
     int status;
   };
