@@ -56,20 +56,6 @@ std::string_view LineOf(std::string_view text, size_t n) {
   return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
-std::vector<std::string_view> SplitViews(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = text.find(kLineBreak, start);
-    if (end == std::string_view::npos) {
-      lines.push_back(text.substr(start));
-      return lines;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-}
-
 std::string JoinLines(const std::vector<std::string>& lines, size_t from, size_t to) {
   std::string out;
   for (size_t i = from; i < to; ++i) {
@@ -130,6 +116,7 @@ void Collect(int section, const TDaten& d, const TemplateDefinition& def, FieldV
       break;
     }
     case tsAnschlusspunkt:
+    case tsDetailpunkt:
       set({p.Punktnummer,
            p.Azimut,
            p.Code1,
@@ -152,29 +139,8 @@ void Collect(int section, const TDaten& d, const TemplateDefinition& def, FieldV
            p.Y,
            p.X,
            p.Hoehe});
-      break;
-    case tsDetailpunkt:
-      set({p.Punktnummer,
-           p.Code1,
-           p.Code2,
-           p.Reflektorhoehe,
-           p.Kommentar,
-           p.Querverschiebung,
-           p.Laengsverschiebung,
-           p.Vertikalverschiebung,
-           p.Kontrollkodierung,
-           p.Anmerkung1,
-           p.Anmerkung2,
-           p.Schraegdistanz,
-           p.Horizontaldistanz,
-           p.Vertikaldistanz,
-           p.Atmosphaerenkorrektur,
-           p.Prismenkonstante,
-           p.Vertikalwinkel,
-           p.Horizontalwinkel,
-           p.Y,
-           p.X,
-           p.Hoehe});
+      // Detailpunkt: the same fields without Azimut.
+      if (section == tsDetailpunkt) std::copy(out.v.begin() + 2, out.v.end(), out.v.begin() + 1);
       break;
     case tsKoordinaten:
     case tsNivKoordinaten:
@@ -256,6 +222,19 @@ void Tell(int text, int kind, std::initializer_list<std::string> args = {}) {
     message = escaped.size() == 1 ? FormatText(message, {escaped[0]}) : FormatText(message, {escaped[0], escaped[1]});
   }
   ShowMessageBox(message, kind, kBtnOk);
+}
+
+// A definition name to store or look up: none gives text 213, an unusable one its message.
+bool CheckName(const std::string& name) {
+  if (name.empty()) {
+    Tell(kTextNoTemplateName, kMsgWarning);
+    return false;
+  }
+  if (!IsValidTemplateName(name)) {
+    Tell(kTextTemplateNameInvalid, kMsgError, {name});
+    return false;
+  }
+  return true;
 }
 
 // The section a levelling measurement is written in, by its letter.
@@ -587,7 +566,7 @@ std::vector<std::string> TdmNewFormat::ReadSection(int section, const std::strin
   const Parsed& p = ParsedSection(section);
   const int fieldCount = SectionInfo(section).fieldCount;
   std::vector<std::string> values(static_cast<size_t>(fieldCount));
-  const std::vector<std::string_view> source = SplitViews(S);
+  const std::vector<std::string_view> source = SplitText(S, kLineBreak);
   auto sourceLine = [&](size_t l) { return l < source.size() ? source[l] : std::string_view(); };
 
   if (Definition.Sections[static_cast<size_t>(section)].FixedPosition) {
@@ -755,9 +734,15 @@ void TdmNewFormat::BeforeLoad(bool IsLevel) {
   int section;
   switch (def_.TransferDatenart) {
     case tdaKoordinate:
-    case tdaNivKoordinate: section = IsLevel ? tsNivKoordinaten : tsKoordinaten; break;
-    case tdaQuerprofil: section = tsQuerprofile; break;
-    case tdaPunktcode: section = tsPunktcodes; break;
+    case tdaNivKoordinate:
+      section = IsLevel ? tsNivKoordinaten : tsKoordinaten;
+      break;
+    case tdaQuerprofil:
+      section = tsQuerprofile;
+      break;
+    case tdaPunktcode:
+      section = tsPunktcodes;
+      break;
     default: {
       // Recognised by a comment line: the first section with a template in
       // the order lines are classified, so that a title line is not read
@@ -781,14 +766,7 @@ void TdmNewFormat::BeforeLoad(bool IsLevel) {
 // ---- Stored definitions --------------------------------------------------------------
 
 bool TdmNewFormat::LoadForTransfer(const std::string& name) {
-  if (name.empty()) {
-    Tell(kTextNoTemplateName, kMsgWarning);
-    return false;
-  }
-  if (!IsValidTemplateName(name)) {
-    Tell(kTextTemplateNameInvalid, kMsgError, {name});
-    return false;
-  }
+  if (!CheckName(name)) return false;
   const auto stored = FindStoredTemplate(name);
   if (!stored) {
     Tell(kTextTemplateNotStored, kMsgError, {name});
@@ -834,14 +812,7 @@ TemplateLoad TdmNewFormat::LoadFromFile(const std::string& path, std::string* fi
 }
 
 bool TdmNewFormat::SaveToFile(const std::string& directory) {
-  if (DefinitionName.empty()) {
-    Tell(kTextNoTemplateName, kMsgWarning);
-    return false;
-  }
-  if (!IsValidTemplateName(DefinitionName)) {
-    Tell(kTextTemplateNameInvalid, kMsgError, {DefinitionName});
-    return false;
-  }
+  if (!CheckName(DefinitionName)) return false;
   const std::string file = TemplateFileName(directory.empty() ? TemplateDirectory() : directory, DefinitionName);
   if (!SaveTextFile(file, TemplateFileLines(DefinitionName, Definition, Letters))) {
     Tell(kTextWriteFailed, kMsgWarning);
@@ -852,15 +823,7 @@ bool TdmNewFormat::SaveToFile(const std::string& directory) {
 }
 
 bool TdmNewFormat::SaveToSettings() {
-  if (DefinitionName.empty()) {
-    Tell(kTextNoTemplateName, kMsgWarning);
-    return false;
-  }
-  if (!WriteStoredTemplate(DefinitionName, Definition, Letters)) {
-    Tell(kTextTemplateNameInvalid, kMsgError, {DefinitionName});
-    return false;
-  }
-  return true;
+  return CheckName(DefinitionName) && WriteStoredTemplate(DefinitionName, Definition, Letters);
 }
 
 }  // namespace veltro

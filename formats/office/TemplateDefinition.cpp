@@ -130,6 +130,20 @@ constexpr UnitSlot kUnits[] = {
 constexpr int kFileUnitOrder[] = {0, 1, 2, 3, -1, -2, 4, 5, 6};
 constexpr int kMaxTitleLines = 1 << 20;
 
+std::vector<std::string> Strings(const std::vector<std::string_view>& views) {
+  return std::vector<std::string>(views.begin(), views.end());
+}
+
+constexpr std::pair<F, int TemplateDefinition::*> kUnitOfType[] = {
+    {F::Angle, &TemplateDefinition::AngleUnit},
+    {F::Distance, &TemplateDefinition::DistanceUnit},
+    {F::Height, &TemplateDefinition::HeightUnit},
+    {F::Coordinate, &TemplateDefinition::CoordinateUnit},
+    {F::PointHeight, &TemplateDefinition::PointHeightUnit},
+    {F::Measure, &TemplateDefinition::MeasureUnit},
+    {F::Deviation, &TemplateDefinition::DeviationUnit},
+};
+
 bool UsableLetter(char c) {
   const unsigned char u = static_cast<unsigned char>(c);
   return u > ' ' && u != 0x7F && c != kFollowMark && c != '.' && c != ';' &&
@@ -181,20 +195,6 @@ std::string JoinWith(const std::vector<std::string>& parts, const std::string& s
   return out;
 }
 
-std::vector<std::string> SplitAt(const std::string& text, const std::string& separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = text.find(separator, start);
-    if (end == std::string::npos) {
-      parts.push_back(text.substr(start));
-      return parts;
-    }
-    parts.push_back(text.substr(start, end - start));
-    start = end + separator.size();
-  }
-}
-
 std::optional<int> WholeNumber(const std::string& text) {
   const std::string t = TrimBlanks(text);
   if (t.empty() || t.size() > 9) return std::nullopt;
@@ -227,29 +227,28 @@ std::string InternalCodes(int section) {
 const std::array<int, kTemplateSectionCount>& FileSectionOrder() { return kFileOrder; }
 
 int TemplateDefinition::UnitOf(TemplateFieldType type) const {
-  switch (type) {
-    case F::Angle:
-      return AngleUnit;
-    case F::Distance:
-      return DistanceUnit;
-    case F::Height:
-      return HeightUnit;
-    case F::Coordinate:
-      return CoordinateUnit;
-    case F::PointHeight:
-      return PointHeightUnit;
-    case F::Measure:
-      return MeasureUnit;
-    case F::Deviation:
-      return DeviationUnit;
-    default:
-      return 0;
+  for (const auto& [t, member] : kUnitOfType)
+    if (t == type) return this->*member;
+  return 0;
+}
+
+std::vector<std::string_view> SplitText(std::string_view text, std::string_view separator) {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = text.find(separator, start);
+    if (end == std::string_view::npos) {
+      parts.push_back(text.substr(start));
+      return parts;
+    }
+    parts.push_back(text.substr(start, end - start));
+    start = end + separator.size();
   }
 }
 
 std::vector<std::string> TemplateLines(const std::string& text) {
   if (text.empty()) return {};
-  return SplitAt(text, kLineBreak);
+  return Strings(SplitText(text, kLineBreak));
 }
 
 // ---- Field letters ------------------------------------------------------------------
@@ -262,7 +261,7 @@ FieldLetters FieldLetters::Default() {
 }
 
 std::optional<FieldLetters> FieldLetters::FromControlcodes(const std::string& text) {
-  std::vector<std::string> parts = SplitAt(text, ";");
+  std::vector<std::string> parts = Strings(SplitText(text, ";"));
   if (parts.size() == kTemplateSectionCount + 1 && parts.back().empty()) parts.pop_back();
   if (parts.size() != kTemplateSectionCount) return std::nullopt;
   FieldLetters f;
@@ -308,8 +307,8 @@ bool IsValidTemplateName(const std::string& name) {
 std::vector<std::string> StoredTemplateNames() {
   const std::string list = ReadRegString(RegistryRoot::CurrentUser, ConfigPath(std::string(kKey) + kFormatList), "");
   std::vector<std::string> names;
-  for (const std::string& name : SplitAt(list, ";"))
-    if (!name.empty()) names.push_back(name);
+  for (std::string_view name : SplitText(list, ";"))
+    if (!name.empty()) names.emplace_back(name);
   return names;
 }
 
@@ -466,7 +465,7 @@ std::optional<TemplateDefinition> ParseTemplateFile(const TextLines& lines, cons
     ++i;
   }
   if (i < lines.size()) {
-    std::vector<std::string> markers = SplitAt(lines[i], std::string(1, kCommentJoin));
+    std::vector<std::string> markers = Strings(SplitText(lines[i], std::string_view(&kCommentJoin, 1)));
     markers.erase(std::remove(markers.begin(), markers.end(), std::string()), markers.end());
     d.CommentMarkers = JoinWith(markers, kLineBreak);
   }

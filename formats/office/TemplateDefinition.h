@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/TransDef.h"
@@ -127,6 +128,8 @@ struct TemplateDefinition {
   bool operator==(const TemplateDefinition&) const = default;
 };
 
+// text cut at every separator (n separators give n + 1 parts).
+std::vector<std::string_view> SplitText(std::string_view text, std::string_view separator);
 // The template split at CR LF; an empty template has no lines.
 std::vector<std::string> TemplateLines(const std::string& text);
 
