@@ -672,9 +672,14 @@ void TdmNewFormat::PunktcodesStatistik(const std::string&, TTransferStatistik& S
 
 // ---- Classification ------------------------------------------------------------------
 
-bool TdmNewFormat::IsComment(const std::string& line) const {
-  for (const std::string& marker : TemplateLines(Definition.CommentMarkers))
-    if (!marker.empty() && line.compare(0, marker.size(), marker) == 0) return true;
+bool TdmNewFormat::IsComment(const std::string& line) {
+  if (markerSource_ != Definition.CommentMarkers) {
+    markerSource_ = Definition.CommentMarkers;
+    markers_ = TemplateLines(markerSource_);
+    markers_.erase(std::remove(markers_.begin(), markers_.end(), std::string()), markers_.end());
+  }
+  for (const std::string& marker : markers_)
+    if (line.compare(0, marker.size(), marker) == 0) return true;
   return false;
 }
 

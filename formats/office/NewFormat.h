@@ -100,7 +100,7 @@ class TdmNewFormat : public TDataModule {
   // name, or "" when nothing matches.
   std::string Format(const std::string& line, const std::string& text);
   // A non-empty comment marker begins the line.
-  bool IsComment(const std::string& line) const;
+  bool IsComment(const std::string& line);
   // Whether the section's template matches the first data line of text.
   bool Matches(int section, const std::string& text);
   // NewFormatBeforeLoad: the title lines of the section that is read are
@@ -151,6 +151,8 @@ class TdmNewFormat : public TDataModule {
   TGeraete& geraete_;
   TDatenformatDefinitionen& def_;
   std::vector<Parsed> parsed_;
+  std::string markerSource_;  // the comment markers split once
+  std::vector<std::string> markers_;
   // Per-record buffers of the writer.
   std::string outBuf_;
   std::vector<char> fillBuf_;

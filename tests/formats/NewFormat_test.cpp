@@ -193,12 +193,24 @@ TEST_F(NewFormatTest, Classification) {
   // A comment marker wins over a matching template; empty markers never match.
   EXPECT_EQ(kind("#" + full.substr(1)), tdaKommentar);
   EXPECT_EQ(kind("// Messung 2"), tdaKommentar);
+  EXPECT_TRUE(modules.dfd->IsComment("// x"));
+  EXPECT_FALSE(modules.dfd->IsComment("/ x"));
 
   Koordinaten("[PPPP];[YYYY.YY];[XXXX.XX]", false);
   EXPECT_EQ(kind("1;2;3"), tdaKoordinate);
   EXPECT_EQ(kind("1;"), tdaKoordinate);  // used up before ';' is missed
   EXPECT_EQ(kind("1 2 3"), tdaNone);
   EXPECT_EQ(kind("   "), tdaNone);  // a blank line is no point without coordinates
+  // A follow piece is a field, not literal text to look for: the template
+  // recognises and reads back what it wrote.
+  Koordinaten("[PPP\xBB;\xBBPP];[YYY.Y]", false);
+  daten.Punkt = TPunkt{};
+  daten.Punkt.Punktnummer = "ABCDEFG";
+  daten.Punkt.Y = "1";
+  const std::string pieces = nf.KoordinatenWrite(daten);
+  EXPECT_EQ(pieces, "ABCDE;FG;1.00");
+  EXPECT_EQ(kind(pieces), tdaKoordinate);
+  EXPECT_EQ(Read(pieces).Punktnummer, "ABCDEFG");
   // Other sections in their order; the levelling section only for levels.
   Section(tsQuerprofile).Template = "Q[SSSSS]/[AAA.AA]";
   Section(tsQuerprofile).FixedPosition = false;
