@@ -350,11 +350,18 @@ void TdmNewFormat::Parse(int section, Parsed& p) const {
   const std::string& t = p.text;
   const size_t n = t.size();
 
+  // Lines are separated by CR LF only; a lone CR or LF is literal text.
+  std::vector<char> lineBreak(n, 0);
   p.lineOf.assign(n, 0);
   p.lineStart.push_back(0);
   for (size_t i = 0; i < n; ++i) {
     p.lineOf[i] = static_cast<unsigned>(p.lineStart.size() - 1);
-    if (t[i] == '\n') p.lineStart.push_back(static_cast<unsigned>(i + 1));
+    if (t[i] == '\r' && i + 1 < n && t[i + 1] == '\n') {
+      lineBreak[i] = lineBreak[i + 1] = 1;
+      p.lineOf[i + 1] = p.lineOf[i];
+      p.lineStart.push_back(static_cast<unsigned>(i + 2));
+      ++i;
+    }
   }
 
   // Blanks: from each opening marker or '»' over the section's letters,
@@ -439,7 +446,7 @@ void TdmNewFormat::Parse(int section, Parsed& p) const {
   // blanked characters that belong to no field are left out.
   p.tokens.assign(static_cast<size_t>(p.lineCount), {});
   for (size_t i = 0; i < n; ++i) {
-    if (t[i] == '\r' || t[i] == '\n') continue;
+    if (lineBreak[i]) continue;
     std::vector<Token>& line = p.tokens[p.lineOf[i]];
     if (owner[i] >= 0) {
       if (line.empty() || line.back().field != owner[i] || line.back().occurrence != occurrence[i])

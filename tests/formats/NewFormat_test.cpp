@@ -245,6 +245,11 @@ TEST_F(NewFormatTest, MultiLineRecordsReadTheirContinuationLines) {
   EXPECT_EQ(p.X, "");
   EXPECT_EQ(daten.Konstanten.Zeile, 4);
   CurrentTransfer().ActiveLines = nullptr;
+  // A lone LF (from a hand-edited settings file) is text, not a line break.
+  Koordinaten("[PPP]\n[YY.Y]", false);
+  EXPECT_EQ(Write("1", "2", ""), "1\n2.00");
+  EXPECT_EQ(Read("1\n2.00").Y, "2.00000");
+  Koordinaten("[PPPPP]\r\n[YYYY.YY] [XXXX.XX]\r\n");
   // The written record keeps the template's empty last line.
   EXPECT_EQ(Write("17", "1234.5", "9876.25"), "17     \r\n 1234.500  9876.250\r\n\r\n");
 }
