@@ -16,6 +16,8 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   ltop = std::make_unique<TdmLTOP>(*dfd);
   osquso = std::make_unique<TdmOSQUSO>(*dfd);
   sbb = std::make_unique<TdmSBB>(*dfd);
+  newFormat = std::make_unique<TdmNewFormat>(*dfd, *geraete);
+  original = std::make_unique<TdmOriginal>(*dfd, *geraete);
   gsi = std::make_unique<TdmGSI>(*geraete);
   topocad = std::make_unique<TdmTopocad>(*dfd);
   bonjour = std::make_unique<TdmBonjour>(*dfd);
@@ -51,6 +53,8 @@ TransferModules::~TransferModules() {
   editor.reset();
   cplan.reset();
   caddy.reset();
+  original.reset();
+  newFormat.reset();
   ascii.reset();
   init.reset();
   geraete.reset();

@@ -23,6 +23,8 @@
 #include "formats/office/OSQUSO.h"
 #include "formats/office/SBB.h"
 #include "formats/office/Topocad.h"
+#include "formats/office/NewFormat.h"
+#include "formats/office/Original.h"
 #include "formats/instrument/GSI.h"
 #include "formats/instrument/GTS6.h"
 #include "formats/instrument/GTS7.h"
@@ -53,6 +55,8 @@ class TransferModules {
   std::unique_ptr<TdmLTOP> ltop;
   std::unique_ptr<TdmOSQUSO> osquso;
   std::unique_ptr<TdmSBB> sbb;
+  std::unique_ptr<TdmNewFormat> newFormat;
+  std::unique_ptr<TdmOriginal> original;
   std::unique_ptr<TdmGSI> gsi;
   std::unique_ptr<TdmTopocad> topocad;
   std::unique_ptr<TdmBonjour> bonjour;

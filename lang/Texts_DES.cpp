@@ -374,6 +374,15 @@ const LanguageText kLanguageTexts[] = {
     {913, "Die Punktnummer %s ist länger als 14 Zeichen und wurde als %s geschrieben."},
     {914, "Der Code %s ist länger als 13 Zeichen und wurde als %s geschrieben."},
     {915, "Das Format %s enthält keine Daten, die dieses Programm lesen kann. Es wurde nichts geschrieben."},
+    {810, "Die Formatdefinition \"%s\" ist nicht gespeichert."},
+    {811, "Der Name \"%s\" kann keine Formatdefinition benennen: er darf nicht leer sein, nicht nur aus Punkten#13#10"
+          "bestehen und kein \";\", \"\\\" oder \"/\" enthalten."},
+    {812, "Die Formatdatei %s ist beschädigt (Zeile %s). Es wurde nichts geladen."},
+    {813, "Die Formatdatei %s kann nicht gelesen werden."},
+    {814, "Die Formatdefinition \"%s\" wurde nicht ersetzt, die Datei %s nicht geladen."},
+    {815, "  --template DATEI|NAME  die Vorlage für NewFormat: eine .Format-Datei (wird in den Einstellungen#13#10"
+          "                  gespeichert) oder der Name einer gespeicherten Formatdefinition. Vorgabe: die#13#10"
+          "                  Einstellung NewFormat\\Active Format.#13#10"},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

@@ -375,6 +375,15 @@ const LanguageText kLanguageTexts[] = {
     {913, "The point number %s is longer than 14 characters and was written as %s."},
     {914, "The code %s is longer than 13 characters and was written as %s."},
     {915, "The format %s carries no data that this program can read. Nothing was written."},
+    {810, "The format definition \"%s\" is not stored."},
+    {811, "The name \"%s\" cannot name a format definition: it must not be empty or made of dots only, nor#13#10"
+          "hold \";\", \"\\\" or \"/\"."},
+    {812, "The format file %s is damaged (line %s). Nothing was loaded."},
+    {813, "The format file %s cannot be read."},
+    {814, "The format definition \"%s\" was not replaced; the file %s was not loaded."},
+    {815, "  --template FILE|NAME  the template for NewFormat: a .Format file (stored in the settings) or#13#10"
+          "                  the name of a stored format definition. Default: the setting#13#10"
+          "                  NewFormat\\Active Format.#13#10"},
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

@@ -478,6 +478,8 @@ bool WriteRegBool(RegistryRoot root, const std::string& path, bool value, bool a
   return WriteText(root, path, value ? "1" : "0", always);
 }
 
+bool SameRegistryName(const std::string& a, const std::string& b) { return SameName(a, b); }
+
 bool RegKeyExists(RegistryRoot root, const std::string& key) { return KeyExistsIn(Load(root).doc, NormalizeKey(key)); }
 
 void RegCreateKey(RegistryRoot root, const std::string& key) {

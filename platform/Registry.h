@@ -63,6 +63,10 @@ void RegDeleteValue(RegistryRoot root, const std::string& path);
 // Deletes the key with all its sub-keys.
 void RegDeleteKey(RegistryRoot root, const std::string& key);
 
+// Whether two key or value names are the same name (code page 1252 letters
+// compared without regard to case).
+bool SameRegistryName(const std::string& a, const std::string& b);
+
 // Where each root's file lives; an empty path restores the default location.
 void SetRegistryFile(RegistryRoot root, const std::string& iniPath);
 std::string RegistryFile(RegistryRoot root);

@@ -2,6 +2,7 @@
 //
 //   veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no]
 //                  [--settings FILE] [--option NAME=VALUE]... [--quiet] INPUT OUTPUT
+//                  [--settings FILE] [--template FILE|NAME] [--quiet] INPUT OUTPUT
 //
 // Exactly one side is an instrument data format of the catalogue (GSI8,
 // GSI16, ...), the other an office format (ASCII, ...). Instrument -> office
@@ -10,6 +11,9 @@
 // to standard error; questions are answered by --yes/--no (default: the
 // answer that loses nothing). Office format options are read from the
 // settings and can be set for the run with --option (settings name = value).
+// answer that loses nothing). The template format NewFormat uses the
+// definition named by --template (a .Format file is loaded into the settings
+// first), else the one chosen in the settings ("NewFormat\Active Format").
 //
 // Exit status: 0 output written, no line listed as an error; 1 output written
 // with errors listed; 2 nothing written; 64 usage error.
@@ -63,6 +67,7 @@ constexpr int kTextNothingWritten = 719;      // %s output
 constexpr int kTextReadOnly = 893;            // %s format
 constexpr int kTextUnknownOption = 894;       // %s option
 constexpr int kTextNoReadableData = 915;      // %s format caption
+constexpr int kTextHelpTemplate = 815;
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -300,6 +305,7 @@ struct Options {
   int answer = kAnsNo;
   std::string settings;
   std::vector<std::pair<std::string, std::string>> officeOptions;
+  std::string templ;  // --template: a .Format file or a stored name
   bool quiet = false;
   std::string input;
   std::string output;
@@ -314,6 +320,30 @@ void PrintHelp(std::FILE* to) {
         "[--quiet] INPUT OUTPUT\n";
   std::fputs(AnsiToUtf8(help).c_str(), to);
   if (help.back() != '\n') std::fputc('\n', to);
+  std::string templateHelp = ExpandTextEscapes(GetText(kTextHelpTemplate));
+  ReplaceAll(templateHelp, "\r\n", "\n");
+  std::fputs(AnsiToUtf8(templateHelp).c_str(), to);
+}
+
+// The template format's definition for this run: a .Format file (loaded as
+// the editor loads one, into the settings), a stored name, or the chosen one.
+// Answers whether the transfer may run.
+bool LoadTemplate(TdmNewFormat& module, const std::string& choice) {
+  std::string name = choice.empty() ? ActiveTemplateName() : choice;
+  const bool file = FileExists(choice) || (choice.size() > 7 && Upper(choice.substr(choice.size() - 7)) == ".FORMAT");
+  if (file) {
+    module.Letters = ReadFieldLetters();
+    std::string stored;
+    switch (module.LoadFromFile(Absolute(choice), &stored)) {
+      case TemplateLoad::Failed: return false;
+      case TemplateLoad::Declined:
+        Report(kTextTemplateNotLoaded, {stored, choice});
+        return false;
+      case TemplateLoad::Loaded: break;
+    }
+    name = stored;
+  }
+  return module.LoadForTransfer(name);
 }
 
 // 0 parsed, 1 help shown, -1 usage error.
@@ -339,6 +369,8 @@ int ParseArguments(int argc, char** argv, Options& o) {
       const size_t eq = option.find('=');
       if (eq == std::string::npos || eq == 0) return -1;
       o.officeOptions.emplace_back(option.substr(0, eq), option.substr(eq + 1));
+    } else if (a == "--template") {
+      if (!value(o.templ) || o.templ.empty()) return -1;
     } else if (a == "--yes") {
       o.answer = kAnsYes;
     } else if (a == "--no") {
@@ -406,12 +438,18 @@ int main(int argc, char** argv) {
   TGeraeteFormat* instrument = nullptr;
   TDatenformatDefinitionen* office = nullptr;
   int direction = 0;
+  bool templateLoaded = false;
   if (Upper(o.from) == "AUTO") {
     // With an instrument format as the target the input is office data.
     const bool toInstrument = !o.to.empty() && FindInstrumentFormat(*modules.geraete, o.to);
     if (!tag.empty() && !toInstrument) instrument = FindInstrumentFormat(*modules.geraete, tag.substr(1));
     if (!rawTag.empty()) instrument = FindInstrumentFormat(*modules.geraete, rawTag.substr(1));
     if (!instrument) {
+      // A named template takes part in recognising the office format.
+      if (!o.templ.empty()) {
+        if (!LoadTemplate(*modules.newFormat, o.templ)) return kExitNothingWritten;
+        templateLoaded = true;
+      }
       std::string name = modules.dfd->RecogniseSource(lines);
       office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
       if (!office) {
@@ -483,6 +521,8 @@ int main(int argc, char** argv) {
     Report(kTextNoReadableData, {instrument->Caption});
     return kExitNothingWritten;
   }
+  if (office == modules.dfd->NewFormat && !templateLoaded && !LoadTemplate(*modules.newFormat, o.templ))
+    return kExitNothingWritten;
 
   UseFormat(*modules.geraete, *instrument);
   ActivateFormat(*office);
