@@ -14,47 +14,48 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   geos = std::make_unique<TdmGEOS>(*dfd);
   homere = std::make_unique<TdmHomere>(*dfd);
   ltop = std::make_unique<TdmLTOP>(*dfd);
-  osquso = std::make_unique<TdmOSQUSO>(*dfd);
-  sbb = std::make_unique<TdmSBB>(*dfd);
   newFormat = std::make_unique<TdmNewFormat>(*dfd, *geraete);
   original = std::make_unique<TdmOriginal>(*dfd, *geraete);
+  osquso = std::make_unique<TdmOSQUSO>(*dfd);
+  sbb = std::make_unique<TdmSBB>(*dfd);
   gsi = std::make_unique<TdmGSI>(*geraete);
+  gts6 = std::make_unique<TdmGTS6>(*geraete);
+  gts7 = std::make_unique<TdmGTS7>(*geraete);
+  rec500 = std::make_unique<TdmREC500>(*geraete);
+  sdr = std::make_unique<TdmSDR>(*geraete);
   topocad = std::make_unique<TdmTopocad>(*dfd);
   bonjour = std::make_unique<TdmBonjour>(*dfd);
   geotop = std::make_unique<TdmGeotop>(*dfd);
+  ogts7 = std::make_unique<TdmOGTS7>(*geraete);
 }
 
 std::vector<TdmOfficeFormat*> TransferModules::OfficeFormats() const {
   return {caddy.get(), cplan.get(), editor.get(), geos.get(), homere.get(),  ltop.get(),
           osquso.get(), sbb.get(),  topocad.get(), bonjour.get(), geotop.get()};
-  gts6 = std::make_unique<TdmGTS6>(*geraete);
-  gts7 = std::make_unique<TdmGTS7>(*geraete);
-  ogts7 = std::make_unique<TdmOGTS7>(*geraete);
-  rec500 = std::make_unique<TdmREC500>(*geraete);
-  sdr = std::make_unique<TdmSDR>(*geraete);
 }
 
 TransferModules::~TransferModules() {
-  // Format modules go before the descriptions they are attached to.
+  // Modules go in the reverse order of their creation, format modules
+  // before the descriptions they are attached to.
+  ogts7.reset();
   geotop.reset();
   bonjour.reset();
   topocad.reset();
-  ogts7.reset();
-  gts7.reset();
-  gts6.reset();
   sdr.reset();
   rec500.reset();
+  gts7.reset();
+  gts6.reset();
   gsi.reset();
   sbb.reset();
   osquso.reset();
+  original.reset();
+  newFormat.reset();
   ltop.reset();
   homere.reset();
   geos.reset();
   editor.reset();
   cplan.reset();
   caddy.reset();
-  original.reset();
-  newFormat.reset();
   ascii.reset();
   init.reset();
   geraete.reset();

@@ -6,10 +6,9 @@
 
 #include <memory>
 #include <string>
-
-#include "core/dmInitDaten.h"
 #include <vector>
 
+#include "core/dmInitDaten.h"
 #include "formats/office/ASCII.h"
 #include "formats/office/Bonjour.h"
 #include "formats/office/CPlan.h"
@@ -53,22 +52,22 @@ class TransferModules {
   std::unique_ptr<TdmGEOS> geos;
   std::unique_ptr<TdmHomere> homere;
   std::unique_ptr<TdmLTOP> ltop;
-  std::unique_ptr<TdmOSQUSO> osquso;
-  std::unique_ptr<TdmSBB> sbb;
   std::unique_ptr<TdmNewFormat> newFormat;
   std::unique_ptr<TdmOriginal> original;
+  std::unique_ptr<TdmOSQUSO> osquso;
+  std::unique_ptr<TdmSBB> sbb;
   std::unique_ptr<TdmGSI> gsi;
+  std::unique_ptr<TdmGTS6> gts6;
+  std::unique_ptr<TdmGTS7> gts7;
+  std::unique_ptr<TdmREC500> rec500;
+  std::unique_ptr<TdmSDR> sdr;
   std::unique_ptr<TdmTopocad> topocad;
   std::unique_ptr<TdmBonjour> bonjour;
   std::unique_ptr<TdmGeotop> geotop;
+  std::unique_ptr<TdmOGTS7> ogts7;
 
   // The office and CAD program format modules in creation order.
   std::vector<TdmOfficeFormat*> OfficeFormats() const;
-  std::unique_ptr<TdmGTS6> gts6;
-  std::unique_ptr<TdmGTS7> gts7;
-  std::unique_ptr<TdmOGTS7> ogts7;
-  std::unique_ptr<TdmREC500> rec500;
-  std::unique_ptr<TdmSDR> sdr;
 };
 
 }  // namespace veltro

@@ -431,7 +431,6 @@ int main(int argc, char** argv) {
   }
   const std::string head = TextFrom(lines, 0, kFormatBufferSize);
   CurrentTransfer().InputLines = lines;  // the loaded source, as recognisers see it
-  const std::string tag = DetectFormat(head);
   const std::string rawTag = DetectFormat(head);
 
   // Which side is which.
@@ -442,8 +441,7 @@ int main(int argc, char** argv) {
   if (Upper(o.from) == "AUTO") {
     // With an instrument format as the target the input is office data.
     const bool toInstrument = !o.to.empty() && FindInstrumentFormat(*modules.geraete, o.to);
-    if (!tag.empty() && !toInstrument) instrument = FindInstrumentFormat(*modules.geraete, tag.substr(1));
-    if (!rawTag.empty()) instrument = FindInstrumentFormat(*modules.geraete, rawTag.substr(1));
+    if (!rawTag.empty() && !toInstrument) instrument = FindInstrumentFormat(*modules.geraete, rawTag.substr(1));
     if (!instrument) {
       // A named template takes part in recognising the office format.
       if (!o.templ.empty()) {

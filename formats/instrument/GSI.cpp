@@ -11,7 +11,6 @@
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
-#include "formats/instrument/FormatHooks.h"
 #include "formats/instrument/InstrumentFormat.h"
 #include "formats/office/Layout.h"
 #include "instruments/CodeListen.h"
@@ -264,23 +263,6 @@ std::string ScaledValue(const std::string& v, const std::string& parameter, cons
   const std::string digits = v.empty() ? std::string("0") : v;
   auto text = FormatDecimalText(sign + digits, decimals, -exponent);
   return text ? *text : std::string();
-}
-
-// ---- The engine's line list ------------------------------------------------------
-
-const std::string* NextLine(const TDaten& Daten) {
-  const TextLines* lines = CurrentTransfer().ActiveLines;
-  if (!lines || Daten.Konstanten.Zeile < 0) return nullptr;
-  const size_t next = static_cast<size_t>(Daten.Konstanten.Zeile) + 1;
-  return next < lines->size() ? &(*lines)[next] : nullptr;
-}
-
-// Moves Zeile onto the next line, which becomes part of the record's source.
-std::string ConsumeNextLine(TDaten& Daten) {
-  std::string line = *NextLine(Daten);
-  ++Daten.Konstanten.Zeile;
-  Daten.Konstanten.Originalzeilen += "\r\n" + line;
-  return line;
 }
 
 // Word 51: the atmospheric correction in ppm (sign of the word), then the

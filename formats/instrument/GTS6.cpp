@@ -8,7 +8,7 @@
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
-#include "formats/instrument/FormatHooks.h"
+#include "formats/instrument/InstrumentFormat.h"
 #include "formats/office/Layout.h"
 #include "instruments/InstrumentenModul.h"
 

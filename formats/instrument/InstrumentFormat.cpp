@@ -2,6 +2,8 @@
 
 #include "core/Messages.h"
 #include "core/Transfer.h"
+#include "formats/instrument/CheckFormate.h"
+#include "instruments/FormatChange.h"
 #include "instruments/InstrumentenModul.h"
 
 namespace veltro {
@@ -52,6 +54,25 @@ std::string ConsumeNextLine(TDaten& Daten) {
   ++Daten.Konstanten.Zeile;
   Daten.Konstanten.Originalzeilen += "\r\n" + line;
   return line;
+}
+
+std::string RecogniseFormatLine(TGeraete& geraete, TGeraeteFormat& format, const char* candidate,
+                                const std::string& S, const std::string& Buf,
+                                const std::function<TTransferDatenart(const std::string& tag)>& kindOf) {
+  const std::string tag = DetectCandidate(candidate, NormalizeForDetection(S));
+  if (tag.empty()) return ChangeGeraeteFormat(geraete, S, Buf);
+  BindRecognisedKind(format, kindOf(tag));
+  return tag;
+}
+
+void RemoveTrailingEndMark(TextLines& lines) {
+  if (!lines.empty() && lines.back().find('\x04') != std::string::npos) lines.pop_back();
+}
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
 }
 
 void AddNote(int text, std::initializer_list<std::string> args) {

@@ -1,15 +1,20 @@
 // What the instrument format modules share: the pass-through office format,
-// the binding of a recognised kind, the engine's line list for readers that
-// consume continuation lines, and the notes of a transfer.
+// the recognition handler behind every OnFormat, the binding of a recognised
+// kind, the engine's line list for readers that consume continuation lines,
+// the notes of a transfer and small text helpers of the writers.
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 
 #include "core/DatenformatDefinitionen.h"
 #include "core/TransDef.h"
+#include "platform/TextFile.h"
 
 namespace veltro {
+
+class TGeraete;
 
 // The raw pass-through office format "Original" of TDFD, or nullptr.
 TDatenformatDefinitionen* OriginalFormat();
@@ -30,6 +35,20 @@ const std::string* NextLine(const TDaten& Daten);
 // Moves Zeile onto the next line (which must exist), which becomes part of
 // the record's source lines; answers it.
 std::string ConsumeNextLine(TDaten& Daten);
+
+// The OnFormat handler of a format: runs the detector of `candidate` on S.
+// With an answer, the kind of the tag is bound (BindRecognisedKind) and the
+// tag is returned; without one the general recognition decides
+// (ChangeGeraeteFormat).
+std::string RecogniseFormatLine(TGeraete& geraete, TGeraeteFormat& format, const char* candidate,
+                                const std::string& S, const std::string& Buf,
+                                const std::function<TTransferDatenart(const std::string& tag)>& kindOf);
+
+// Removes the last line when it contains the end mark EOT (0x04).
+void RemoveTrailingEndMark(TextLines& lines);
+
+// a to z in upper case; other bytes unchanged.
+std::string UpperAscii(std::string text);
 
 // Appends a language text filled with args to the transfer's message list.
 void AddNote(int text, std::initializer_list<std::string> args);
