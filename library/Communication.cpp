@@ -13,6 +13,10 @@ constexpr unsigned kReadIntervalBase = 100000;  // ms between bytes = this / bit
 constexpr unsigned kMsPerSecond = 1000;
 constexpr unsigned kTotalTimeoutConstantMs = 100;
 
+// Every failure of an open device: on Linux the far end closing, a pulled
+// adapter and a failing driver all look alike.
+constexpr const char* kLineGone = ": the line was hung up (device removed or far end closed)";
+
 std::string PortName(TPort port) { return "COM" + std::to_string(static_cast<int>(port)); }
 
 SerialFlow FlowOf(TFlowControl flow) {
@@ -127,21 +131,11 @@ void TCommunication::Fail(const std::string& why, bool hangUp) {
 
 bool TCommunication::RunPump() { return pump_ ? pump_(pumpContext_) : true; }
 
-unsigned TCommunication::InQueueCount() {
+unsigned TCommunication::QueueCount(bool input) {
   if (!device_) return 0;
   size_t n = 0;
-  if (device_->InQueue(n) != SerialStatus::Ok) {
-    Fail(PortName(port_) + ": the device failed", true);
-    return 0;
-  }
-  return static_cast<unsigned>(std::min<size_t>(n, 0xFFFFFFFFu));
-}
-
-unsigned TCommunication::OutQueueCount() {
-  if (!device_) return 0;
-  size_t n = 0;
-  if (device_->OutQueue(n) != SerialStatus::Ok) {
-    Fail(PortName(port_) + ": the device failed", true);
+  if ((input ? device_->InQueue(n) : device_->OutQueue(n)) != SerialStatus::Ok) {
+    Fail(PortName(port_) + kLineGone, true);
     return 0;
   }
   return static_cast<unsigned>(std::min<size_t>(n, 0xFFFFFFFFu));
@@ -155,7 +149,7 @@ std::string TCommunication::ReadAvailable() {
       std::string bytes(queued, '\0');
       size_t got = 0;
       if (device_->Read(bytes.data(), bytes.size(), got) != SerialStatus::Ok) {
-        Fail(PortName(port_) + ": reading failed", true);
+        Fail(PortName(port_) + kLineGone, true);
         break;
       }
       bytes.resize(got);
@@ -166,7 +160,7 @@ std::string TCommunication::ReadAvailable() {
     const SerialWaitResult w = device_->Wait(false, kCommPollSliceMs);
     size_t left = 0;
     if (w.hungUp && (device_->InQueue(left) != SerialStatus::Ok || left == 0)) {
-      Fail(PortName(port_) + ": the line was hung up", true);
+      Fail(PortName(port_) + kLineGone, true);
       break;
     }
   }
@@ -184,7 +178,7 @@ bool TCommunication::WriteAll(const std::string& text) {
     size_t written = 0;
     if (!queueFull &&
         device_->Write(text.data() + done, std::min(chunk, text.size() - done), written) != SerialStatus::Ok) {
-      Fail(PortName(port_) + ": writing failed", true);
+      Fail(PortName(port_) + kLineGone, true);
       break;
     }
     done += written;
@@ -193,7 +187,7 @@ bool TCommunication::WriteAll(const std::string& text) {
     if (queueFull) {
       device_->Sleep(kCommPollSliceMs);
     } else if (written == 0 && device_->Wait(true, kCommPollSliceMs).hungUp) {
-      Fail(PortName(port_) + ": the line was hung up", true);
+      Fail(PortName(port_) + kLineGone, true);
       break;
     }
   }

@@ -112,8 +112,8 @@ class TCommunication {
   // less than three chunks; true when every byte was taken. Ends early when
   // the port closes or the pump ends the wait.
   bool WriteAll(const std::string& text);
-  unsigned InQueueCount();
-  unsigned OutQueueCount();
+  unsigned InQueueCount() { return QueueCount(true); }
+  unsigned OutQueueCount() { return QueueCount(false); }
 
   void SetPump(TPumpFunction pump, void* context) {
     pump_ = pump;
@@ -138,6 +138,7 @@ class TCommunication {
   void Close(bool drain);
   void Fail(const std::string& why, bool hangUp);
   bool RunPump();
+  unsigned QueueCount(bool input);
 
   TPort port_ = tptNone;
   TBaudRate baudRate_ = tbr9600;

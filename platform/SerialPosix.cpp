@@ -236,21 +236,8 @@ class PosixSerialPort : public SerialPort {
     return SerialStatus::Ok;
   }
 
-  SerialStatus InQueue(size_t& count) override {
-    count = 0;
-    int n = 0;
-    if (ioctl(fd_, FIONREAD, &n) != 0) return StatusOfErrno(errno);
-    count = n > 0 ? static_cast<size_t>(n) : 0;
-    return SerialStatus::Ok;
-  }
-
-  SerialStatus OutQueue(size_t& count) override {
-    count = 0;
-    int n = 0;
-    if (ioctl(fd_, TIOCOUTQ, &n) != 0) return StatusOfErrno(errno);
-    count = n > 0 ? static_cast<size_t>(n) : 0;
-    return SerialStatus::Ok;
-  }
+  SerialStatus InQueue(size_t& count) override { return Count(FIONREAD, count); }
+  SerialStatus OutQueue(size_t& count) override { return Count(TIOCOUTQ, count); }
 
   SerialStatus Read(char* buffer, size_t size, size_t& got) override {
     got = 0;
@@ -329,6 +316,14 @@ class PosixSerialPort : public SerialPort {
     const int error = errno;
     SetWhy(why, std::string(what) + ": " + std::strerror(error));
     return StatusOfErrno(error);
+  }
+
+  SerialStatus Count(unsigned long request, size_t& count) {
+    count = 0;
+    int n = 0;
+    if (ioctl(fd_, request, &n) != 0) return StatusOfErrno(errno);
+    count = n > 0 ? static_cast<size_t>(n) : 0;
+    return SerialStatus::Ok;
   }
 
   SerialStatus ModemLine(int line, bool on) {
