@@ -8,6 +8,8 @@
 #include <fstream>
 #include <map>
 
+#include "platform/Registry.h"
+
 namespace veltro {
 namespace {
 std::map<int, std::string> g_overrides;
@@ -65,11 +67,17 @@ std::vector<std::string> SystemSerialDevices() {
 std::string SerialDevicePath(int n) {
   if (n < 1) return {};
   if (auto o = g_overrides.find(n); o != g_overrides.end()) return o->second;
+  std::string configured = ReadRegString(RegistryRoot::CurrentUser, SerialDeviceSetting(n), "");
+  if (!configured.empty()) return configured.find('/') == std::string::npos ? "/dev/" + configured : configured;
   std::string variable = "VELTRO_COM" + std::to_string(n);
   if (const char* env = std::getenv(variable.c_str())) return env;
   std::vector<std::string> devices = SystemSerialDevices();
   if (static_cast<size_t>(n) > devices.size()) return {};
   return devices[static_cast<size_t>(n) - 1];
+}
+
+std::string SerialDeviceSetting(int n) {
+  return std::string(kConfigurationKey) + "Ports\\COM" + std::to_string(n);
 }
 
 bool SerialDeviceExists(int n) {

@@ -1,7 +1,9 @@
-// Which device stands behind "COM"n. The path per port number is a setting:
-// a test override, else the environment variable VELTRO_COM<n>, else the n-th
-// serial device of the system (/dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM*, in
-// that order, numerically within each group).
+// Which device stands behind "COM"n: a test override, else the user's setting
+// "Ports\COM<n>" below the configuration root (a path such as a stable
+// /dev/serial/by-id/ name, or a name in /dev such as "ttyUSB0"), else the
+// environment variable VELTRO_COM<n>, else the n-th serial device of the
+// system (/dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM*, in that order, numerically
+// within each group).
 #pragma once
 
 #include <string>
@@ -11,6 +13,9 @@ namespace veltro {
 
 // The device path for port n (from 1); "" when no device is configured.
 std::string SerialDevicePath(int n);
+
+// Settings path of port n's device.
+std::string SerialDeviceSetting(int n);
 
 // True when the device path for port n names an existing file.
 bool SerialDeviceExists(int n);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/TextUtils.h"
+#include "tests/support/TempSettings.h"
 #include "tests/support/TransferFixture.h"
 
 namespace veltro::test {
@@ -36,6 +37,7 @@ class EnvGuard {
 class SerialDevicesTest : public ::testing::Test {
  protected:
   ~SerialDevicesTest() override { ClearSerialDeviceOverrides(); }
+  TempSettings settings;
   TempDir tmp;
 };
 
@@ -67,6 +69,19 @@ TEST_F(SerialDevicesTest, EnvironmentVariableNamesTheDevice) {
   EXPECT_FALSE(PortExists(7));
   ClearSerialDeviceOverrides();
   EXPECT_EQ(SerialDevicePath(7), tmp / "link");
+}
+
+TEST_F(SerialDevicesTest, SettingNamesTheDeviceBeforeTheEnvironment) {
+  WriteFile(tmp / "by-id", "");
+  EnvGuard env("VELTRO_COM4", "/nowhere");
+  WriteRegString(RegistryRoot::CurrentUser, SerialDeviceSetting(4), tmp / "by-id", true);
+  EXPECT_EQ(SerialDeviceSetting(4), "Software\\VELTRO Marten\\Surtrans\\2.1.1.5\\Configuration\\Ports\\COM4");
+  EXPECT_EQ(SerialDevicePath(4), tmp / "by-id");
+  EXPECT_TRUE(PortExists(4));
+  WriteRegString(RegistryRoot::CurrentUser, SerialDeviceSetting(4), "ttyUSB3", true);
+  EXPECT_EQ(SerialDevicePath(4), "/dev/ttyUSB3");
+  WriteRegString(RegistryRoot::CurrentUser, SerialDeviceSetting(4), "", true);
+  EXPECT_EQ(SerialDevicePath(4), "/nowhere");
 }
 
 TEST_F(SerialDevicesTest, EmptyEnvironmentVariableMeansNoDevice) {

@@ -1,0 +1,390 @@
+#include "library/LibraryEngine.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "formats/instrument/CheckFormate.h"
+
+namespace veltro {
+namespace {
+
+constexpr const char* kEndOfTransmission = "\x04";
+constexpr const char* kLineEnd = "\r\n";
+constexpr const char* kNoInputFile = "NoOpen";
+// Framing some receivers put around a line of an instrument file.
+constexpr const char kF00Frame[] = "\x02" "F00F000\x03";                    // removed where it first occurs
+constexpr const char kTopconHeader[] = "\x02TOPCON    +00001.000000100000-00";  // 33 characters
+constexpr size_t kTopconHeaderCut = 42;  // the header and the 9 characters after it
+
+template <class E>
+bool Valid(int ordinal) {
+  return IsOrdinalOf<E>(ordinal);
+}
+
+}  // namespace
+
+TInstrumentLibrary::~TInstrumentLibrary() {
+  hostPump_ = nullptr;
+  int ignored = lrOk;
+  CleanUp(ignored);
+}
+
+bool TInstrumentLibrary::PumpPass(void* self) {
+  auto* lib = static_cast<TInstrumentLibrary*>(self);
+  if (lib->hostPump_) lib->hostPump_();
+  lib->CheckTimers();
+  // A cancelled read does not wait for an instrument that sends nothing more.
+  return !(lib->reading_ && lib->userBreak_);
+}
+
+void TInstrumentLibrary::CheckTimers() {
+  if (!timers_) return;
+  const auto now = TDeadlineTimer::Clock::now();
+  for (TDeadlineTimer* t : {&timers_->start, &timers_->read, &timers_->write}) {
+    if (!timers_) return;  // a break freed nothing, but stay safe
+    if (t->Expired(now)) {
+      if (t == &timers_->start) NoteError("no answer within the waiting time after opening");
+      if (t == &timers_->read) NoteError("read time-out: the instrument stopped sending");
+      if (t == &timers_->write) NoteError("write time-out: the instrument took nothing more");
+      SetBreak(t->Code());
+    }
+  }
+}
+
+void TInstrumentLibrary::CleanUp(int& result) {
+  if (comm_) {
+    comm_->SetPort(tptNone);
+    comm_.reset();
+  }
+  if (input_) {
+    if (std::fclose(input_) != 0) {
+      NoteError("closing " + inputName_ + " failed: " + std::strerror(errno));
+      result = lrFileCloseFailed;
+    }
+    input_ = nullptr;
+  }
+  timers_.reset();
+  fileMode_ = false;
+}
+
+int TInstrumentLibrary::OpenComm(int port, int baudRate, int dataBits, int stopBits, int parity, int flowControl,
+                                 int endOfLine, std::int32_t readTime, std::int32_t writeTime,
+                                 std::int32_t waitTime, const std::string& fileName) {
+  int ignored = lrOk;
+  CleanUp(ignored);
+  error_.clear();
+  zerosDropped_ = 0;
+  pending_.clear();
+  readBuf_.clear();
+  writeBuf_.clear();
+  raw_.clear();
+  tag_.clear();
+  status_ = lrOk;
+  noTrans_ = false;
+  userBreak_ = false;
+
+  const bool fileMode = !fileName.empty();
+  const int refused = fileMode ? lrFileOpenFailed : lrOpenFailed;
+  if (!Valid<TPort>(port) || !Valid<TBaudRate>(baudRate) || !Valid<TDataBits>(dataBits) ||
+      !Valid<TStopBits>(stopBits) || !Valid<TParity>(parity) || !Valid<TFlowControl>(flowControl) ||
+      !Valid<TEndofLine>(endOfLine)) {
+    NoteError("a port setting is out of range (port " + std::to_string(port) + ", bit rate " +
+              std::to_string(baudRate) + ", data bits " + std::to_string(dataBits) + ", stop bits " +
+              std::to_string(stopBits) + ", parity " + std::to_string(parity) + ", flow control " +
+              std::to_string(flowControl) + ", line end " + std::to_string(endOfLine) + ")");
+    return refused;
+  }
+
+  comm_ = std::make_unique<TCommunication>();
+  comm_->SetPump(&TInstrumentLibrary::PumpPass, this);
+  comm_->SetBaudRate(static_cast<TBaudRate>(baudRate));
+  comm_->SetDataBits(static_cast<TDataBits>(dataBits));
+  comm_->SetStopBits(static_cast<TStopBits>(stopBits));
+  comm_->SetParity(static_cast<TParity>(parity));
+  comm_->SetFlowControl(static_cast<TFlowControl>(flowControl));
+  comm_->SetEndofLine(static_cast<TEndofLine>(endOfLine));
+  comm_->SetBreakTime(0);
+
+  fileMode_ = fileMode;
+  int result = lrOk;
+  if (fileMode_) {
+    if (fileName != kNoInputFile) {
+      input_ = std::fopen(fileName.c_str(), "rb");
+      inputName_ = fileName;
+      inputLine_ = 0;
+      if (!input_) {
+        NoteError("cannot open " + fileName + ": " + std::strerror(errno));
+        result = lrFileOpenFailed;
+      }
+    }
+  } else {
+    comm_->SetPort(static_cast<TPort>(port));
+    if (!comm_->IsOpen()) {
+      NoteError(port == tptNone ? std::string("no port chosen") : comm_->LastError());
+      result = lrOpenFailed;
+    }
+  }
+
+  if (result == lrOk) {
+    timers_ = std::make_unique<TTransferTimer>(lrNoAnswer, lrReadTimeout, lrWriteFailed);
+    timers_->start.SetInterval(TimerInterval(0, waitTime));
+    timers_->start.Enable();
+    timers_->read.SetInterval(TimerInterval(comm_->BreakTime(), readTime));
+    timers_->write.SetInterval(TimerInterval(comm_->BreakTime(), writeTime));
+  } else {
+    comm_->SetPort(tptNone);
+    comm_.reset();
+    fileMode_ = false;
+  }
+  return result;
+}
+
+int TInstrumentLibrary::CloseComm() {
+  int result = lrOk;
+  CleanUp(result);
+  return result;
+}
+
+void TInstrumentLibrary::SetNoTrans() { noTrans_ = true; }
+
+void TInstrumentLibrary::SetBreak(int code) {
+  if (!comm_) return;
+  const bool readRunning = timers_ && timers_->read.Enabled();
+  int stored = code;
+  if (code == lrCancelled && readRunning) {
+    // The running read ends with 14 itself; the port stays open.
+    userBreak_ = true;
+    stored = lrOk;
+  } else {
+    comm_->Abort();
+  }
+  if (code == lrCancelled) NoteError("cancelled by the user");
+  if (timers_) timers_->DisableAll();
+  status_ = stored;
+}
+
+bool TInstrumentLibrary::AcceptsFormat(int formatNumber) const {
+  return std::find(profile_.formatNumbers.begin(), profile_.formatNumbers.end(), formatNumber) !=
+         profile_.formatNumbers.end();
+}
+
+bool TInstrumentLibrary::AcceptsFlow() const { return profile_.flowControls.Contains(comm_->FlowControl()); }
+
+std::string TInstrumentLibrary::DropZeros(std::string bytes) {
+  // A zero byte would end the text at the C boundary.
+  const auto zeros = std::count(bytes.begin(), bytes.end(), '\0');
+  if (zeros > 0) {
+    zerosDropped_ += zeros;
+    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
+  }
+  return bytes;
+}
+
+void TInstrumentLibrary::NoteHangUp(int code) {
+  // The line went away (adapter pulled): that is no normal end.
+  if (comm_ && comm_->HungUp() && status_ == lrOk) {
+    NoteError(comm_->LastError());
+    status_ = code;
+  }
+}
+
+const std::string& TInstrumentLibrary::ErrorBuf() {
+  errorReport_ = error_;
+  if (zerosDropped_ > 0) {
+    if (!errorReport_.empty()) errorReport_ += "; ";
+    errorReport_ += std::to_string(zerosDropped_) + " zero byte(s) dropped from the received data";
+  }
+  return errorReport_;
+}
+
+int TInstrumentLibrary::ReadComm(int formatNumber) {
+  if (!comm_ || !timers_) {
+    readBuf_ = kEndOfTransmission;
+    NoteError("the connection is not open");
+    return lrOpenFailed;
+  }
+  if (!timers_->start.Enabled()) timers_->read.Enable();
+  int result = lrWrongFormat;
+  if (AcceptsFormat(formatNumber)) {
+    reading_ = true;
+    result = ReadStep();
+    reading_ = false;
+  } else {
+    NoteError("format " + std::to_string(formatNumber) + " is not handled by " + profile_.name);
+  }
+  if (timers_) {
+    timers_->start.Disable();
+    timers_->read.Disable();
+  }
+  return result;
+}
+
+int TInstrumentLibrary::ReadFileLine() {
+  std::string line = kEndOfTransmission;
+  int result = lrOk;
+  if (!input_) {
+    NoteError("no input file is open");
+    result = lrFileReadFailed;
+  } else {
+    int c = std::getc(input_);
+    if (c != EOF) {
+      line.clear();
+      ++inputLine_;
+      // A line ends at CR LF, LF or CR.
+      while (c != EOF && c != '\n' && c != '\r') {
+        line += static_cast<char>(c);
+        c = std::getc(input_);
+      }
+      if (c == '\r') {
+        c = std::getc(input_);
+        if (c != '\n' && c != EOF) std::ungetc(c, input_);
+      }
+    }
+    if (std::ferror(input_)) {
+      NoteError("reading " + inputName_ + " failed: " + std::strerror(errno));
+      result = lrFileReadFailed;
+    }
+    if (size_t p = line.find(kF00Frame); p != std::string::npos) line.erase(p, sizeof kF00Frame - 1);
+    if (size_t p = line.find(kTopconHeader); p != std::string::npos) {
+      if (line.size() - p < kTopconHeaderCut)
+        NoteError(inputName_ + " line " + std::to_string(inputLine_) + ": TOPCON header cut short");
+      line.erase(p, kTopconHeaderCut);
+    }
+    line = DropZeros(std::move(line));
+  }
+  readBuf_ += line + kLineEnd;
+  if (readBuf_ == std::string(kEndOfTransmission) + kLineEnd) readBuf_ = kEndOfTransmission;
+  return result;
+}
+
+int TInstrumentLibrary::ReceiveFromPort() {
+  if (!AcceptsFlow()) {
+    NoteError(std::string(profile_.name) + " works without handshake only (flow control " +
+              std::to_string(comm_->FlowControl()) + ")");
+    return lrFlowUnsupported;
+  }
+  const std::string eol = EndofLineText(comm_->EndofLine());
+  if (eol.empty()) {
+    // No line end: a read could only end by time-out.
+    NoteError("a line end must be chosen to read from the port");
+    return lrFlowUnsupported;
+  }
+  int result = lrOk;
+  for (;;) {
+    if (readBuf_.find(eol) != std::string::npos || readBuf_ == kEndOfTransmission) break;
+    const std::string bytes = comm_->ReadAvailable();
+    if (bytes.empty()) {
+      // The port closed (time-out, break, hang-up) or the read was cancelled:
+      // a partial line is dropped.
+      readBuf_ = kEndOfTransmission;
+      NoteHangUp(lrReadTimeout);
+    } else {
+      const std::string clean = DropZeros(bytes);
+      if (noTrans_) raw_ += clean;
+      readBuf_ += clean;
+    }
+    result = Substitute(result);
+    if (result != lrOk) return result;
+    if (hostPump_) hostPump_();
+    CheckTimers();
+    if (userBreak_) result = lrCancelled;
+  }
+  return result;
+}
+
+void TInstrumentLibrary::Recognise(int& result) {
+  std::string tag = profile_.shapeTag ? profile_.shapeTag(readBuf_) : std::string();
+  if (tag.empty()) {
+    // The recognition takes its time: the time-outs do not run meanwhile.
+    const bool start = timers_ && timers_->start.Enabled();
+    const bool read = timers_ && timers_->read.Enabled();
+    if (timers_) {
+      timers_->start.Disable();
+      timers_->read.Disable();
+    }
+    tag = DetectFormat(readBuf_, profile_.preferredFormats);
+    if (timers_ && start) timers_->start.Enable();
+    if (timers_ && read) timers_->read.Enable();
+  }
+  if (!tag.empty() && profile_.acceptedTags.find(tag) == std::string::npos) {
+    // A cancel or a refused handshake stays the answer; the next read reports the format.
+    if (result != lrOk) return;
+    NoteError("received data are " + tag + ", which " + profile_.name + " does not handle");
+    result = lrWrongFormat;
+  }
+  tag_ = tag;
+}
+
+int TInstrumentLibrary::ReadStep() {
+  readBuf_ = pending_;
+  pending_.clear();
+  int result = lrOk;
+  if (fileMode_) {
+    result = Substitute(ReadFileLine());
+    if (result != lrOk) return result;
+  } else {
+    result = ReceiveFromPort();
+    if (result != lrOk && result != lrCancelled && result != lrFlowUnsupported) return result;
+    if (result == lrCancelled && readBuf_ == kEndOfTransmission) return result;
+  }
+  if (tag_.empty()) Recognise(result);
+  if (!readBuf_.empty() && readBuf_ != kEndOfTransmission) {
+    // Files are read as lines ending with CR LF whatever the port uses.
+    const std::string eol = fileMode_ ? std::string(kLineEnd) : EndofLineText(comm_->EndofLine());
+    if (const size_t p = eol.empty() ? std::string::npos : readBuf_.find(eol); p != std::string::npos) {
+      pending_ = readBuf_.substr(p + eol.size());
+      readBuf_.resize(p);
+    }
+  }
+  return Substitute(result);
+}
+
+int TInstrumentLibrary::WriteComm(int formatNumber, const std::string& line) {
+  if (!comm_ || !timers_) {
+    NoteError("the connection is not open");
+    return lrOpenFailed;
+  }
+  if (!timers_->start.Enabled()) timers_->write.Enable();
+  int result = lrWrongFormat;
+  if (AcceptsFormat(formatNumber))
+    result = WriteStep(line);
+  else
+    NoteError("format " + std::to_string(formatNumber) + " is not handled by " + profile_.name);
+  if (timers_) {
+    timers_->start.Disable();
+    timers_->write.Disable();
+  }
+  return result;
+}
+
+int TInstrumentLibrary::SendToPort(const std::string& text) {
+  if (!AcceptsFlow()) {
+    NoteError(std::string(profile_.name) + " works without handshake only (flow control " +
+              std::to_string(comm_->FlowControl()) + ")");
+    return lrFlowUnsupported;
+  }
+  if (comm_->WriteAll(text)) return lrOk;
+  NoteHangUp(lrWriteFailed);
+  if (status_ == lrOk) NoteError("writing to the port failed");
+  return lrWriteFailed;
+}
+
+int TInstrumentLibrary::WriteStep(const std::string& line) {
+  std::string text = line == kEndOfTransmission ? std::string() : line;
+  if (const size_t p = text.find(kLineEnd); p != std::string::npos) text.resize(p);
+  text += EndofLineText(comm_->EndofLine());
+  int result = lrOk;
+  if (fileMode_) {
+    writeBuf_ += text;
+  } else if (comm_->IsOpen()) {
+    result = SendToPort(text);
+  } else {
+    NoteHangUp(lrWriteFailed);
+  }
+  // A break or time-out stored meanwhile is the reason the write failed.
+  if (result == lrWriteFailed && status_ != lrOk) return status_;
+  return Substitute(result);
+}
+
+}  // namespace veltro
