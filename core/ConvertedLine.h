@@ -11,7 +11,7 @@ namespace veltro {
 // The number (from 1) of the received line being converted; 0 at any other time.
 inline int ConvertedLineNumber() {
   const TransferState& t = CurrentTransfer();
-  if (t.ActiveLines == nullptr || t.ActiveLines != &t.ReceivedLines || t.Daten.Konstanten.Zeile < 0) return 0;
+  if (t.Receiving || t.ActiveLines == nullptr || t.ActiveLines != &t.ReceivedLines || t.Daten.Konstanten.Zeile < 0) return 0;
   return t.Daten.Konstanten.Zeile + 1;
 }
 

@@ -213,12 +213,16 @@ int TransferPhase1(bool retry) {
   TransferState& t = CurrentTransfer();
   TDaten& daten = t.Daten;
 
-  // 1. Common preparation.
-  if (Instrument().CurrentInstrumentKind() == InstrumentKind::GPS) Instrument().PrepareCoordinateSystem();
+  // 1. Common preparation. An unusable coordinate system stops the
+  // transfer (stop flag) before any coordinate is converted.
   int result = 1;
   t.CancelFlag = false;
   t.StopFlag = false;
   t.FormatTag.clear();
+  if (Instrument().CurrentInstrumentKind() == InstrumentKind::GPS) {
+    Instrument().PrepareCoordinateSystem();
+    if (t.StopFlag) return result;
+  }
   InitialiseAll(daten);
   const int direction = Settings().Methode();
   const bool offline = Settings().TransOf();

@@ -39,6 +39,9 @@ struct TransferState {
   // The list whose lines are being read; Daten.Konstanten.Zeile indexes it.
   // Readers that consume continuation lines read ahead in it.
   const TextLines* ActiveLines = nullptr;
+  // Phase 1 of a receive is classifying the lines as they arrive (no line
+  // is being converted yet).
+  bool Receiving = false;
 };
 
 TransferState& CurrentTransfer();

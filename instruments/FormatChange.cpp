@@ -6,18 +6,6 @@
 #include "instruments/InstrumentenModul.h"
 
 namespace veltro {
-namespace {
-
-bool IsValidFormatName(const TInstrument& instrument, const std::string& name) {
-  std::vector<std::string> names;
-  SplitToList(instrument.ValidGeraeteFormate, ';', names);
-  for (const std::string& n : names)
-    if (TrimBlanks(n) == name) return true;
-  return false;
-}
-
-}  // namespace
-
 std::string ChangeGeraeteFormat(TGeraete& geraete, const std::string& S, const std::string& Buf) {
   std::string tag = DetectFormat(S);
   if (tag.empty()) return tag;
@@ -25,7 +13,7 @@ std::string ChangeGeraeteFormat(TGeraete& geraete, const std::string& S, const s
   TInstrument& instrument = geraete.CurrentInstrument();
   TGeraeteFormat* found = geraete.Format(name);
   if (found && found == instrument.GeraeteFormat) return {};
-  if (!found || !IsValidFormatName(instrument, name)) {
+  if (!found || !AcceptsGeraeteFormat(instrument, name)) {
     ShowMessageBox(FormatText(GetText(kTextFormatNotSupported), {name}), kMsgWarning, kBtnOk);
     return "End";
   }

@@ -258,7 +258,8 @@ TInstrument& TGeraete::ActivateFirstInstrument() {
 
 bool TGeraete::IsCurrentInstrument(const TInstrument& instrument) { return &CurrentInstrument() == &instrument; }
 
-void TGeraete::SelectInstrument(const std::string& caption) {
+bool TGeraete::SelectInstrument(const std::string& caption) {
+  if (hooks_->LibraryCallRunning()) return false;
   CurrentInstrument().Active = false;
   ForEach<TInstrument>([&](TInstrument& i) {
     i.Active = i.Caption == caption;
@@ -269,6 +270,18 @@ void TGeraete::SelectInstrument(const std::string& caption) {
     hooks_->FreeInstrumentLibrary();
     hooks_->LoadInstrumentLibrary(LibraryPathToLoad(i));
   });
+  return true;
+}
+
+void TGeraete::DefaultSetup() { CurrentTransfer().ReceivedLines.clear(); }
+
+bool AcceptsGeraeteFormat(const TInstrument& instrument, const std::string& name) {
+  if (name.empty()) return false;
+  std::vector<std::string> names;
+  SplitToList(instrument.ValidGeraeteFormate, ';', names);
+  for (const std::string& n : names)
+    if (Trimmed(n) == name) return true;
+  return false;
 }
 
 // ---- Persistence --------------------------------------------------------------------------

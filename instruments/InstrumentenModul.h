@@ -172,6 +172,9 @@ class InstrumentLibraryHooks {
   // path: the library file, or the unresolved name when it is missing (the
   // load then fails and leaves no handle).
   virtual void LoadInstrumentLibrary(const std::string& /*path*/) {}
+  // A library call is on the stack (its wait runs the message pump): the
+  // instrument must not change now.
+  virtual bool LibraryCallRunning() const { return false; }
 };
 
 // ---- Handler bindings ------------------------------------------------------------
@@ -310,7 +313,8 @@ class TGeraete : public TDataModule {
   // Makes the instrument with exactly that caption current: closes an open
   // connection, frees the coordinate-system and instrument libraries and
   // loads the new one. A caption that matches nothing leaves none active.
-  void SelectInstrument(const std::string& caption);
+  // Refused (false, nothing changed) while a library call is running.
+  bool SelectInstrument(const std::string& caption);
 
   // The last format whose component name (or Caption) equals name; FC5 when
   // none does.
@@ -370,6 +374,10 @@ class TGeraete : public TDataModule {
 
   void SetLibraryHooks(InstrumentLibraryHooks* hooks) { hooks_ = hooks ? hooks : &noHooks_; }
 
+  // OnSetup of the formats without a set-up of their own: the received
+  // lines of the last transfer are cleared.
+  void DefaultSetup();
+
   // Maker handlers: each forwards to the common operation with its maker and
   // its menu item prefix.
   void hsTopconCreatePopupMenu(TPopupMenu& m, const TMenuClick& c);
@@ -411,6 +419,11 @@ class TGeraete : public TDataModule {
   InstrumentLibraryHooks noHooks_;
   InstrumentLibraryHooks* hooks_ = &noHooks_;
 };
+
+// The instrument may switch to the format of that component name: an exact
+// member of its ";"-separated ValidGeraeteFormate ("GTS7" is no member of
+// "OGTS7").
+bool AcceptsGeraeteFormat(const TInstrument& instrument, const std::string& name);
 
 // The program's one catalogue (created at start-up); tests set their own.
 TGeraete* Geraete();

@@ -324,6 +324,10 @@ TTransferDatenart GtsLineKind(const std::string& tag, const std::string& line) {
   }
 }
 
+bool IsGtsStreamFormat(const std::string& formatName) {
+  return formatName == "FC5" || formatName == "GTS6" || formatName == "GTS6x";
+}
+
 std::string GtsPrepareStream(std::string text) {
   if (!IsGtsStreamTag(DetectFormat(text.substr(0, kFormatBufferSize)))) return text;
 
@@ -418,7 +422,7 @@ TdmGTS6::TdmGTS6(TGeraete& geraete)
     TGeraeteFormat* f = format;
     GeraeteFormatHandlers h;
     h.OnFormat = [this, f](const std::string& S, const std::string& Buf) { return Format(*f, S, Buf); };
-    h.OnSetup = [this] { DefaultSetup(); };
+    h.OnSetup = [&geraete] { geraete.DefaultSetup(); };
     h.OnInitWrite = [this, f] { InitWrite(*f); };
     h.OnAfterTrans = [this, f] { AfterTrans(*f); };
     h.OnGetDatenart = [this](std::string& S) { return GetDatenart(S); };
@@ -726,8 +730,6 @@ std::string TdmGTS6::Format(TGeraeteFormat& format, const std::string& S, const 
   return RecogniseFormatLine(geraete_, format, format.Name.c_str(), S, Buf,
                              [&S](const std::string& tag) { return GtsLineKind(tag, S); });
 }
-
-void TdmGTS6::DefaultSetup() { CurrentTransfer().ReceivedLines.clear(); }
 
 void TdmGTS6::InitWrite(TGeraeteFormat& format) {
   if (OfficeIsPassThrough() || format.TransferDatenart != tdaKoordinate) return;

@@ -59,6 +59,8 @@ TTransferDatenart GtsLineKind(const std::string& tag, const std::string& line);
 // ("_" and blanks) or its block check; a line break before every "_!",
 // "_'", "_+" and EOT that does not start a line already. Linear in the text.
 std::string GtsPrepareStream(std::string text);
+// The formats whose received text GtsPrepareStream prepares: FC5, GTS6, GTS6x.
+bool IsGtsStreamFormat(const std::string& formatName);
 
 // A line as the readers take it: a trailing CR and LF removed, then every
 // erase mark "`" removed with the text before it back to the field mark
@@ -99,7 +101,6 @@ class TdmGTS6 : public TDataModule {
 
   // Catalogue handlers (the GTS6x and FC5 ones act on their own format).
   std::string Format(TGeraeteFormat& format, const std::string& S, const std::string& Buf);
-  void DefaultSetup();
   // Coordinate upload: the header lines "F00F000" and
   // "TOPCON    +00001.000000100000-00" before the first coordinate.
   void InitWrite(TGeraeteFormat& format);

@@ -32,14 +32,12 @@ std::string CutNoted(const std::string& text, size_t width, int note) {
 
 }  // namespace
 
-void DefaultSetup() { CurrentTransfer().ReceivedLines.clear(); }
-
 TTransferDatenart Rec500LineKind(const std::string& line) {
   return IsRec500CoordinateLine(line) ? tdaKoordinate : tdaNone;
 }
 
 TdmREC500::TdmREC500(TGeraete& geraete)
-    : TDataModule("dmREC500"), geraete_(geraete), format_(geraete.Format(kFormatName)) {
+    : TDataModule("dmREC500"), geraete_(geraete), format_(geraete.Format(kFormatName)), rece_(geraete.Format("RECE")) {
   Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
   Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
   Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
@@ -47,11 +45,17 @@ TdmREC500::TdmREC500(TGeraete& geraete)
   Kommentare = AddReadWriteDaten(*this, "Kommentare", tdaKommentar);
   Kommentare->OnWrite = [this](TDaten& D) { return KommentareWrite(D); };
 
+  // Rec E has nothing the program reads: only the catalogue's set-up.
+  if (rece_) {
+    GeraeteFormatHandlers e;
+    e.OnSetup = [&geraete] { geraete.DefaultSetup(); };
+    geraete.BindFormatHandlers("RECE", e);
+  }
   if (!format_) return;
   format_->Koordinaten = kRec500KoordinatenLayout;
   GeraeteFormatHandlers h;
   h.OnFormat = [this](const std::string& S, const std::string& Buf) { return REC500Format(S, Buf); };
-  h.OnSetup = [] { DefaultSetup(); };
+  h.OnSetup = [&geraete] { geraete.DefaultSetup(); };
   h.OnGetDatenart = [this](std::string& S) { return REC500GetDatenart(S); };
   h.OnSetTDA = [this](TTransferDatenart kind) { return REC500SetTDA(kind); };
   geraete.BindFormatHandlers(kFormatName, h);
@@ -59,6 +63,7 @@ TdmREC500::TdmREC500(TGeraete& geraete)
 
 TdmREC500::~TdmREC500() {
   if (format_) UnbindFormatHandlers(*format_, *this);
+  if (rece_) UnbindFormatHandlers(*rece_, *this);
 }
 
 // ---- Reading ----------------------------------------------------------------------

@@ -20,10 +20,6 @@ namespace veltro {
 class TGeraete;
 class TGeraeteFormat;
 
-// The catalogue's set-up of formats without their own: the received lines
-// of the last transfer are cleared.
-void DefaultSetup();
-
 // Kind of a line: tdaKoordinate for a coordinate line, else tdaNone.
 TTransferDatenart Rec500LineKind(const std::string& line);
 
@@ -60,6 +56,7 @@ class TdmREC500 : public TDataModule {
  private:
   TGeraete& geraete_;
   TGeraeteFormat* format_;
+  TGeraeteFormat* rece_;
 };
 
 }  // namespace veltro

@@ -1,0 +1,78 @@
+#include "instruments/CoordinateSystem.h"
+
+#include "core/Settings.h"
+#include "platform/Registry.h"
+#include "platform/TextFile.h"
+#include "wgsxyz/WGSXYZ.h"
+
+namespace veltro {
+namespace {
+
+TCoordinateSystem* g_active = nullptr;
+
+}  // namespace
+
+TCoordinateSystem* ActiveCoordinateSystem() { return g_active; }
+void SetActiveCoordinateSystem(TCoordinateSystem* system) { g_active = system; }
+
+TCoordinateSystem::State TCoordinateSystem::Activate(const std::string& directory, const std::string& system,
+                                                     bool administrator) {
+  block_.Clear();
+  state_ = State::NoLibrary;
+  if (disabled_) return state_;
+  if (!library_.IsLoaded()) {
+    const std::string dir = directory_.empty() ? InstallationDirectory() : directory_;
+    const std::string path = FindLibrary(kCoordinateSystemLibrary, dir);
+    if (path.empty() || !library_.Load(path)) return state_;
+  }
+  auto get = library_.Export<WGSXYZGetAktivSystemFn>("GetAktivSystem");
+  if (!get) return state_;
+  get(block_.Data(), directory.c_str(), system.c_str(), administrator ? 1 : 0);
+  state_ = block_.Unusable() ? State::Unusable : State::Usable;
+  return state_;
+}
+
+TCoordinateSystem::State TCoordinateSystem::ActivateFromSettings() {
+  const std::string dir = directory_.empty() ? InstallationDirectory() : directory_;
+  const std::string gpsPath =
+      ReadRegString(RegistryRoot::CurrentUser, ConfigPath(kSettingGpsPath), IncludeTrailingSeparator(dir) + kGpsFolder);
+  const std::string system =
+      override_ ? *override_ : ReadRegString(RegistryRoot::CurrentUser, ConfigPath(kSettingGpsSystem), wgsxyz::kDefaultSystem);
+  return Activate(gpsPath, system, administrator_);
+}
+
+void TCoordinateSystem::Free() {
+  library_.Free();
+  block_.Clear();
+  state_ = State::NoLibrary;
+}
+
+bool TCoordinateSystem::Convert(const char* exportName, std::int32_t mode, bool toGrid, const wgsxyz::Triple& in,
+                                wgsxyz::Triple& out) {
+  if (state_ != State::Usable || !library_.IsLoaded()) return false;
+  auto convert = library_.Export<WGSXYZConvertFn>(exportName);
+  if (!convert) return false;
+  block_.SetMode(mode);
+  if (toGrid) {
+    block_.SetGeographic(in.a, in.b, in.c);
+    block_.SetGrid(0, 0, 0);
+  } else {
+    block_.SetGrid(in.a, in.b, in.c);
+    block_.SetGeographic(0, 0, 0);
+  }
+  convert(block_.Data());
+  const wgsxyz::Triple result = toGrid ? block_.Grid() : block_.Geographic();
+  if (!result.Finite()) return false;
+  out = result;
+  return true;
+}
+
+bool TCoordinateSystem::ToGrid(std::int32_t mode, const wgsxyz::Triple& geographic, wgsxyz::Triple& grid) {
+  return Convert("WGS84ToXYZ", mode, true, geographic, grid);
+}
+
+bool TCoordinateSystem::ToGeographic(std::int32_t mode, const wgsxyz::Triple& grid, wgsxyz::Triple& geographic) {
+  return Convert("XYZToWGS84", mode, false, grid, geographic);
+}
+
+}  // namespace veltro

@@ -1,0 +1,436 @@
+#include "instruments/TransferSequence.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/Language.h"
+#include "core/Messages.h"
+#include "core/Settings.h"
+#include "core/TextUtils.h"
+#include "core/TransferOptionsCode.h"
+#include "formats/instrument/CheckFormate.h"
+#include "formats/instrument/GTS6.h"
+#include "formats/instrument/InstrumentFormat.h"
+#include "platform/MessagePump.h"
+
+namespace veltro {
+namespace {
+
+constexpr const char* kEndOfTransmission = "\x04";
+constexpr const char* kTitleTC600 = "TC600 / TC800";
+constexpr const char* kTitleTPS700 = "TPS700";
+constexpr const char* kTitleTPS100 = "TPS100";
+
+// Instruments whose set-up this side handles.
+constexpr const char* kTC600 = "itTC600";
+constexpr const char* kTPS700 = "itTPS700";
+constexpr const char* kTPS100 = "itTPS100";
+constexpr const char* kTPS110 = "itTPS110";
+
+StatisticsView& Statistics() { return *CurrentTransferEnvironment().statistics; }
+TransferWindow& Window() { return *CurrentTransferEnvironment().window; }
+TransferSettings& Settings() { return *CurrentTransferEnvironment().settings; }
+
+bool IsData(const std::string& line) { return !line.empty() && line != kEndOfTransmission; }
+
+// A project or code-list number: decimal digits that fit an int.
+std::optional<int> ListNumber(const std::string& text) {
+  if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  return std::stoi(text);
+}
+
+// Marks the received lines as being classified while they arrive.
+class ReceivingScope {
+ public:
+  ReceivingScope() {
+    TransferState& t = CurrentTransfer();
+    t.Receiving = true;
+    t.ActiveLines = &t.ReceivedLines;
+  }
+  ~ReceivingScope() {
+    TransferState& t = CurrentTransfer();
+    t.Receiving = false;
+    t.ActiveLines = nullptr;
+  }
+  ReceivingScope(const ReceivingScope&) = delete;
+  ReceivingScope& operator=(const ReceivingScope&) = delete;
+};
+
+// Binds the kind of the line at index (or of a line not stored, at the end
+// of the list) and counts it.
+void Classify(TGeraeteFormat& format, const std::string& line, bool store) {
+  TransferState& t = CurrentTransfer();
+  t.Daten.Konstanten.Zeile = static_cast<int>(t.ReceivedLines.size()) - (store ? 1 : 0);
+  if (format.OnGetDatenart) {
+    std::string s = line;
+    const TTransferDatenart kind = format.OnGetDatenart(s);
+    if (format.OnSetTDA) format.OnSetTDA(kind);
+  }
+  if (store && format.ReadWrite && format.ReadWrite->OnStatistik) {
+    format.ReadWrite->OnStatistik(line, Statistics().Statistik());
+    Statistics().Refresh();
+  }
+}
+
+}  // namespace
+
+TInstrumentTransfer::TInstrumentTransfer(TGeraete& geraete, TLibraryBinding& binding, InstrumentTransferHost* host)
+    : CatalogueInstrumentSide(geraete), binding_(binding), host_(host) {
+  geraete_.BindInstrumentSetup(kTC600, [this] { itTC600Setup(); });
+  geraete_.BindInstrumentSetup(kTPS700, [this] { itTPS700Setup(); });
+  geraete_.BindInstrumentSetup(kTPS100, [this] { itTPS100Setup(); });
+  geraete_.BindInstrumentSetup(kTPS110, [this] { itTPS100Setup(); });
+}
+
+TInstrumentTransfer::~TInstrumentTransfer() {
+  for (const char* name : {kTC600, kTPS700, kTPS100, kTPS110}) geraete_.BindInstrumentSetup(name, nullptr);
+}
+
+bool TInstrumentTransfer::Offline() const { return Settings().TransOf(); }
+
+void TInstrumentTransfer::EndIndicators() { Host().SetIndicatorsOn(false); }
+
+// A format change left the connection open for a resumed receive that
+// never came (the engine gave up): it is closed before anything new starts.
+void TInstrumentTransfer::CloseStale() {
+  if (restartPending_) binding_.LibClose();
+  restartPending_ = false;
+  hasPendingLine_ = false;
+}
+
+// ---- Coordinate system --------------------------------------------------------------
+
+bool TInstrumentTransfer::LoadCoordinateSystem() {
+  coordinatesUnusable_ = binding_.CoordinateSystem().ActivateFromSettings() == TCoordinateSystem::State::Unusable;
+  if (!coordinatesUnusable_) return true;
+  ShowMessageBox(GetText(kTextSystemUnusable), kMsgError, kBtnOk);
+  CurrentTransfer().StopFlag = true;
+  return false;
+}
+
+void TInstrumentTransfer::PrepareCoordinateSystem() {
+  LoadCoordinateSystem();
+  coordinatesPrepared_ = true;
+}
+
+// ---- Receive -------------------------------------------------------------------------
+
+void TInstrumentTransfer::TakeLine(std::string line, TGeraeteFormat& format) {
+  TransferState& t = CurrentTransfer();
+  const bool store = IsData(line);
+  if (store) t.ReceivedLines.push_back(line);
+  Classify(format, line, store);
+}
+
+// Framed or unbroken GTS-6 / FC-5 text: one record per line, then the
+// lines are classified and counted again under the tag of the prepared text.
+void TInstrumentTransfer::ClassifyDeferred(TGeraeteFormat& format) {
+  TransferState& t = CurrentTransfer();
+  TextLines prepared = SplitLines(GtsPrepareStream(JoinLines(t.ReceivedLines)));
+  prepared.erase(std::remove_if(prepared.begin(), prepared.end(), [](const std::string& l) { return !IsData(l); }),
+                 prepared.end());
+  if (prepared == t.ReceivedLines) return;
+  t.ReceivedLines.clear();
+  const std::string tag = DetectFormat(TextFrom(prepared, 0, kFormatBufferSize));
+  if (tag.size() > 1 && tag.substr(1) == format.Name) t.FormatTag = tag;
+  Statistics().Reset();
+  ReceivingScope scope;
+  for (std::string& line : prepared) {
+    t.ReceivedLines.push_back(std::move(line));
+    Classify(format, t.ReceivedLines.back(), true);
+    PumpMessages();
+  }
+}
+
+// Whether phase 2 would read anything: some received line has a kind.
+bool TInstrumentTransfer::HasReadableLine(TGeraeteFormat& format) {
+  if (!format.OnGetDatenart) return false;
+  TransferState& t = CurrentTransfer();
+  ReceivingScope scope;
+  for (size_t i = 0; i < t.ReceivedLines.size(); ++i) {
+    t.Daten.Konstanten.Zeile = static_cast<int>(i);
+    std::string s = t.ReceivedLines[i];
+    if (format.OnGetDatenart(s) != tdaNone) return true;
+  }
+  return false;
+}
+
+int TInstrumentTransfer::ReceiveLines(bool cont) {
+  TransferState& t = CurrentTransfer();
+  if (!cont) CloseStale();
+
+  // 1. GPS: the coordinate system (unless the engine's preparation did it).
+  if (CurrentInstrumentKind() == InstrumentKind::GPS && !coordinatesPrepared_) LoadCoordinateSystem();
+  coordinatesPrepared_ = false;
+  if (coordinatesUnusable_ && CurrentInstrumentKind() == InstrumentKind::GPS) {
+    binding_.LibClose();
+    return 1;
+  }
+
+  // 2., 3. Set-up and connection.
+  const std::string fileName = Offline() ? t.InputFileName : std::string();
+  Statistics().Show();
+  if (!cont) {
+    Statistics().SetStatusText(GetText(kTextConnecting));
+    TInstrument& instrument = geraete_.CurrentInstrument();
+    if (instrument.OnSetup) instrument.OnSetup();
+    Statistics().SetStatusText(GetText(kTextConnecting));
+    if (!t.CancelFlag && (!binding_.LibOpen(WaitForRemote(), fileName) || !binding_.LibStartReceive()))
+      t.CancelFlag = true;
+    if (t.CancelFlag) {
+      Statistics().Close();
+      Window().FocusOutputField();
+      binding_.LibClose();
+      return 1;
+    }
+  } else if (!binding_.Connected()) {
+    // A resumed receive reads on from the open connection, never from a
+    // closed one.
+    restartPending_ = false;
+    hasPendingLine_ = false;
+    return 1;
+  }
+  restartPending_ = false;
+
+  // 4., 5. Lines until the end of the transmission.
+  Statistics().SetStatusText(GetText(kTextReading));
+  Host().SetIndicatorsOn(true);
+  std::string line;
+  {
+    ReceivingScope scope;
+    for (;;) {
+      if (t.StopFlag) {
+        EndIndicators();
+        binding_.LibClose();
+        return 1;
+      }
+      TGeraeteFormat* before = geraete_.CurrentInstrument().GeraeteFormat;
+      if (hasPendingLine_) {
+        line = std::move(pendingLine_);
+        t.FormatTag = pendingTag_;
+        hasPendingLine_ = false;
+      } else {
+        Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Receive, kIndicatorBusy);
+        PumpMessages();
+        binding_.LibReadLine(t.FormatTag, line);
+        Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Receive, kIndicatorIdle);
+      }
+      TInstrument& instrument = geraete_.CurrentInstrument();
+      if (instrument.GeraeteFormat != before && !instrument.NoNewTrans) {
+        // Announced change of format: the engine starts again with it and
+        // this line comes first.
+        EndIndicators();
+        Host().FormatChanged();
+        hasPendingLine_ = IsData(line);
+        pendingLine_ = line;
+        pendingTag_ = t.FormatTag;
+        restartPending_ = true;
+        return 2;
+      }
+      if (t.FormatTag == kTagEnd) {
+        EndIndicators();
+        binding_.LibClose();
+        return 1;
+      }
+      if (line == kEndOfTransmission) break;
+      TakeLine(line, *instrument.GeraeteFormat);
+      PumpMessages();
+    }
+  }
+
+  // 6. The end of the transmission.
+  TGeraeteFormat& format = *geraete_.CurrentInstrument().GeraeteFormat;
+  if (IsGtsStreamFormat(format.Name)) ClassifyDeferred(format);
+  if (format.OnAfterRead) format.OnAfterRead();
+  EndIndicators();
+  if (OfficeIsPassThrough()) {
+    // The raw bytes go out unchanged. Offline the library collects none:
+    // the lines are then converted like for any other format.
+    const std::string raw = binding_.LibGetOriginalDaten();
+    if (!raw.empty()) {
+      t.OutputLines.clear();
+      AppendTextLines(t.OutputLines, raw);
+      Statistics().Close();
+      Window().FocusOutputField();
+      SaveOutputFile();
+      binding_.LibClose();
+      return 1;
+    }
+  }
+  binding_.LibClose();
+  PumpMessages();
+  if (t.ReceivedLines.empty()) return 1;
+  // Nothing phase 2 could read (Rec E, dialect lines only): no empty output.
+  if (!HasReadableLine(format)) {
+    ShowMessageBox(FormatText(GetText(kTextNothingReadable), {format.Caption}), kMsgWarning, kBtnOk);
+    return 1;
+  }
+  if (!t.FormatTag.empty()) return 0;
+  return ShowMessageBox(GetText(kTextFormatNotRecognised), kMsgConfirmation, kBtnYesNo) == kAnsNo ? 1 : 0;
+}
+
+// ---- Send ----------------------------------------------------------------------------
+
+void TInstrumentTransfer::SendLines() {
+  TransferState& t = CurrentTransfer();
+  CloseStale();
+  TGeraeteFormat& format = geraete_.CurrentGeraeteFormat();
+  if (format.OnBeforeWrite) format.OnBeforeWrite();
+  const bool offline = Offline();
+
+  Statistics().SetStatusText(GetText(kTextConnecting));
+  TInstrument& instrument = geraete_.CurrentInstrument();
+  if (instrument.OnSetup) instrument.OnSetup();
+  Statistics().SetStatusText(GetText(kTextConnecting));
+  if (!t.CancelFlag && (!binding_.LibOpen(WaitForRemote(), offline ? kNoOpenFile : "") || !binding_.LibStartSend()))
+    t.CancelFlag = true;
+  if (t.CancelFlag) {
+    Statistics().Close();
+    Host().FocusInputField();
+    binding_.LibClose();
+    return;
+  }
+
+  Statistics().SetStatusText(GetText(kTextWriting));
+  Host().SetIndicatorsOn(true);
+  int& index = t.Daten.Konstanten.Zeile;
+  if (index < 0) index = 0;
+  bool ok = true;
+  bool processed = false;
+  while (static_cast<size_t>(index) < t.ReceivedLines.size() && ok && !t.StopFlag) {
+    const std::string line = t.ReceivedLines[static_cast<size_t>(index)];
+    TReadWriteDaten* rw = geraete_.CurrentGeraeteFormat().ReadWrite;
+    if (rw && rw->OnStatistik && IsData(line)) rw->OnStatistik(line, Statistics().Statistik());
+    Statistics().Refresh();
+    Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Send, kIndicatorBusy);
+    ok = binding_.LibWriteLine(line);
+    Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Send, kIndicatorIdle);
+    processed = true;
+    if (ok) ++index;
+    PumpMessages();
+  }
+  const bool complete = ok && !t.StopFlag;
+  // A cut-short send gets no end marker: the instrument must not take the
+  // part for the whole.
+  if (processed && complete) binding_.LibWriteLine(kEndOfTransmission);
+  if (format.OnAfterWrite) format.OnAfterWrite();
+  // The library's collected text, taken once after the last write.
+  TextLines written;
+  const bool collected = binding_.LibTakeWriteBuf(written);
+  binding_.LibClose();
+  EndIndicators();
+  Statistics().Close();
+  if (!offline) return;
+  if (!collected) {
+    ShowMessageBox(GetText(46), kMsgWarning, kBtnOk);
+    return;
+  }
+  t.OutputLines = std::move(written);
+  if (!complete && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
+    t.OutputLines.clear();
+    return;
+  }
+  SaveOutputFile();
+}
+
+// ---- Set-up of the instruments --------------------------------------------------------
+
+void TInstrumentTransfer::OptionsSetup(const char* title) {
+  if (Offline() || Settings().Methode() != 0) return;
+  std::unique_ptr<TransferOptionsDialog> dialog = Host().CreateTransferOptionsDialog();
+  if (!dialog) return;
+  TInstrument& instrument = geraete_.CurrentInstrument();
+  dialog->SetSelection(instrument.TransferMethode);
+  dialog->SetPcToInstrument(false);
+  dialog->SetProjectsSupported(OfficeIsPassThrough());
+  dialog->SetTitle(title);
+  const bool confirmed = dialog->Execute();
+  CurrentTransfer().CancelFlag = !confirmed;
+  if (confirmed) instrument.TransferMethode = dialog->Selection();
+}
+
+void TInstrumentTransfer::itTC600Setup() { OptionsSetup(kTitleTC600); }
+void TInstrumentTransfer::itTPS700Setup() { OptionsSetup(kTitleTPS700); }
+
+void TInstrumentTransfer::itTPS100Setup() {
+  if (Offline()) return;
+  std::unique_ptr<TransferOptionsDialog> dialog = Host().CreateTransferOptionsDialog();
+  if (!dialog) return;
+  TransferState& t = CurrentTransfer();
+  TInstrument& instrument = geraete_.CurrentInstrument();
+  const TDatenformatDefinitionen& office = ActiveFormat();
+  dialog->SetPcToInstrument(Settings().Methode() == 1);
+  dialog->SetProjectsSupported(OfficeIsPassThrough() || office.TransferDatenart == tdaPunktcode);
+  dialog->SetSelection(instrument.TransferMethode);
+  dialog->SetTitle(kTitleTPS100);
+  t.CancelFlag = true;
+  // Without a connection there is nothing to choose from: the transfer stops.
+  if (!binding_.LibOpen(WaitForRemote(), "")) return;
+  WaitMilliseconds(static_cast<int>(std::min<std::uint32_t>(instrument.WaitAfterCmd, kMaxTimeoutMs)));
+  dialog->SetInstrument(binding_.LibGetInstrument());
+  Statistics().SetStatusText(GetText(kTextReadingProjects));
+  dialog->SetProjects(SplitLines(binding_.LibGetProjects()));
+  Statistics().SetStatusText(GetText(kTextReadingCodeLists));
+  dialog->SetCodeLists(SplitLines(binding_.LibGetCodeLists()));
+  Statistics().SetStatusText("");
+  if (!dialog->Execute()) return;
+  t.CancelFlag = false;
+  instrument.TransferMethode = dialog->Selection();
+  switch (instrument.TransferMethode % 100) {
+    case kOptionKoordinaten: ProcessList(*dialog, ListKind::Projects); break;
+    case kOptionCodes: ProcessList(*dialog, ListKind::CodeLists); break;
+    default: break;
+  }
+}
+
+// Overwrites the instrument's projects or code lists with the dialog's
+// selected lines "name,number"; the connection stays open for the transfer.
+void TInstrumentTransfer::ProcessList(TransferOptionsDialog& dialog, ListKind kind) {
+  TransferState& t = CurrentTransfer();
+  const std::vector<std::string> lines = dialog.SelectedLines();
+  if (lines.empty()) return;
+  const bool projects = kind == ListKind::Projects;
+  const auto selection = DecodeTransferOptions(dialog.Selection());
+  const int row = selection ? (projects ? selection->projectRow : selection->codeListRow) : 0;
+  const int count = projects ? dialog.ProjectCount() : dialog.CodeListCount();
+  if (lines.size() > 1 || count >= row) {
+    const std::string question =
+        FormatText(GetText(lines.size() == 1 ? kTextOverwriteOne : kTextOverwriteSeveral), {dialog.TargetName()});
+    if (ShowMessageBox(question, kMsgConfirmation, kBtnYesNo) != kAnsYes) {
+      t.CancelFlag = true;
+      return;
+    }
+  }
+  for (const std::string& line : lines) {
+    if (t.CancelFlag) break;
+    std::vector<std::string> fields;
+    SplitToList(line, ',', fields);
+    const std::string name = fields.empty() ? std::string() : fields[0];
+    const std::string numberText = fields.size() > 1 ? TrimBlanks(fields[1]) : std::string();
+    const std::optional<int> number = ListNumber(numberText);
+    if (!number) {
+      // A line without its number would address no project at all.
+      ShowMessageBox(FormatText(GetText(kTextListLineWithoutNumber), {EscapeMessageData(line)}), kMsgWarning,
+                     kBtnOk);
+      continue;
+    }
+    const std::string n = std::to_string(*number);
+    Statistics().SetStatusText(GetText(projects ? kTextClearingProject : kTextClearingCodeList));
+    const bool cleared = projects ? binding_.LibClearProject(*number) : binding_.LibClearCodeList(*number);
+    if (!cleared) {
+      ShowMessageBox(FormatText(GetText(projects ? kTextProjectNotCleared : kTextCodeListNotCleared), {n}),
+                     kMsgWarning, kBtnOk);
+      continue;
+    }
+    if (name.empty()) continue;
+    Statistics().SetStatusText(GetText(projects ? kTextSettingProject : kTextSettingCodeList));
+    const bool set = projects ? binding_.LibSetProject(*number, name) : binding_.LibSetCodeList(*number, name);
+    if (!set)
+      ShowMessageBox(FormatText(GetText(projects ? kTextProjectNotSet : kTextCodeListNotSet), {n}), kMsgWarning,
+                     kBtnOk);
+  }
+  Statistics().SetStatusText("");
+}
+
+}  // namespace veltro
