@@ -6,6 +6,7 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   dfd = std::make_unique<TDFD>();
   geraete = std::make_unique<TGeraete>(installationDirectory);
   SetGeraete(geraete.get());
+  binding = std::make_unique<TLibraryBinding>(*geraete);
   init = std::make_unique<TdmInit>();
   ascii = std::make_unique<TdmASCII>(*dfd);
   caddy = std::make_unique<TdmCADDY>(*dfd);
@@ -58,6 +59,7 @@ TransferModules::~TransferModules() {
   caddy.reset();
   ascii.reset();
   init.reset();
+  binding.reset();
   geraete.reset();
   dfd.reset();
 }

@@ -30,6 +30,7 @@
 #include "formats/instrument/REC500.h"
 #include "formats/instrument/SDR.h"
 #include "instruments/InstrumentenModul.h"
+#include "instruments/LibraryBinding.h"
 
 namespace veltro {
 
@@ -44,6 +45,9 @@ class TransferModules {
 
   std::unique_ptr<TDFD> dfd;
   std::unique_ptr<TGeraete> geraete;
+  // The instrument library of the current instrument (LoadSettings and
+  // SelectInstrument load it).
+  std::unique_ptr<TLibraryBinding> binding;
   std::unique_ptr<TdmInit> init;
   std::unique_ptr<TdmASCII> ascii;
   std::unique_ptr<TdmCADDY> caddy;

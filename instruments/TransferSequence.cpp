@@ -57,20 +57,29 @@ class ReceivingScope {
   ReceivingScope& operator=(const ReceivingScope&) = delete;
 };
 
-// Binds the kind of the line at index (or of a line not stored, at the end
-// of the list) and counts it.
-void Classify(TGeraeteFormat& format, const std::string& line, bool store) {
+// Binds the kind of the received line at index (Zeile on it) and counts it.
+void ClassifyAt(TGeraeteFormat& format, size_t index) {
   TransferState& t = CurrentTransfer();
-  t.Daten.Konstanten.Zeile = static_cast<int>(t.ReceivedLines.size()) - (store ? 1 : 0);
+  t.Daten.Konstanten.Zeile = static_cast<int>(index);
+  const std::string line = t.ReceivedLines[index];
   if (format.OnGetDatenart) {
     std::string s = line;
     const TTransferDatenart kind = format.OnGetDatenart(s);
     if (format.OnSetTDA) format.OnSetTDA(kind);
   }
-  if (store && format.ReadWrite && format.ReadWrite->OnStatistik) {
+  if (format.ReadWrite && format.ReadWrite->OnStatistik) {
     format.ReadWrite->OnStatistik(line, Statistics().Statistik());
     Statistics().Refresh();
   }
+}
+
+// The tag the text itself gives, when it names format (FC-6 text is
+// recognised as GTS-7 text); "" otherwise.
+std::string TextTag(const TGeraeteFormat& format, const TextLines& lines, size_t from) {
+  std::string tag = DetectFormat(TextFrom(lines, from, kFormatBufferSize));
+  if (tag.size() < 2) return {};
+  if (format.Name == "FC6" && tag.substr(1) == "GTS7") tag = tag.substr(0, 1) + format.Name;
+  return tag.substr(1) == format.Name ? tag : std::string();
 }
 
 }  // namespace
@@ -116,31 +125,47 @@ void TInstrumentTransfer::PrepareCoordinateSystem() {
 
 // ---- Receive -------------------------------------------------------------------------
 
-void TInstrumentTransfer::TakeLine(std::string line, TGeraeteFormat& format) {
+// A received line is stored; lines are classified once the tag is settled:
+// from the first kFormatBufferSize characters of this receive (a library
+// recognises its tag from the first line only), or at the end.
+void TInstrumentTransfer::TakeLine(const std::string& line, TGeraeteFormat& format) {
   TransferState& t = CurrentTransfer();
-  const bool store = IsData(line);
-  if (store) t.ReceivedLines.push_back(line);
-  Classify(format, line, store);
+  if (IsData(line)) {
+    t.ReceivedLines.push_back(line);
+    receivedChars_ += line.size() + 2;
+  }
+  if (!settled_ && receivedChars_ >= kFormatBufferSize) SettleTag(format);
+  if (settled_) ClassifyPending(format);
 }
 
-// Framed or unbroken GTS-6 / FC-5 text: one record per line, then the
-// lines are classified and counted again under the tag of the prepared text.
-void TInstrumentTransfer::ClassifyDeferred(TGeraeteFormat& format) {
+void TInstrumentTransfer::SettleTag(TGeraeteFormat& format) {
+  TransferState& t = CurrentTransfer();
+  const std::string tag = TextTag(format, t.ReceivedLines, receiveStart_);
+  settledTag_ = tag.empty() ? t.FormatTag : tag;
+  t.FormatTag = settledTag_;
+  settled_ = true;
+}
+
+void TInstrumentTransfer::ClassifyPending(TGeraeteFormat& format) {
+  TransferState& t = CurrentTransfer();
+  // A statistics handler may insert lines (merged coordinates): the size is
+  // read anew each time.
+  for (; classified_ < t.ReceivedLines.size(); ++classified_) ClassifyAt(format, classified_);
+}
+
+// Framed or unbroken GTS-6 / FC-5 text: one record per line; the prepared
+// lines are classified and counted again under their own tag.
+void TInstrumentTransfer::PrepareGtsLines(TGeraeteFormat& format) {
   TransferState& t = CurrentTransfer();
   TextLines prepared = SplitLines(GtsPrepareStream(JoinLines(t.ReceivedLines)));
   prepared.erase(std::remove_if(prepared.begin(), prepared.end(), [](const std::string& l) { return !IsData(l); }),
                  prepared.end());
   if (prepared == t.ReceivedLines) return;
-  t.ReceivedLines.clear();
-  const std::string tag = DetectFormat(TextFrom(prepared, 0, kFormatBufferSize));
-  if (tag.size() > 1 && tag.substr(1) == format.Name) t.FormatTag = tag;
+  t.ReceivedLines = std::move(prepared);
+  if (const std::string tag = TextTag(format, t.ReceivedLines, 0); !tag.empty()) t.FormatTag = tag;
   Statistics().Reset();
-  ReceivingScope scope;
-  for (std::string& line : prepared) {
-    t.ReceivedLines.push_back(std::move(line));
-    Classify(format, t.ReceivedLines.back(), true);
-    PumpMessages();
-  }
+  classified_ = 0;
+  ClassifyPending(format);
 }
 
 // Whether phase 2 would read anything: some received line has a kind.
@@ -196,7 +221,11 @@ int TInstrumentTransfer::ReceiveLines(bool cont) {
   // 4., 5. Lines until the end of the transmission.
   Statistics().SetStatusText(GetText(kTextReading));
   Host().SetIndicatorsOn(true);
-  std::string line;
+  receiveStart_ = t.ReceivedLines.size();  // lines held from a merged receive stay before
+  classified_ = receiveStart_;
+  receivedChars_ = 0;
+  settled_ = false;
+  std::string line, libraryTag;
   {
     ReceivingScope scope;
     for (;;) {
@@ -208,14 +237,15 @@ int TInstrumentTransfer::ReceiveLines(bool cont) {
       TGeraeteFormat* before = geraete_.CurrentInstrument().GeraeteFormat;
       if (hasPendingLine_) {
         line = std::move(pendingLine_);
-        t.FormatTag = pendingTag_;
+        libraryTag = pendingTag_;
         hasPendingLine_ = false;
       } else {
         Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Receive, kIndicatorBusy);
         PumpMessages();
-        binding_.LibReadLine(t.FormatTag, line);
+        binding_.LibReadLine(libraryTag, line);
         Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Receive, kIndicatorIdle);
       }
+      t.FormatTag = settled_ && libraryTag != kTagEnd ? settledTag_ : libraryTag;
       TInstrument& instrument = geraete_.CurrentInstrument();
       if (instrument.GeraeteFormat != before && !instrument.NoNewTrans) {
         // Announced change of format: the engine starts again with it and
@@ -224,7 +254,7 @@ int TInstrumentTransfer::ReceiveLines(bool cont) {
         Host().FormatChanged();
         hasPendingLine_ = IsData(line);
         pendingLine_ = line;
-        pendingTag_ = t.FormatTag;
+        pendingTag_ = libraryTag;
         restartPending_ = true;
         return 2;
       }
@@ -241,16 +271,25 @@ int TInstrumentTransfer::ReceiveLines(bool cont) {
 
   // 6. The end of the transmission.
   TGeraeteFormat& format = *geraete_.CurrentInstrument().GeraeteFormat;
-  if (IsGtsStreamFormat(format.Name)) ClassifyDeferred(format);
+  {
+    ReceivingScope scope;
+    if (!settled_) SettleTag(format);
+    ClassifyPending(format);
+    if (IsGtsStreamFormat(format.Name)) PrepareGtsLines(format);
+  }
   if (format.OnAfterRead) format.OnAfterRead();
   EndIndicators();
   if (OfficeIsPassThrough()) {
     // The raw bytes go out unchanged. Offline the library collects none:
-    // the lines are then converted like for any other format.
+    // the lines are then converted like for any other format, or copied
+    // when the format has no reader.
     const std::string raw = binding_.LibGetOriginalDaten();
-    if (!raw.empty()) {
+    if (!raw.empty() || (!format.OnGetDatenart && !t.ReceivedLines.empty())) {
       t.OutputLines.clear();
-      AppendTextLines(t.OutputLines, raw);
+      if (raw.empty())
+        t.OutputLines = t.ReceivedLines;
+      else
+        AppendTextLines(t.OutputLines, raw);
       Statistics().Close();
       Window().FocusOutputField();
       SaveOutputFile();
@@ -312,8 +351,9 @@ void TInstrumentTransfer::SendLines() {
   }
   const bool complete = ok && !t.StopFlag;
   // A cut-short send gets no end marker: the instrument must not take the
-  // part for the whole.
-  if (processed && complete) binding_.LibWriteLine(kEndOfTransmission);
+  // part for the whole. A file gets none either (it would end with an
+  // empty line).
+  if (processed && complete && !offline) binding_.LibWriteLine(kEndOfTransmission);
   if (format.OnAfterWrite) format.OnAfterWrite();
   // The library's collected text, taken once after the last write.
   TextLines written;

@@ -111,8 +111,10 @@ class TInstrumentTransfer : public CatalogueInstrumentSide {
   bool Offline() const;
   void OptionsSetup(const char* title);
   void ProcessList(TransferOptionsDialog& dialog, ListKind kind);
-  void TakeLine(std::string line, TGeraeteFormat& format);
-  void ClassifyDeferred(TGeraeteFormat& format);
+  void TakeLine(const std::string& line, TGeraeteFormat& format);
+  void SettleTag(TGeraeteFormat& format);
+  void ClassifyPending(TGeraeteFormat& format);
+  void PrepareGtsLines(TGeraeteFormat& format);
   bool HasReadableLine(TGeraeteFormat& format);
   void EndIndicators();
   void CloseStale();
@@ -126,6 +128,13 @@ class TInstrumentTransfer : public CatalogueInstrumentSide {
   bool hasPendingLine_ = false;       // the line that came with the format change
   std::string pendingLine_;
   std::string pendingTag_;
+  // The receive running: where its lines start, how far they are
+  // classified, how much text came, and the tag once settled.
+  size_t receiveStart_ = 0;
+  size_t classified_ = 0;
+  size_t receivedChars_ = 0;
+  bool settled_ = false;
+  std::string settledTag_;
 };
 
 }  // namespace veltro

@@ -106,6 +106,7 @@ void TCommunication::ApplySettings() {
 
 void TCommunication::Close(bool drain) {
   if (!device_) return;
+  bool drained = false;
   if (drain) {
     // write() returns before the bytes leave: let the queue empty first.
     const TCommTimeouts t = Timeouts();
@@ -113,13 +114,17 @@ void TCommunication::Close(bool drain) {
     device_->OutQueue(queued);
     const auto bound = std::chrono::milliseconds(t.WriteTotalMultiplier * queued + t.WriteTotalConstant);
     const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (device_->Drain(kCommPollSliceMs) == SerialStatus::Timeout &&
+    SerialStatus st;
+    while ((st = device_->Drain(kCommPollSliceMs)) == SerialStatus::Timeout &&
            std::chrono::steady_clock::now() < deadline) {
       RunPump();
       if (!device_) return;
     }
+    drained = st == SerialStatus::Ok;
   }
-  device_->Purge(true, true);
+  // Bytes that left the queue may still wait at the far end of a pty or an
+  // adapter: flushing the output then would drop the tail of a send.
+  device_->Purge(true, !drained);
   device_.reset();
 }
 

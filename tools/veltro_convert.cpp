@@ -219,11 +219,6 @@ std::string ExecutableDirectory() {
   return ExtractFilePath(buf);
 }
 
-bool IsGtsStreamFormat(const std::string& name) {
-  const std::string n = Upper(name);
-  return n == "GTS6" || n == "GTS6X" || n == "FC5";
-}
-
 TGeraeteFormat* FindInstrumentFormat(TGeraete& g, const std::string& name) {
   TGeraeteFormat* found = nullptr;
   g.ForEach<TGeraeteFormat>([&](TGeraeteFormat& f) {

@@ -1,0 +1,205 @@
+// Receives and sends end to end through the transfer sequence and an
+// instrument library loaded with dlopen: offline from and into instrument
+// files, and over a pty pair with the simulated instrument.
+#include "instruments/TransferSequence.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/instruments/SequenceFixture.h"
+#include "tests/support/ConvertRun.h"
+#include "tests/support/InstrumentSim.h"
+
+namespace veltro::test {
+namespace {
+
+struct Sample {
+  const char* instrument;
+  const char* format;
+  const char* file;      // in tests/data
+  const char* expected;  // the converter's output for it, in tests/data
+};
+
+const Sample kReceives[] = {
+    {"itTPS1100", "GSI16", "gsi/messung-gsi16.gsi", "gsi/messung-gsi16.gsi.asc"},
+    {"itGTS6", "GTS6", "gts6/messung-gts6-bloecke.gt6", "gts6/messung-gts6-bloecke.gt6.asc"},
+    {"itGTS6", "GTS6", "gts6/koordinaten-gts6.gt6", "gts6/koordinaten-gts6.gt6.asc"},
+    {"itGTS700", "GTS7", "gts7/messung-gts7.gt7", "gts7/messung-gts7.gt7.asc"},
+    {"itOTS600", "OGTS7", "gts7/messung-ogts7.ot7", "gts7/messung-ogts7.ot7.asc"},
+    {"itSDR33", "SDR2x", "sdr/job-sdr2x.sdr", "sdr/job-sdr2x.sdr.asc"},
+    {"itREC500", "REC500", "rec500/recorder.rec", "rec500/recorder.rec.asc"},
+};
+
+std::string ExpectedOutput(const Sample& s) { return ReadFile(kData + s.expected); }
+
+// The test line runs without handshake: the instrument is told to accept it.
+TInstrument& Plain(TInstrument& i) {
+  i.ValidFlowControl = TValidFlowControl{tfcNone};
+  i.FlowControl = tfcNone;
+  return i;
+}
+
+// The file as the instrument sends it: its lines, then the end mark.
+std::string PlayFile(const TempDir& dir, const std::string& file) {
+  std::string text = ReadFile(kData + file);
+  if (!text.empty() && text.back() != '\n') text += "\r\n";
+  WriteFile(dir / "play", text + "\x04\r\n");
+  return dir / "play";
+}
+
+TEST_F(SequenceTest, OfflineReceivesThroughTheLibraryGiveTheConverterOutput) {
+  for (const Sample& s : kReceives) {
+    SCOPED_TRACE(s.file);
+    Use(s.instrument, s.format);
+    const std::string out = tmp / (std::filesystem::path(s.file).filename().string() + ".asc");
+    ASSERT_TRUE(Receive(kData + s.file, out));
+    EXPECT_TRUE(SameBytes(ExpectedOutput(s), ReadFile(out)));
+    EXPECT_EQ(Errors(), std::vector<std::string>{});
+    EXPECT_GT(statistics.Position(), 0);
+    EXPECT_FALSE(modules->binding->Connected());
+    box.Clear();
+  }
+}
+
+TEST_F(SequenceTest, ReceivesOverTheLineEqualTheOfflineReceive) {
+  for (const Sample& s : {kReceives[3], kReceives[5]}) {
+    SCOPED_TRACE(s.file);
+    Plain(Use(s.instrument, s.format));
+    SimulatedInstrument sim({"--hold", "--eol", "crlf"});
+    ASSERT_TRUE(sim.Ready());
+    ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
+    const std::string play = PlayFile(sim.Dir(), s.file);
+    bool started = false;
+    SetMessagePump([&] {
+      if (!started && modules->binding->Connected()) started = sim.Command("play " + play);
+    });
+    settings.transOf = false;
+    const std::string out = tmp / (std::string(s.format) + "-line.asc");
+    ASSERT_TRUE(Receive("", out)) << (MessageTexts().empty() ? "" : MessageTexts().front());
+    SetMessagePump(nullptr);
+    EXPECT_TRUE(SameBytes(ExpectedOutput(s), ReadFile(out)));
+    // SDR: checksum compared, "received" noted only over the line.
+    const bool sdr = std::string(s.format) == "SDR2x";
+    EXPECT_EQ(Errors(), std::vector<std::string>{});
+    EXPECT_EQ(Informations(), sdr ? std::vector<std::string>{GetText(611)} : std::vector<std::string>{});
+    box.Clear();
+  }
+}
+
+TEST_F(SequenceTest, SendsOfflineAndOverTheLine) {
+  const std::string input = kData + "sdr/koordinaten.asc";
+  const std::string expected = ReadFile(kData + "sdr/koordinaten.asc.sdr33");
+  Use("itSDR33", "SDR33");
+  ASSERT_TRUE(Send(input, tmp / "offline.sdr"));
+  EXPECT_TRUE(SameBytes(expected, ReadFile(tmp / "offline.sdr")));
+  EXPECT_EQ(Informations(), std::vector<std::string>{});
+
+  Plain(*modules->geraete->Instrument("itSDR33"));
+  SimulatedInstrument sim;
+  ASSERT_TRUE(sim.Ready());
+  ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
+  settings.transOf = false;
+  EXPECT_FALSE(Send(input, tmp / "online.sdr"));  // nothing is saved over the line
+  // The end mark goes as an empty line.
+  ASSERT_TRUE(sim.WaitForReceived(expected.size() + 2));
+  EXPECT_TRUE(SameBytes(expected + "\r\n", sim.Received()));
+  EXPECT_EQ(Informations(), (std::vector<std::string>{GetText(612), GetText(613)}));
+}
+
+TEST_F(SequenceTest, MergedMeasurementReceivesKeepOneCopy) {
+  WriteRegBool(RegistryRoot::CurrentUser, ConfigPath(kSettingDataMerging), true, true);
+  Use("itGTS700", "GTS7");
+  const std::string job = ReadFile(kData + "gts7/messung-gts7.gt7");
+  TextLines lines = SplitLines(job);
+  ASSERT_GT(lines.size(), 8u);
+  // The instrument first sends part of its job, then all of it again.
+  TextLines part(lines.begin(), lines.begin() + 6);
+  SaveTextFile(tmp / "part.gt7", part);
+  ASSERT_TRUE(Receive(tmp / "part.gt7", tmp / "out.asc"));
+  ASSERT_TRUE(Receive(kData + "gts7/messung-gts7.gt7", tmp / "out.asc"));
+  EXPECT_TRUE(SameBytes(ReadFile(kData + "gts7/messung-gts7.gt7.asc"), ReadFile(tmp / "out.asc")));
+  EXPECT_EQ(CurrentTransfer().ReceivedLines.size(), lines.size());
+  EXPECT_TRUE(CurrentTransfer().MergeFlag);
+  // No overwrite question while merging.
+  for (const auto& m : box.Messages()) EXPECT_NE(m.buttons, kBtnYesNo) << m.text;
+  CurrentTransfer().MergeFlag = false;
+}
+
+TEST_F(SequenceTest, CancelEndsAReceiveAndASendOverTheLine) {
+  std::string many;
+  for (int i = 1; i <= 3000; ++i) many += "P" + std::to_string(i) + ";1.000;2.000;3.000;C\r\n";
+  Use("itTavrin", "TAVRIN", "Original", kProgramFolder + "libTavrin.so");
+  {
+    SimulatedInstrument sim({"--hold", "--pace", "2"});
+    ASSERT_TRUE(sim.Ready());
+    ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
+    WriteFile(sim.Dir() / "play", many + "\x04\r\n");
+    bool started = false, cancelled = false;
+    SetMessagePump([&] {
+      if (!started && modules->binding->Connected()) started = sim.Command("play " + (sim.Dir() / "play"));
+      if (!cancelled && CurrentTransfer().ReceivedLines.size() >= 20) {
+        // The statistics window's cancel button.
+        modules->binding->LibSetBreak();
+        CurrentTransfer().StopFlag = true;
+        cancelled = true;
+      }
+    });
+    settings.transOf = false;
+    EXPECT_FALSE(Receive("", tmp / "cancelled.txt"));
+    SetMessagePump(nullptr);
+    EXPECT_TRUE(cancelled);
+    EXPECT_LT(CurrentTransfer().ReceivedLines.size(), 3000u);
+    EXPECT_FALSE(modules->binding->Connected());
+    EXPECT_EQ(host.indicatorsOn, host.indicatorsOff);
+  }
+  {
+    std::string points;
+    for (int i = 1; i <= 3000; ++i) points += std::to_string(i) + "|C|" + std::to_string(i) + ".000|2.000|3.000|\r\n";
+    WriteFile(tmp / "many.asc", points);
+    Plain(Use("itSDR33", "SDR33"));
+    SimulatedInstrument sim;
+    ASSERT_TRUE(sim.Ready());
+    ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
+    bool cancelled = false;
+    SetMessagePump([&] {
+      if (!cancelled && CurrentTransfer().Daten.Konstanten.Zeile >= 50) {
+        modules->binding->LibSetBreak();
+        CurrentTransfer().StopFlag = true;
+        cancelled = true;
+      }
+    });
+    Send(tmp / "many.asc", tmp / "unused");
+    SetMessagePump(nullptr);
+    ASSERT_TRUE(cancelled);
+    // The send stopped after the line that was being written.
+    EXPECT_LT(static_cast<size_t>(CurrentTransfer().Daten.Konstanten.Zeile), CurrentTransfer().ReceivedLines.size());
+    EXPECT_FALSE(modules->binding->Connected());
+    const std::string got = sim.Received();
+    EXPECT_EQ(got.find("\r\n\r\n"), std::string::npos);  // no end mark after a cancel
+  }
+}
+
+TEST_F(SequenceTest, TavrinReceivesRawOverTheLineAndCopiesOffline) {
+  const std::string text = "P1;2600000.000;1200000.000;500.000;A\r\nP2;2600001.000;1200002.000;501.000;B\r\n";
+  Use("itTavrin", "TAVRIN", "Original", kProgramFolder + "libTavrin.so");
+  WriteFile(tmp / "in.txt", text);
+  ASSERT_TRUE(Receive(tmp / "in.txt", tmp / "copy.txt"));
+  EXPECT_EQ(ReadFile(tmp / "copy.txt"), text);
+
+  SimulatedInstrument sim({"--hold"});
+  ASSERT_TRUE(sim.Ready());
+  ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
+  WriteFile(sim.Dir() / "play", text + "\x04\r\n");
+  bool started = false;
+  SetMessagePump([&] {
+    if (!started && modules->binding->Connected()) started = sim.Command("play " + (sim.Dir() / "play"));
+  });
+  settings.transOf = false;
+  ASSERT_TRUE(Receive("", tmp / "raw.txt"));
+  EXPECT_EQ(ReadFile(tmp / "raw.txt"), text + "\x04\r\n");
+}
+
+}  // namespace
+}  // namespace veltro::test
