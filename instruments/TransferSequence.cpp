@@ -444,10 +444,11 @@ void TInstrumentTransfer::ProcessList(TransferOptionsDialog& dialog, ListKind ki
   }
   for (const std::string& line : lines) {
     if (t.CancelFlag) break;
-    std::vector<std::string> fields;
-    SplitToList(line, ',', fields);
-    const std::string name = fields.empty() ? std::string() : fields[0];
-    const std::string numberText = fields.size() > 1 ? TrimBlanks(fields[1]) : std::string();
+    // "name,number": field 0 and field 1.
+    const size_t comma = line.find(',');
+    const std::string name = line.substr(0, comma);
+    const std::string numberText =
+        comma == std::string::npos ? std::string() : TrimBlanks(line.substr(comma + 1, line.find(',', comma + 1) - comma - 1));
     const std::optional<int> number = ListNumber(numberText);
     if (!number) {
       // A line without its number would address no project at all.

@@ -351,6 +351,7 @@ const LanguageText kLanguageTexts[] = {
     {767, "ellipsoidisch"},
     {768, "Nicht verwendbar: keine Transformation mit angegebener Genauigkeit vorhanden (fehlendes Gitter?)."},
     {769, "Unbekanntes oder nicht projiziertes Koordinatensystem: %s"},
+    {770, "Die Zeile \"%s\" nennt keine Nummer und wird übergangen."},
     {890, "%s: Beobachtungen werden in diesem Format nicht geschrieben."},
     {891, "Die Datei ist eine LTOP-Messungsdatei ($$ME). Gelesen werden nur LTOP-Koordinatendateien ($$PK)."},
     {892, "Die Datei %s konnte nicht mit ihrem Programm geöffnet werden."},

@@ -352,6 +352,7 @@ const LanguageText kLanguageTexts[] = {
     {767, "ellipsoidal"},
     {768, "Not usable: no transformation of stated accuracy is available (missing grid?)."},
     {769, "Unknown or not projected coordinate system: %s"},
+    {770, "The line \"%s\" names no number and is skipped."},
     {890, "%s: observations are not written in this format."},
     {891, "The file is an LTOP measurement file ($$ME). Only LTOP coordinate files ($$PK) are read."},
     {892, "The file %s could not be opened with its program."},

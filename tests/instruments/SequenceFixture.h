@@ -85,6 +85,7 @@ class SequenceTest : public TransferFixture {
     i.GeraeteFormat = g.Format(format);
     i.Lesezeit = i.Schreibzeit = 60000;  // no time-out on a loaded machine
     ActivateFormat(office == "Original" ? *OriginalFormat() : *Office(office));
+    if (library.find("Scripted") != std::string::npos) Script();
     return i;
   }
   void InstallCoordinateLibrary() {
@@ -98,8 +99,13 @@ class SequenceTest : public TransferFixture {
     });
     return found;
   }
+  // The scripted library's state, fresh (it may outlive an unload).
   ScriptedLibraryState& Script() {
-    return *modules->binding->Library().Export<ScriptedStateFn>("ScriptedState")();
+    ScriptedLibraryState& s = *modules->binding->Library().Export<ScriptedStateFn>("ScriptedState")();
+    auto pump = s.pump;
+    s.Reset();
+    s.pump = pump;
+    return s;
   }
 
   // A whole transfer; false when the output was not written.
