@@ -214,5 +214,17 @@ TEST_F(SequenceTest, GpsTransfersUseTheCoordinateSystemOrStop) {
   EXPECT_EQ(MessageTexts(), Strings{GetText(kTextSystemUnusable)});
 }
 
+TEST_F(SequenceTest, AnOfflineSendTakesTheLibrarysTextOnceAtTheEnd) {
+  Use("itGTS700", "GTS7", "ASCII", kScripted);
+  ScriptedLibraryState& s = Script();
+  ASSERT_TRUE(Send(kData + "gts7/koordinaten.asc", tmp / "out.gt7"));
+  EXPECT_EQ(ReadFile(tmp / "out.gt7"), ReadFile(kData + "gts7/koordinaten.asc.GTS7"));
+  EXPECT_EQ(std::count(s.calls.begin(), s.calls.end(), "GetWriteBuf"), 1);
+  EXPECT_EQ(std::count_if(s.calls.begin(), s.calls.end(), [](const std::string& c) { return c.rfind("WriteComm", 0) == 0; }),
+            static_cast<long>(CurrentTransfer().ReceivedLines.size()));
+  EXPECT_FALSE(Called(s, "WriteComm 4,\x04"));  // a file gets no end mark
+  EXPECT_EQ(s.calls.front().substr(s.calls.front().rfind(',') + 1), "NoOpen");
+}
+
 }  // namespace
 }  // namespace veltro::test
