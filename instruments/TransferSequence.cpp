@@ -141,7 +141,12 @@ void TInstrumentTransfer::TakeLine(const std::string& line, TGeraeteFormat& form
 void TInstrumentTransfer::SettleTag(TGeraeteFormat& format) {
   TransferState& t = CurrentTransfer();
   const std::string tag = TextTag(format, t.ReceivedLines, receiveStart_);
-  settledTag_ = tag.empty() ? t.FormatTag : tag;
+  // The text's own tag; else the library's when it names this format; else
+  // the one the user named; else whatever the library said.
+  const bool libraryNamesFormat = t.FormatTag.size() > 1 && t.FormatTag.substr(1) == format.Name;
+  settledTag_ = !tag.empty()                             ? tag
+                : libraryNamesFormat || assumedTag_.empty() ? t.FormatTag
+                                                            : assumedTag_;
   t.FormatTag = settledTag_;
   settled_ = true;
 }
@@ -314,6 +319,7 @@ int TInstrumentTransfer::ReceiveLines(bool cont) {
 void TInstrumentTransfer::SendLines() {
   TransferState& t = CurrentTransfer();
   CloseStale();
+  sentAll_ = false;
   TGeraeteFormat& format = geraete_.CurrentGeraeteFormat();
   if (format.OnBeforeWrite) format.OnBeforeWrite();
   const bool offline = Offline();
@@ -350,6 +356,7 @@ void TInstrumentTransfer::SendLines() {
     PumpMessages();
   }
   const bool complete = ok && !t.StopFlag;
+  sentAll_ = processed && complete;
   // A cut-short send gets no end marker: the instrument must not take the
   // part for the whole. A file gets none either (it would end with an
   // empty line).

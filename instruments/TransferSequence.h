@@ -100,6 +100,12 @@ class TInstrumentTransfer : public CatalogueInstrumentSide {
   // system is not usable (message 630 shown, the transfer stops).
   bool LoadCoordinateSystem();
 
+  // The tag to take when neither the library nor the received text names
+  // one: the user named the instrument format (the converter's --from).
+  void SetAssumedTag(std::string tag) { assumedTag_ = std::move(tag); }
+  // The last send wrote every line (and its end mark over the line).
+  bool SentAll() const { return sentAll_; }
+
   // Set-up handlers of the instruments.
   void itTC600Setup();
   void itTPS700Setup();
@@ -135,6 +141,8 @@ class TInstrumentTransfer : public CatalogueInstrumentSide {
   size_t receivedChars_ = 0;
   bool settled_ = false;
   std::string settledTag_;
+  std::string assumedTag_;
+  bool sentAll_ = false;
 };
 
 }  // namespace veltro

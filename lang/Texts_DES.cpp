@@ -352,6 +352,25 @@ const LanguageText kLanguageTexts[] = {
     {768, "Nicht verwendbar: keine Transformation mit angegebener Genauigkeit vorhanden (fehlendes Gitter?)."},
     {769, "Unbekanntes oder nicht projiziertes Koordinatensystem: %s"},
     {770, "Die Zeile \"%s\" nennt keine Nummer und wird übergangen."},
+    {771, "#13#10Instrument und Schnittstelle:#13#10"
+          "  --instrument NAME  das Instrument (Bezeichnung wie im Menü, z.B. \"Leica TPS 1100\"). Vorgabe:#13#10"
+          "                  das erste Instrument des Katalogs, das das Instrumentenformat kennt.#13#10"
+          "  --receive       vom Instrument über die Schnittstelle empfangen: ... --port GERÄT [--to BÜRO] AUSGABE#13#10"
+          "  --send          an das Instrument senden: ... --port GERÄT [--from BÜRO] EINGABE#13#10"
+          "  --port GERÄT    COM1 bis COM8 oder ein Gerät wie /dev/ttyUSB0.#13#10"
+          "  --baud N, --data-bits N, --parity none|odd|even|mark|space, --stop-bits 1|2,#13#10"
+          "  --flow none|xonxoff|ctsrts|dsrdtr|acknak|gsi|rec500, --eol none|cr|lf|crlf|lfcr,#13#10"
+          "  --read-time MS  Einstellungen der Schnittstelle für diesen Lauf; das Instrument muss sie annehmen.#13#10"
+          "  --gps-system TEXT|none  das Koordinatensystem dieses Laufs (none: keine Umrechnung).#13#10"
+          "  --list          Instrumente, Instrumentenformate und Büroformate mit ihren Namen.#13#10"},
+    {772, "Unbekanntes Instrument: %s"},
+    {773, "--receive und --send brauchen --instrument und --port."},
+    {774, "%s ist kein gültiger Wert für %s."},
+    {775, "Das Instrument %s kennt das Format %s nicht."},
+    {776, "Instrumente (Bezeichnung | Bibliothek | Formate):"},
+    {777, "Instrumentenformate:"},
+    {778, "Büroformate:"},
+    {779, "nicht installiert"},
     {890, "%s: Beobachtungen werden in diesem Format nicht geschrieben."},
     {891, "Die Datei ist eine LTOP-Messungsdatei ($$ME). Gelesen werden nur LTOP-Koordinatendateien ($$PK)."},
     {892, "Die Datei %s konnte nicht mit ihrem Programm geöffnet werden."},

@@ -353,6 +353,25 @@ const LanguageText kLanguageTexts[] = {
     {768, "Not usable: no transformation of stated accuracy is available (missing grid?)."},
     {769, "Unknown or not projected coordinate system: %s"},
     {770, "The line \"%s\" names no number and is skipped."},
+    {771, "#13#10Instrument and port:#13#10"
+          "  --instrument NAME  the instrument (its caption as in the menu, e.g. \"Leica TPS 1100\"). Default:#13#10"
+          "                  the first instrument of the catalogue that takes the instrument format.#13#10"
+          "  --receive       receive from the instrument over the port: ... --port DEVICE [--to OFFICE] OUTPUT#13#10"
+          "  --send          send to the instrument: ... --port DEVICE [--from OFFICE] INPUT#13#10"
+          "  --port DEVICE   COM1 to COM8 or a device such as /dev/ttyUSB0.#13#10"
+          "  --baud N, --data-bits N, --parity none|odd|even|mark|space, --stop-bits 1|2,#13#10"
+          "  --flow none|xonxoff|ctsrts|dsrdtr|acknak|gsi|rec500, --eol none|cr|lf|crlf|lfcr,#13#10"
+          "  --read-time MS  port settings for this run; the instrument must accept them.#13#10"
+          "  --gps-system TEXT|none  the coordinate system of this run (none: no conversion).#13#10"
+          "  --list          instruments, instrument formats and office formats with their names.#13#10"},
+    {772, "Unknown instrument: %s"},
+    {773, "--receive and --send need --instrument and --port."},
+    {774, "%s is not a valid value of %s."},
+    {775, "The instrument %s does not take the format %s."},
+    {776, "Instruments (caption | library | formats):"},
+    {777, "Instrument formats:"},
+    {778, "Office formats:"},
+    {779, "not installed"},
     {890, "%s: observations are not written in this format."},
     {891, "The file is an LTOP measurement file ($$ME). Only LTOP coordinate files ($$PK) are read."},
     {892, "The file %s could not be opened with its program."},

@@ -1,8 +1,17 @@
 // veltro-convert: the transfer engine without a window.
 //
-//   veltro-convert [--from FORMAT|auto] [--to FORMAT] [--yes|--no]
+//   veltro-convert [--instrument CAPTION] [--from FORMAT|auto] [--to FORMAT] [--yes|--no]
 //                  [--settings FILE] [--option NAME=VALUE]... [--quiet] INPUT OUTPUT
 //                  [--settings FILE] [--template FILE|NAME] [--quiet] INPUT OUTPUT
+//   veltro-convert --receive --instrument CAPTION --port DEVICE [--to OFFICE] OUTPUT
+//   veltro-convert --send --instrument CAPTION --port DEVICE [--from OFFICE] INPUT
+//   veltro-convert --list
+//
+// Every transfer runs through the instrument's library, offline from and
+// into instrument files, with --receive/--send over the serial device. The
+// port settings are the instrument's (catalogue, then settings file),
+// overridden by --baud, --data-bits, --parity, --stop-bits, --flow, --eol
+// and --read-time; --gps-system chooses the coordinate system of the run.
 //
 // Exactly one side is an instrument data format of the catalogue (GSI8,
 // GSI16, ...), the other an office format (ASCII, ...). Instrument -> office
@@ -22,6 +31,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -37,11 +47,13 @@
 #include "formats/instrument/CheckFormate.h"
 #include "formats/instrument/GTS6.h"
 #include "instruments/TransferModules.h"
+#include "instruments/TransferSequence.h"
 #include "platform/CodePage1252.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/MessageBox.h"
 #include "platform/MessagePump.h"
 #include "platform/Registry.h"
+#include "platform/SerialDevices.h"
 #include "platform/TextFile.h"
 
 using namespace veltro;
@@ -68,6 +80,15 @@ constexpr int kTextReadOnly = 893;            // %s format
 constexpr int kTextUnknownOption = 894;       // %s option
 constexpr int kTextNoReadableData = 915;      // %s format caption
 constexpr int kTextHelpTemplate = 815;
+constexpr int kTextHelpInstrument = 771;
+constexpr int kTextUnknownInstrument = 772;    // %s caption
+constexpr int kTextLineNeedsInstrument = 773;
+constexpr int kTextInvalidValue = 774;         // %s value, %s option
+constexpr int kTextFormatNotTaken = 775;       // %s caption, %s format
+constexpr int kTextListInstruments = 776;
+constexpr int kTextListInstrumentFormats = 777;
+constexpr int kTextListOfficeFormats = 778;
+constexpr int kTextListNotInstalled = 779;
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -132,62 +153,12 @@ class ConsoleStatistics : public StatisticsView {
   bool shown_ = false;
 };
 
-// The instrument side in offline mode: the instrument file is read or written
-// directly.
-class FileInstrumentSide : public CatalogueInstrumentSide {
- public:
-  FileInstrumentSide(TGeraete& g, ConsoleStatistics& s) : CatalogueInstrumentSide(g), statistics_(s) {}
-  TextLines inputLines;
-  std::string tag;
-
-  int ReceiveLines(bool) override {
-    TransferState& t = CurrentTransfer();
-    TGeraeteFormat& format = geraete_.CurrentGeraeteFormat();
-    t.ReceivedLines = std::move(inputLines);
-    inputLines.clear();
-    t.FormatTag = tag;
-    // Classifiers of formats whose records span lines look at the lines
-    // around the current one.
-    t.ActiveLines = &t.ReceivedLines;
-    for (size_t i = 0; i < t.ReceivedLines.size(); ++i) {
-      if (t.StopFlag) {
-        t.ActiveLines = nullptr;
-        return 1;
-      }
-      t.Daten.Konstanten.Zeile = static_cast<int>(i);
-      std::string s = t.ReceivedLines[i];
-      TTransferDatenart kind = format.OnGetDatenart ? format.OnGetDatenart(s) : tdaNone;
-      if (kind == tdaNone) continue;
-      if (format.OnSetTDA) format.OnSetTDA(kind);
-      if (format.ReadWrite && format.ReadWrite->OnStatistik) {
-        format.ReadWrite->OnStatistik(s, statistics_.Statistik());
-        statistics_.Refresh();
-      }
-      PumpMessages();
-    }
-    t.ActiveLines = nullptr;
-    if (format.OnAfterRead) format.OnAfterRead();
-    return 0;
-  }
-
-  void SendLines() override {
-    TransferState& t = CurrentTransfer();
-    TGeraeteFormat& format = geraete_.CurrentGeraeteFormat();
-    if (format.OnBeforeWrite) format.OnBeforeWrite();
-    t.OutputLines = t.ReceivedLines;
-    SaveOutputFile();
-    if (format.OnAfterWrite) format.OnAfterWrite();
-  }
-
- private:
-  ConsoleStatistics& statistics_;
-};
-
 class ConverterSettings : public TransferSettings {
  public:
   int methode = 0;
+  bool offline = true;
   int Methode() const override { return methode; }
-  bool TransOf() const override { return true; }
+  bool TransOf() const override { return offline; }
 };
 
 struct FileStamp {
@@ -260,28 +231,125 @@ bool ApplyOfficeOptions(const TransferModules& modules,
 }
 
 bool AcceptsFormat(const TInstrument& i, const TGeraeteFormat& f) {
-  if (i.GeraeteFormat == &f) return true;
-  std::string list = ";" + i.ValidGeraeteFormate + ";";
-  return list.find(";" + f.Name + ";") != std::string::npos;
+  return i.GeraeteFormat == &f || AcceptsGeraeteFormat(i, f.Name);
 }
 
-// Makes an instrument that speaks format the current one, preferring the
-// instrument current in the settings (its offsets apply).
-void UseFormat(TGeraete& g, TGeraeteFormat& format) {
-  TInstrument* chosen = nullptr;
+TInstrument* FindInstrument(TGeraete& g, const std::string& caption) {
+  TInstrument* found = nullptr;
   g.ForEach<TInstrument>([&](TInstrument& i) {
-    if (i.Active && AcceptsFormat(i, format)) chosen = &i;
+    if (!found && Upper(i.Caption) == Upper(caption)) found = &i;
   });
-  if (!chosen)
-    g.ForEach<TInstrument>([&](TInstrument& i) {
-      if (!chosen && AcceptsFormat(i, format)) chosen = &i;
-    });
-  if (!chosen)
-    g.ForEach<TInstrument>([&](TInstrument& i) {
-      if (!chosen) chosen = &i;
-    });
-  g.ForEach<TInstrument>([&](TInstrument& i) { i.Active = &i == chosen; });
-  if (chosen) chosen->GeraeteFormat = &format;
+  return found;
+}
+
+// Makes an instrument that speaks format the current one, its library
+// loaded: the one named, else the instrument current in the settings (its
+// offsets apply), else the first whose library is installed, else the first
+// that takes the format. Null (reported) when the named one is unknown or
+// does not take the format.
+TInstrument* UseFormat(TGeraete& g, TGeraeteFormat& format, const std::string& caption) {
+  TInstrument* chosen = nullptr;
+  if (!caption.empty()) {
+    chosen = FindInstrument(g, caption);
+    if (!chosen) {
+      Report(kTextUnknownInstrument, {caption});
+      return nullptr;
+    }
+    if (!AcceptsFormat(*chosen, format)) {
+      Report(kTextFormatNotTaken, {chosen->Caption, format.Name});
+      return nullptr;
+    }
+  }
+  g.ForEach<TInstrument>([&](TInstrument& i) {
+    if (!chosen && i.Active && AcceptsFormat(i, format)) chosen = &i;
+  });
+  g.ForEach<TInstrument>([&](TInstrument& i) {
+    if (!chosen && AcceptsFormat(i, format) && g.LibraryInstalled(i)) chosen = &i;
+  });
+  g.ForEach<TInstrument>([&](TInstrument& i) {
+    if (!chosen && AcceptsFormat(i, format)) chosen = &i;
+  });
+  g.ForEach<TInstrument>([&](TInstrument& i) {
+    if (!chosen) chosen = &i;
+  });
+  // Current before the switch, so that no fallback to another is sought.
+  chosen->Active = true;
+  g.SelectInstrument(chosen->Caption);
+  chosen->GeraeteFormat = &format;
+  return chosen;
+}
+
+// ---- Port settings of the run ----------------------------------------------------------
+
+template <class E, size_t N>
+bool ValueByName(const std::string& text, const char* const (&names)[N], E& out) {
+  for (size_t n = 0; n < N; ++n)
+    if (Upper(text) == Upper(names[n])) {
+      out = static_cast<E>(n);
+      return true;
+    }
+  return false;
+}
+
+bool Number(const std::string& text, long& out) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  out = std::stol(text);
+  return true;
+}
+
+// One port option (--baud 9600, --parity even, ...); false and reported when
+// the value names no setting.
+bool ApplyPortOption(TInstrument& i, const std::string& option, const std::string& value) {
+  static const char* const kParities[] = {"none", "odd", "even", "mark", "space"};
+  static const char* const kFlows[] = {"none", "xonxoff", "ctsrts", "dsrdtr", "acknak", "gsi", "rec500"};
+  static const char* const kLineEnds[] = {"none", "cr", "lf", "crlf", "lfcr"};
+  long n = 0;
+  bool ok = false;
+  if (option == "--baud") {
+    ok = Number(value, n);
+    if (ok) {
+      ok = false;
+      for (int b = 0; b < EnumCount<TBaudRate>(); ++b)
+        if (BaudRateValue(static_cast<TBaudRate>(b)) == n) {
+          i.BaudRate = static_cast<TBaudRate>(b);
+          ok = true;
+        }
+    }
+  } else if (option == "--data-bits") {
+    ok = Number(value, n) && n >= 4 && n <= 8;
+    if (ok) i.DataBits = static_cast<TDataBits>(n - 4);
+  } else if (option == "--stop-bits") {
+    ok = value == "1" || value == "2";
+    if (ok) i.StopBits = value == "1" ? tsbOne : tsbTwo;
+  } else if (option == "--parity") {
+    ok = ValueByName(value, kParities, i.Parity);
+  } else if (option == "--flow") {
+    ok = ValueByName(value, kFlows, i.FlowControl);
+  } else if (option == "--eol") {
+    ok = ValueByName(value, kLineEnds, i.EndofLine);
+  } else if (option == "--read-time") {
+    // The library counts its times in 16 bits.
+    ok = Number(value, n) && n >= 1 && n <= 65535;
+    if (ok) i.Lesezeit = static_cast<std::uint32_t>(n);
+  }
+  if (!ok) Report(kTextInvalidValue, {value, option});
+  return ok;
+}
+
+// "COM<n>" is port n; a device path becomes the device of the first port
+// whose device the settings do not name.
+void UsePort(TInstrument& i, const std::string& device) {
+  const std::string u = Upper(device);
+  if (u.size() == 4 && u.rfind("COM", 0) == 0 && u[3] >= '1' && u[3] <= '8') {
+    i.Port = static_cast<TPort>(u[3] - '0');
+    return;
+  }
+  int n = 1;
+  while (n < EnumCount<TPort>() - 1 &&
+         !ReadRegString(RegistryRoot::CurrentUser, SerialDeviceSetting(n), "").empty())
+    ++n;
+  ::setenv(("VELTRO_COM" + std::to_string(n)).c_str(), device.c_str(), 1);
+  i.Port = static_cast<TPort>(n);
 }
 
 void StartLanguage() {
@@ -304,6 +372,14 @@ struct Options {
   bool quiet = false;
   std::string input;
   std::string output;
+  // The instrument side of the run.
+  std::string instrument;  // caption
+  bool receive = false;    // over the serial line
+  bool send = false;
+  bool list = false;
+  std::string port;
+  std::vector<std::pair<std::string, std::string>> portOptions;  // in the order given
+  std::optional<std::string> gpsSystem;
 };
 
 void PrintHelp(std::FILE* to) {
@@ -315,9 +391,11 @@ void PrintHelp(std::FILE* to) {
         "[--quiet] INPUT OUTPUT\n";
   std::fputs(AnsiToUtf8(help).c_str(), to);
   if (help.back() != '\n') std::fputc('\n', to);
-  std::string templateHelp = ExpandTextEscapes(GetText(kTextHelpTemplate));
-  ReplaceAll(templateHelp, "\r\n", "\n");
-  std::fputs(AnsiToUtf8(templateHelp).c_str(), to);
+  for (int text : {kTextHelpTemplate, kTextHelpInstrument}) {
+    std::string more = ExpandTextEscapes(GetText(text));
+    ReplaceAll(more, "\r\n", "\n");
+    std::fputs(AnsiToUtf8(more).c_str(), to);
+  }
 }
 
 // The template format's definition for this run: a .Format file (loaded as
@@ -372,16 +450,165 @@ int ParseArguments(int argc, char** argv, Options& o) {
       o.answer = kAnsNo;
     } else if (a == "--quiet") {
       o.quiet = true;
+    } else if (a == "--instrument") {
+      if (!value(o.instrument) || o.instrument.empty()) return -1;
+    } else if (a == "--receive" || a == "--send" || a == "--list") {
+      (a == "--receive" ? o.receive : a == "--send" ? o.send : o.list) = true;
+    } else if (a == "--port") {
+      if (!value(o.port) || o.port.empty()) return -1;
+    } else if (a == "--baud" || a == "--data-bits" || a == "--parity" || a == "--stop-bits" || a == "--flow" ||
+               a == "--eol" || a == "--read-time") {
+      std::string v;
+      if (!value(v)) return -1;
+      o.portOptions.emplace_back(a, v);
+    } else if (a == "--gps-system") {
+      std::string v;
+      if (!value(v) || v.empty()) return -1;
+      o.gpsSystem = v;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       return -1;
     } else {
       files.push_back(a);
     }
   }
+  if (o.receive && o.send) return -1;
+  if (o.list) return files.empty() ? 0 : -1;
+  if (o.receive || o.send) {
+    // One file: what is received, or what is sent.
+    if (files.size() != 1) return -1;
+    (o.receive ? o.output : o.input) = files[0];
+    return 0;
+  }
   if (files.size() != 2) return -1;
   o.input = files[0];
   o.output = files[1];
   return 0;
+}
+
+// The coordinate system and the port settings of this run.
+bool ApplyRunSettings(TransferModules& modules, const Options& o) {
+  TInstrument& i = modules.geraete->CurrentInstrument();
+  for (const auto& [option, value] : o.portOptions)
+    if (!ApplyPortOption(i, option, value)) return false;
+  TCoordinateSystem& cs = modules.binding->CoordinateSystem();
+  if (o.gpsSystem && Upper(*o.gpsSystem) == "NONE")
+    cs.SetDisabled(true);
+  else
+    cs.SetSystemOverride(o.gpsSystem);
+  return true;
+}
+
+// One whole transfer through the instrument library; the exit status.
+int RunTransfer(TransferModules& modules, const Options& o, ConsoleMessageBox& box, int direction, bool offline,
+                const std::string& input, const std::string& output, const std::string& assumedTag) {
+  const FileStamp before = Stamp(output);
+  ConsoleStatistics statistics;
+  statistics.progress = !o.quiet && ::isatty(2);
+  TInstrumentTransfer side(*modules.geraete, *modules.binding);
+  side.SetAssumedTag(assumedTag);
+  ConverterSettings settings;
+  settings.methode = direction;
+  settings.offline = offline;
+  TransferWindow window;
+  window.SetInputFileField(input);
+  window.SetOutputFileField(output);
+  SetTransferEnvironment({&window, &statistics, &side, &settings});
+
+  // Ctrl-C: the library breaks off its read or write, the transfer stops.
+  signal(SIGINT, OnInterrupt);
+  TLibraryBinding* binding = modules.binding.get();
+  bool broken = false;
+  SetMessagePump([binding, &broken] {
+    if (!g_interrupted) return;
+    if (!broken) binding->LibSetBreak();
+    broken = true;
+    CurrentTransfer().StopFlag = true;
+  });
+  Transfer_startenClick();
+  SetTransferEnvironment({});
+  SetMessagePump(nullptr);
+
+  if (direction == 1 && !offline) return !side.SentAll() ? kExitNothingWritten : box.errors > 0 ? kExitErrorsListed : kExitOk;
+  const FileStamp after = Stamp(output);
+  if (!after.exists || after == before) {
+    if (!o.quiet) Report(kTextNothingWritten, {o.output}, kMsgInformation);
+    return kExitNothingWritten;
+  }
+  return box.errors > 0 ? kExitErrorsListed : kExitOk;
+}
+
+// --receive / --send: the instrument over the serial device.
+int RunOverLine(TransferModules& modules, const Options& o, ConsoleMessageBox& box) {
+  if (o.instrument.empty() || o.port.empty()) {
+    Report(kTextLineNeedsInstrument, {});
+    return kExitUsage;
+  }
+  TInstrument* instrument = FindInstrument(*modules.geraete, o.instrument);
+  if (!instrument) {
+    Report(kTextUnknownInstrument, {o.instrument});
+    return kExitUsage;
+  }
+  instrument->Active = true;
+  modules.geraete->SelectInstrument(instrument->Caption);
+  if (!ApplyRunSettings(modules, o)) return kExitUsage;
+  std::string why;
+  if (!modules.geraete->CheckPortSettings(why)) {
+    ShowMessageBox(why, kMsgError, kBtnOk);
+    return kExitUsage;
+  }
+  UsePort(*instrument, o.port);
+
+  TDatenformatDefinitionen* office = nullptr;
+  if (o.receive) {
+    const std::string to = o.to.empty() ? "ASCII" : o.to;
+    office = FindOfficeFormat(*modules.dfd, to);
+    if (!office || IsReadOnly(*modules.dfd, *office)) {
+      Report(office ? kTextReadOnly : kTextUnknownFormat, {to});
+      return kExitUsage;
+    }
+  } else if (Upper(o.from) != "AUTO") {
+    office = FindOfficeFormat(*modules.dfd, o.from);
+    if (!office) {
+      Report(kTextUnknownFormat, {o.from});
+      return kExitUsage;
+    }
+  } else {
+    TextLines lines;
+    if (!LoadTextFile(Absolute(o.input), lines)) {
+      Report(kTextCannotRead, {o.input});
+      return kExitNothingWritten;
+    }
+    const std::string name = modules.dfd->RecogniseSource(lines);
+    office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
+    if (!office) {
+      Report(kTextNotRecognised, {o.input});
+      return kExitNothingWritten;
+    }
+  }
+  if (office == modules.dfd->NewFormat && !LoadTemplate(*modules.newFormat, o.templ)) return kExitNothingWritten;
+  ActivateFormat(*office);
+  return o.receive ? RunTransfer(modules, o, box, 0, false, "", Absolute(o.output), "")
+                   : RunTransfer(modules, o, box, 1, false, Absolute(o.input), "", "");
+}
+
+// --list: instruments (caption, library, formats), instrument formats and
+// office formats by the names the options take.
+void PrintList(TransferModules& modules) {
+  auto line = [](const std::string& text) { std::printf("%s\n", AnsiToUtf8(text).c_str()); };
+  TGeraete& g = *modules.geraete;
+  line(GetText(kTextListInstruments));
+  g.ForEach<TInstrument>([&](const TInstrument& i) {
+    std::string formats = i.GeraeteFormat ? i.GeraeteFormat->Name : std::string();
+    if (!i.ValidGeraeteFormate.empty() && i.ValidGeraeteFormate != formats) formats = i.ValidGeraeteFormate;
+    line("  " + i.Caption + " | " + TGeraete::InstrumentLibraryName(i.InstrumentDLL) + " | " + formats +
+         (g.LibraryInstalled(i) ? std::string() : " (" + GetText(kTextListNotInstalled) + ")"));
+  });
+  line(GetText(kTextListInstrumentFormats));
+  g.ForEach<TGeraeteFormat>([&](const TGeraeteFormat& f) { line("  " + f.Name + " | " + f.Caption); });
+  line(GetText(kTextListOfficeFormats));
+  modules.dfd->ForEach<TDatenformatDefinitionen>([&](const TDatenformatDefinitionen& d) {
+    line("  " + d.Name + (d.Caption.empty() ? std::string() : " | " + d.Caption));
+  });
 }
 
 }  // namespace
@@ -415,9 +642,14 @@ int main(int argc, char** argv) {
   modules.geraete->ReadSettingsOnly();
   if (!ApplyOfficeOptions(modules, o.officeOptions)) return kExitUsage;
 
+  if (o.list) {
+    PrintList(modules);
+    return kExitOk;
+  }
+  if (o.receive || o.send) return RunOverLine(modules, o, box);
+
   const std::string input = Absolute(o.input);
   const std::string output = Absolute(o.output);
-  FileStamp before = Stamp(output);
 
   TextLines lines;
   if (!LoadTextFile(input, lines)) {
@@ -517,21 +749,13 @@ int main(int argc, char** argv) {
   if (office == modules.dfd->NewFormat && !templateLoaded && !LoadTemplate(*modules.newFormat, o.templ))
     return kExitNothingWritten;
 
-  UseFormat(*modules.geraete, *instrument);
+  if (!UseFormat(*modules.geraete, *instrument, o.instrument)) return kExitUsage;
+  if (!ApplyRunSettings(modules, o)) return kExitUsage;
   ActivateFormat(*office);
 
-  ConsoleStatistics statistics;
-  statistics.progress = !o.quiet && ::isatty(2);
-  FileInstrumentSide side(*modules.geraete, statistics);
-  ConverterSettings settings;
-  settings.methode = direction;
-  TransferWindow window;
-  window.SetInputFileField(input);
-  window.SetOutputFileField(output);
-  SetTransferEnvironment({&window, &statistics, &side, &settings});
-
+  std::string fileTag;
   if (direction == 0) {
-    std::string fileTag = tag;
+    fileTag = tag;
     // FC-6 files are recognised as GTS-7 files.
     if (Upper(instrument->Name) == "FC6" && fileTag.size() > 1 && fileTag.substr(1) == "GTS7")
       fileTag = fileTag.substr(0, 1) + instrument->Name;
@@ -557,23 +781,8 @@ int main(int argc, char** argv) {
       Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;
     }
-    side.inputLines = std::move(lines);
-    side.tag = fileTag;
+    TextLines().swap(lines);
   }
-
-  signal(SIGINT, OnInterrupt);
-  SetMessagePump([] {
-    if (g_interrupted) CurrentTransfer().StopFlag = true;
-  });
-
-  Transfer_startenClick();
-  SetTransferEnvironment({});
-  SetMessagePump(nullptr);
-
-  FileStamp after = Stamp(output);
-  if (!after.exists || after == before) {
-    if (!o.quiet) Report(kTextNothingWritten, {o.output}, kMsgInformation);
-    return kExitNothingWritten;
-  }
-  return box.errors > 0 ? kExitErrorsListed : kExitOk;
+  // The instrument library reads the input file itself.
+  return RunTransfer(modules, o, box, direction, true, input, output, fileTag);
 }

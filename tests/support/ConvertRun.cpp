@@ -4,11 +4,45 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+
+#include "instruments/InstrumentenModul.h"
+#include "platform/DynamicLibrary.h"
 
 namespace veltro::test {
 namespace {
 
-const std::string kConvert = VELTRO_BUILD_DIR "/app/veltro-convert";
+const std::string kProgramDir = VELTRO_BUILD_DIR "/app/";
+const std::string kFamilyLibrary = VELTRO_TEST_LIBS "/libTestFamily.so";
+
+// The converter installed in a folder of its own: a copy of the program
+// (it finds its libraries beside itself), the program folder's files, and
+// for every instrument of the catalogue whose library is not built the test
+// family library under that library's name.
+}  // namespace
+
+const std::string& InstalledConverter() {
+  static TempDir folder;
+  static std::string program;
+  if (!program.empty()) return program;
+  namespace fs = std::filesystem;
+  for (const fs::directory_entry& e : fs::directory_iterator(kProgramDir)) {
+    if (e.path().filename() == "veltro-convert") continue;
+    fs::create_symlink(e.path(), fs::path(folder.path()) / e.path().filename());
+  }
+  program = folder / "veltro-convert";
+  fs::copy_file(kProgramDir + "veltro-convert", program);
+  TGeraete catalogue(folder.path() + "/");
+  catalogue.WriteBackOnDestroy = false;
+  catalogue.ForEach<TInstrument>([&](const TInstrument& i) {
+    const std::string name = folder / LibraryFileName(TGeraete::InstrumentLibraryName(i.InstrumentDLL));
+    if (!fs::exists(name) && FindLibrary(TGeraete::InstrumentLibraryName(i.InstrumentDLL), kProgramDir).empty())
+      fs::create_symlink(kFamilyLibrary, name);
+  });
+  return program;
+}
+
+namespace {
 
 std::string LineAt(const std::string& s, size_t at) {
   const size_t start = s.rfind('\n', at == 0 ? 0 : at - 1);
@@ -39,7 +73,7 @@ std::string ShellQuote(const std::string& s) {
 
 ConvertRun RunConverter(const TempDir& tmp, const std::string& args) {
   const std::string cmd = "VELTRO_FREEZE_TIME=2026-12-08 XDG_CONFIG_HOME=" + ShellQuote(tmp.path()) + " " +
-                          ShellQuote(kConvert) + " --settings " + ShellQuote(tmp / "settings.ini") + " " + args + " >" +
+                          ShellQuote(InstalledConverter()) + " --settings " + ShellQuote(tmp / "settings.ini") + " " + args + " >" +
                           ShellQuote(tmp / "stdout.txt") + " 2>" + ShellQuote(tmp / "stderr.txt");
   const int status = std::system(cmd.c_str());
   ConvertRun run;

@@ -12,6 +12,10 @@ namespace veltro::test {
 
 std::string ShellQuote(const std::string& s);
 
+// veltro-convert installed in a temporary folder beside the built libraries,
+// with the test family library for every instrument library not built.
+const std::string& InstalledConverter();
+
 struct ConvertRun {
   int status = -1;  // exit status, -1 when the program did not exit normally
   std::string stdoutText;

@@ -8,12 +8,13 @@
 #include <string>
 
 #include "platform/TextFile.h"
+#include "tests/support/ConvertRun.h"
 #include "tests/support/TransferFixture.h"
 
 namespace veltro::test {
 namespace {
 
-const std::string kTool = VELTRO_BUILD_DIR "/app/veltro-convert";
+
 const std::string kCorpus = VELTRO_TEST_DATA "/template/";
 
 std::string Shell(const std::string& s) {
@@ -45,7 +46,7 @@ class TemplateConvertTest : public ::testing::Test {
  protected:
   // Runs the converter on this test's settings file; answers the exit status.
   int Convert(const std::string& args) {
-    const std::string cmd = Shell(kTool) + " --quiet --settings " + Shell(dir / "settings.ini") + " " + args + " 2>" +
+    const std::string cmd = Shell(InstalledConverter()) + " --quiet --settings " + Shell(dir / "settings.ini") + " " + args + " 2>" +
                             Shell(dir / "stderr.txt");
     const int status = std::system(cmd.c_str());
     messages = ReadFile(dir / "stderr.txt");

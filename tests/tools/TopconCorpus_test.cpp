@@ -4,6 +4,8 @@
 // file S with files S.<FORMAT> beside it converts to exactly S.<FORMAT>
 // with --to FORMAT (and S.<FORMAT> itself converts back to S.<FORMAT>.asc).
 #include <gtest/gtest.h>
+
+#include "tests/support/ConvertRun.h"
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -19,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kConvert = VELTRO_BUILD_DIR "/app/veltro-convert";
+
 
 std::string Quote(const std::string& s) {
   std::string q = "'";
@@ -54,7 +56,7 @@ std::string FirstDifference(const std::string& want, const std::string& got) {
 class TopconCorpus : public ::testing::Test {
  protected:
   int Convert(const std::string& args, const std::string& out) {
-    const std::string cmd = "XDG_CONFIG_HOME=" + Quote(tmp.path()) + " " + Quote(kConvert) + " --settings " +
+    const std::string cmd = "XDG_CONFIG_HOME=" + Quote(tmp.path()) + " " + Quote(InstalledConverter()) + " --settings " +
                             Quote(tmp / "settings.ini") + " --quiet --yes " + args + " " + Quote(out) + " 2>" +
                             Quote(tmp / "stderr.txt");
     const int status = std::system(cmd.c_str());
