@@ -514,14 +514,13 @@ int RunTransfer(TransferModules& modules, const Options& o, ConsoleMessageBox& b
   window.SetOutputFileField(output);
   SetTransferEnvironment({&window, &statistics, &side, &settings});
 
-  // Ctrl-C: the library breaks off its read or write, the transfer stops.
+  // Ctrl-C: the library breaks off its read or write (a second break closes
+  // the port when the instrument has fallen silent), the transfer stops.
   signal(SIGINT, OnInterrupt);
   TLibraryBinding* binding = modules.binding.get();
-  bool broken = false;
-  SetMessagePump([binding, &broken] {
+  SetMessagePump([binding] {
     if (!g_interrupted) return;
-    if (!broken) binding->LibSetBreak();
-    broken = true;
+    binding->LibSetBreak();
     CurrentTransfer().StopFlag = true;
   });
   Transfer_startenClick();
