@@ -69,6 +69,11 @@ std::string SerialDevicePath(int n) {
   if (auto o = g_overrides.find(n); o != g_overrides.end()) return o->second;
   std::string configured = ReadRegString(RegistryRoot::CurrentUser, SerialDeviceSetting(n), "");
   if (!configured.empty()) return configured.find('/') == std::string::npos ? "/dev/" + configured : configured;
+  return AutomaticSerialDevicePath(n);
+}
+
+std::string AutomaticSerialDevicePath(int n) {
+  if (n < 1) return {};
   std::string variable = "VELTRO_COM" + std::to_string(n);
   if (const char* env = std::getenv(variable.c_str())) return env;
   std::vector<std::string> devices = SystemSerialDevices();
@@ -85,6 +90,34 @@ bool SerialDeviceExists(int n) {
   if (path.empty()) return false;
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> StableSerialDeviceNames(const std::vector<std::string>& devices,
+                                                 const std::string& byIdFolder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  std::vector<std::pair<fs::path, std::string>> links;  // resolved device, link path
+  fs::directory_iterator it(byIdFolder, ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    std::error_code linkError;
+    fs::path target = fs::canonical(it->path(), linkError);
+    if (!linkError) links.emplace_back(target, it->path().string());
+  }
+  std::sort(links.begin(), links.end());
+  std::vector<std::string> result;
+  for (const std::string& device : devices) {
+    std::error_code deviceError;
+    const fs::path resolved = fs::canonical(device, deviceError);
+    std::string name = device;
+    if (!deviceError)
+      for (const auto& [target, link] : links)
+        if (target == resolved) {
+          name = link;
+          break;
+        }
+    result.push_back(name);
+  }
+  return result;
 }
 
 void SetSerialDeviceOverride(int n, const std::string& path) { g_overrides[n] = path; }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 #include "core/TextUtils.h"
@@ -82,6 +83,23 @@ TEST_F(SerialDevicesTest, SettingNamesTheDeviceBeforeTheEnvironment) {
   EXPECT_EQ(SerialDevicePath(4), "/dev/ttyUSB3");
   WriteRegString(RegistryRoot::CurrentUser, SerialDeviceSetting(4), "", true);
   EXPECT_EQ(SerialDevicePath(4), "/nowhere");
+  // The automatic device ignores the setting.
+  WriteRegString(RegistryRoot::CurrentUser, SerialDeviceSetting(4), "ttyUSB3", true);
+  EXPECT_EQ(AutomaticSerialDevicePath(4), "/nowhere");
+}
+
+TEST_F(SerialDevicesTest, DevicesWithAStableNameAreOfferedByThatName) {
+  namespace fs = std::filesystem;
+  WriteFile(tmp / "ttyUSB0", "");
+  WriteFile(tmp / "ttyUSB1", "");
+  fs::create_directory(tmp / "by-id");
+  fs::create_symlink("../ttyUSB1", tmp / "by-id/usb-FTDI_FT232R_A1-if00-port0");
+  fs::create_symlink("../gone", tmp / "by-id/usb-dangling");
+  const std::vector<std::string> devices = {tmp / "ttyUSB0", tmp / "ttyUSB1", "/nonexistent/ttyS7"};
+  EXPECT_EQ(StableSerialDeviceNames(devices, tmp / "by-id"),
+            (std::vector<std::string>{tmp / "ttyUSB0", tmp / "by-id/usb-FTDI_FT232R_A1-if00-port0",
+                                      "/nonexistent/ttyS7"}));
+  EXPECT_EQ(StableSerialDeviceNames(devices, tmp / "missing"), devices);
 }
 
 TEST_F(SerialDevicesTest, EmptyEnvironmentVariableMeansNoDevice) {
