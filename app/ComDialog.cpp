@@ -8,8 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QVBoxLayout>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 #include "app/TranslateForm.h"
 #include "core/Messages.h"

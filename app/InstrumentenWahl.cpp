@@ -52,8 +52,8 @@ enum : int {
 constexpr int kListBoxWidth = 232;
 constexpr int kListBoxMargin = 10;
 
-constexpr int kLeicaPage = 1;
-constexpr int kMagellanPage = 5;
+constexpr size_t kLeicaPage = 1;
+constexpr size_t kMagellanPage = 5;
 
 // Checks or clears a radio button without its siblings taking part, so a
 // list may show no selection at all.
@@ -161,7 +161,11 @@ TfrmTachyWahl::TfrmTachyWahl(TGeraete& geraete, QWidget* parent)
   SyncInstrumentLists();
 }
 
-TfrmTachyWahl::~TfrmTachyWahl() { geraete_.ClearTWListen(pages_); }
+TfrmTachyWahl::~TfrmTachyWahl() {
+  EditY->removeEventFilter(this);
+  EditX->removeEventFilter(this);
+  geraete_.ClearTWListen(pages_);
+}
 
 void TfrmTachyWahl::BuildLists() {
   geraete_.CreateTWListen(
@@ -184,17 +188,22 @@ void TfrmTachyWahl::BuildLists() {
       auto* group = new QGroupBox(instruments ? FromAnsi("&Instrumentenwahl") : QStringLiteral("Datenformate"), page);
       group->setObjectName(FromAnsi(box.Name));
       SetTextNumber(group, instruments ? kTextInstrumentenwahl : kTextDatenformate);
-      group->setFixedSize(kListBoxWidth, boxHeight);
       const size_t first = buttons_.size();
+      int boxWidth = kListBoxWidth;
       for (const TRadioButton& b : box.Controls) {
         auto* radio = new QRadioButton(FromAnsi(b.Caption), group);
         radio->setObjectName(FromAnsi(b.Name));
-        radio->setGeometry(b.Left, b.Top, b.Width, b.Height);
+        // The catalogue's width suits its own font; a caption wider in
+        // this one widens its button rather than being cut.
+        const int width = std::max(b.Width, radio->sizeHint().width());
+        radio->setGeometry(b.Left, b.Top, width, b.Height);
+        boxWidth = std::max(boxWidth, b.Left + width + kListBoxMargin);
         connect(radio, &QRadioButton::clicked, this, [b] {
           if (b.OnClick) b.OnClick(b);
         });
         buttons_.push_back({radio, static_cast<int>(p), instruments, b.Name, b.Caption});
       }
+      group->setFixedSize(boxWidth, boxHeight);
       // Tab order: the catalogue's TabOrder, which is creation order.
       for (size_t k = first + 1; k < buttons_.size(); ++k)
         QWidget::setTabOrder(buttons_[k - 1].widget, buttons_[k].widget);

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QVBoxLayout>
 
 #include "app/TranslateForm.h"
 #include "core/Messages.h"

@@ -7,6 +7,7 @@
 // installed (default: the program's folder); --screenshot saves a picture of
 // the dialog instead of waiting for the user.
 #include <QApplication>
+#include <QCheckBox>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
