@@ -13,7 +13,7 @@
 #include <optional>
 #include <tuple>
 
-#include "app/TranslateForm.h"
+#include "app/NamedWidget.h"
 #include "core/Messages.h"
 #include "core/TextUtils.h"
 #include "instruments/InstrumentenModul.h"
@@ -55,10 +55,8 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, int text, const QStringL
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, int text, const char* caption, QWidget* buddy) {
-  auto* label = new QLabel(FromAnsi(caption), parent);
-  label->setObjectName(QString::fromLatin1(name));
+  auto* label = MakeNamed<QLabel>(parent, name, text, caption);
   label->setBuddy(buddy);
-  SetTextNumber(label, text);
   return label;
 }
 
@@ -116,9 +114,7 @@ TfrmEigenschaften::TfrmEigenschaften(TGeraete& geraete, QWidget* parent) : QDial
   PortDevice->setInsertPolicy(QComboBox::NoInsert);
   PortDevice->setMinimumContentsLength(28);
   PortDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  PortTest = new QPushButton(QStringLiteral("&Testen"), this);
-  PortTest->setObjectName(QStringLiteral("PortTest"));
-  SetTextNumber(PortTest, kTextTest);
+  PortTest = MakeNamed<QPushButton>(this, "PortTest", kTextTest, "&Testen");
   connect(PortTest, &QPushButton::clicked, this, &TfrmEigenschaften::TestClick);
 
   auto* grid = new QGridLayout;
@@ -142,13 +138,9 @@ TfrmEigenschaften::TfrmEigenschaften(TGeraete& geraete, QWidget* parent) : QDial
   grid->addWidget(MakeLabel(this, "LabelDevice", kTextDevice, "Ge&r\xE4t:", PortDevice), row, 0);
   grid->addLayout(device, row, 1);
 
-  Ende = new QPushButton(QStringLiteral("&Ok"), this);
-  Ende->setObjectName(QStringLiteral("Ende"));
+  Ende = MakeNamed<QPushButton>(this, "Ende", kTextOk, "&Ok");
   Ende->setDefault(true);
-  SetTextNumber(Ende, kTextOk);
-  Abbrechen = new QPushButton(FromAnsi("Ab&brechen"), this);
-  Abbrechen->setObjectName(QStringLiteral("Abbrechen"));
-  SetTextNumber(Abbrechen, kTextCancel);
+  Abbrechen = MakeNamed<QPushButton>(this, "Abbrechen", kTextCancel, "Ab&brechen");
   connect(Ende, &QPushButton::clicked, this, &TfrmEigenschaften::EndeClick);
   connect(Abbrechen, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;

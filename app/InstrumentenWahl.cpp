@@ -15,6 +15,7 @@
 
 #include "app/CodeDefinitionen.h"
 #include "app/CodeTabs.h"
+#include "app/NamedWidget.h"
 #include "app/RadioGroup.h"
 #include "app/TranslateForm.h"
 #include "core/Messages.h"
@@ -64,20 +65,6 @@ void SetChecked(QRadioButton* button, bool checked) {
   button->setAutoExclusive(true);
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, int text, const char* caption) {
-  auto* button = new QPushButton(FromAnsi(caption), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  SetTextNumber(button, text);
-  return button;
-}
-
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, int text, const char* caption) {
-  auto* box = new QCheckBox(FromAnsi(caption), parent);
-  box->setObjectName(QString::fromLatin1(name));
-  SetTextNumber(box, text);
-  return box;
-}
-
 }  // namespace
 
 TfrmTachyWahl::TfrmTachyWahl(TGeraete& geraete, QWidget* parent)
@@ -90,13 +77,13 @@ TfrmTachyWahl::TfrmTachyWahl(TGeraete& geraete, QWidget* parent)
   Hersteller = new QTabWidget(this);
   Hersteller->setObjectName(QStringLiteral("Hersteller"));
 
-  EditCode = MakeButton(this, "EditCode", kTextEditCode, "GSI Codes defin.");
-  CodeTab = MakeButton(this, "CodeTab", kTextCodeTab, "Codetabellen defin.");
+  EditCode = MakeNamed<QPushButton>(this, "EditCode", kTextEditCode, "GSI Codes defin.");
+  CodeTab = MakeNamed<QPushButton>(this, "CodeTab", kTextCodeTab, "Codetabellen defin.");
   Attribute = new RadioGroup(QStringLiteral("&Attributierung"), {"&vor Messung", "&nach Messung"}, this);
   Attribute->setObjectName(QStringLiteral("Attribute"));
   SetTextNumber(Attribute, kTextAttribute);
-  GSICodierung = MakeCheckBox(this, "GSICodierung", kTextGSICodierung, "Codierung f\xFCr GSI Format benutzen");
-  btSystemwahl = MakeButton(this, "btSystemwahl", kTextSystemwahl, "Systemwahl");
+  GSICodierung = MakeNamed<QCheckBox>(this, "GSICodierung", kTextGSICodierung, "Codierung f\xFCr GSI Format benutzen");
+  btSystemwahl = MakeNamed<QPushButton>(this, "btSystemwahl", kTextSystemwahl, "Systemwahl");
   connect(EditCode, &QPushButton::clicked, this, [this] {
     TfrmGSICodeTabelle dialog(this);
     dialog.exec();
@@ -109,9 +96,7 @@ TfrmTachyWahl::TfrmTachyWahl(TGeraete& geraete, QWidget* parent)
 
   BuildLists();
 
-  Offsets = new QLabel(FromAnsi("Koordinatenoff&sets in m:"), this);
-  Offsets->setObjectName(QStringLiteral("Offsets"));
-  SetTextNumber(Offsets, kTextOffsets);
+  Offsets = MakeNamed<QLabel>(this, "Offsets", kTextOffsets, "Koordinatenoff&sets in m:");
   EditY = new QLineEdit(this);
   EditY->setObjectName(QStringLiteral("EditY"));
   EditX = new QLineEdit(this);
@@ -121,7 +106,7 @@ TfrmTachyWahl::TfrmTachyWahl(TGeraete& geraete, QWidget* parent)
     edit->setMaximumWidth(110);
     edit->installEventFilter(this);
   }
-  DataMerging = MakeCheckBox(this, "DataMerging", kTextDataMerging, "Daten und Koordinaten verbinden");
+  DataMerging = MakeNamed<QCheckBox>(this, "DataMerging", kTextDataMerging, "Daten und Koordinaten verbinden");
   Zeichensatz = new QGroupBox(QStringLiteral("Zeichensatz"), this);
   Zeichensatz->setObjectName(QStringLiteral("Zeichensatz"));
   SetTextNumber(Zeichensatz, kTextZeichensatz);
@@ -135,7 +120,7 @@ TfrmTachyWahl::TfrmTachyWahl(TGeraete& geraete, QWidget* parent)
   charset->addWidget(Ansi);
   connect(ASCII, &QRadioButton::clicked, this, &TfrmTachyWahl::ZeichensatzClick);
   connect(Ansi, &QRadioButton::clicked, this, &TfrmTachyWahl::ZeichensatzClick);
-  Ende = MakeButton(this, "Ende", kTextOk, "&Ok");
+  Ende = MakeNamed<QPushButton>(this, "Ende", kTextOk, "&Ok");
   Ende->setDefault(true);
   connect(Ende, &QPushButton::clicked, this, &TfrmTachyWahl::EndeClick);
 

@@ -8,7 +8,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "app/TranslateForm.h"
+#include "app/NamedWidget.h"
 #include "core/Messages.h"
 #include "instruments/InstrumentenModul.h"
 #include "platform/qt/QtMessageBox.h"
@@ -58,21 +58,12 @@ QString Lines(const char* const (&lines)[N]) {
   return list.join(QLatin1Char('\n'));
 }
 
-QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, int text, const QString& lines) {
-  auto* memo = new QPlainTextEdit(lines, parent);
-  memo->setObjectName(QString::fromLatin1(name));
+QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, int text) {
+  auto* memo = MakeNamed<QPlainTextEdit>(parent, name, text, "");
   memo->setReadOnly(true);
   memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo->setFixedHeight(kMemoHeight);
-  SetTextNumber(memo, text);
   return memo;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, int text, const char* caption) {
-  auto* label = new QLabel(FromAnsi(caption), parent);
-  label->setObjectName(QString::fromLatin1(name));
-  SetTextNumber(label, text);
-  return label;
 }
 
 }  // namespace
@@ -82,16 +73,14 @@ TfrmTachyKommandos::TfrmTachyKommandos(TGeraete& geraete, QWidget* parent)
   setObjectName(QStringLiteral("TfrmTachyKommandos"));
   SetTextNumber(this, kTextCaption);
 
-  Kommandos = MakeLabel(this, "Kommandos", kTextKommandos, "Tastenfolge am Instrument:");
-  OldVersion = MakeLabel(this, "OldVersion", kTextOldVersion, "Alte Version");
-  NewVersion = MakeLabel(this, "NewVersion", kTextNewVersion, "Neue Version");
-  Kommandoliste = MakeMemo(this, "Kommandoliste", kTextKommandoliste, shippedOld_);
-  KommandolisteNeu = MakeMemo(this, "KommandolisteNeu", kTextKommandolisteNeu, shippedNew_);
+  Kommandos = MakeNamed<QLabel>(this, "Kommandos", kTextKommandos, "Tastenfolge am Instrument:");
+  OldVersion = MakeNamed<QLabel>(this, "OldVersion", kTextOldVersion, "Alte Version");
+  NewVersion = MakeNamed<QLabel>(this, "NewVersion", kTextNewVersion, "Neue Version");
+  Kommandoliste = MakeMemo(this, "Kommandoliste", kTextKommandoliste);
+  KommandolisteNeu = MakeMemo(this, "KommandolisteNeu", kTextKommandolisteNeu);
   KommandolisteNeu->setFixedWidth(kNarrowMemo);
-  OKButton = new QPushButton(QStringLiteral("&Ok"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
+  OKButton = MakeNamed<QPushButton>(this, "OKButton", kTextOk, "&Ok");
   OKButton->setDefault(true);
-  SetTextNumber(OKButton, kTextOk);
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
   auto* grid = new QGridLayout;
