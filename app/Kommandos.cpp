@@ -46,7 +46,7 @@ const char* const kShippedNew[] = {
     "    F2: DATEN EMPFANGEN",
     "          F1: KOORDINATEN",
     "          F2: CODEVERZEICHN",
-    "7. AUFTRAG \xD6" "FFNEN",
+    "7. AUFTRAG \326FFNEN",  // \326: O umlaut in code page 1252
     "8. F4: ENTER",
     "9. F3: [JA] / F4: [NEIN]",
 };
