@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "tests/instruments/SequenceFixture.h"
 #include "tests/support/ConvertRun.h"
@@ -58,10 +59,29 @@ TEST_F(SequenceTest, OfflineReceivesThroughTheLibraryGiveTheConverterOutput) {
   for (const Sample& s : kReceives) {
     SCOPED_TRACE(s.file);
     Use(s.instrument, s.format);
+    // The kind phase 1 binds for each received line, by its index.
+    TGeraeteFormat& format = *modules->geraete->Format(s.format);
+    const TNotifySetTDAEvent bind = format.OnSetTDA;
+    std::map<int, TTransferDatenart> kinds;
+    format.OnSetTDA = [&](TTransferDatenart kind) {
+      if (CurrentTransfer().Receiving) kinds[CurrentTransfer().Daten.Konstanten.Zeile] = kind;
+      return bind(kind);
+    };
     const std::string out = tmp / (std::filesystem::path(s.file).filename().string() + ".asc");
     ASSERT_TRUE(Receive(kData + s.file, out));
+    format.OnSetTDA = bind;
     EXPECT_TRUE(SameBytes(ExpectedOutput(s), ReadFile(out)));
     EXPECT_EQ(Counts(received), Counts(statistics.Statistik()));
+    // Lines of a record group are classified among their neighbours.
+    TransferState& t = CurrentTransfer();
+    ASSERT_EQ(kinds.size(), t.ReceivedLines.size());
+    t.ActiveLines = &t.ReceivedLines;
+    for (size_t i = 0; i < t.ReceivedLines.size(); ++i) {
+      t.Daten.Konstanten.Zeile = static_cast<int>(i);
+      std::string line = t.ReceivedLines[i];
+      EXPECT_EQ(static_cast<int>(kinds[static_cast<int>(i)]), static_cast<int>(format.OnGetDatenart(line))) << line;
+    }
+    t.ActiveLines = nullptr;
     EXPECT_EQ(Errors(), std::vector<std::string>{});
     EXPECT_GT(statistics.Position(), 0);
     EXPECT_FALSE(modules->binding->Connected());
