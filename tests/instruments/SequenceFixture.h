@@ -23,6 +23,7 @@
 #include "platform/MessagePump.h"
 #include "platform/Registry.h"
 #include "tests/instruments/libs/ScriptedLibrary.h"
+#include "tests/support/InstrumentSim.h"
 #include "tests/support/TempSettings.h"
 #include "tests/support/TransferFixture.h"
 
@@ -36,7 +37,11 @@ class RecordingHost : public InstrumentTransferHost {
  public:
   int indicatorsOn = 0, indicatorsOff = 0, formatChanges = 0, focusInput = 0;
   std::function<std::unique_ptr<TransferOptionsDialog>()> dialogs;
-  void SetIndicatorsOn(bool on) override { ++(on ? indicatorsOn : indicatorsOff); }
+  std::function<void(bool on)> onIndicators;
+  void SetIndicatorsOn(bool on) override {
+    ++(on ? indicatorsOn : indicatorsOff);
+    if (onIndicators) onIndicators(on);
+  }
   void FocusInputField() override { ++focusInput; }
   void FormatChanged() override { ++formatChanges; }
   std::unique_ptr<TransferOptionsDialog> CreateTransferOptionsDialog() override {
@@ -106,6 +111,23 @@ class SequenceTest : public TransferFixture {
     s.Reset();
     s.pump = pump;
     return s;
+  }
+
+  // n coordinate records of the ProMark 500, one a line.
+  static std::string TavrinLines(int n) {
+    std::string text;
+    for (int i = 1; i <= n; ++i) text += "P" + std::to_string(i) + ";1.000;2.000;3.000;C\r\n";
+    return text;
+  }
+  // A step of the message pump: the simulator plays text (and the end
+  // mark) once the program has opened the line.
+  std::function<void()> PlayWhenConnected(SimulatedInstrument& sim, std::string text) {
+    if (!text.empty() && text.back() != '\n') text += "\r\n";
+    WriteFile(sim.Dir() / "play", text + "\x04\r\n");
+    auto started = std::make_shared<bool>(false);
+    return [this, &sim, started] {
+      if (!*started && modules->binding->Connected()) *started = sim.Command("play " + (sim.Dir() / "play"));
+    };
   }
 
   // A whole transfer; false when the output was not written.

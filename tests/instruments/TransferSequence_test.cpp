@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "tests/instruments/SequenceFixture.h"
 #include "tests/support/ConvertRun.h"
@@ -41,21 +42,46 @@ TInstrument& Plain(TInstrument& i) {
   return i;
 }
 
-// The file as the instrument sends it: its lines, then the end mark.
-std::string PlayFile(const TempDir& dir, const std::string& file) {
-  std::string text = ReadFile(kData + file);
-  if (!text.empty() && text.back() != '\n') text += "\r\n";
-  WriteFile(dir / "play", text + "\x04\r\n");
-  return dir / "play";
+using Strings = std::vector<std::string>;
+
+// The counts of a record group's lines as phase 1 shows them while they
+// arrive, and as phase 2 counts them again when it reads them.
+Strings Counts(const TTransferStatistik& s) {
+  return {std::to_string(s.Stationen), std::to_string(s.Punkte), std::to_string(s.Codes),
+          std::to_string(s.Rueckblicke), std::to_string(s.Vorblicke), std::to_string(s.Mittelblicke)};
 }
 
 TEST_F(SequenceTest, OfflineReceivesThroughTheLibraryGiveTheConverterOutput) {
+  TTransferStatistik received;
+  host.onIndicators = [&](bool on) {
+    if (!on) received = statistics.Statistik();
+  };
   for (const Sample& s : kReceives) {
     SCOPED_TRACE(s.file);
     Use(s.instrument, s.format);
+    // The kind phase 1 binds for each received line, by its index.
+    TGeraeteFormat& format = *modules->geraete->Format(s.format);
+    const TNotifySetTDAEvent bind = format.OnSetTDA;
+    std::map<int, TTransferDatenart> kinds;
+    format.OnSetTDA = [&](TTransferDatenart kind) {
+      if (CurrentTransfer().Receiving) kinds[CurrentTransfer().Daten.Konstanten.Zeile] = kind;
+      return bind(kind);
+    };
     const std::string out = tmp / (std::filesystem::path(s.file).filename().string() + ".asc");
     ASSERT_TRUE(Receive(kData + s.file, out));
+    format.OnSetTDA = bind;
     EXPECT_TRUE(SameBytes(ExpectedOutput(s), ReadFile(out)));
+    EXPECT_EQ(Counts(received), Counts(statistics.Statistik()));
+    // Lines of a record group are classified among their neighbours.
+    TransferState& t = CurrentTransfer();
+    ASSERT_EQ(kinds.size(), t.ReceivedLines.size());
+    t.ActiveLines = &t.ReceivedLines;
+    for (size_t i = 0; i < t.ReceivedLines.size(); ++i) {
+      t.Daten.Konstanten.Zeile = static_cast<int>(i);
+      std::string line = t.ReceivedLines[i];
+      EXPECT_EQ(static_cast<int>(kinds[static_cast<int>(i)]), static_cast<int>(format.OnGetDatenart(line))) << line;
+    }
+    t.ActiveLines = nullptr;
     EXPECT_EQ(Errors(), std::vector<std::string>{});
     EXPECT_GT(statistics.Position(), 0);
     EXPECT_FALSE(modules->binding->Connected());
@@ -70,11 +96,7 @@ TEST_F(SequenceTest, ReceivesOverTheLineEqualTheOfflineReceive) {
     SimulatedInstrument sim({"--hold", "--eol", "crlf"});
     ASSERT_TRUE(sim.Ready());
     ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
-    const std::string play = PlayFile(sim.Dir(), s.file);
-    bool started = false;
-    SetMessagePump([&] {
-      if (!started && modules->binding->Connected()) started = sim.Command("play " + play);
-    });
+    SetMessagePump(PlayWhenConnected(sim, ReadFile(kData + s.file)));
     settings.transOf = false;
     const std::string out = tmp / (std::string(s.format) + "-line.asc");
     ASSERT_TRUE(Receive("", out)) << (MessageTexts().empty() ? "" : MessageTexts().front());
@@ -128,17 +150,15 @@ TEST_F(SequenceTest, MergedMeasurementReceivesKeepOneCopy) {
 }
 
 TEST_F(SequenceTest, CancelEndsAReceiveAndASendOverTheLine) {
-  std::string many;
-  for (int i = 1; i <= 3000; ++i) many += "P" + std::to_string(i) + ";1.000;2.000;3.000;C\r\n";
   Use("itTavrin", "TAVRIN", "Original", kProgramFolder + "libTavrin.so");
   {
     SimulatedInstrument sim({"--hold", "--pace", "2"});
     ASSERT_TRUE(sim.Ready());
     ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
-    WriteFile(sim.Dir() / "play", many + "\x04\r\n");
-    bool started = false, cancelled = false;
+    auto play = PlayWhenConnected(sim, TavrinLines(3000));
+    bool cancelled = false;
     SetMessagePump([&] {
-      if (!started && modules->binding->Connected()) started = sim.Command("play " + (sim.Dir() / "play"));
+      play();
       if (!cancelled && CurrentTransfer().ReceivedLines.size() >= 20) {
         // The statistics window's cancel button.
         modules->binding->LibSetBreak();
@@ -191,11 +211,7 @@ TEST_F(SequenceTest, TavrinReceivesRawOverTheLineAndCopiesOffline) {
   SimulatedInstrument sim({"--hold"});
   ASSERT_TRUE(sim.Ready());
   ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
-  WriteFile(sim.Dir() / "play", text + "\x04\r\n");
-  bool started = false;
-  SetMessagePump([&] {
-    if (!started && modules->binding->Connected()) started = sim.Command("play " + (sim.Dir() / "play"));
-  });
+  SetMessagePump(PlayWhenConnected(sim, text));
   settings.transOf = false;
   ASSERT_TRUE(Receive("", tmp / "raw.txt"));
   EXPECT_EQ(ReadFile(tmp / "raw.txt"), text + "\x04\r\n");
