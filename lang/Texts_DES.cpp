@@ -341,7 +341,6 @@ const LanguageText kLanguageTexts[] = {
     {719, "Es wurde nichts nach %s geschrieben."},
     {720, "Der Name \"%s\" kann keine Codeliste benennen: \"\\\" und \"/\" sind nicht erlaubt."},
     {721, "Ein Code darf kein \";\" enthalten: %s"},
-<<<<<<< HEAD
     {760, "Koordinatensystem"},
     {761, "System¦Bezeichnung¦Genauigkeit¦Höhen"},
     {762, "Schweiz¦Deutschland¦ETRS89 / UTM¦WGS 84 / UTM Nord¦WGS 84 / UTM Süd¦EPSG"},
@@ -352,13 +351,11 @@ const LanguageText kLanguageTexts[] = {
     {767, "ellipsoidisch"},
     {768, "Nicht verwendbar: keine Transformation mit angegebener Genauigkeit vorhanden (fehlendes Gitter?)."},
     {769, "Unbekanntes oder nicht projiziertes Koordinatensystem: %s"},
-=======
     {890, "%s: Beobachtungen werden in diesem Format nicht geschrieben."},
     {891, "Die Datei ist eine LTOP-Messungsdatei ($$ME). Gelesen werden nur LTOP-Koordinatendateien ($$PK)."},
     {892, "Die Datei %s konnte nicht mit ihrem Programm geöffnet werden."},
     {893, "Das Format %s wird nur gelesen."},
     {894, "Unbekannte Option: %s"},
->>>>>>> office
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };

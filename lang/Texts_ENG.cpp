@@ -342,7 +342,6 @@ const LanguageText kLanguageTexts[] = {
     {719, "Nothing was written to %s."},
     {720, "The name \"%s\" cannot name a code list: \"\\\" and \"/\" are not allowed."},
     {721, "A code must not contain \";\": %s"},
-<<<<<<< HEAD
     {760, "Coordinate system"},
     {761, "System¦Name¦Accuracy¦Heights"},
     {762, "Switzerland¦Germany¦ETRS89 / UTM¦WGS 84 / UTM north¦WGS 84 / UTM south¦EPSG"},
@@ -353,13 +352,11 @@ const LanguageText kLanguageTexts[] = {
     {767, "ellipsoidal"},
     {768, "Not usable: no transformation of stated accuracy is available (missing grid?)."},
     {769, "Unknown or not projected coordinate system: %s"},
-=======
     {890, "%s: observations are not written in this format."},
     {891, "The file is an LTOP measurement file ($$ME). Only LTOP coordinate files ($$PK) are read."},
     {892, "The file %s could not be opened with its program."},
     {893, "The format %s is read only."},
     {894, "Unknown option: %s"},
->>>>>>> office
     {60090, "¦ddmmhhmm¦mmddhhmm¦hhmmmmdd¦hhmmddmm"},
     {60091, "¦ttttpppp¦pppptttt"},
 };
