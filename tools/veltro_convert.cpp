@@ -233,8 +233,9 @@ bool IsReadOnly(const TDFD& dfd, const TDatenformatDefinitionen& d) {
 bool ApplyOfficeOptions(const TransferModules& modules,
                         const std::vector<std::pair<std::string, std::string>>& officeOptions) {
   for (TdmOfficeFormat* module : modules.OfficeFormats()) module->ReadOptions();
+  modules.dxf->ReadOptions();
   for (const auto& [name, value] : officeOptions) {
-    bool known = false;
+    bool known = modules.dxf->SetOption(name, value);
     for (TdmOfficeFormat* module : modules.OfficeFormats()) known = module->SetOption(name, value) || known;
     if (!known) {
       Report(kTextUnknownOption, {name});
@@ -441,6 +442,9 @@ int main(int argc, char** argv) {
       return kExitUsage;
     }
   }
+
+  // The DXF page's options and its chosen entity template.
+  if (office == modules.dfd->DXF && !modules.dxf->PrepareTransfer(direction == 0)) return kExitUsage;
 
   UseFormat(*modules.geraete, *instrument);
   ActivateFormat(*office);

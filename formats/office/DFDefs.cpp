@@ -11,6 +11,7 @@
 #include "core/Transfer.h"
 #include "formats/office/Layout.h"
 #include "platform/Clock.h"
+#include "platform/FileLookup.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Registry.h"
 
@@ -342,9 +343,15 @@ std::string TDFD::DXFDirectory() const {
   return dir.empty() ? dir : IncludeTrailingSeparator(dir);
 }
 
+std::string TDFD::DXFFile(const std::string& name) const {
+  const std::string dir = DXFDirectory();
+  return dir.empty() ? std::string() : FindFileIgnoringCase(dir, name);
+}
+
 void TDFD::DXFBeforeSave() {
   TextLines head;
-  if (LoadTextFile(DXFDirectory() + kHeadFile, head)) RemoveTrailingBlankLines(head);
+  const std::string headFile = DXFFile(kHeadFile);
+  if (!headFile.empty() && LoadTextFile(headFile, head)) RemoveTrailingBlankLines(head);
   if (head.empty()) head = kBuiltInHead;
   CurrentTransfer().OutputLines = head;
 }
@@ -352,7 +359,8 @@ void TDFD::DXFBeforeSave() {
 void TDFD::DXFAfterSave() {
   TextLines& output = CurrentTransfer().OutputLines;
   std::string end;
-  if (LoadFileBytes(DXFDirectory() + kEndFile, end))
+  const std::string endFile = DXFFile(kEndFile);
+  if (!endFile.empty() && LoadFileBytes(endFile, end))
     AppendTextLines(output, end);
   else
     output.insert(output.end(), kBuiltInEnd.begin(), kBuiltInEnd.end());
