@@ -34,7 +34,7 @@ constexpr PageRow kPages[] = {
     {"END.DXF", "&Nachspann editieren", "tsNachspann", "MemoNachspann", false},
 };
 
-constexpr int kWidth = 640;   // pixels
+constexpr int kWidth = 640;  // pixels
 constexpr int kHeight = 480;
 
 QString EditorText(const TextLines& lines) {
@@ -132,8 +132,7 @@ bool TfrmEditDXF::SaveFiles() {
 }
 
 bool TfrmEditDXF::Finish() {
-  if (Changed() && ShowMessageBox(GetText(kTextSaveChanges), kMsgConfirmation, kBtnYesNo) == kAnsYes &&
-      !SaveFiles())
+  if (Changed() && ShowMessageBox(GetText(kTextSaveChanges), kMsgConfirmation, kBtnYesNo) == kAnsYes && !SaveFiles())
     return false;
   for (const Page& p : files_) {
     p.editor->clear();

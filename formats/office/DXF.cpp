@@ -17,12 +17,12 @@ namespace veltro {
 namespace {
 
 // Texts.
-constexpr int kTextStandard = 116;            // name of the standard definition
-constexpr int kTextSectionBroken = 840;       // %s section, %s line
-constexpr int kTextSectionMissing = 841;      // %s section
-constexpr int kTextLayerRefused = 842;        // %s layer
-constexpr int kTextHeightRefused = 843;       // %s height
-constexpr int kTextNoGroupCode = 844;         // %s line
+constexpr int kTextStandard = 116;        // name of the standard definition
+constexpr int kTextSectionBroken = 840;   // %s section, %s line
+constexpr int kTextSectionMissing = 841;  // %s section
+constexpr int kTextLayerRefused = 842;    // %s layer
+constexpr int kTextHeightRefused = 843;   // %s height
+constexpr int kTextNoGroupCode = 844;     // %s line
 
 // Settings below the configuration key.
 constexpr const char* kSettingLayer = "DXF\\Layer";
@@ -33,7 +33,7 @@ constexpr const char* kDefinitionFile = "DXF.DEF";
 constexpr char kSectionMark = '#';
 constexpr char kCommentMark = '*';
 constexpr char kFieldSeparator = '\xA6';  // "¦" of the point line layout
-constexpr int kMaxGroupCodeDigits = 6;     // DXF codes run from -5 to 1071
+constexpr int kMaxGroupCodeDigits = 6;    // DXF codes run from -5 to 1071
 
 constexpr int kCoordinateDecimals = 3;
 constexpr int kFineCoordinateDecimals = 4;  // Messflags 0x2000
@@ -42,8 +42,10 @@ constexpr std::uint16_t kFineCoordinates = 0x2000;
 // Fields of the point line.
 enum Field { kPunktnummer = 0, kY = 1, kX = 2, kZ = 3, kCode = 4, kFieldCount = 5 };
 
-const TStringList kBuiltIn = {"  0", "POINT", "  8", "@LAY", " 10", "@Y",   " 20", "@X",   " 30", "@Z",  "  0", "TEXT",
-                              "  8", "@LAY",  " 10", "@Y+1", " 20", "@X+1", " 30", "@Z",   " 40", "@TG", "  1", "@PNR"};
+const TStringList kBuiltIn = {"  0", "POINT", "  8", "@LAY", " 10", "@Y",   " 20", "@X", " 30", "@Z",  "  0", "TEXT",
+                              "  8", "@LAY",  " 10", "@Y+1", " 20", "@X+1", " 30", "@Z", " 40", "@TG", "  1", "@PNR"};
+
+const std::string kBlank = " ";  // the value written for an empty one
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -236,13 +238,35 @@ TdmDXF::~TdmDXF() { dfd_.DetachModule(def_); }
 
 const TStringList& TdmDXF::BuiltInTemplate() { return kBuiltIn; }
 
+// The first of @Y, @X, @Z (any case) makes the value a coordinate;
+// otherwise "@PAtext" gives the default code and the other placeholders are
+// replaced where they stand.
+TdmDXF::WritePair::WritePair(size_t codeLine, const std::string& text) : line(codeLine), value(text) {
+  const char letters[] = {'Y', 'X', 'Z'};
+  for (int c = 0; c < 3 && coordinate < 0; ++c) {
+    if (size_t tag = FindCoordinateTag(text, letters[c]); tag != std::string::npos) {
+      coordinate = c;
+      offset = CoordinateOffset(text, tag);
+    }
+  }
+  if (coordinate >= 0) return;
+  if (size_t pa = value.find("@PA"); pa != std::string::npos) {
+    defaultCode = value.substr(pa + 3);
+    value.erase(pa + 3);
+  }
+  for (const char* tag : {"@PNR", "@PA", "@LAY", "@TG"})
+    placeholders = placeholders || value.find(tag) != std::string::npos;
+}
+
 // The template cut into its entities, with the fields reading takes from them.
 void TdmDXF::SetTemplate(const TStringList& lines) {
   template_ = lines.empty() ? kBuiltIn : lines;
   entities_.clear();
+  writes_.clear();
   for (size_t k = 0; k + 1 < template_.size(); k += 2) {
     const int code = ParseGroupCode(template_[k]).value_or(-1);
     const std::string& value = template_[k + 1];
+    writes_.push_back(WritePair(k, value));
     if (code == 0) {
       entities_.push_back({std::string(TrimView(value)), {}});
       continue;
@@ -324,11 +348,8 @@ std::vector<std::string> TdmDXF::DefinitionNames() const {
 void TdmDXF::SelectTemplate() {
   const std::string name = Definition.empty() ? GetText(kTextStandard) : Definition;
   TextLines lines;
-  if (!LoadDefinitions(dfd_, lines)) {
-    SetTemplate(kBuiltIn);
-    return;
-  }
-  DefinitionSection section = FindDefinitionSection(lines, name);
+  DefinitionSection section;  // Missing when DXF.DEF cannot be read
+  if (LoadDefinitions(dfd_, lines)) section = FindDefinitionSection(lines, name);
   switch (section.state) {
     case DefinitionSection::State::Found:
       SetTemplate(section.lines);
@@ -338,8 +359,9 @@ void TdmDXF::SelectTemplate() {
         ShowMessageBox(FormatText(GetText(kTextSectionMissing), {EscapeMessageData(name)}), kMsgWarning, kBtnOk);
       break;
     case DefinitionSection::State::Broken:
-      ShowMessageBox(FormatText(GetText(kTextSectionBroken), {EscapeMessageData(name), std::to_string(section.badLine)}), kMsgWarning,
-                     kBtnOk);
+      ShowMessageBox(
+          FormatText(GetText(kTextSectionBroken), {EscapeMessageData(name), std::to_string(section.badLine)}),
+          kMsgWarning, kBtnOk);
       break;
   }
   SetTemplate(kBuiltIn);
@@ -362,47 +384,30 @@ std::string TdmDXF::KoordinatenWrite(TDaten& Daten) {
   const auto height = NormalisedTextHeight(Texthoehe);
   if (!height || !IsValidLayerName(Layer)) return kWriteError;
   const int decimals = (p.Messflags & kFineCoordinates) ? kFineCoordinateDecimals : kCoordinateDecimals;
-  const std::string punktnummer = p.Punktnummer;
   const std::string* coordinates[] = {&p.Y, &p.X, &p.Hoehe};
-  const char letters[] = {'Y', 'X', 'Z'};
 
   std::string out;
   out.reserve(template_.size() * 12);
-  for (size_t k = 0; k + 1 < template_.size(); k += 2) {
-    const std::string& value = template_[k + 1];
-    std::string line;
-    bool coordinate = false, leftOut = false;
-    for (int c = 0; c < 3 && !coordinate; ++c) {
-      const size_t tag = FindCoordinateTag(value, letters[c]);
-      if (tag == std::string::npos) continue;
-      coordinate = true;
-      auto offset = CoordinateOffset(value, tag);
-      if (!offset) return kWriteError;
-      const std::string number = TrimBlanks(*coordinates[c]);
-      if (number.empty() && letters[c] == 'Z') {
-        leftOut = true;
-        break;
-      }
+  std::string line;
+  for (const WritePair& w : writes_) {
+    if (w.coordinate >= 0) {
+      if (!w.offset) return kWriteError;
+      const std::string number = TrimBlanks(*coordinates[w.coordinate]);
+      if (number.empty() && w.coordinate == kZ - kY) continue;
       auto parsed = ParseDecimal(number);
       if (!parsed) return kWriteError;
-      line = FormatDecimal(AddDecimal(*parsed, *offset), decimals);
+      line = FormatDecimal(AddDecimal(*parsed, *w.offset), decimals);
+    } else if (w.placeholders) {
+      const std::string& code = !p.Code1.empty() ? p.Code1 : !w.defaultCode.empty() ? w.defaultCode : kBlank;
+      line =
+          ReplacePlaceholders(w.value, {{"@PNR", &p.Punktnummer}, {"@PA", &code}, {"@LAY", &Layer}, {"@TG", &*height}});
+    } else {
+      line = w.value;
     }
-    if (leftOut) continue;
-    if (!coordinate) {
-      std::string base = value;
-      std::string code = p.Code1;
-      if (size_t pa = base.find("@PA"); pa != std::string::npos) {
-        // "@PAtext": text is the code of a point without one.
-        if (code.empty()) code = base.substr(pa + 3);
-        base.erase(pa + 3);
-        if (code.empty()) code = " ";
-      }
-      line = ReplacePlaceholders(base, {{"@PNR", &punktnummer}, {"@PA", &code}, {"@LAY", &Layer}, {"@TG", &*height}});
-      // An empty value line would end every reader's parse of the drawing.
-      if (line.empty()) line = " ";
-    }
+    // An empty value line would end every reader's parse of the drawing.
+    if (line.empty()) line = kBlank;
     if (!out.empty()) out += "\r\n";
-    out += template_[k];
+    out += template_[w.line];
     out += "\r\n";
     out += line;
   }

@@ -131,6 +131,16 @@ class TdmDXF : public TDataModule {
     std::string name;  // the value of its group 0
     std::vector<ReadField> fields;
   };
+  // A template pair as writing fills it in.
+  struct WritePair {
+    WritePair(size_t codeLine, const std::string& text);
+    size_t line;                          // index of the group code line in the template
+    int coordinate = -1;                  // 0 Y, 1 X, 2 Z
+    std::optional<DecimalNumber> offset;  // nullopt: no number after the tag
+    bool placeholders = false;            // @PNR, @PA, @LAY or @TG to replace
+    std::string value;                    // "@PAtext" cut after "@PA"
+    std::string defaultCode;              // that text
+  };
   enum class PairState { Ok, End, Bad };
   // Pair index of the work list (after leading empty lines): its code and
   // trimmed value. Bad: the code line is no integer.
@@ -146,6 +156,7 @@ class TdmDXF : public TDataModule {
   TDatenformatDefinitionen& def_;
   TStringList template_;
   std::vector<Entity> entities_;  // the template cut at its group 0 pairs
+  std::vector<WritePair> writes_;
 
   // Reading state: the source lines, the first line of pair 0 and the pair
   // the next entity starts at.

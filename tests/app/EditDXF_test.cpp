@@ -2,13 +2,13 @@
 #include "app/EditDXF.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTextCursor>
 #include <QTest>
-#include <sys/stat.h>
+#include <QTextCursor>
 
 #include "core/Settings.h"
 #include "formats/office/DFDefs.h"
@@ -23,9 +23,7 @@ namespace {
 
 class EditDXFTest : public TransferFixture {
  protected:
-  EditDXFTest() {
-    WriteRegString(RegistryRoot::CurrentUser, ConfigPath("DXFPath"), dir(), true);
-  }
+  EditDXFTest() { WriteRegString(RegistryRoot::CurrentUser, ConfigPath("DXFPath"), dir(), true); }
   std::string dir() const { return tmp / "DXF"; }
   QPlainTextEdit* Editor(const char* name) { return window.findChild<QPlainTextEdit*>(name); }
   QPushButton* Button(const char* name) { return window.findChild<QPushButton*>(name); }

@@ -97,8 +97,8 @@ TEST_F(DXFTest, NoArithmeticOnMissingValues) {
   EXPECT_EQ(flat.find(" 30"), std::string::npos);
   EXPECT_NE(flat.find(" 10\r\n2600000.001\r\n 20\r\n1200000.000\r\n  0\r\nTEXT"), std::string::npos) << flat;
   EXPECT_EQ(Read(Entities(flat + "\r\n")), (std::vector<std::string>{"5|2600000.001|1200000.000||"}));
-  for (auto [y, x, h] : {std::tuple{"", "1200000", "400"}, {"2600000", "abc", "400"}, {"2600000", "1200000", "n/a"},
-                         {" ", "1", "2"}}) {
+  for (auto [y, x, h] :
+       {std::tuple{"", "1200000", "400"}, {"2600000", "abc", "400"}, {"2600000", "1200000", "n/a"}, {" ", "1", "2"}}) {
     Point("6", y, x, h);
     EXPECT_EQ(dxf.KoordinatenWrite(daten), kWriteError) << y << "/" << x << "/" << h;
   }
@@ -147,12 +147,14 @@ TEST_F(DXFTest, PlaceholdersAsTheyStandInTheTemplate) {
   dxf.SetTemplate({"  0", "TEXT", "  8", "@LAY", " 10", "@y-0.5", " 20", "@X", "  1", "@PAMauer", "  1", "Nr. @PNR",
                    "  1", "@pnr"});
   Point("@LAY", "10", "20", "", 0, "");
-  EXPECT_EQ(dxf.KoordinatenWrite(daten), "  0\r\nTEXT\r\n  8\r\n1\r\n 10\r\n9.500\r\n 20\r\n20.000\r\n  1\r\nMauer\r\n"
-                                         "  1\r\nNr. @LAY\r\n  1\r\n@pnr");
+  EXPECT_EQ(dxf.KoordinatenWrite(daten),
+            "  0\r\nTEXT\r\n  8\r\n1\r\n 10\r\n9.500\r\n 20\r\n20.000\r\n  1\r\nMauer\r\n"
+            "  1\r\nNr. @LAY\r\n  1\r\n@pnr");
   daten.Punkt.Code1 = "21";
   EXPECT_NE(dxf.KoordinatenWrite(daten).find("  1\r\n21\r\n"), std::string::npos);
   // Reading takes the code and subtracts the offset again.
-  EXPECT_EQ(Read(Entities(dxf.KoordinatenWrite(daten) + "\r\n")), (std::vector<std::string>{"NR. @LAY|10.000|20.000||21"}));
+  EXPECT_EQ(Read(Entities(dxf.KoordinatenWrite(daten) + "\r\n")),
+            (std::vector<std::string>{"NR. @LAY|10.000|20.000||21"}));
   dxf.SetTemplate({"  0", "POINT", " 10", "@Yabc", " 20", "@X"});
   EXPECT_EQ(dxf.KoordinatenWrite(daten), kWriteError);
   dxf.SetTemplate({"  0", "POINT", " 10", "@Y", " 20", "@X", "  1", "@PA"});
@@ -184,8 +186,10 @@ TEST_F(DXFTest, DefinitionFileSections) {
   Point("7", "1", "2", "3");
   EXPECT_EQ(Read(Entities(dxf.KoordinatenWrite(daten) + "\r\n")), (std::vector<std::string>{"NR#7|1.000|2.000||"}));
 
-  for (auto [name, message] : {std::pair{"Ungerade", "T840 Ungerade 29"}, {"Kein Code", "T840 Kein Code 33"},
-                               {"Ohne Gruppe 0", "T840 Ohne Gruppe 0 36"}, {"Fehlt", "T841 Fehlt"}}) {
+  for (auto [name, message] : {std::pair{"Ungerade", "T840 Ungerade 29"},
+                               {"Kein Code", "T840 Kein Code 33"},
+                               {"Ohne Gruppe 0", "T840 Ohne Gruppe 0 36"},
+                               {"Fehlt", "T841 Fehlt"}}) {
     box.Clear();
     dxf.SetTemplate({"  0", "TEXT"});
     dxf.Definition = name;
@@ -223,7 +227,9 @@ TEST_F(DXFTest, ReadingWalksEntityByEntity) {
   const std::string point = "  0\r\nPOINT\r\n  8\r\n0\r\n 10\r\n1.5\r\n 20\r\n2.5\r\n";
   // A point whose only TEXT is a label elsewhere, a TEXT with the field
   // separator, a POINT without values, a POINT whose X comes from the TEXT.
-  EXPECT_EQ(Read(Entities(point + "  0\r\nTEXT\r\n 10\r\n3\r\n 20\r\n4\r\n  1\r\nA\xA6" "B\r\n" +
+  EXPECT_EQ(Read(Entities(point +
+                          "  0\r\nTEXT\r\n 10\r\n3\r\n 20\r\n4\r\n  1\r\nA\xA6"
+                          "B\r\n" +
                           "  0\r\nPOINT\r\n  8\r\n0\r\n" + "  0\r\nPOINT\r\n 10\r\n9\r\n" +
                           "  0\r\nTEXT\r\n 10\r\n10\r\n 20\r\n21.25\r\n  1\r\nq\r\n")),
             (std::vector<std::string>{"A|B|1.5|2.5||", "Q|9|20.25||"}));
@@ -231,7 +237,8 @@ TEST_F(DXFTest, ReadingWalksEntityByEntity) {
   EXPECT_TRUE(Read("  0\r\nSECTION\r\n  2\r\nBLOCKS\r\n" + point + "  0\r\nENDSEC\r\n  0\r\nEOF\r\n").empty());
   // A line that is no group code.
   box.Clear();
-  EXPECT_EQ(Read(Entities(point + point + "POINT\r\n" + point)), (std::vector<std::string>{"1|1.5|2.5||", "2|1.5|2.5||"}));
+  EXPECT_EQ(Read(Entities(point + point + "POINT\r\n" + point)),
+            (std::vector<std::string>{"1|1.5|2.5||", "2|1.5|2.5||"}));
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "T844 21");
   // A file cut short in the middle of a point keeps what it has.

@@ -113,8 +113,8 @@ TEST_F(DXFConvertTest, OptionsFromSettingsAndTheirRefusal) {
   const std::string dir = tmp / "dxf";
   ASSERT_EQ(std::system(("mkdir " + Quote(dir)).c_str()), 0);
   WriteFile(dir + "/dxf.def", "#Kurz\r\n  0\r\nPOINT\r\n  8\r\n");
-  WriteFile(tmp / "settings.ini", kConfigKey + "]\r\nDXFPath=" + dir + "\r\n" + kConfigKey +
-                                      "\\DXF]\r\nDefinition=Kurz\r\n");
+  WriteFile(tmp / "settings.ini",
+            kConfigKey + "]\r\nDXFPath=" + dir + "\r\n" + kConfigKey + "\\DXF]\r\nDefinition=Kurz\r\n");
   ASSERT_EQ(Run("--from GSI16 --to DXF " + source + " " + In("b.dxf")), 0) << stderrText;
   EXPECT_NE(stderrText.find("Kurz"), std::string::npos) << stderrText;
   const std::string builtIn = ReadFile(tmp / "b.dxf");
