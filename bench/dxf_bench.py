@@ -31,6 +31,7 @@ def main():
     convert = os.path.join(args.build, "app", "veltro-convert")
     with tempfile.TemporaryDirectory() as tmp:
         settings = os.path.join(tmp, "settings.ini")
+        open(settings, "w").close()
         src = os.path.join(tmp, "punkte.gsi")
         dxf = os.path.join(tmp, "punkte.dxf")
         back = os.path.join(tmp, "zurueck.gsi")

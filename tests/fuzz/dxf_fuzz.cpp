@@ -7,10 +7,8 @@
 #include <memory>
 
 #include "core/Transfer.h"
-#include "instruments/TransferModules.h"
-#include "platform/MessageBox.h"
-#include "platform/Registry.h"
 #include "platform/TextFile.h"
+#include "tests/fuzz/FuzzModules.h"
 #include "tests/fuzz/FuzzInput.h"
 
 using namespace veltro;
@@ -19,17 +17,7 @@ namespace {
 
 constexpr size_t kMaxPoints = 100000;
 
-struct World {
-  World() {
-    SetRegistryFile(RegistryRoot::CurrentUser, "/nonexistent-veltro-fuzz/user.ini");
-    SetRegistryFile(RegistryRoot::LocalMachine, "/nonexistent-veltro-fuzz/machine.ini");
-    SetMessageBoxBackend(&box);
-    modules = std::make_unique<TransferModules>("/nonexistent-veltro-fuzz");
-    modules->geraete->WriteBackOnDestroy = false;
-  }
-  ScriptedMessageBox box;
-  std::unique_ptr<TransferModules> modules;
-};
+using World = fuzz::FuzzModules;
 
 }  // namespace
 

@@ -24,6 +24,7 @@ std::string Quote(const std::string& s) {
 
 class DXFConvertTest : public ::testing::Test {
  protected:
+  DXFConvertTest() { WriteFile(tmp / "settings.ini", ""); }
   int Run(const std::string& args) {
     std::string cmd = "XDG_CONFIG_HOME=" + Quote(tmp.path()) + " " + Quote(kConvert) + " --yes --settings " +
                       Quote(tmp / "settings.ini") + " " + args + " >/dev/null 2>" + Quote(tmp / "stderr.txt");
