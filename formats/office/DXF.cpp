@@ -10,6 +10,7 @@
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/office/Layout.h"
+#include "platform/CodePage1252.h"
 #include "platform/FileLookup.h"
 #include "platform/Registry.h"
 
@@ -77,15 +78,6 @@ bool ContainsIgnoringCase(const std::string& value, const char* tag) {
     if (k == n) return true;
   }
   return false;
-}
-
-// Code page 1252 upper case.
-std::string Upper(std::string text) {
-  for (char& ch : text) {
-    const unsigned char u = static_cast<unsigned char>(ch);
-    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) ch = static_cast<char>(u - 0x20);
-  }
-  return text;
 }
 
 // The offset a coordinate placeholder carries: the rest of the value without
@@ -498,7 +490,7 @@ size_t TdmDXF::ReadEntity(size_t at, const Entity& e, std::string (&fields)[5]) 
     int seen = 0;
     for (size_t i = at + 1; i < end; ++i) {
       if (PairAt(i, code, value) != PairState::Ok || code != f.code || seen++ != f.occurrence) continue;
-      std::string text = Upper(std::string(value));
+      std::string text = AnsiUpperCase(std::string(value));
       std::replace(text.begin(), text.end(), kFieldSeparator, '|');
       if (f.field >= kY && f.field <= kZ) text = ReadCoordinate(std::move(text), f.offset);
       fields[f.field] = std::move(text);

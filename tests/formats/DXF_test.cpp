@@ -231,8 +231,8 @@ TEST_F(DXFTest, ReadingWalksEntityByEntity) {
                           "  0\r\nTEXT\r\n 10\r\n3\r\n 20\r\n4\r\n  1\r\nA\xA6"
                           "B\r\n" +
                           "  0\r\nPOINT\r\n  8\r\n0\r\n" + "  0\r\nPOINT\r\n 10\r\n9\r\n" +
-                          "  0\r\nTEXT\r\n 10\r\n10\r\n 20\r\n21.25\r\n  1\r\nq\r\n")),
-            (std::vector<std::string>{"A|B|1.5|2.5||", "Q|9|20.25||"}));
+                          "  0\r\nTEXT\r\n 10\r\n10\r\n 20\r\n21.25\r\n  1\r\nq\xFC\x9C\xFF\r\n")),
+            (std::vector<std::string>{"A|B|1.5|2.5||", "Q\xDC\x8C\x9F|9|20.25||"}));
   // No ENTITIES section: nothing, however many POINTs the BLOCKS hold.
   EXPECT_TRUE(Read("  0\r\nSECTION\r\n  2\r\nBLOCKS\r\n" + point + "  0\r\nENDSEC\r\n  0\r\nEOF\r\n").empty());
   // A line that is no group code.
