@@ -33,8 +33,9 @@ constexpr const char* kSettingDefinition = "DXF\\Definition";
 constexpr const char* kDefinitionFile = "DXF.DEF";
 constexpr char kSectionMark = '#';
 constexpr char kCommentMark = '*';
-constexpr char kFieldSeparator = '\xA6';  // "¦" of the point line layout
-constexpr int kMaxGroupCodeDigits = 6;    // DXF codes run from -5 to 1071
+constexpr char kFieldSeparator = '\xA6';                // "¦" of the point line layout
+constexpr int kMaxGroupCodeDigits = 6;                  // DXF codes run from -5 to 1071
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";  // byte-order mark some Windows tools write first
 
 constexpr int kCoordinateDecimals = 3;
 constexpr int kFineCoordinateDecimals = 4;  // Messflags 0x2000
@@ -463,6 +464,7 @@ void TdmDXF::DXFBeforeLoad(bool) {
   t.InputLines.clear();
   base_ = 0;
   while (base_ < work_.size() && TrimView(work_[base_]).empty()) ++base_;
+  if (base_ < work_.size() && work_[base_].rfind(kUtf8Mark, 0) == 0) work_[base_].erase(0, kUtf8Mark.size());
   next_ = 0;
   reading_ = false;
   int code = 0;

@@ -241,7 +241,9 @@ TEST_F(DXFTest, ReadingWalksEntityByEntity) {
             (std::vector<std::string>{"1|1.5|2.5||", "2|1.5|2.5||"}));
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "T844 21");
-  // A file cut short in the middle of a point keeps what it has.
+  // A byte-order mark in front, and a file cut short in the middle of a
+  // point keeps what it has.
+  EXPECT_EQ(Read("\xEF\xBB\xBF" + Entities(point)), (std::vector<std::string>{"1|1.5|2.5||"}));
   EXPECT_EQ(Read("0\nSECTION\n2\nENTITIES\n0\nPOINT\n10\n7.25\n20\n"), (std::vector<std::string>{"1|7.25|||"}));
 }
 
