@@ -356,6 +356,7 @@ const LanguageText kLanguageTexts[] = {
     {842, "Der Layername \"%s\" ist in DXF nicht erlaubt (leer oder mit einem der Zeichen < > / \\ \" : ; ? * | = `)."},
     {843, "Die Texthöhe \"%s\" ist keine positive Zahl."},
     {844, "Die DXF-Datei hat in Zeile %s keinen Gruppencode; sie wird nur bis dort gelesen."},
+    {845, "Die DXF-Datei enthält keine Punkte: kein Element %s im Abschnitt ENTITIES."},
     {890, "%s: Beobachtungen werden in diesem Format nicht geschrieben."},
     {891, "Die Datei ist eine LTOP-Messungsdatei ($$ME). Gelesen werden nur LTOP-Koordinatendateien ($$PK)."},
     {892, "Die Datei %s konnte nicht mit ihrem Programm geöffnet werden."},

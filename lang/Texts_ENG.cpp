@@ -357,6 +357,7 @@ const LanguageText kLanguageTexts[] = {
     {842, "The layer name \"%s\" is not allowed in DXF (empty or holding one of < > / \\ \" : ; ? * | = `)."},
     {843, "The text height \"%s\" is not a positive number."},
     {844, "The DXF file has no group code in line %s; it is read up to there only."},
+    {845, "The DXF file holds no points: no %s entity in its ENTITIES section."},
     {890, "%s: observations are not written in this format."},
     {891, "The file is an LTOP measurement file ($$ME). Only LTOP coordinate files ($$PK) are read."},
     {892, "The file %s could not be opened with its program."},

@@ -157,6 +157,7 @@ class FileInstrumentSide : public CatalogueInstrumentSide {
 
   void SendLines() override {
     TransferState& t = CurrentTransfer();
+    if (t.ReceivedLines.empty()) return;  // no record: an existing file stays as it is
     TGeraeteFormat& format = geraete_.CurrentGeraeteFormat();
     if (format.OnBeforeWrite) format.OnBeforeWrite();
     t.OutputLines = t.ReceivedLines;

@@ -1,6 +1,7 @@
 #include "formats/office/DXF.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "core/DecimalText.h"
@@ -24,6 +25,7 @@ constexpr int kTextSectionMissing = 841;  // %s section
 constexpr int kTextLayerRefused = 842;    // %s layer
 constexpr int kTextHeightRefused = 843;   // %s height
 constexpr int kTextNoGroupCode = 844;     // %s line
+constexpr int kTextNoPoints = 845;        // %s entity name
 
 // Settings below the configuration key.
 constexpr const char* kSettingLayer = "DXF\\Layer";
@@ -466,6 +468,8 @@ void TdmDXF::DXFBeforeLoad(bool) {
   while (base_ < work_.size() && TrimView(work_[base_]).empty()) ++base_;
   if (base_ < work_.size() && work_[base_].rfind(kUtf8Mark, 0) == 0) work_[base_].erase(0, kUtf8Mark.size());
   next_ = 0;
+  points_ = 0;
+  loaded_ = true;
   reading_ = false;
   int code = 0;
   std::string_view value;
@@ -503,7 +507,23 @@ size_t TdmDXF::ReadEntity(size_t at, const Entity& e, std::string (&fields)[5]) 
 }
 
 bool TdmDXF::DXFTransform(std::string& S) {
-  if (!reading_ || entities_.empty()) return false;
+  if (reading_ && NextPoint(S)) {
+    ++points_;
+    return true;
+  }
+  // The end: the work list goes, and a drawing without points is reported.
+  if (loaded_ && points_ == 0) {
+    const std::string entity = entities_.empty() ? std::string() : entities_[0].name;
+    ShowMessageBox(FormatText(GetText(kTextNoPoints), {EscapeMessageData(entity)}), kMsgWarning, kBtnOk);
+  }
+  loaded_ = false;
+  reading_ = false;
+  TextLines().swap(work_);
+  return false;
+}
+
+bool TdmDXF::NextPoint(std::string& S) {
+  if (entities_.empty()) return false;
   int code = 0;
   std::string_view value;
   while (true) {
@@ -537,8 +557,6 @@ bool TdmDXF::DXFTransform(std::string& S) {
     S = TrimBlanks(line);
     return true;
   }
-  reading_ = false;
-  TextLines().swap(work_);
   return false;
 }
 

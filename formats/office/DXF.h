@@ -151,6 +151,8 @@ class TdmDXF : public TDataModule {
   // empty fields; answers the next entity's index.
   size_t ReadEntity(size_t at, const Entity& e, std::string (&fields)[5]) const;
   void ReportBadPair(size_t index);
+  // The next point of the work list; false at the end of the entities.
+  bool NextPoint(std::string& S);
 
   TDFD& dfd_;
   TDatenformatDefinitionen& def_;
@@ -163,6 +165,8 @@ class TdmDXF : public TDataModule {
   TextLines work_;
   size_t base_ = 0;
   size_t next_ = 0;
+  size_t points_ = 0;    // point lines answered since DXFBeforeLoad
+  bool loaded_ = false;  // DXFBeforeLoad ran, the end not reached yet
   bool reading_ = false;
 };
 

@@ -26,7 +26,7 @@ class DXFTest : public TransferFixture {
     WriteRegString(RegistryRoot::CurrentUser, ConfigPath("DXFPath"), tmp.path(), true);
     SetTextProvider([](int n) {
       if (n == 840) return std::string("T840 %s %s");
-      return "T" + std::to_string(n) + (n > 840 && n < 845 ? " %s" : "");
+      return "T" + std::to_string(n) + (n > 840 && n < 846 ? " %s" : "");
     });
   }
   void Point(const std::string& nr, const std::string& y, const std::string& x, const std::string& h,
@@ -233,8 +233,10 @@ TEST_F(DXFTest, ReadingWalksEntityByEntity) {
                           "  0\r\nPOINT\r\n  8\r\n0\r\n" + "  0\r\nPOINT\r\n 10\r\n9\r\n" +
                           "  0\r\nTEXT\r\n 10\r\n10\r\n 20\r\n21.25\r\n  1\r\nq\xFC\x9C\xFF\r\n")),
             (std::vector<std::string>{"A|B|1.5|2.5||", "Q\xDC\x8C\x9F|9|20.25||"}));
-  // No ENTITIES section: nothing, however many POINTs the BLOCKS hold.
+  // No ENTITIES section: nothing, however many POINTs the BLOCKS hold, and
+  // the user is told.
   EXPECT_TRUE(Read("  0\r\nSECTION\r\n  2\r\nBLOCKS\r\n" + point + "  0\r\nENDSEC\r\n  0\r\nEOF\r\n").empty());
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"T845 POINT"}));
   // A line that is no group code.
   box.Clear();
   EXPECT_EQ(Read(Entities(point + point + "POINT\r\n" + point)),

@@ -56,6 +56,13 @@ TEST_F(DXFConvertTest, CorpusReadsIntoTheExpectedPoints) {
   ASSERT_EQ(Run("--to GSI16 " + Quote(kDxf + "laser-lf.dxf") + " " + In("auto.gsi")), 0) << stderrText;
   ASSERT_EQ(Run("--from GSI16 " + In("auto.gsi") + " " + In("auto.asc")), 0) << stderrText;
   EXPECT_EQ(ReadFile(tmp / "auto.asc"), ReadFile(kDxf + "laser-lf.asc"));
+  // A drawing without points says so and leaves an existing file alone.
+  WriteFile(tmp / "lines.dxf",
+            "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n 10\r\n1.0\r\n 20\r\n2.0\r\n"
+            "  0\r\nENDSEC\r\n  0\r\nEOF\r\n");
+  EXPECT_EQ(Run("--from DXF --to GSI16 " + In("lines.dxf") + " " + In("auto.gsi")), 2);
+  EXPECT_NE(stderrText.find("POINT"), std::string::npos) << stderrText;
+  EXPECT_FALSE(ReadFile(tmp / "auto.gsi").empty());
 }
 
 // GSI 16 coordinates into drawings with the shipped frame, byte for byte:
