@@ -35,9 +35,10 @@ constexpr const char* kSettingDefinition = "DXF\\Definition";
 constexpr const char* kDefinitionFile = "DXF.DEF";
 constexpr char kSectionMark = '#';
 constexpr char kCommentMark = '*';
-constexpr char kFieldSeparator = '\xA6';                // "¦" of the point line layout
-constexpr int kMaxGroupCodeDigits = 6;                  // DXF codes run from -5 to 1071
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";  // byte-order mark some Windows tools write first
+constexpr char kFieldSeparator = '\xA6';                  // "¦" of the point line layout
+constexpr int kMaxGroupCodeDigits = 6;                    // DXF codes run from -5 to 1071
+constexpr std::string_view kFirstUtf8Version = "AC1021";  // AutoCAD 2007 on: texts in UTF-8
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";    // byte-order mark some Windows tools write first
 
 constexpr int kCoordinateDecimals = 3;
 constexpr int kFineCoordinateDecimals = 4;  // Messflags 0x2000
@@ -471,12 +472,15 @@ void TdmDXF::DXFBeforeLoad(bool) {
   points_ = 0;
   loaded_ = true;
   reading_ = false;
+  utf8_ = false;
   int code = 0;
   std::string_view value;
   for (size_t i = 0;; ++i) {
     const PairState state = PairAt(i, code, value);
     if (state == PairState::Bad) ReportBadPair(i);
     if (state != PairState::Ok) break;
+    if (code == 9 && value == "$ACADVER" && PairAt(i + 1, code, value) == PairState::Ok && code == 1)
+      utf8_ = value >= kFirstUtf8Version;
     if (code != 0 || value != "SECTION") continue;
     if (PairAt(i + 1, code, value) == PairState::Ok && code == 2 && value == "ENTITIES") {
       next_ = i + 2;
@@ -496,7 +500,7 @@ size_t TdmDXF::ReadEntity(size_t at, const Entity& e, std::string (&fields)[5]) 
     int seen = 0;
     for (size_t i = at + 1; i < end; ++i) {
       if (PairAt(i, code, value) != PairState::Ok || code != f.code || seen++ != f.occurrence) continue;
-      std::string text = AnsiUpperCase(std::string(value));
+      std::string text = AnsiUpperCase(utf8_ ? Utf8ToAnsi(std::string(value)) : std::string(value));
       std::replace(text.begin(), text.end(), kFieldSeparator, '|');
       if (f.field >= kY && f.field <= kZ) text = ReadCoordinate(std::move(text), f.offset);
       fields[f.field] = std::move(text);

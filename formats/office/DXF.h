@@ -168,6 +168,7 @@ class TdmDXF : public TDataModule {
   size_t points_ = 0;    // point lines answered since DXFBeforeLoad
   bool loaded_ = false;  // DXFBeforeLoad ran, the end not reached yet
   bool reading_ = false;
+  bool utf8_ = false;  // the drawing's texts are UTF-8 ($ACADVER AC1021 and later)
 };
 
 }  // namespace veltro

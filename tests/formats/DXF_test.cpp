@@ -243,6 +243,13 @@ TEST_F(DXFTest, ReadingWalksEntityByEntity) {
             (std::vector<std::string>{"1|1.5|2.5||", "2|1.5|2.5||"}));
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "T844 21");
+  // Drawings of AutoCAD 2007 and later hold their texts in UTF-8.
+  const std::string header = "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$ACADVER\r\n  1\r\n";
+  const std::string umlaut = "  0\r\nTEXT\r\n  1\r\nM\xC3\xA4\r\n";
+  EXPECT_EQ(Read(header + "AC1027\r\n  0\r\nENDSEC\r\n" + Entities(point + umlaut)),
+            (std::vector<std::string>{"M\xC4|1.5|2.5||"}));
+  EXPECT_EQ(Read(header + "AC1009\r\n  0\r\nENDSEC\r\n" + Entities(point + umlaut)),
+            (std::vector<std::string>{"M\xC3\xA4|1.5|2.5||"}));
   // A byte-order mark in front, and a file cut short in the middle of a
   // point keeps what it has.
   EXPECT_EQ(Read("\xEF\xBB\xBF" + Entities(point)), (std::vector<std::string>{"1|1.5|2.5||"}));
