@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <filesystem>
 
 #include "app/RadioGroup.h"
@@ -183,6 +184,35 @@ TEST_F(InstrumentenWahlTest, CharacterSetAndCodeListOptionsAreTakenOver) {
   EXPECT_EQ(CodeLists().AttributePosition, 0);
   EXPECT_TRUE(CodeLists().UseGsiCodes);
   EXPECT_EQ(It("itGTS210").GeraeteFormat, &Fmt("GTS6x"));
+}
+
+TEST_F(InstrumentenWahlTest, EachActivationShowsTheInstrumentCurrentThen) {
+  Open({"itGTS210", "itGTS700"});
+  dialog->hide();
+  // The main window's menu chose another instrument meanwhile.
+  ASSERT_TRUE(geraete->SelectInstrument("Topcon GTS-500 / 600 / 700 / 800A"));
+  dialog->show();
+  EXPECT_TRUE(Radio("itGTS700")->isChecked());
+  EXPECT_FALSE(Radio("itGTS210")->isChecked());
+  EXPECT_TRUE(Radio("GTS7")->isChecked());
+  dialog->Ende->click();
+  // The old instrument's format is not forced on the new one.
+  EXPECT_EQ(It("itGTS700").GeraeteFormat, &Fmt("GTS7"));
+}
+
+TEST_F(InstrumentenWahlTest, TheLeicaButtonsOpenTheCodeListDialogsModally) {
+  Open({"itTPS1100"});
+  for (QPushButton* button : {dialog->EditCode, dialog->CodeTab}) {
+    QString opened;
+    QTimer::singleShot(0, [&opened] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        opened = modal->objectName();
+        modal->close();
+      }
+    });
+    button->click();
+    EXPECT_EQ(opened, button == dialog->EditCode ? "TfrmGSICodeTabelle" : "TfrmCodeTabellen");
+  }
 }
 
 class SystemwahlTest : public InstrumentenWahlTest {
