@@ -219,8 +219,9 @@ bool IsReadOnly(const TDFD& dfd, const TDatenformatDefinitionen& d) {
 bool ApplyOfficeOptions(const TransferModules& modules,
                         const std::vector<std::pair<std::string, std::string>>& officeOptions) {
   for (TdmOfficeFormat* module : modules.OfficeFormats()) module->ReadOptions();
+  modules.dxf->ReadOptions();
   for (const auto& [name, value] : officeOptions) {
-    bool known = false;
+    bool known = modules.dxf->SetOption(name, value);
     for (TdmOfficeFormat* module : modules.OfficeFormats()) known = module->SetOption(name, value) || known;
     if (!known) {
       Report(kTextUnknownOption, {name});
@@ -747,6 +748,8 @@ int main(int argc, char** argv) {
   }
   if (office == modules.dfd->NewFormat && !templateLoaded && !LoadTemplate(*modules.newFormat, o.templ))
     return kExitNothingWritten;
+  // The DXF page's options and its chosen entity template.
+  if (office == modules.dfd->DXF && !modules.dxf->PrepareTransfer(direction == 0)) return kExitUsage;
 
   if (!UseFormat(*modules.geraete, *instrument, o.instrument)) return kExitUsage;
   if (!ApplyRunSettings(modules, o)) return kExitUsage;
