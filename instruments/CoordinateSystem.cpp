@@ -1,5 +1,7 @@
 #include "instruments/CoordinateSystem.h"
 
+#include <limits>
+
 #include "core/Settings.h"
 #include "platform/Registry.h"
 #include "platform/TextFile.h"
@@ -9,6 +11,9 @@ namespace veltro {
 namespace {
 
 TCoordinateSystem* g_active = nullptr;
+// The result fields before a call: a library that writes none gives no
+// finite result, never the previous position or zeros.
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
@@ -55,10 +60,10 @@ bool TCoordinateSystem::Convert(const char* exportName, std::int32_t mode, bool 
   block_.SetMode(mode);
   if (toGrid) {
     block_.SetGeographic(in.a, in.b, in.c);
-    block_.SetGrid(0, 0, 0);
+    block_.SetGrid(kNaN, kNaN, kNaN);
   } else {
     block_.SetGrid(in.a, in.b, in.c);
-    block_.SetGeographic(0, 0, 0);
+    block_.SetGeographic(kNaN, kNaN, kNaN);
   }
   convert(block_.Data());
   const wgsxyz::Triple result = toGrid ? block_.Grid() : block_.Geographic();

@@ -368,7 +368,8 @@ void TInstrumentTransfer::SendLines() {
   binding_.LibClose();
   EndIndicators();
   Statistics().Close();
-  if (!offline) return;
+  // Without a single record an existing file stays as it is.
+  if (!offline || !processed) return;
   if (!collected) {
     ShowMessageBox(GetText(46), kMsgWarning, kBtnOk);
     return;

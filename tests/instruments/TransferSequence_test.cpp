@@ -111,6 +111,21 @@ TEST_F(SequenceTest, ReceivesOverTheLineEqualTheOfflineReceive) {
 }
 
 TEST_F(SequenceTest, SendsOfflineAndOverTheLine) {
+  // The formats' write hooks (GTS-6 upload header and record count, SDR
+  // framing and checksum) run in the library's send as in the converter.
+  const Sample kSends[] = {
+      {"itGTS6", "GTS6", "gts6/koordinaten.asc", "gts6/koordinaten.asc.GTS6"},
+      {"itGTS700", "GTS7", "gts7/koordinaten.asc", "gts7/koordinaten.asc.GTS7"},
+      {"itREC500", "REC500", "rec500/koordinaten.asc", "rec500/koordinaten.asc.rec"},
+  };
+  for (const Sample& s : kSends) {
+    SCOPED_TRACE(s.expected);
+    Use(s.instrument, s.format);
+    const std::string out = tmp / std::filesystem::path(s.expected).filename();
+    ASSERT_TRUE(Send(kData + s.file, out));
+    EXPECT_TRUE(SameBytes(ExpectedOutput(s), ReadFile(out)));
+  }
+  box.Clear();
   const std::string input = kData + "sdr/koordinaten.asc";
   const std::string expected = ReadFile(kData + "sdr/koordinaten.asc.sdr33");
   Use("itSDR33", "SDR33");

@@ -224,6 +224,17 @@ TEST_F(SequenceTest, AnOfflineSendTakesTheLibrarysTextOnceAtTheEnd) {
             static_cast<long>(CurrentTransfer().ReceivedLines.size()));
   EXPECT_FALSE(Called(s, "WriteComm 4,\x04"));  // a file gets no end mark
   EXPECT_EQ(s.calls.front().substr(s.calls.front().rfind(',') + 1), "NoOpen");
+
+  // No record to send: the file already there stays as it is.
+  Use("itGTS700", "GTS7");
+  box.Clear();
+  TransferState& t = CurrentTransfer();
+  t.ReceivedLines.clear();
+  t.Daten.Konstanten.Zeile = 0;
+  t.OutputFileName = tmp / "out.gt7";
+  side->SendLines();
+  EXPECT_EQ(ReadFile(tmp / "out.gt7"), ReadFile(kData + "gts7/koordinaten.asc.GTS7"));
+  EXPECT_TRUE(box.Messages().empty()) << ::testing::PrintToString(MessageTexts());
 }
 
 }  // namespace

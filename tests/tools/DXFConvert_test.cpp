@@ -6,12 +6,12 @@
 #include <string>
 
 #include "platform/TextFile.h"
+#include "tests/support/ConvertRun.h"
 #include "tests/support/TransferFixture.h"
 
 namespace veltro::test {
 namespace {
 
-const std::string kConvert = VELTRO_BUILD_DIR "/app/veltro-convert";
 const std::string kDxf = VELTRO_TEST_DATA "/dxf/";
 const std::string kOffice = VELTRO_TEST_DATA "/office/";
 const std::string kConfigKey = "[Software\\VELTRO Marten\\Surtrans\\2.1.1.5\\Configuration";
@@ -26,7 +26,7 @@ class DXFConvertTest : public ::testing::Test {
  protected:
   DXFConvertTest() { WriteFile(tmp / "settings.ini", ""); }
   int Run(const std::string& args) {
-    std::string cmd = "XDG_CONFIG_HOME=" + Quote(tmp.path()) + " " + Quote(kConvert) + " --yes --settings " +
+    std::string cmd = "XDG_CONFIG_HOME=" + Quote(tmp.path()) + " " + Quote(InstalledConverter()) + " --yes --settings " +
                       Quote(tmp / "settings.ini") + " " + args + " >/dev/null 2>" + Quote(tmp / "stderr.txt");
     int status = std::system(cmd.c_str());
     stderrText = ReadFile(tmp / "stderr.txt");

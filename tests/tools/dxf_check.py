@@ -1,7 +1,11 @@
 #!/usr/bin/python3
 """Drawings written by veltro-convert, checked by an independent reader.
 
-    dxf_check.py CONVERT DATA_DIR
+    dxf_check.py CONVERT DATA_DIR [LIBRARY]
+
+Transfers run through the instrument library: with LIBRARY, the converter is
+copied into a temporary folder beside its libraries, and LIBRARY stands in
+for every instrument library not built.
 
 Every drawing is written with the shipped frame and with the built-in frame
 (an empty DXF directory) and must be read by ezdxf as an R12 (AC1009) drawing
@@ -132,9 +136,35 @@ def ezdxf_checks(case, path, points, first):
             fail(case, "TEXT with height %s" % text.dxf.height)
 
 
+def install_converter(convert, library, folder):
+    """The converter in folder, with library under each missing library name."""
+    program_dir = os.path.dirname(os.path.abspath(convert))
+    for name in os.listdir(program_dir):
+        if name != os.path.basename(convert):
+            os.symlink(os.path.join(program_dir, name), os.path.join(folder, name))
+    program = os.path.join(folder, os.path.basename(convert))
+    with open(convert, "rb") as src, open(program, "wb") as dst:
+        dst.write(src.read())
+    os.chmod(program, 0o755)
+    listing = subprocess.run([program, "--list"], env=dict(os.environ, XDG_CONFIG_HOME=folder),
+                             capture_output=True).stdout.decode("cp1252")
+    for line in listing.splitlines():
+        fields = [f.strip() for f in line.split("|")]
+        if len(fields) != 3 or not fields[1].upper().endswith(".DLL"):
+            continue
+        target = os.path.join(folder, "lib" + fields[1][:-4] + ".so")
+        if not os.path.lexists(target):
+            os.symlink(library, target)
+    return program
+
+
 def main():
     convert, data = sys.argv[1], sys.argv[2]
     with tempfile.TemporaryDirectory() as tmp:
+        if len(sys.argv) > 3:
+            installed = os.path.join(tmp, "program")
+            os.mkdir(installed)
+            convert = install_converter(convert, sys.argv[3], installed)
         empty = os.path.join(tmp, "leer")
         os.mkdir(empty)
 
