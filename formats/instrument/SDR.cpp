@@ -214,14 +214,7 @@ std::vector<SdrEditorPanel> SdrEditorPanels(bool sdr33, const TGeraeteFormat& fo
   const std::string a16(16, 'A');
   const std::string point = sdr33 ? a16 : "9999";
   const std::string coordinate = SdrCoordinatePicture(sdr33);
-  auto items = [](std::initializer_list<std::string> list) {
-    std::string out;
-    for (const std::string& item : list) {
-      if (!out.empty()) out += '\r';
-      out += item;
-    }
-    return out;
-  };
+  auto items = [](std::initializer_list<std::string> list) { return PictureItems(list); };
   const std::string scale = sdr33 ? "\xB1"
                                     "999999.99999999"
                                   : "\xB1"
@@ -249,7 +242,8 @@ std::vector<SdrEditorPanel> SdrEditorPanels(bool sdr33, const TGeraeteFormat& fo
   return {
       {"Koordinaten", "TTTTTF", "TFTTTF", items({point, letters, coordinate, coordinate, coordinate})},
       {"Infos", "FFFFFFFFFFF", "FFFTTFFFFFF",
-       items({a16, "", a16, format.Datumsformat, format.Uhrzeitformat, "", "", scale})},
+       items({a16, "", a16, PictureFromDateFormat(format.Datumsformat), PictureFromDateFormat(format.Uhrzeitformat), "", "",
+              scale})},
       {"Stationen", sdr33 ? "TTTFFTTT" : "TTTTTTTT", "TFTFFFFF",
        items({point, letters, stationHeight, weather, weather, coordinate, coordinate, coordinate})},
       {"Punkte", "TTFTFFFFFFFTTFTTTFFF", "TFFTFFFFFFFTTFTTTFFF",
@@ -326,6 +320,7 @@ TdmSDR::TdmSDR(TGeraete& geraete)
     h.OnAfterWrite = [this] { SDR2xAfterWrite(); };
     h.OnGetDatenart = [this](std::string& S) { return SDR2xGetDatenart(S); };
     h.OnSetTDA = [this, sdr33](TTransferDatenart kind) { return sdr33 ? SDR33SetTDA(kind) : SDR2xSetTDA(kind); };
+    h.OnInitEditor = [this, sdr33] { sdr33 ? SDR33InitEditor() : SDR2xInitEditor(); };
     h.OnEditNext = [this, sdr33](const std::string& S) { return sdr33 ? SDR33EditNext(S) : SDR2xEditNext(S); };
     geraete.BindFormatHandlers(f->Name, h);
   }
@@ -880,7 +875,20 @@ void TdmSDR::SDR2xAfterWrite() {
 // recognition and tools classify the same lines again.
 TTransferDatenart TdmSDR::SDR2xGetDatenart(std::string& S) {
   if (counting_ && S != "\x04") checksum_.Add(S);
-  return SdrLineKind(S);
+  const TTransferDatenart kind = SdrLineKind(S);
+  // The editor offers the fields of the record type.
+  EditorPanelSetup* panels = EditorPanels();
+  const bool edited = kind == tdaInformation || kind == tdaStation || kind == tdaAnschlusspunkt || kind == tdaNeupunkt;
+  if (panels && edited && editorFields_) panels->EnablePanel(editorFields_->panel, editorFields_->flags);
+  return kind;
+}
+
+void TdmSDR::SDR2xInitEditor() {
+  if (sdr2x_) ConfigurePanels(SdrEditorPanels(false, *sdr2x_));
+}
+
+void TdmSDR::SDR33InitEditor() {
+  if (sdr33_) ConfigurePanels(SdrEditorPanels(true, *sdr33_));
 }
 
 std::string TdmSDR::SDR2xSetTDA(TTransferDatenart kind) { return sdr2x_ ? SelectKind(*sdr2x_, *this, kind) : ""; }
