@@ -15,8 +15,16 @@ std::string PictureFromDateFormat(const std::string& format) {
   std::string picture = format;
   for (char& c : picture) {
     switch (c) {
-      case 'D': case 'd': case 'H': case 'h': case 'M': case 'm':
-      case 'S': case 's': case 'Y': case 'y':
+      case 'D':
+      case 'd':
+      case 'H':
+      case 'h':
+      case 'M':
+      case 'm':
+      case 'S':
+      case 's':
+      case 'Y':
+      case 'y':
         c = '9';
         break;
       case '-':
@@ -42,7 +50,8 @@ std::string PictureItems(std::initializer_list<std::string> items) {
 
 void ConfigurePanels(const std::vector<EditorPanelSpec>& specs) {
   if (!g_panels) return;
-  for (const EditorPanelSpec& spec : specs) g_panels->ConfigurePanel(spec.panel, spec.enabled, spec.pictures, spec.required);
+  for (const EditorPanelSpec& spec : specs)
+    g_panels->ConfigurePanel(spec.panel, spec.enabled, spec.pictures, spec.required);
 }
 
 }  // namespace veltro

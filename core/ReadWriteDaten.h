@@ -35,8 +35,7 @@ using TNotifyStatistikEvent = std::function<void(const std::string& S, TTransfer
 // as the reader filled it from them, Daten the edited record. Answers the
 // lines that replace them, or kWriteError, after telling the user why, to
 // keep them.
-using TNotifyWriteBackEvent =
-    std::function<std::string(const std::string& Lines, const TDaten& Read, TDaten& Daten)>;
+using TNotifyWriteBackEvent = std::function<std::string(const std::string& Lines, const TDaten& Read, TDaten& Daten)>;
 
 class TInitDaten : public TComponent {
  public:

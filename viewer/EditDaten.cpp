@@ -181,8 +181,8 @@ const EditFieldDef kFields[] = {
 #undef VELTRO_TEXT
 #undef VELTRO_TIME
 
-constexpr const char* kPanelOrder[] = {kPanelInfos,       kPanelStationen,  kPanelPunkte,     kPanelKoordinaten,
-                                       kPanelQuerprofile, kPanelPunktcodes, kPanelStartdaten, kPanelMessdaten,
+constexpr const char* kPanelOrder[] = {kPanelInfos,       kPanelStationen,   kPanelPunkte,     kPanelKoordinaten,
+                                       kPanelQuerprofile, kPanelPunktcodes,  kPanelStartdaten, kPanelMessdaten,
                                        kPanelEnddaten,    kPanelBeschreibung};
 
 // The i-th CR-separated item of a pictures argument ("" past the last).
@@ -315,8 +315,8 @@ void TfrmEditDaten::BuildPanels() {
   button("StartFile", "Dateianfang", kTextStartFile, &TfrmEditDaten::StartFileClick);
   button("PreviousStation", "Vorherige Station", kTextPreviousStation, &TfrmEditDaten::PreviousStationClick);
   button("Previous", "Vorheriger", kTextPrevious, &TfrmEditDaten::PreviousClick);
-  button("Next", "N\xE4" "chster", kTextNext, &TfrmEditDaten::NextClick);
-  button("NextStation", "N\xE4" "chste Station", kTextNextStation, &TfrmEditDaten::NextStationClick);
+  button("Next", "N\344chster", kTextNext, &TfrmEditDaten::NextClick);
+  button("NextStation", "N\344chste Station", kTextNextStation, &TfrmEditDaten::NextStationClick);
   button("EndFile", "Dateiende", kTextEndFile, &TfrmEditDaten::EndFileClick);
   row->addStretch(1);
   save_ = new QPushButton(FromAnsi("&Speichern"), this);
@@ -516,10 +516,17 @@ void TfrmEditDaten::SavePanel(const std::string& name) {
     const EditFieldDef& def = *field->def;
     const std::string text = ToAnsi(field->edit->text());
     switch (def.value) {
-      case FieldValue::Date: date = field; continue;
-      case FieldValue::Time: time = field; continue;
-      case FieldValue::GroundHeight: groundHeight = field; continue;
-      default: break;
+      case FieldValue::Date:
+        date = field;
+        continue;
+      case FieldValue::Time:
+        time = field;
+        continue;
+      case FieldValue::GroundHeight:
+        groundHeight = field;
+        continue;
+      default:
+        break;
     }
     // An untouched field keeps the record's value (also one that was too
     // long to be shown).
@@ -572,12 +579,10 @@ void TfrmEditDaten::ShowFieldError(TFormatEdit& field, TErrorMsg msg) {
       ShowMessageBox(GetText(kTextValueRequired), kMsgInformation, kBtnOk);
       break;
     case msgLessValue:
-      ShowMessageBox(FormatText(GetText(kTextBelowMinimum), {std::to_string(field.MinValue)}), kMsgInformation,
-                     kBtnOk);
+      ShowMessageBox(FormatText(GetText(kTextBelowMinimum), {std::to_string(field.MinValue)}), kMsgInformation, kBtnOk);
       break;
     case msgMoreValue:
-      ShowMessageBox(FormatText(GetText(kTextAboveMaximum), {std::to_string(field.MaxValue)}), kMsgInformation,
-                     kBtnOk);
+      ShowMessageBox(FormatText(GetText(kTextAboveMaximum), {std::to_string(field.MaxValue)}), kMsgInformation, kBtnOk);
       break;
     case msgInvalidKey:
       ShowMessageBox(GetText(kTextCharacterNotAllowed), kMsgInformation, kBtnOk);
@@ -625,8 +630,7 @@ bool TfrmEditDaten::SaveClick() {
 
 TfrmEditDaten::Leave TfrmEditDaten::LeaveRecord() {
   if (!Modified() || !writable_) return Leave::Unchanged;
-  if (ShowMessageBox(GetText(kTextSaveChanges), kMsgInformation, kBtnYes | kBtnNo) != kAnsYes)
-    return Leave::Discarded;
+  if (ShowMessageBox(GetText(kTextSaveChanges), kMsgInformation, kBtnYes | kBtnNo) != kAnsYes) return Leave::Discarded;
   return SaveClick() ? Leave::Saved : Leave::Stay;
 }
 
@@ -659,10 +663,18 @@ bool TfrmEditDaten::eventFilter(QObject* watched, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   const bool ctrl = key->modifiers().testFlag(Qt::ControlModifier);
   switch (key->key()) {
-    case Qt::Key_Up: PreviousClick(); return true;
-    case Qt::Key_Down: NextClick(); return true;
-    case Qt::Key_PageUp: PreviousStationClick(); return true;
-    case Qt::Key_PageDown: NextStationClick(); return true;
+    case Qt::Key_Up:
+      PreviousClick();
+      return true;
+    case Qt::Key_Down:
+      NextClick();
+      return true;
+    case Qt::Key_PageUp:
+      PreviousStationClick();
+      return true;
+    case Qt::Key_PageDown:
+      NextStationClick();
+      return true;
     case Qt::Key_Home:
       if (ctrl) {
         StartFileClick();

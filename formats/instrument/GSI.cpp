@@ -979,6 +979,7 @@ struct EditorWord {
 constexpr EditorWord kNoWord = {"", WordValue::None, nullptr};
 
 // The editor's fields in the label order of their panels.
+// clang-format off
 const EditorWord kKoordinatenWords[] = {
     {"11", WordValue::Text, GSI_FIELD(Punkt.Punktnummer)}, {"71", WordValue::Code, GSI_FIELD(Punkt.Code1)},
     {"81", WordValue::Easting, GSI_FIELD(Punkt.Y)},        {"82", WordValue::Northing, GSI_FIELD(Punkt.X)},
@@ -1005,6 +1006,7 @@ const EditorWord kPunktcodeWords[] = {
     {"42", WordValue::CodeText, GSI_FIELD(Punktcode.Entity)},
     {"43", WordValue::CodeText, GSI_FIELD(Punktcode.Layer)},
 };
+// clang-format on
 #undef GSI_FIELD
 
 struct EditorTable {
@@ -1015,10 +1017,14 @@ struct EditorTable {
 
 EditorTable EditorTableOf(TTransferDatenart kind) {
   switch (kind) {
-    case tdaKoordinate: return {kPanelKoordinaten, kKoordinatenWords, std::size(kKoordinatenWords)};
-    case tdaNeupunkt: return {kPanelPunkte, kPunkteWords, std::size(kPunkteWords)};
-    case tdaPunktcode: return {kPanelPunktcodes, kPunktcodeWords, std::size(kPunktcodeWords)};
-    default: return {};
+    case tdaKoordinate:
+      return {kPanelKoordinaten, kKoordinatenWords, std::size(kKoordinatenWords)};
+    case tdaNeupunkt:
+      return {kPanelPunkte, kPunkteWords, std::size(kPunkteWords)};
+    case tdaPunktcode:
+      return {kPanelPunktcodes, kPunktcodeWords, std::size(kPunktcodeWords)};
+    default:
+      return {};
   }
 }
 
@@ -1119,8 +1125,8 @@ std::string TdmGSI::WriteBack(TTransferDatenart kind, const std::string& Lines, 
     const std::string_view field = FieldOf(words, w.index);
     if (field.size() != width + kGsiFieldHead) continue;  // never offered for editing
     auto refuse = [&] {
-      ShowMessageBox(FormatText(GetText(kTextGsiWordTooNarrow), {value, w.index, std::to_string(n)}),
-                     kMsgInformation, kBtnOk);
+      ShowMessageBox(FormatText(GetText(kTextGsiWordTooNarrow), {value, w.index, std::to_string(n)}), kMsgInformation,
+                     kBtnOk);
       return std::string(kWriteError);
     };
     switch (w.value) {

@@ -762,7 +762,8 @@ std::vector<EditorPanelSpec> Gts6EditorPanels(const std::string& tag, const TGer
   const std::string observed = PM "99999.999";
   std::vector<EditorPanelSpec> panels;
   if (tag == "kFC5")
-    panels.push_back({kPanelKoordinaten, "TTTTTF", "TFTTTF", PictureItems({a10, code, coordinate, coordinate, coordinate})});
+    panels.push_back(
+        {kPanelKoordinaten, "TTTTTF", "TFTTTF", PictureItems({a10, code, coordinate, coordinate, coordinate})});
   else if (tag == "kGTS6x")
     panels.push_back({kPanelKoordinaten, "TFTTTF", "TFTTTF", PictureItems({a10, "", wide, wide, wide})});
   else
@@ -774,9 +775,10 @@ std::vector<EditorPanelSpec> Gts6EditorPanels(const std::string& tag, const TGer
   panels.push_back({kPanelStationen, "TTTFFFFF", "TFTFFFFF", PictureItems({a10, shortCode, PM "999.999"})});
   const std::string slope = tag == "dFC5" ? "99999.999" : observed;
   const std::string point = tag == "dGTS6x" ? PM "9999999.999" : observed;
-  panels.push_back({kPanelPunkte, "TTFTFFFFFFFTTTTTFTTT", "TFFTFFFFFFFFTTTTFTTT",
-                    PictureItems({a10, shortCode, "", PM "999.999", "", "", "", "", "", "", "", slope, observed,
-                                  observed, "999.9999", PM "999.9999", "", point, point, point})});
+  panels.push_back(
+      {kPanelPunkte, "TTFTFFFFFFFTTTTTFTTT", "TFFTFFFFFFFFTTTTFTTT",
+       PictureItems({a10,      shortCode, "",         PM "999.999",  "", "",    "",    "",   "", "", "", slope,
+                     observed, observed,  "999.9999", PM "999.9999", "", point, point, point})});
   return panels;
 }
 

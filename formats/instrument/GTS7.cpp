@@ -844,8 +844,8 @@ std::vector<EditorPanelSpec> Gts7EditorPanels(const TGeraeteFormat& format) {
       {kPanelStationen, "TTTTTTTT", "TFTFFFFF",
        PictureItems({a8, code, offset, pm + "99", pm + "9999", coordinate, coordinate, height})},
       {kPanelPunkte, "TTTTTTTTTTTTTTTTTTTT", "TTFTFFFFFFFTTTTTTFFF",
-       PictureItems({a8, code, code, offset, a16, offset, offset, offset, a16, a16, a16, distance, distance, distance,
-                     angle, angle, angle, coordinate, coordinate, height})},
+       PictureItems({a8,  code,     code,     offset,   a16,   offset, offset, offset,     a16,        a16,
+                     a16, distance, distance, distance, angle, angle,  angle,  coordinate, coordinate, height})},
       {kPanelQuerprofile, "TTTT", "TFTT", PictureItems({pm + "99999.9999", code, pm + "999.9999", height})},
       {kPanelPunktcodes, "TTT", "TFF", PictureItems({code, "9", a16})},
   };

@@ -242,8 +242,8 @@ std::vector<SdrEditorPanel> SdrEditorPanels(bool sdr33, const TGeraeteFormat& fo
   return {
       {"Koordinaten", "TTTTTF", "TFTTTF", items({point, letters, coordinate, coordinate, coordinate})},
       {"Infos", "FFFFFFFFFFF", "FFFTTFFFFFF",
-       items({a16, "", a16, PictureFromDateFormat(format.Datumsformat), PictureFromDateFormat(format.Uhrzeitformat), "", "",
-              scale})},
+       items({a16, "", a16, PictureFromDateFormat(format.Datumsformat), PictureFromDateFormat(format.Uhrzeitformat), "",
+              "", scale})},
       {"Stationen", sdr33 ? "TTTFFTTT" : "TTTTTTTT", "TFTFFFFF",
        items({point, letters, stationHeight, weather, weather, coordinate, coordinate, coordinate})},
       {"Punkte", "TTFTFFFFFFFTTFTTTFFF", "TFFTFFFFFFFTTFTTTFFF",

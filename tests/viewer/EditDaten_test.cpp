@@ -87,10 +87,12 @@ std::vector<std::string> Names(const QWidget* panel) {
 TEST_F(RecordEditorTest, RecordEditorWindowHasThePanelsFieldsAndEditorsOfItsKinds) {
   EXPECT_EQ(form->objectName(), "TfrmEditDaten");
   const std::pair<const char*, std::vector<std::string>> panels[] = {
-      {"Infos", {"EditProjekt", "EditBeobachter", "EditInstrument", "EditDatum", "EditUhrzeit", "EditBeschreibung",
-                 "EditUmrechnungsfaktor", "EditMassstabsfaktor", "EditMeereshoehe", "EditTemperatur", "EditLuftdruck"}},
-      {"Koordinaten", {"EditKoPunktnummer", "EditKoVersicherungsart", "EditKoXKoordinate", "EditKoYKoordinate",
-                       "EditKoHoehe", "EditKoKommentar"}},
+      {"Infos",
+       {"EditProjekt", "EditBeobachter", "EditInstrument", "EditDatum", "EditUhrzeit", "EditBeschreibung",
+        "EditUmrechnungsfaktor", "EditMassstabsfaktor", "EditMeereshoehe", "EditTemperatur", "EditLuftdruck"}},
+      {"Koordinaten",
+       {"EditKoPunktnummer", "EditKoVersicherungsart", "EditKoXKoordinate", "EditKoYKoordinate", "EditKoHoehe",
+        "EditKoKommentar"}},
       {"Punktcodes", {"EditPCVersicherungsart", "EditPCEntity", "EditPCLayer"}},
       {"Beschreibung", {"EditDescription"}},
   };
@@ -99,14 +101,14 @@ TEST_F(RecordEditorTest, RecordEditorWindowHasThePanelsFieldsAndEditorsOfItsKind
     ASSERT_TRUE(panel) << name;
     EXPECT_EQ(Names(panel), fields) << name;
   }
-  const std::pair<const char*, size_t> counts[] = {{"Stationen", 8}, {"Punkte", 20}, {"Querprofile", 4},
+  const std::pair<const char*, size_t> counts[] = {{"Stationen", 8},   {"Punkte", 20},    {"Querprofile", 4},
                                                    {"Startdaten", 11}, {"Messdaten", 13}, {"Enddaten", 13}};
   for (const auto& [name, n] : counts) EXPECT_EQ(Names(form->findChild<QWidget*>(name)).size(), n) << name;
   EXPECT_EQ(Names(form->findChild<QWidget*>("Punkte")).back(), "EditNPHoehe");
   EXPECT_EQ(Names(form->findChild<QWidget*>("Messdaten"))[9], "EditMDInstHoehe");
   EXPECT_TRUE(form->findChild<QPlainTextEdit*>("Bemerkungen"));
-  for (const char* b : {"Previous", "Next", "StartFile", "EndFile", "PreviousStation", "NextStation", "Speichern",
-                        "Beenden"})
+  for (const char* b :
+       {"Previous", "Next", "StartFile", "EndFile", "PreviousStation", "NextStation", "Speichern", "Beenden"})
     EXPECT_TRUE(Button(b)) << b;
   EXPECT_EQ(TextNumber(form->findChild<QLabel*>("LabelKoXKoordinate")), 237);
 
@@ -148,20 +150,31 @@ TEST_F(RecordEditorTest, RecordEditorPanelSetUpFollowsTheTableRows) {
   EXPECT_EQ(Field("EditNPVersicherungsart1")->Format(), "AAAA\xE4\xF6\xFC\xC4\xD6\xDC");
   EXPECT_FALSE(Field("EditNPVersicherungsart2")->isEnabled());
   EXPECT_EQ(Field("EditNPSchraegdistanz")->Format(), "99999.999");
-  EXPECT_EQ(Field("EditNPHorizontaldistanz")->Format(), "\xB1" "99999.999");
+  EXPECT_EQ(Field("EditNPHorizontaldistanz")->Format(),
+            "\xB1"
+            "99999.999");
   EXPECT_EQ(Field("EditNPVertikalwinkel")->Format(), "999.9999");
   EXPECT_FALSE(Field("EditNPAzimut")->isEnabled());
-  EXPECT_EQ(Field("EditNPHoehe")->Format(), "\xB1" "99999.999");
+  EXPECT_EQ(Field("EditNPHoehe")->Format(),
+            "\xB1"
+            "99999.999");
   EXPECT_TRUE(Field("EditNPHoehe")->NeedValue);
   EXPECT_FALSE(Field("EditNPSchraegdistanz")->NeedValue);
   EXPECT_TRUE(Field("EditNPHorizontaldistanz")->NeedValue);
-  EXPECT_EQ(Field("EditDatum")->Format(), "99X99X99");            // FC-5 dates are MM-DD-YY
+  EXPECT_EQ(Field("EditDatum")->Format(), "99X99X99");  // FC-5 dates are MM-DD-YY
   EXPECT_EQ(Field("EditProjekt")->Format(), "AAAAAAAAA:\\");
-  EXPECT_EQ(Field("EditLuftdruck")->Format(), "\xB1" "9999");
+  EXPECT_EQ(Field("EditLuftdruck")->Format(),
+            "\xB1"
+            "9999");
   EXPECT_FALSE(Field("EditUhrzeit")->isEnabled());
   EXPECT_FALSE(form->findChild<QLabel*>("LabelUhrzeit")->isEnabled());
-  EXPECT_EQ(Gts6EditorPanels("kGTS6x", fc5)[0].pictures,
-            PictureItems({"AAAAAAAAAA", "", "\xB1" "99999999.999", "\xB1" "99999999.999", "\xB1" "99999999.999"}));
+  EXPECT_EQ(Gts6EditorPanels("kGTS6x", fc5)[0].pictures, PictureItems({"AAAAAAAAAA", "",
+                                                                       "\xB1"
+                                                                       "99999999.999",
+                                                                       "\xB1"
+                                                                       "99999999.999",
+                                                                       "\xB1"
+                                                                       "99999999.999"}));
 
   // The DL-100 reading "m": "0" leaves a field, "F" disables it.
   form->ConfigurePanel(kPanelMessdaten, "TFFFFTTTFFFFT", "", "FFFFFTTFTTTFF");
@@ -174,14 +187,26 @@ TEST_F(RecordEditorTest, RecordEditorPanelSetUpFollowsTheTableRows) {
   EXPECT_TRUE(Field("EditMDPunktnummer")->isEnabled());
 
   // One step per call towards the digits asked for.
-  form->ConfigurePanel(kPanelKoordinaten, "TTTTTF", PictureItems({"", "", "\xB1" "999.999", "\xB1" "999.99", "99"}),
+  form->ConfigurePanel(kPanelKoordinaten, "TTTTTF",
+                       PictureItems({"", "",
+                                     "\xB1"
+                                     "999.999",
+                                     "\xB1"
+                                     "999.99",
+                                     "99"}),
                        "");
   form->SetDecimals(kPanelKoordinaten, "00241");
-  EXPECT_EQ(Field("EditKoXKoordinate")->Format(), "\xB1" "999.99");
-  EXPECT_EQ(Field("EditKoYKoordinate")->Format(), "\xB1" "999.999");
+  EXPECT_EQ(Field("EditKoXKoordinate")->Format(),
+            "\xB1"
+            "999.99");
+  EXPECT_EQ(Field("EditKoYKoordinate")->Format(),
+            "\xB1"
+            "999.999");
   EXPECT_EQ(Field("EditKoHoehe")->Format(), "999");
   form->SetDecimals(kPanelKoordinaten, "00200");
-  EXPECT_EQ(Field("EditKoXKoordinate")->Format(), "\xB1" "999.99");
+  EXPECT_EQ(Field("EditKoXKoordinate")->Format(),
+            "\xB1"
+            "999.99");
 }
 
 // Showing records of the test format: the panel and caption of the kind,
@@ -242,7 +267,14 @@ TEST_F(RecordEditorTest, RecordEditorShowsAndSavesRecordsUnchangedUnderOffsets) 
   EXPECT_EQ(Shown(), "");
   EXPECT_EQ(Caption(), "T302");
   EXPECT_FALSE(Button("Speichern")->isEnabled());
-  form->ConfigurePanel(kPanelQuerprofile, "TTTT", PictureItems({"\xB1" "99.999", "AAAA", "\xB1" "99.9999", ""}), "");
+  form->ConfigurePanel(kPanelQuerprofile, "TTTT",
+                       PictureItems({"\xB1"
+                                     "99.999",
+                                     "AAAA",
+                                     "\xB1"
+                                     "99.9999",
+                                     ""}),
+                       "");
   box.Clear();
   form->NextClick();
   EXPECT_EQ(Shown(), "Querprofile");
@@ -308,8 +340,9 @@ TEST_F(RecordEditorTest, RecordEditorAsksOnceBeforeLeavingAChangedRecord) {
 // fails and the focus goes to the first failing one. The instrument height
 // of a reading stands for the ground height only where it is enabled.
 TEST_F(RecordEditorTest, RecordEditorSavesNothingWhileAFieldFails) {
-  const std::string path = Write("edit.txt", "PT 1 2600010.123 1200020.456 450.10\r\nIN BAU7 08.12.26 14:30\r\n"
-                                             "MD 5 1.2345 451.20\r\n");
+  const std::string path = Write("edit.txt",
+                                 "PT 1 2600010.123 1200020.456 450.10\r\nIN BAU7 08.12.26 14:30\r\n"
+                                 "MD 5 1.2345 451.20\r\n");
   OpenAndEdit(path, 0);
   form->ConfigurePanel(kPanelKoordinaten, "TTTTTF", "", "TFTTTF");
   EditLine(0);
@@ -324,6 +357,16 @@ TEST_F(RecordEditorTest, RecordEditorSavesNothingWhileAFieldFails) {
   box.Clear();
   EXPECT_FALSE(form->SaveClick());
   EXPECT_EQ(QApplication::focusWidget(), Field("EditKoHoehe"));
+  // Yes to question 32 with a failing field stays on the record.
+  box.Answer(kAnsYes);
+  form->NextClick();
+  EXPECT_EQ(Model().CurrentLine(), 0);
+  EXPECT_EQ(Text("EditKoPunktnummer"), "1");
+  // Activation (every closing message box activates the window) keeps
+  // what was typed.
+  QEvent activate(QEvent::WindowActivate);
+  QApplication::sendEvent(form.get(), &activate);
+  EXPECT_EQ(Text("EditKoPunktnummer"), "1");
 
   // A date that does not read in the format's Datumsformat.
   box.Answer(kAnsNo);
@@ -404,10 +447,14 @@ TEST_F(RecordEditorTest, RecordEditorGsi8MeasurementsChangeOnlyTheEditedWords) {
   EXPECT_EQ(Text("EditNPPunktnummer"), "1001");
   EXPECT_EQ(Field("EditNPPunktnummer")->Format(), "XXXXXXXX");
   EXPECT_EQ(Text("EditNPVertikalwinkel"), "98.56780");
-  EXPECT_EQ(Field("EditNPVertikalwinkel")->Format(), "\xB1" "999.99999");  // units digit 4
-  EXPECT_EQ(Field("EditNPReflektorhoehe")->Format(), "\xB1" "99999.999");
-  for (const char* absent : {"EditNPVersicherungsart1", "EditNPHorizontaldistanz", "EditNPXKoordinate",
-                             "EditNPHoehe", "EditNPKommentar", "EditNPAzimut"})
+  EXPECT_EQ(Field("EditNPVertikalwinkel")->Format(),
+            "\xB1"
+            "999.99999");  // units digit 4
+  EXPECT_EQ(Field("EditNPReflektorhoehe")->Format(),
+            "\xB1"
+            "99999.999");
+  for (const char* absent : {"EditNPVersicherungsart1", "EditNPHorizontaldistanz", "EditNPXKoordinate", "EditNPHoehe",
+                             "EditNPKommentar", "EditNPAzimut"})
     EXPECT_FALSE(Field(absent)->isEnabled()) << absent;
   EXPECT_TRUE(Button("Speichern")->isEnabled());
   Type("EditNPReflektorhoehe", "1.75");
@@ -462,7 +509,9 @@ TEST_F(RecordEditorTest, RecordEditorGsi16CoordinatesKeepTheLinesOwnWords) {
   EXPECT_EQ(Model().Record().Punkt.Y, "2700123.456");  // the reader adds the offsets
   EXPECT_EQ(Text("EditKoXKoordinate"), "2600123.456");
   EXPECT_EQ(Text("EditKoYKoordinate"), "1200654.321");
-  EXPECT_EQ(Field("EditKoXKoordinate")->Format(), "\xB1" "9999999999999.999");
+  EXPECT_EQ(Field("EditKoXKoordinate")->Format(),
+            "\xB1"
+            "9999999999999.999");
   EXPECT_FALSE(Field("EditKoVersicherungsart")->isEnabled());
   ASSERT_TRUE(form->SaveClick());
   EXPECT_EQ(JoinLines(Model().Lines()), original);
@@ -473,7 +522,9 @@ TEST_F(RecordEditorTest, RecordEditorGsi16CoordinatesKeepTheLinesOwnWords) {
   form->NextClick();  // point lines only
   EXPECT_EQ(Model().CurrentLine(), 2);
   EXPECT_EQ(Text("EditKoVersicherungsart"), "MAUER NORD");
-  EXPECT_EQ(Field("EditKoHoehe")->Format(), "\xB1" "999999999999.9999");  // units digit 6
+  EXPECT_EQ(Field("EditKoHoehe")->Format(),
+            "\xB1"
+            "999999999999.9999");  // units digit 6
   Type("EditKoVersicherungsart", "MAUER SUED");
   Screenshot(*form, "editor-Koordinaten.png");
   ASSERT_TRUE(form->SaveClick());
@@ -513,18 +564,26 @@ TEST_F(RecordEditorTest, RecordEditorFormatSetUpOfSdrAndGts) {
   EXPECT_TRUE(Field("EditSTLuftdruck")->isEnabled());
   EXPECT_FALSE(Field("EditSTPunktnummer")->isEnabled());
   EXPECT_FALSE(Field("EditSTXKoordinate")->isEnabled());
-  EXPECT_EQ(Field("EditSTLuftdruck")->Format(), "\xB1" "999999999999999");
+  EXPECT_EQ(Field("EditSTLuftdruck")->Format(),
+            "\xB1"
+            "999999999999999");
   EXPECT_EQ(Text("EditSTLuftdruck"), "1013.25");
-  EXPECT_EQ(Field("EditKoHoehe")->Format(), "\xB1" "9999999999.9999");
+  EXPECT_EQ(Field("EditKoHoehe")->Format(),
+            "\xB1"
+            "9999999999.9999");
   EXPECT_EQ(Field("EditDatum")->Format(), "99X999X99");
   form->PreviousClick();  // 02: the station itself
   EXPECT_TRUE(Field("EditSTPunktnummer")->isEnabled());
   EXPECT_FALSE(Field("EditSTTemperatur")->isEnabled());
 
   ASSERT_TRUE(Model().OpenFile(Data("gts6/messung-gts6x.gt6")));
-  EXPECT_EQ(Field("EditNPHoehe")->Format(), "\xB1" "9999999.999");
+  EXPECT_EQ(Field("EditNPHoehe")->Format(),
+            "\xB1"
+            "9999999.999");
   ASSERT_TRUE(Model().OpenFile(Data("gts6/messung-gts6.gt6")));
-  EXPECT_EQ(Field("EditNPHoehe")->Format(), "\xB1" "99999.999");
+  EXPECT_EQ(Field("EditNPHoehe")->Format(),
+            "\xB1"
+            "99999.999");
 
   ASSERT_TRUE(Model().OpenFile(Data("gts7/messung-gts7.gt7")));
   EXPECT_EQ(Field("EditUhrzeit")->Format(), "99:99:99");
