@@ -202,12 +202,12 @@ const SdrTemplates& Sdr33Templates() { return kSdr33; }
 
 // ---- Record editor ----------------------------------------------------------------------
 
-std::string SdrCoordinatePicture(bool sdr33) {
-  return sdr33 ? "\xB1"
-                 "9999999999.9999"
-               : "\xB1"
-                 "99999.999";
-}
+namespace {
+// A picture with the sign "\xB1" (any sign) before the digits.
+std::string Signed(const char* digits) { return "\xB1" + std::string(digits); }
+}  // namespace
+
+std::string SdrCoordinatePicture(bool sdr33) { return sdr33 ? Signed("9999999999.9999") : Signed("99999.999"); }
 
 std::vector<SdrEditorPanel> SdrEditorPanels(bool sdr33, const TGeraeteFormat& format) {
   const std::string letters = "AAAAAAAAAA\xE4\xF6\xFC\xC4\xD6\xDC";
@@ -215,30 +215,12 @@ std::vector<SdrEditorPanel> SdrEditorPanels(bool sdr33, const TGeraeteFormat& fo
   const std::string point = sdr33 ? a16 : "9999";
   const std::string coordinate = SdrCoordinatePicture(sdr33);
   auto items = [](std::initializer_list<std::string> list) { return PictureItems(list); };
-  const std::string scale = sdr33 ? "\xB1"
-                                    "999999.99999999"
-                                  : "\xB1"
-                                    "9.9999999";
-  const std::string stationHeight = sdr33 ? "\xB1"
-                                            "99999999999.999"
-                                          : "\xB1"
-                                            "99999.999";
-  const std::string weather = sdr33 ? "\xB1"
-                                      "999999999999999"
-                                    : "\xB1"
-                                      "999999999";
-  const std::string reflector = sdr33 ? "\xB1"
-                                        "99999999999.999"
-                                      : "\xB1"
-                                        "99999.999";
-  const std::string distance = sdr33 ? "\xB1"
-                                       "9999999999.9999"
-                                     : "\xB1"
-                                       "9999.9999";
-  const std::string angle = sdr33 ? "\xB1"
-                                    "999999999.99999"
-                                  : "\xB1"
-                                    "999.99999";
+  const std::string scale = sdr33 ? Signed("999999.99999999") : Signed("9.9999999");
+  const std::string stationHeight = sdr33 ? Signed("99999999999.999") : Signed("99999.999");
+  const std::string weather = sdr33 ? Signed("999999999999999") : Signed("999999999");
+  const std::string reflector = sdr33 ? Signed("99999999999.999") : Signed("99999.999");
+  const std::string distance = sdr33 ? Signed("9999999999.9999") : Signed("9999.9999");
+  const std::string angle = sdr33 ? Signed("999999999.99999") : Signed("999.99999");
   return {
       {"Koordinaten", "TTTTTF", "TFTTTF", items({point, letters, coordinate, coordinate, coordinate})},
       {"Infos", "FFFFFFFFFFF", "FFFTTFFFFFF",

@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "app/TranslateForm.h"
+#include "core/Language.h"
 #include "core/Niederlassung.h"
 #include "formats/instrument/GTS6.h"
 #include "formats/instrument/GTS7.h"
 #include "formats/instrument/SDR.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/qt/QtMessageBox.h"
 #include "tests/viewer/ViewerFixture.h"
 
@@ -67,9 +71,27 @@ class RecordEditorTest : public ViewerTest {
     return ReadFile(path);
   }
 
+  // A picture of the window into the build folder, in the German texts
+  // where their library is built.
+  void Screenshot(const char* name) {
+    SetInstallationDirectory(VELTRO_BUILD_DIR "/app/");
+    if (LoadLanguage(*FindSprache("Deutsch"))) SetTextProvider(nullptr);
+    TranslateForm(form.get());
+    form->layout()->activate();  // the longer captions widen the window
+    const QString path = QString::fromLatin1(VELTRO_BUILD_DIR "/") + QString::fromLatin1(name);
+    EXPECT_TRUE(form->grab().save(path)) << name;
+    UnloadLanguage();
+    SetInstallationDirectory("");
+    InstallTestTexts();
+    TranslateForm(form.get());
+  }
+
   TdmEditDaten editors;
   std::unique_ptr<TfrmEditDaten> form;
 };
+
+// A picture with the sign "\xB1" before the digits.
+std::string Signed(const char* digits) { return "\xB1" + std::string(digits); }
 
 std::vector<std::string> Names(const QWidget* panel) {
   std::vector<std::string> names;
@@ -150,31 +172,20 @@ TEST_F(RecordEditorTest, RecordEditorPanelSetUpFollowsTheTableRows) {
   EXPECT_EQ(Field("EditNPVersicherungsart1")->Format(), "AAAA\xE4\xF6\xFC\xC4\xD6\xDC");
   EXPECT_FALSE(Field("EditNPVersicherungsart2")->isEnabled());
   EXPECT_EQ(Field("EditNPSchraegdistanz")->Format(), "99999.999");
-  EXPECT_EQ(Field("EditNPHorizontaldistanz")->Format(),
-            "\xB1"
-            "99999.999");
+  EXPECT_EQ(Field("EditNPHorizontaldistanz")->Format(), Signed("99999.999"));
   EXPECT_EQ(Field("EditNPVertikalwinkel")->Format(), "999.9999");
   EXPECT_FALSE(Field("EditNPAzimut")->isEnabled());
-  EXPECT_EQ(Field("EditNPHoehe")->Format(),
-            "\xB1"
-            "99999.999");
+  EXPECT_EQ(Field("EditNPHoehe")->Format(), Signed("99999.999"));
   EXPECT_TRUE(Field("EditNPHoehe")->NeedValue);
   EXPECT_FALSE(Field("EditNPSchraegdistanz")->NeedValue);
   EXPECT_TRUE(Field("EditNPHorizontaldistanz")->NeedValue);
   EXPECT_EQ(Field("EditDatum")->Format(), "99X99X99");  // FC-5 dates are MM-DD-YY
   EXPECT_EQ(Field("EditProjekt")->Format(), "AAAAAAAAA:\\");
-  EXPECT_EQ(Field("EditLuftdruck")->Format(),
-            "\xB1"
-            "9999");
+  EXPECT_EQ(Field("EditLuftdruck")->Format(), Signed("9999"));
   EXPECT_FALSE(Field("EditUhrzeit")->isEnabled());
   EXPECT_FALSE(form->findChild<QLabel*>("LabelUhrzeit")->isEnabled());
-  EXPECT_EQ(Gts6EditorPanels("kGTS6x", fc5)[0].pictures, PictureItems({"AAAAAAAAAA", "",
-                                                                       "\xB1"
-                                                                       "99999999.999",
-                                                                       "\xB1"
-                                                                       "99999999.999",
-                                                                       "\xB1"
-                                                                       "99999999.999"}));
+  EXPECT_EQ(Gts6EditorPanels("kGTS6x", fc5)[0].pictures,
+            PictureItems({"AAAAAAAAAA", "", Signed("99999999.999"), Signed("99999999.999"), Signed("99999999.999")}));
 
   // The DL-100 reading "m": "0" leaves a field, "F" disables it.
   form->ConfigurePanel(kPanelMessdaten, "TFFFFTTTFFFFT", "", "FFFFFTTFTTTFF");
@@ -187,26 +198,14 @@ TEST_F(RecordEditorTest, RecordEditorPanelSetUpFollowsTheTableRows) {
   EXPECT_TRUE(Field("EditMDPunktnummer")->isEnabled());
 
   // One step per call towards the digits asked for.
-  form->ConfigurePanel(kPanelKoordinaten, "TTTTTF",
-                       PictureItems({"", "",
-                                     "\xB1"
-                                     "999.999",
-                                     "\xB1"
-                                     "999.99",
-                                     "99"}),
+  form->ConfigurePanel(kPanelKoordinaten, "TTTTTF", PictureItems({"", "", Signed("999.999"), Signed("999.99"), "99"}),
                        "");
   form->SetDecimals(kPanelKoordinaten, "00241");
-  EXPECT_EQ(Field("EditKoXKoordinate")->Format(),
-            "\xB1"
-            "999.99");
-  EXPECT_EQ(Field("EditKoYKoordinate")->Format(),
-            "\xB1"
-            "999.999");
+  EXPECT_EQ(Field("EditKoXKoordinate")->Format(), Signed("999.99"));
+  EXPECT_EQ(Field("EditKoYKoordinate")->Format(), Signed("999.999"));
   EXPECT_EQ(Field("EditKoHoehe")->Format(), "999");
   form->SetDecimals(kPanelKoordinaten, "00200");
-  EXPECT_EQ(Field("EditKoXKoordinate")->Format(),
-            "\xB1"
-            "999.99");
+  EXPECT_EQ(Field("EditKoXKoordinate")->Format(), Signed("999.99"));
 }
 
 // Showing records of the test format: the panel and caption of the kind,
@@ -267,14 +266,7 @@ TEST_F(RecordEditorTest, RecordEditorShowsAndSavesRecordsUnchangedUnderOffsets) 
   EXPECT_EQ(Shown(), "");
   EXPECT_EQ(Caption(), "T302");
   EXPECT_FALSE(Button("Speichern")->isEnabled());
-  form->ConfigurePanel(kPanelQuerprofile, "TTTT",
-                       PictureItems({"\xB1"
-                                     "99.999",
-                                     "AAAA",
-                                     "\xB1"
-                                     "99.9999",
-                                     ""}),
-                       "");
+  form->ConfigurePanel(kPanelQuerprofile, "TTTT", PictureItems({Signed("99.999"), "AAAA", Signed("99.9999"), ""}), "");
   box.Clear();
   form->NextClick();
   EXPECT_EQ(Shown(), "Querprofile");
@@ -334,6 +326,47 @@ TEST_F(RecordEditorTest, RecordEditorAsksOnceBeforeLeavingAChangedRecord) {
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"T32"});
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(Line(2), "PT 1 2600010.123 1200020.456 1");
+}
+
+// A viewer brings its own editor, created once and shown modally on the
+// selected line; closing it by the title bar asks question 32.
+TEST_F(RecordEditorTest, RecordEditorIsTheViewersOwnModalWindow) {
+  form.reset();
+  TfrmViewer second(*geraete);
+  second.show();
+  auto* own = second.findChild<TfrmEditDaten*>();
+  ASSERT_TRUE(own);
+  EXPECT_EQ(second.Model().Editor(), own);
+  const std::string path = Data("gsi/editor-koordinaten-gsi16.gsi");
+  ASSERT_TRUE(second.Model().OpenFile(path));
+  second.Model().SetCurrentLine(2);
+  int shown = 0;
+  QTimer::singleShot(0, own, [&] {
+    ++shown;
+    EXPECT_TRUE(own->isModal() && own->isVisible());
+    ASSERT_TRUE(own->ShownPanel());
+    EXPECT_EQ(own->ShownPanel()->objectName(), "Koordinaten");
+    auto* height = own->findChild<TFormatEdit*>("EditKoHoehe");
+    EXPECT_EQ(ToAnsi(height->text()), "456.7890");
+    height->setFocus();
+    height->clear();
+    QTest::keyClicks(height, "457");
+    box.Answer(kAnsNo);
+    own->close();
+  });
+  second.EditClick();
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"T32"});
+  EXPECT_FALSE(own->isVisible());
+  EXPECT_EQ(JoinLines(second.Model().Lines()), ReadFile(path));
+
+  QTimer::singleShot(0, own, [&] {
+    ++shown;
+    own->reject();
+  });
+  second.EditClick();
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(second.findChildren<TfrmEditDaten*>().size(), 1);
 }
 
 // Saving checks every enabled field first; nothing is written while one
@@ -429,11 +462,6 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
-void Screenshot(QWidget& window, const char* name) {
-  const QString path = QString::fromLatin1(VELTRO_BUILD_DIR "/") + QString::fromLatin1(name);
-  EXPECT_TRUE(window.grab().save(path)) << name;
-}
-
 // A GSI 8 measurement file: a reflector height, a height and a point number
 // changed; the file differs from the original only in those words. Fields
 // without a word are disabled, pictures follow the word's units digit, a
@@ -448,17 +476,14 @@ TEST_F(RecordEditorTest, RecordEditorGsi8MeasurementsChangeOnlyTheEditedWords) {
   EXPECT_EQ(Field("EditNPPunktnummer")->Format(), "XXXXXXXX");
   EXPECT_EQ(Text("EditNPVertikalwinkel"), "98.56780");
   EXPECT_EQ(Field("EditNPVertikalwinkel")->Format(),
-            "\xB1"
-            "999.99999");  // units digit 4
-  EXPECT_EQ(Field("EditNPReflektorhoehe")->Format(),
-            "\xB1"
-            "99999.999");
+            Signed("999.99999"));  // units digit 4
+  EXPECT_EQ(Field("EditNPReflektorhoehe")->Format(), Signed("99999.999"));
   for (const char* absent : {"EditNPVersicherungsart1", "EditNPHorizontaldistanz", "EditNPXKoordinate", "EditNPHoehe",
                              "EditNPKommentar", "EditNPAzimut"})
     EXPECT_FALSE(Field(absent)->isEnabled()) << absent;
   EXPECT_TRUE(Button("Speichern")->isEnabled());
   Type("EditNPReflektorhoehe", "1.75");
-  Screenshot(*form, "editor-Punkte.png");
+  Screenshot("editor-Punkte.png");
   ASSERT_TRUE(form->SaveClick());
 
   form->NextClick();  // the code block before the next point: shown only
@@ -509,9 +534,7 @@ TEST_F(RecordEditorTest, RecordEditorGsi16CoordinatesKeepTheLinesOwnWords) {
   EXPECT_EQ(Model().Record().Punkt.Y, "2700123.456");  // the reader adds the offsets
   EXPECT_EQ(Text("EditKoXKoordinate"), "2600123.456");
   EXPECT_EQ(Text("EditKoYKoordinate"), "1200654.321");
-  EXPECT_EQ(Field("EditKoXKoordinate")->Format(),
-            "\xB1"
-            "9999999999999.999");
+  EXPECT_EQ(Field("EditKoXKoordinate")->Format(), Signed("9999999999999.999"));
   EXPECT_FALSE(Field("EditKoVersicherungsart")->isEnabled());
   ASSERT_TRUE(form->SaveClick());
   EXPECT_EQ(JoinLines(Model().Lines()), original);
@@ -523,10 +546,9 @@ TEST_F(RecordEditorTest, RecordEditorGsi16CoordinatesKeepTheLinesOwnWords) {
   EXPECT_EQ(Model().CurrentLine(), 2);
   EXPECT_EQ(Text("EditKoVersicherungsart"), "MAUER NORD");
   EXPECT_EQ(Field("EditKoHoehe")->Format(),
-            "\xB1"
-            "999999999999.9999");  // units digit 6
+            Signed("999999999999.9999"));  // units digit 6
   Type("EditKoVersicherungsart", "MAUER SUED");
-  Screenshot(*form, "editor-Koordinaten.png");
+  Screenshot("editor-Koordinaten.png");
   ASSERT_TRUE(form->SaveClick());
   form->NextClick();
   Type("EditKoXKoordinate", "");
@@ -564,26 +586,18 @@ TEST_F(RecordEditorTest, RecordEditorFormatSetUpOfSdrAndGts) {
   EXPECT_TRUE(Field("EditSTLuftdruck")->isEnabled());
   EXPECT_FALSE(Field("EditSTPunktnummer")->isEnabled());
   EXPECT_FALSE(Field("EditSTXKoordinate")->isEnabled());
-  EXPECT_EQ(Field("EditSTLuftdruck")->Format(),
-            "\xB1"
-            "999999999999999");
+  EXPECT_EQ(Field("EditSTLuftdruck")->Format(), Signed("999999999999999"));
   EXPECT_EQ(Text("EditSTLuftdruck"), "1013.25");
-  EXPECT_EQ(Field("EditKoHoehe")->Format(),
-            "\xB1"
-            "9999999999.9999");
+  EXPECT_EQ(Field("EditKoHoehe")->Format(), Signed("9999999999.9999"));
   EXPECT_EQ(Field("EditDatum")->Format(), "99X999X99");
   form->PreviousClick();  // 02: the station itself
   EXPECT_TRUE(Field("EditSTPunktnummer")->isEnabled());
   EXPECT_FALSE(Field("EditSTTemperatur")->isEnabled());
 
   ASSERT_TRUE(Model().OpenFile(Data("gts6/messung-gts6x.gt6")));
-  EXPECT_EQ(Field("EditNPHoehe")->Format(),
-            "\xB1"
-            "9999999.999");
+  EXPECT_EQ(Field("EditNPHoehe")->Format(), Signed("9999999.999"));
   ASSERT_TRUE(Model().OpenFile(Data("gts6/messung-gts6.gt6")));
-  EXPECT_EQ(Field("EditNPHoehe")->Format(),
-            "\xB1"
-            "99999.999");
+  EXPECT_EQ(Field("EditNPHoehe")->Format(), Signed("99999.999"));
 
   ASSERT_TRUE(Model().OpenFile(Data("gts7/messung-gts7.gt7")));
   EXPECT_EQ(Field("EditUhrzeit")->Format(), "99:99:99");
