@@ -10,6 +10,7 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   ascii = std::make_unique<TdmASCII>(*dfd);
   caddy = std::make_unique<TdmCADDY>(*dfd);
   cplan = std::make_unique<TdmCPLAN>(*dfd);
+  dxf = std::make_unique<TdmDXF>(*dfd);
   editor = std::make_unique<TdmEditor>(*dfd);
   geos = std::make_unique<TdmGEOS>(*dfd);
   homere = std::make_unique<TdmHomere>(*dfd);
@@ -54,6 +55,7 @@ TransferModules::~TransferModules() {
   homere.reset();
   geos.reset();
   editor.reset();
+  dxf.reset();
   cplan.reset();
   caddy.reset();
   ascii.reset();

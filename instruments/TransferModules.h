@@ -14,6 +14,7 @@
 #include "formats/office/CPlan.h"
 #include "formats/office/Caddy.h"
 #include "formats/office/DFDefs.h"
+#include "formats/office/DXF.h"
 #include "formats/office/Editor.h"
 #include "formats/office/Geos.h"
 #include "formats/office/Geotop.h"
@@ -48,6 +49,7 @@ class TransferModules {
   std::unique_ptr<TdmASCII> ascii;
   std::unique_ptr<TdmCADDY> caddy;
   std::unique_ptr<TdmCPLAN> cplan;
+  std::unique_ptr<TdmDXF> dxf;
   std::unique_ptr<TdmEditor> editor;
   std::unique_ptr<TdmGEOS> geos;
   std::unique_ptr<TdmHomere> homere;

@@ -16,6 +16,10 @@ std::string Utf8ToAnsi(const std::string& text);
 // code page lacks.
 bool Utf8ToAnsiExact(const std::string& text, std::string& out);
 
+// Upper case of code page 1252 text: a-z, the accented letters 0xE0-0xFE
+// but 0xF7, and the letters 0x9A, 0x9C, 0x9E, 0xFF; every other byte stays.
+std::string AnsiUpperCase(std::string text);
+
 // The Unicode code point of a code page 1252 byte, and back (0 when none).
 char32_t Cp1252ToUnicode(unsigned char c);
 int UnicodeToCp1252(char32_t u);

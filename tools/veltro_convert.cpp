@@ -172,6 +172,7 @@ class FileInstrumentSide : public CatalogueInstrumentSide {
 
   void SendLines() override {
     TransferState& t = CurrentTransfer();
+    if (t.ReceivedLines.empty()) return;  // no record: an existing file stays as it is
     TGeraeteFormat& format = geraete_.CurrentGeraeteFormat();
     if (format.OnBeforeWrite) format.OnBeforeWrite();
     t.OutputLines = t.ReceivedLines;
@@ -253,8 +254,9 @@ bool IsReadOnly(const TDFD& dfd, const TDatenformatDefinitionen& d) {
 bool ApplyOfficeOptions(const TransferModules& modules,
                         const std::vector<std::pair<std::string, std::string>>& officeOptions) {
   for (TdmOfficeFormat* module : modules.OfficeFormats()) module->ReadOptions();
+  modules.dxf->ReadOptions();
   for (const auto& [name, value] : officeOptions) {
-    bool known = false;
+    bool known = modules.dxf->SetOption(name, value);
     for (TdmOfficeFormat* module : modules.OfficeFormats()) known = module->SetOption(name, value) || known;
     if (!known) {
       Report(kTextUnknownOption, {name});
@@ -521,6 +523,8 @@ int main(int argc, char** argv) {
   }
   if (office == modules.dfd->NewFormat && !templateLoaded && !LoadTemplate(*modules.newFormat, o.templ))
     return kExitNothingWritten;
+  // The DXF page's options and its chosen entity template.
+  if (office == modules.dfd->DXF && !modules.dxf->PrepareTransfer(direction == 0)) return kExitUsage;
 
   UseFormat(*modules.geraete, *instrument);
   ActivateFormat(*office);

@@ -11,6 +11,8 @@
 #include "core/Transfer.h"
 #include "formats/office/Layout.h"
 #include "platform/Clock.h"
+#include "platform/CodePage1252.h"
+#include "platform/FileLookup.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Registry.h"
 
@@ -153,15 +155,6 @@ void SetLayouts(TDFD& dfd) {
                       "%15.15s %8.4f            %8.4f %8.8s %2.2s%1s        %-10.10s",
                       "%15.15s %8.4f                              %2.2s%1s        %-10.10s"};
   k.Detailpunkt = k.Anschlusspunkt;
-}
-
-// Code page 1252 upper case.
-std::string UpperText(std::string text) {
-  for (char& ch : text) {
-    unsigned char u = static_cast<unsigned char>(ch);
-    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) ch = static_cast<char>(u - 0x20);
-  }
-  return text;
 }
 
 void RemoveTrailingBlankLines(TextLines& lines) {
@@ -342,9 +335,15 @@ std::string TDFD::DXFDirectory() const {
   return dir.empty() ? dir : IncludeTrailingSeparator(dir);
 }
 
+std::string TDFD::DXFFile(const std::string& name) const {
+  const std::string dir = DXFDirectory();
+  return dir.empty() ? std::string() : FindFileIgnoringCase(dir, name);
+}
+
 void TDFD::DXFBeforeSave() {
   TextLines head;
-  if (LoadTextFile(DXFDirectory() + kHeadFile, head)) RemoveTrailingBlankLines(head);
+  const std::string headFile = DXFFile(kHeadFile);
+  if (!headFile.empty() && LoadTextFile(headFile, head)) RemoveTrailingBlankLines(head);
   if (head.empty()) head = kBuiltInHead;
   CurrentTransfer().OutputLines = head;
 }
@@ -352,7 +351,8 @@ void TDFD::DXFBeforeSave() {
 void TDFD::DXFAfterSave() {
   TextLines& output = CurrentTransfer().OutputLines;
   std::string end;
-  if (LoadFileBytes(DXFDirectory() + kEndFile, end))
+  const std::string endFile = DXFFile(kEndFile);
+  if (!endFile.empty() && LoadFileBytes(endFile, end))
     AppendTextLines(output, end);
   else
     output.insert(output.end(), kBuiltInEnd.begin(), kBuiltInEnd.end());
@@ -381,15 +381,15 @@ void TDFD::SBBBeforeSave() {
   TextLines lines;
   if (SBBCodeFile.empty() || !FileExists(SBBCodeFile) || !LoadTextFile(SBBCodeFile, lines)) return;
   for (const std::string& line : lines) {
-    const std::string trimmed = UpperText(TrimBlanks(line));
+    const std::string trimmed = AnsiUpperCase(TrimBlanks(line));
     if (trimmed.empty() || trimmed.back() == 'H') continue;
-    const std::string code = TrimBlanks(UpperText(line.substr(0, line.find(','))));
+    const std::string code = TrimBlanks(AnsiUpperCase(line.substr(0, line.find(','))));
     if (!code.empty()) SBBCodes += code + ";";
   }
 }
 
 bool TDFD::IsSBBCode(const std::string& code) const {
-  const std::string probe = TrimBlanks(UpperText(code));
+  const std::string probe = TrimBlanks(AnsiUpperCase(code));
   if (probe.empty()) return false;
   size_t start = 0;
   while (start < SBBCodes.size()) {

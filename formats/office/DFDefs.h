@@ -120,6 +120,9 @@ class TDFD : public TDataModule {
 
   // The DXF directory: setting "DXFPath", default installation directory + "DXF".
   std::string DXFDirectory() const;
+  // A file of the DXF directory by its name in any letter case; "" when
+  // there is none.
+  std::string DXFFile(const std::string& name) const;
 
   // ---- SBB code list ----------------------------------------------------------
   // The code file named on the SBB option page.

@@ -12,6 +12,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/TextFile.h"
+#include "tests/fuzz/FuzzModules.h"
 
 namespace veltro::fuzz {
 
@@ -27,13 +28,8 @@ class OfflineSettings : public TransferSettings {
   bool TransOf() const override { return true; }
 };
 
-struct World {
+struct World : FuzzModules {
   World() {
-    SetRegistryFile(RegistryRoot::CurrentUser, "/nonexistent-veltro-fuzz/user.ini");
-    SetRegistryFile(RegistryRoot::LocalMachine, "/nonexistent-veltro-fuzz/machine.ini");
-    SetMessageBoxBackend(&box);
-    modules = std::make_unique<TransferModules>("/nonexistent-veltro-fuzz");
-    modules->geraete->WriteBackOnDestroy = false;
     side = std::make_unique<CatalogueInstrumentSide>(*modules->geraete);
     window.SetOutputFileField("/nonexistent-veltro-fuzz/out.txt");
     SetTransferEnvironment({&window, &statistics, side.get(), &settings});
@@ -79,8 +75,6 @@ struct World {
     TransferPhase1(false);
   }
 
-  ScriptedMessageBox box;
-  std::unique_ptr<TransferModules> modules;
   std::unique_ptr<CatalogueInstrumentSide> side;
   EditorWindow window;
   StatisticsView statistics;

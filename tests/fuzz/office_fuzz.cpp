@@ -8,26 +8,14 @@
 #include <memory>
 
 #include "core/Transfer.h"
-#include "instruments/TransferModules.h"
-#include "platform/MessageBox.h"
-#include "platform/Registry.h"
 #include "platform/TextFile.h"
+#include "tests/fuzz/FuzzModules.h"
 
 using namespace veltro;
 
 namespace {
 
-struct World {
-  World() {
-    SetRegistryFile(RegistryRoot::CurrentUser, "/nonexistent-veltro-fuzz/user.ini");
-    SetRegistryFile(RegistryRoot::LocalMachine, "/nonexistent-veltro-fuzz/machine.ini");
-    SetMessageBoxBackend(&box);
-    modules = std::make_unique<TransferModules>("/nonexistent-veltro-fuzz");
-    modules->geraete->WriteBackOnDestroy = false;
-  }
-  ScriptedMessageBox box;
-  std::unique_ptr<TransferModules> modules;
-};
+using World = fuzz::FuzzModules;
 
 }  // namespace
 
