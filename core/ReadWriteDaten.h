@@ -30,6 +30,12 @@ using TNotifyInitEvent = std::function<void(TDaten& Daten)>;
 using TNotifyReadEvent = std::function<void(const std::string& S, TDaten& Daten)>;
 using TNotifyWriteEvent = std::function<std::string(TDaten& Daten)>;
 using TNotifyStatistikEvent = std::function<void(const std::string& S, TTransferStatistik& State)>;
+// Rewrites a record edited in the file viewer into its own lines: Lines are
+// the lines the record was read from (CR LF between them, none after the last), Read the record
+// as the reader filled it from them, Daten the edited record. Answers the
+// lines that replace them, or kWriteError, after telling the user why, to
+// keep them.
+using TNotifyWriteBackEvent = std::function<std::string(const std::string& Lines, const TDaten& Read, TDaten& Daten)>;
 
 class TInitDaten : public TComponent {
  public:
@@ -43,6 +49,10 @@ class TReadWriteDaten : public TComponent {
   TNotifyReadEvent OnRead;
   TNotifyWriteEvent OnWrite;
   TNotifyStatistikEvent OnStatistik;
+  // A format whose writer cannot reproduce the lines it reads (it writes
+  // only some kinds, or normalises what it does not read) edits them
+  // through this instead of OnWrite.
+  TNotifyWriteBackEvent OnWriteBack;
 };
 
 // Creates a TReadWriteDaten for kind as the module's last component.

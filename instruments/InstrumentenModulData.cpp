@@ -279,9 +279,9 @@ constexpr FormatRow kFormats[] = {
      .datumsformat = "YYMMDD", .uhrzeitformat = "HHMM", .koordinatenUnit = true, .noTransPCtoInst = true,
      .modify = true, .mainElement = "a,;b,;c,;t,;u,;v,;w,", .koordinaten = "Koord*.xyz", .messungen = "Mess*.l"},
     {.order = 6, .name = "GSI8", .caption = "GSI 8", .maker = "hsLeica", .dateifilter = 375, .koordinatenUnit = true,
-     .koordinaten = "Koord*.gsi", .messungen = "Mess*.gsi", .punktcode = "Code*.gsi", .querprofile = "Profil*.gsi"},
+     .modify = true, .koordinaten = "Koord*.gsi", .messungen = "Mess*.gsi", .punktcode = "Code*.gsi", .querprofile = "Profil*.gsi"},
     {.order = 7, .name = "GSI16", .caption = "GSI 16", .maker = "hsLeica", .dateifilter = 375,
-     .koordinatenUnit = true, .koordinaten = "Koord*.gsi", .messungen = "Mess*.gsi", .punktcode = "Code*.gsi",
+     .koordinatenUnit = true, .modify = true, .koordinaten = "Koord*.gsi", .messungen = "Mess*.gsi", .punktcode = "Code*.gsi",
      .querprofile = "Profil*.gsi"},
     {.order = 8, .name = "REC500", .caption = "Rec 500", .maker = "hsZeiss", .dateifilter = 371,
      .koordinaten = "Koord*.rec", .messungen = "Mess*.rec", .punktcode = "Code*.rec", .querprofile = "Profil*.rec"},
@@ -350,10 +350,12 @@ constexpr std::pair<const char*, const char*> kFormatHandlers[] = {
      "OnInitEditor=DL100InitEditor OnEditNext=DL100EditNext"},
     {"GSI8",
      "OnFormat=GSI8Format OnSetup=GSI8Setup OnInitWrite=GSI8InitWrite OnAfterRead=GSI8AfterRead "
-     "OnBeforeWrite=GSI8BeforeWrite OnGetDatenart=GSI8GetDatenart OnSetTDA=GSI8SetTDA"},
+     "OnBeforeWrite=GSI8BeforeWrite OnGetDatenart=GSI8GetDatenart OnSetTDA=GSI8SetTDA OnInitEditor=GSI8InitEditor "
+     "OnEditNext=GSI8EditNext"},
     {"GSI16",
      "OnFormat=GSI16Format OnSetup=GSI16Setup OnInitWrite=GSI16InitWrite OnAfterRead=GSI16AfterRead "
-     "OnBeforeWrite=GSI16BeforeWrite OnGetDatenart=GSI16GetDatenart OnSetTDA=GSI16SetTDA"},
+     "OnBeforeWrite=GSI16BeforeWrite OnGetDatenart=GSI16GetDatenart OnSetTDA=GSI16SetTDA OnInitEditor=GSI16InitEditor "
+     "OnEditNext=GSI16EditNext"},
     {"REC500", "OnFormat=REC500Format OnSetup=DefaultSetup OnGetDatenart=REC500GetDatenart OnSetTDA=REC500SetTDA"},
     {"RECE", "OnSetup=DefaultSetup"},
     {"AP700", "OnFormat=AP700Format OnSetup=DefaultSetup OnGetDatenart=AP700GetDatenart OnSetTDA=AP700SetTDA"},

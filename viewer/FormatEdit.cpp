@@ -103,7 +103,7 @@ void TFormatEdit::SetFormat(const std::string& picture) {
 }
 
 bool TFormatEdit::IsNumeric() const {
-  return format_.find('A') == std::string::npos && format_.find('X') == std::string::npos;
+  return !TextPicture && format_.find('A') == std::string::npos && format_.find('X') == std::string::npos;
 }
 
 void TFormatEdit::BuildAllowedSet() {
@@ -298,16 +298,19 @@ bool TFormatEdit::CheckExit() {
     RaiseError(msgNotNul);
     return false;
   }
-  if (!CheckValue || !IsDecimalNumber(value)) return true;
-  if (CompareDecimal(value, MinValue) < 0) {
-    RaiseError(msgLessValue);
-    return false;
+  if (CheckValue && IsDecimalNumber(value)) {
+    if (CompareDecimal(value, MinValue) < 0) {
+      RaiseError(msgLessValue);
+      return false;
+    }
+    if (CompareDecimal(value, MaxValue) > 0) {
+      RaiseError(msgMoreValue);
+      return false;
+    }
   }
-  if (CompareDecimal(value, MaxValue) > 0) {
-    RaiseError(msgMoreValue);
-    return false;
-  }
-  return true;
+  if (!OnExitCheck) return true;
+  SuspendChecks suspended;
+  return OnExitCheck(*this);
 }
 
 void TFormatEdit::focusOutEvent(QFocusEvent* event) {

@@ -47,7 +47,13 @@ class TFormatEdit : public QLineEdit {
   std::int32_t MaxValue = 0;
   bool CheckValue = false;  // MinValue and MaxValue are checked on leaving
   bool NeedValue = false;   // an empty field is an error on leaving
+  // A date or time picture: its "." and signs are separators like any
+  // other character, so the number rules do not apply ("99.99.99").
+  bool TextPicture = false;
   TErrorMsgEvent OnErrorMsg;
+  // A further check of a non-empty text on leaving, after the picture's
+  // own; it reports its error itself and answers false to keep the focus.
+  std::function<bool(TFormatEdit& Sender)> OnExitCheck;
 
   bool IsNumeric() const;
   // Maximum length now (0 = unlimited) and whether the next key stroke may

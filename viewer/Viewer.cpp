@@ -24,6 +24,8 @@
 #include "platform/CodePage1252.h"
 #include "platform/Registry.h"
 #include "platform/qt/QtMessageBox.h"
+#include "viewer/EditDaten.h"
+#include "viewer/dmEditDaten.h"
 
 namespace veltro {
 namespace {
@@ -176,6 +178,12 @@ TfrmViewer::TfrmViewer(TGeraete& geraete, QWidget* parent) : QDialog(parent), ge
       ReplaceShownLines(first, removed, added);
   };
   geraete_.SetViewerFormat([this] { return isVisible() ? model_.Format() : nullptr; });
+  auto* editors = dynamic_cast<TdmEditDaten*>(DmEditDaten());
+  if (!editors) {
+    ownEditors_ = std::make_unique<TdmEditDaten>();
+    editors = ownEditors_.get();
+  }
+  recordEditor_ = std::make_unique<TfrmEditDaten>(*this, *editors, geraete_, this);
   UpdateState();
 }
 

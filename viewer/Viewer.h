@@ -5,7 +5,9 @@
 // rules are the ViewerModel; this window shows it and turns clicks and keys
 // into its operations.
 //
-// One viewer exists for the program's lifetime. While it is visible the
+// One viewer exists for the program's lifetime, and with it its record
+// editor (TfrmEditDaten), created once and shown modally on the selected
+// line. While the viewer is visible the
 // catalogue reports the viewer's format as the format in force, the
 // viewer's lines are the list readers read ahead in, and the office format
 // in force when it was shown is restored when it hides.
@@ -13,6 +15,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/TextFile.h"
@@ -26,6 +29,8 @@ namespace veltro {
 
 class TDatenformatDefinitionen;
 class TGeraete;
+class TdmEditDaten;
+class TfrmEditDaten;
 
 class TfrmViewer : public QDialog {
   Q_OBJECT
@@ -103,6 +108,10 @@ class TfrmViewer : public QDialog {
   TDatenformatDefinitionen* officeFormat_ = nullptr;
   const TextLines* previousActiveLines_ = nullptr;
   bool selecting_ = false;
+  // The record editor's kinds (when no other TdmEditDaten is installed)
+  // and its window; declared after the model, they go before it.
+  std::unique_ptr<TdmEditDaten> ownEditors_;
+  std::unique_ptr<TfrmEditDaten> recordEditor_;
 };
 
 }  // namespace veltro

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/DatenformatDefinitionen.h"
+#include "core/EditorPanels.h"
 #include "core/Messages.h"
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
@@ -20,19 +21,26 @@ constexpr int kTextSaveChanges = 568;
 constexpr int kTextNotEditable = 614;
 constexpr int kTextNotWritten = 820;
 
-// The viewer's lines are the list readers read ahead in while a format
-// handler runs for the viewer.
+// While a format handler runs for the viewer, the viewer's lines are the
+// list readers read ahead in, and the transfer record's Zeile is the line
+// handed over (kind-of-line handlers look at the lines around it there).
 class ActiveLinesScope {
  public:
-  explicit ActiveLinesScope(const TextLines* lines) : previous_(CurrentTransfer().ActiveLines) {
+  ActiveLinesScope(const TextLines* lines, int line)
+      : previous_(CurrentTransfer().ActiveLines), previousLine_(CurrentTransfer().Daten.Konstanten.Zeile) {
     CurrentTransfer().ActiveLines = lines;
+    CurrentTransfer().Daten.Konstanten.Zeile = line;
   }
-  ~ActiveLinesScope() { CurrentTransfer().ActiveLines = previous_; }
+  ~ActiveLinesScope() {
+    CurrentTransfer().ActiveLines = previous_;
+    CurrentTransfer().Daten.Konstanten.Zeile = previousLine_;
+  }
   ActiveLinesScope(const ActiveLinesScope&) = delete;
   ActiveLinesScope& operator=(const ActiveLinesScope&) = delete;
 
  private:
   const TextLines* previous_;
+  int previousLine_;
 };
 
 }  // namespace
@@ -72,8 +80,11 @@ bool ViewerModel::MoveLine(ViewerDirection direction) {
 
 bool ViewerModel::IsRecord(int line) const {
   std::string selection = Selection(line);
+  ActiveLinesScope scope(&lines_, line);
   return format_->OnEditNext(selection);
 }
+
+EditorPanelSetup* ViewerModel::Panels() const { return editor_ ? editor_->Panels() : nullptr; }
 
 bool ViewerModel::MoveRecord(ViewerDirection direction) {
   const int n = LineCount();
@@ -197,8 +208,9 @@ bool ViewerModel::OpenFile(const std::string& path) {
   ReplaceText(std::move(lines));
   if (!lines_.empty()) {
     Recognise(false);
-    ActiveLinesScope scope(&lines_);
+    ActiveLinesScope scope(&lines_, 0);
     if (format_->OnPrepEditor) ReplaceText(SplitLines(format_->OnPrepEditor(JoinLines(lines_))));
+    EditorPanelsScope panels(Panels());
     if (format_->OnInitEditor) format_->OnInitEditor();
   }
   unsaved_ = false;
@@ -214,7 +226,8 @@ void ViewerModel::ShowLines(const TextLines& lines) {
   ReplaceText(lines);
   if (!lines_.empty()) {
     Recognise(true);
-    ActiveLinesScope scope(&lines_);
+    ActiveLinesScope scope(&lines_, 0);
+    EditorPanelsScope panels(Panels());
     if (format_->OnInitEditor) format_->OnInitEditor();
   }
   unsaved_ = false;
@@ -263,6 +276,7 @@ bool ViewerModel::ConfirmDiscard() {
 TTransferDatenart ViewerModel::KindOf(int line) const {
   if (!format_ || !format_->OnGetDatenart || line < 0 || line >= LineCount()) return tdaNone;
   std::string selection = Selection(line);
+  ActiveLinesScope scope(&lines_, line);
   return format_->OnGetDatenart(selection);
 }
 
@@ -281,19 +295,23 @@ bool ViewerModel::PrepareEdit() {
 
   std::string line = SelectedText();
   {
-    ActiveLinesScope scope(&lines_);
+    ActiveLinesScope scope(&lines_, current_);
+    EditorPanelsScope panels(Panels());
     kind_ = format_->OnGetDatenart ? format_->OnGetDatenart(line) : tdaNone;
     if (format_->OnSetTDA) format_->OnSetTDA(kind_);
     TReadWriteDaten* reader = format_->ReadWrite;
     if (kind_ != tdaNone && reader && reader->OnRead) {
       reader->OnRead(line, record_);
-      // A reader may step back or run past the text: the record keeps at
-      // least its own line and stays inside the text.
-      last_ = std::clamp(record_.Konstanten.Zeile, first_, LineCount() - 1);
+      // A reader may step back to the head of its record or run on over
+      // further lines; the record keeps at least its own line and stays
+      // inside the text.
+      first_ = std::clamp(record_.Konstanten.Startzeile, 0, current_);
+      last_ = std::clamp(record_.Konstanten.Zeile, current_, LineCount() - 1);
     }
   }
   record_.Konstanten.Startzeile = first_;
   record_.Konstanten.Zeile = last_;
+  read_ = record_;
 
   const bool editable = kind_ != tdaNone && !SelectedText().empty();
   if (!editable && editor_) editor_->ShowNoData();
@@ -301,19 +319,40 @@ bool ViewerModel::PrepareEdit() {
   return editable;
 }
 
+std::string ViewerModel::RecordText(int first, int last) const {
+  std::string text;
+  for (int i = first; i <= last; ++i) {
+    if (i > first) text += "\r\n";
+    text += Selection(i);
+  }
+  return text;
+}
+
+bool ViewerModel::CanWriteBack() const {
+  const TReadWriteDaten* writer = format_ ? format_->ReadWrite : nullptr;
+  return prepared_ && writer && (writer->OnWriteBack || writer->OnWrite);
+}
+
 bool ViewerModel::WriteBack() {
   const int n = LineCount();
   if (!prepared_ || !format_ || first_ >= n) return false;
   const int remembered = current_;
   TReadWriteDaten* writer = format_->ReadWrite;
-  const std::string text = writer && writer->OnWrite ? writer->OnWrite(record_) : std::string();
+  const bool rewrite = writer && writer->OnWriteBack;
+  const int first = first_;
+  const int last = rewrite || format_->MoreLine ? std::min(last_, n - 1) : first_;
+  std::string text;
+  if (rewrite) {
+    ActiveLinesScope scope(&lines_, first);
+    text = writer->OnWriteBack(RecordText(first, last), read_, record_);
+  } else if (writer && writer->OnWrite) {
+    text = writer->OnWrite(record_);
+  }
   if (text.empty() || text == kWriteError) {
-    ShowMessageBox(GetText(kTextNotWritten), kMsgWarning, kBtnOk);
+    if (!(rewrite && text == kWriteError)) ShowMessageBox(GetText(kTextNotWritten), kMsgWarning, kBtnOk);
     return false;
   }
   TextLines written = SplitLines(text);
-  const int first = first_;
-  const int last = format_->MoreLine ? std::min(last_, n - 1) : first_;
   // What follows an end mark on the record's last line stays behind it.
   const std::string& lastLine = lines_[static_cast<size_t>(last)];
   written.back() += lastLine.substr(SelectionLength(lastLine));
@@ -329,6 +368,8 @@ bool ViewerModel::WriteBack() {
   last_ = first + added - 1;
   record_.Konstanten.Startzeile = first_;
   record_.Konstanten.Zeile = last_;
+  record_.Konstanten.Originalzeilen = RecordText(first, last_);
+  read_ = record_;
   SetCurrentLine(remembered);
   if (onLinesChanged) onLinesChanged(first, last - first + 1, added);
   return true;

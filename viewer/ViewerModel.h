@@ -18,6 +18,7 @@
 
 namespace veltro {
 
+class EditorPanelSetup;
 class TGeraete;
 class TGeraeteFormat;
 
@@ -35,6 +36,9 @@ class ViewerEditor {
   virtual void ShowNoData() {}
   // Shows the editor modally on the prepared record.
   virtual void EditRecord() {}
+  // The panels the format's editor handlers set up while the viewer runs
+  // them (OnInitEditor, and the kind and reader of a prepared line).
+  virtual EditorPanelSetup* Panels() { return nullptr; }
 };
 
 class ViewerModel {
@@ -125,15 +129,22 @@ class ViewerModel {
   // kind bound and the line read (a reader consuming further lines advances
   // the record's last line). True when the line is an editable record.
   bool PrepareEdit();
-  // Replaces the prepared record's lines (only the current line unless the
-  // format has MoreLine) by what the bound writer answers, then selects the
-  // remembered line again. "Error", an empty answer or no writer leave the
-  // text as it is and tell the user (message 820). True when written.
+  // Replaces the prepared record's lines by what the bound writer answers,
+  // then selects the remembered line again. A writer with OnWriteBack gets
+  // the record's lines and the record as read beside the edited one and
+  // replaces all its lines; OnWrite replaces only the current line unless
+  // the format has MoreLine. "Error", an empty answer or no writer leave the
+  // text as it is; the user is told (message 820, unless OnWriteBack said
+  // why itself). True when written.
   bool WriteBack();
+  // The prepared record has a writer, so saving can replace its lines.
+  bool CanWriteBack() const;
   // The working record shared with the record editor; its
   // Konstanten.Startzeile and Konstanten.Zeile are the record's first and
   // last line after PrepareEdit.
   TDaten& Record() { return record_; }
+  // The record as the reader filled it (before editing, or as last written).
+  const TDaten& ReadRecord() const { return read_; }
   TTransferDatenart RecordKind() const { return kind_; }
   bool RecordPrepared() const { return prepared_; }
   int RecordFirstLine() const { return first_; }
@@ -154,10 +165,13 @@ class ViewerModel {
   void Recognise(bool keepTagWhenUnknown);
   bool SaveUnder(bool ask);
   std::string Selection(int line) const;
+  // The selections of lines first to last, CR LF between them.
+  std::string RecordText(int first, int last) const;
   bool IsRecord(int line) const;
   // The first record from the top (Next) or from the bottom (Previous).
   bool EndRecord(ViewerDirection from);
   bool StartsWithMarker(const std::string& line) const;
+  EditorPanelSetup* Panels() const;
 
   TGeraete& geraete_;
   TextLines lines_;
@@ -174,6 +188,7 @@ class ViewerModel {
   unsigned generation_ = 0;
 
   TDaten record_;
+  TDaten read_;
   TTransferDatenart kind_ = tdaNone;
   bool prepared_ = false;
   int first_ = 0;

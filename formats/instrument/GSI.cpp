@@ -1,5 +1,6 @@
 #include "formats/instrument/GSI.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <iterator>
@@ -8,6 +9,8 @@
 
 #include "core/CoordinateUnit.h"
 #include "core/DecimalText.h"
+#include "core/EditorPanels.h"
+#include "core/Messages.h"
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
@@ -445,6 +448,15 @@ TdmGSI::TdmGSI(TGeraete& geraete)
   Punktcodes->OnRead = [this](const std::string& S, TDaten& D) { PunktcodesRead(S, D); };
   Punktcodes->OnWrite = [this](TDaten& D) { return PunktcodesWrite(D); };
   Punktcodes->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { PunktcodesStatistik(S, St); };
+  Koordinaten->OnWriteBack = [this](const std::string& L, const TDaten& R, TDaten& D) {
+    return KoordinatenWriteBack(L, R, D);
+  };
+  Neupunkte->OnWriteBack = [this](const std::string& L, const TDaten& R, TDaten& D) {
+    return NeupunkteWriteBack(L, R, D);
+  };
+  Punktcodes->OnWriteBack = [this](const std::string& L, const TDaten& R, TDaten& D) {
+    return PunktcodesWriteBack(L, R, D);
+  };
 
   if (gsi8_) {
     FillTemplates(*gsi8_, kGsi8);
@@ -456,6 +468,8 @@ TdmGSI::TdmGSI(TGeraete& geraete)
     h.OnBeforeWrite = [this] { GSI8BeforeWrite(); };
     h.OnGetDatenart = [this](std::string& S) { return GSI8GetDatenart(S); };
     h.OnSetTDA = [this](TTransferDatenart kind) { return GSI8SetTDA(kind); };
+    h.OnInitEditor = [this] { GSI8InitEditor(); };
+    h.OnEditNext = [this](const std::string& S) { return GSI8EditNext(S); };
     geraete.BindFormatHandlers("GSI8", h);
   }
   if (gsi16_) {
@@ -468,6 +482,8 @@ TdmGSI::TdmGSI(TGeraete& geraete)
     h.OnBeforeWrite = [this] { GSI16BeforeWrite(); };
     h.OnGetDatenart = [this](std::string& S) { return GSI16GetDatenart(S); };
     h.OnSetTDA = [this](TTransferDatenart kind) { return GSI16SetTDA(kind); };
+    h.OnInitEditor = [this] { GSI16InitEditor(); };
+    h.OnEditNext = [this](const std::string& S) { return GSI16EditNext(S); };
     geraete.BindFormatHandlers("GSI16", h);
   }
 }
@@ -754,6 +770,7 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
   k.Anmerkung1.clear();
   k.Anmerkung2.clear();
   k.Kommentar.clear();
+  ConfigureEditor(tdaNeupunkt, Daten.Konstanten.Originalzeilen);
 }
 
 void TdmGSI::ReadKoordinatenLine(const std::string& line, TDaten& Daten) {
@@ -776,6 +793,7 @@ void TdmGSI::KoordinatenRead(const std::string& S, TDaten& Daten) {
   if (!IsGsiCodeBlockLine(S)) {
     LookAhead(Daten);
     ReadKoordinatenLine(S, Daten);
+    ConfigureEditor(tdaKoordinate, Daten.Konstanten.Originalzeilen);
     return;
   }
   ReadCodeBlockLine(S, Daten);
@@ -791,6 +809,7 @@ void TdmGSI::KoordinatenRead(const std::string& S, TDaten& Daten) {
     }
     break;
   }
+  ConfigureEditor(tdaKoordinate, Daten.Konstanten.Originalzeilen);
 }
 
 void TdmGSI::PunktcodesRead(const std::string& S, TDaten& Daten) {
@@ -800,6 +819,7 @@ void TdmGSI::PunktcodesRead(const std::string& S, TDaten& Daten) {
   Daten.Punktcode.Code = geraete_.OemToAnsiText(GsiTextValue(w["41"], n));
   Daten.Punktcode.Entity = geraete_.OemToAnsiText(GsiTextValue(w["42"], n));
   Daten.Punktcode.Layer = geraete_.OemToAnsiText(GsiTextValue(w["43"], n));
+  ConfigureEditor(tdaPunktcode, S);
 }
 
 // ---- Writing ------------------------------------------------------------------------
@@ -810,16 +830,7 @@ std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
   const TPunkt& p = Daten.Punkt;
   const GsiWriteUnit unit = GsiCoordinateUnit(KoordUnit());
 
-  std::string code = TrimBlanks(geraete_.AnsiToOemText(p.Code1));
-  if (!code.empty() && CodeLists().UseGsiCodes) {
-    const TextLines& table = CodeLists().Tables[kTablePunktcodes];
-    for (size_t i = 0; i < table.size(); ++i) {
-      if (TrimBlanks(table[i]) == code) {
-        code = std::to_string(i);
-        break;
-      }
-    }
-  }
+  const std::string code = WrittenCode(p.Code1);
 
   const std::string number = ZeroPad(RightText(TrimBlanks(p.Punktnummer), n), n);
   const std::string codeData = ZeroPad(LeftText(code, n), n);
@@ -841,6 +852,20 @@ std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
       FormatLayout(CurrentFormat().Koordinaten, {kFieldHeadText + number, kFieldHeadText + codeData, *y, *x, height});
   if (!line) return kWriteError;
   return n == kGsi16Width ? "*" + *line : *line;
+}
+
+std::string TdmGSI::WrittenCode(const std::string& value) {
+  std::string code = TrimBlanks(geraete_.AnsiToOemText(value));
+  if (!code.empty() && CodeLists().UseGsiCodes) {
+    const TextLines& table = CodeLists().Tables[kTablePunktcodes];
+    for (size_t i = 0; i < table.size(); ++i) {
+      if (TrimBlanks(table[i]) == code) {
+        code = std::to_string(i);
+        break;
+      }
+    }
+  }
+  return code;
 }
 
 std::string TdmGSI::PunktcodesWrite(TDaten& Daten) {
@@ -921,5 +946,232 @@ TTransferDatenart TdmGSI::GSI16GetDatenart(std::string& S) { return GsiLineKind(
 
 std::string TdmGSI::GSI8SetTDA(TTransferDatenart kind) { return gsi8_ ? SelectKind(*gsi8_, *this, kind) : ""; }
 std::string TdmGSI::GSI16SetTDA(TTransferDatenart kind) { return gsi16_ ? SelectKind(*gsi16_, *this, kind) : ""; }
+
+// ---- Record editor -------------------------------------------------------------------------
+
+std::string GsiNumberPicture(char unit, int width) {
+  const int decimals = std::min(GsiUnitDecimals(unit), width);
+  std::string picture = "\xB1" + std::string(static_cast<size_t>(width - decimals), '9');
+  if (decimals > 0) picture += "." + std::string(static_cast<size_t>(decimals), '9');
+  return picture;
+}
+
+namespace {
+
+// How an editor field maps to a word of the record's line.
+enum class WordValue {
+  None,      // the line has no word for the field
+  Text,      // text data
+  Code,      // point code: written as the coordinate writer writes it
+  CodeText,  // point-code list entry: ANSI to OEM
+  Number,    // number with the word's units digit
+  Easting,   // number without the instrument's OffsetX
+  Northing,  // number without OffsetY
+};
+
+struct EditorWord {
+  const char* index;
+  WordValue value;
+  const std::string& (*get)(const TDaten&);
+};
+
+#define GSI_FIELD(path) +[](const TDaten& d) -> const std::string& { return d.path; }
+constexpr EditorWord kNoWord = {"", WordValue::None, nullptr};
+
+// The editor's fields in the label order of their panels.
+// clang-format off
+const EditorWord kKoordinatenWords[] = {
+    {"11", WordValue::Text, GSI_FIELD(Punkt.Punktnummer)}, {"71", WordValue::Code, GSI_FIELD(Punkt.Code1)},
+    {"81", WordValue::Easting, GSI_FIELD(Punkt.Y)},        {"82", WordValue::Northing, GSI_FIELD(Punkt.X)},
+    {"83", WordValue::Number, GSI_FIELD(Punkt.Hoehe)},     kNoWord,
+};
+const EditorWord kPunkteWords[] = {
+    {"11", WordValue::Text, GSI_FIELD(Punkt.Punktnummer)},
+    {"71", WordValue::Code, GSI_FIELD(Punkt.Code1)},
+    kNoWord,  // Code2
+    {"87", WordValue::Number, GSI_FIELD(Punkt.Reflektorhoehe)},
+    kNoWord, kNoWord, kNoWord, kNoWord, kNoWord, kNoWord, kNoWord,  // Kommentar to Anmerkung2
+    {"31", WordValue::Number, GSI_FIELD(Punkt.Schraegdistanz)},
+    {"32", WordValue::Number, GSI_FIELD(Punkt.Horizontaldistanz)},
+    {"33", WordValue::Number, GSI_FIELD(Punkt.Vertikaldistanz)},
+    {"22", WordValue::Number, GSI_FIELD(Punkt.Vertikalwinkel)},
+    {"21", WordValue::Number, GSI_FIELD(Punkt.Horizontalwinkel)},
+    kNoWord,  // Azimut
+    {"81", WordValue::Easting, GSI_FIELD(Punkt.Y)},
+    {"82", WordValue::Northing, GSI_FIELD(Punkt.X)},
+    {"83", WordValue::Number, GSI_FIELD(Punkt.Hoehe)},
+};
+const EditorWord kPunktcodeWords[] = {
+    {"41", WordValue::CodeText, GSI_FIELD(Punktcode.Code)},
+    {"42", WordValue::CodeText, GSI_FIELD(Punktcode.Entity)},
+    {"43", WordValue::CodeText, GSI_FIELD(Punktcode.Layer)},
+};
+// clang-format on
+#undef GSI_FIELD
+
+struct EditorTable {
+  const char* panel = nullptr;
+  const EditorWord* words = nullptr;
+  size_t count = 0;
+};
+
+EditorTable EditorTableOf(TTransferDatenart kind) {
+  switch (kind) {
+    case tdaKoordinate:
+      return {kPanelKoordinaten, kKoordinatenWords, std::size(kKoordinatenWords)};
+    case tdaNeupunkt:
+      return {kPanelPunkte, kPunkteWords, std::size(kPunkteWords)};
+    case tdaPunktcode:
+      return {kPanelPunktcodes, kPunktcodeWords, std::size(kPunktcodeWords)};
+    default:
+      return {};
+  }
+}
+
+// The line of a record that carries its words: the code line of a
+// point-code record, else the point line (a record may hold code blocks
+// before or after it). npos when there is none.
+size_t EditedLineIndex(TTransferDatenart kind, const TextLines& lines) {
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (kind == tdaPunktcode ? IsGsiCodeBlockLine(lines[i]) : IsGsiPointLine(lines[i])) return i;
+  return std::string::npos;
+}
+
+// The first field of that index in the words of a line; empty when none.
+std::string_view FieldOf(const std::vector<Word>& words, const char* index) {
+  for (const Word& w : words)
+    if (SameIndex(w.index, index)) return w.field;
+  return {};
+}
+
+std::string JoinWithCrLf(const TextLines& lines) {
+  std::string out;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) out += "\r\n";
+    out += lines[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+void TdmGSI::GSI8InitEditor() {
+  EditorPanelSetup* panels = EditorPanels();
+  if (!panels) return;
+  // Information and station records are shown, not written.
+  panels->ConfigurePanel(kPanelInfos, "TTTTTTTTTTT", "", "FFFFFFFFFFF");
+  panels->ConfigurePanel(kPanelStationen, "TTTTTTTT", "", "FFFFFFFF");
+  // The edited panels until a record sets them up by its own words.
+  for (TTransferDatenart kind : {tdaKoordinate, tdaNeupunkt, tdaPunktcode}) ConfigureEditor(kind, {});
+}
+
+bool TdmGSI::GSI8EditNext(const std::string& S) {
+  const std::string& tag = CurrentTransfer().FormatTag;
+  if (tag == "kGSI8" || tag == "kGSI16") return IsGsiPointLine(S);
+  return GsiLineKind(tag, S) != tdaNone;
+}
+
+// Enabled are the fields whose word the record's line carries in full;
+// pictures follow the width and, for numbers, the word's units digit.
+// Without lines every word counts as present in millimetres.
+void TdmGSI::ConfigureEditor(TTransferDatenart kind, const std::string& lines) {
+  EditorPanelSetup* panels = EditorPanels();
+  const EditorTable table = EditorTableOf(kind);
+  if (!panels || !table.words) return;
+  const int n = GsiDataWidth();
+  const size_t full = static_cast<size_t>(n + kGsiFieldHead);
+  const TextLines all = SplitLines(lines);
+  const size_t at = EditedLineIndex(kind, all);
+  std::vector<Word> words;
+  if (at != std::string::npos) SplitWords(all[at], n, words);
+  std::string enabled, required, pictures;
+  for (size_t i = 0; i < table.count; ++i) {
+    const EditorWord& w = table.words[i];
+    std::string_view field = FieldOf(words, w.index);
+    const bool present = w.value != WordValue::None && (lines.empty() || field.size() == full);
+    const char unit = field.size() == full ? field[3] : '0';
+    const bool number = w.value == WordValue::Number || w.value == WordValue::Easting || w.value == WordValue::Northing;
+    enabled += present ? 'T' : 'F';
+    required += present && (std::string_view(w.index) == "11" || std::string_view(w.index) == "41") ? 'T' : 'F';
+    if (i > 0) pictures += '\r';
+    if (present) pictures += number ? GsiNumberPicture(unit, n) : std::string(static_cast<size_t>(n), 'X');
+  }
+  panels->ConfigurePanel(table.panel, enabled, pictures, required);
+}
+
+std::string TdmGSI::WriteBack(TTransferDatenart kind, const std::string& Lines, const TDaten& Read,
+                              const TDaten& Daten) {
+  const EditorTable table = EditorTableOf(kind);
+  TextLines lines = SplitLines(Lines);
+  const size_t at = EditedLineIndex(kind, lines);
+  if (!table.words || at == std::string::npos) return Lines;
+  const int n = GsiDataWidth();
+  const size_t width = static_cast<size_t>(n);
+  std::string line = lines[at];
+  std::vector<Word> words;
+  SplitWords(line, n, words);
+  // Start of each word's field in the line, before the line is changed.
+  auto start = [&](std::string_view field) { return static_cast<size_t>(field.data() - line.data()); };
+  struct Change {
+    size_t from;
+    std::string text;
+  };
+  std::vector<Change> changes;
+  for (size_t i = 0; i < table.count; ++i) {
+    const EditorWord& w = table.words[i];
+    if (w.value == WordValue::None) continue;
+    const std::string& value = w.get(Daten);
+    if (value == w.get(Read)) continue;
+    const std::string_view field = FieldOf(words, w.index);
+    if (field.size() != width + kGsiFieldHead) continue;  // never offered for editing
+    auto refuse = [&] {
+      ShowMessageBox(FormatText(GetText(kTextGsiWordTooNarrow), {value, w.index, std::to_string(n)}), kMsgInformation,
+                     kBtnOk);
+      return std::string(kWriteError);
+    };
+    switch (w.value) {
+      case WordValue::Text:
+      case WordValue::Code:
+      case WordValue::CodeText: {
+        const std::string text = w.value == WordValue::Code       ? WrittenCode(value)
+                                 : w.value == WordValue::CodeText ? TrimBlanks(geraete_.AnsiToOemText(value))
+                                                                  : TrimBlanks(value);
+        if (text.size() > width) return refuse();
+        // The word keeps its fill: blanks where the instrument wrote them.
+        const char fill = field[kGsiFieldHead] == ' ' ? ' ' : '0';
+        changes.push_back({start(field) + kGsiFieldHead, PadLeft(text, fill, n)});
+        break;
+      }
+      default: {
+        std::string number = TrimBlanks(value);
+        if (w.value == WordValue::Easting) number = geraete_.ApplyOffset(number, kOffsetRemoveX);
+        if (w.value == WordValue::Northing) number = geraete_.ApplyOffset(number, kOffsetRemoveY);
+        if (number.empty()) {
+          changes.push_back({start(field) + kGsiFieldHead - 1, "+" + std::string(width, '-')});  // not measured
+          break;
+        }
+        const auto data = GsiNumberWord(number, GsiUnitDecimals(field[3]), n);
+        if (!data) return refuse();
+        changes.push_back({start(field) + kGsiFieldHead - 1, *data});
+        break;
+      }
+    }
+  }
+  for (const Change& c : changes) line.replace(c.from, c.text.size(), c.text);
+  lines[at] = std::move(line);
+  return JoinWithCrLf(lines);
+}
+
+std::string TdmGSI::NeupunkteWriteBack(const std::string& Lines, const TDaten& Read, TDaten& Daten) {
+  return WriteBack(tdaNeupunkt, Lines, Read, Daten);
+}
+
+std::string TdmGSI::KoordinatenWriteBack(const std::string& Lines, const TDaten& Read, TDaten& Daten) {
+  return WriteBack(tdaKoordinate, Lines, Read, Daten);
+}
+
+std::string TdmGSI::PunktcodesWriteBack(const std::string& Lines, const TDaten& Read, TDaten& Daten) {
+  return WriteBack(tdaPunktcode, Lines, Read, Daten);
+}
 
 }  // namespace veltro

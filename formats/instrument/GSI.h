@@ -103,6 +103,15 @@ struct GsiTemplates {
 const GsiTemplates& Gsi8Templates();
 const GsiTemplates& Gsi16Templates();
 
+// ---- Record editor -------------------------------------------------------------------
+
+// Picture of a numeric word's value: a sign, then the data's digits with the
+// decimals of the word's units digit ("\xB1" "99999.999" for GSI 8, mm).
+std::string GsiNumberPicture(char unit, int width);
+
+// Text number of the message that refuses a value too wide for its word.
+inline constexpr int kTextGsiWordTooNarrow = 830;
+
 // ---- The module --------------------------------------------------------------------
 
 class TdmGSI : public TDataModule {
@@ -165,6 +174,22 @@ class TdmGSI : public TDataModule {
   TTransferDatenart GSI16GetDatenart(std::string& S);
   std::string GSI8SetTDA(TTransferDatenart kind);
   std::string GSI16SetTDA(TTransferDatenart kind);
+  // Editor: points and code lines are edited, information and station
+  // lines shown; a coordinate file stops at its point lines only.
+  void GSI8InitEditor();
+  void GSI16InitEditor() { GSI8InitEditor(); }
+  bool GSI8EditNext(const std::string& S);
+  bool GSI16EditNext(const std::string& S) { return GSI8EditNext(S); }
+
+  // The write-back of an edited point, coordinate or point-code record
+  // (OnWriteBack of Neupunkte, Koordinaten and Punktcodes): only the words
+  // whose value was changed get new data, in the word's own width, units
+  // digit, information characters and fill; every other character and
+  // line stays. A value that does not fit its word is refused (message
+  // 830) and the lines are kept.
+  std::string NeupunkteWriteBack(const std::string& Lines, const TDaten& Read, TDaten& Daten);
+  std::string KoordinatenWriteBack(const std::string& Lines, const TDaten& Read, TDaten& Daten);
+  std::string PunktcodesWriteBack(const std::string& Lines, const TDaten& Read, TDaten& Daten);
 
  private:
   TGeraeteFormat& CurrentFormat() const;
@@ -175,6 +200,12 @@ class TdmGSI : public TDataModule {
   void ReadKoordinatenLine(const std::string& line, TDaten& Daten);
   std::string PointCode(std::string_view field, int width);
   std::string Translated(const std::string& value, int table);
+  // Code 1 as written: ANSI to OEM, trimmed, a code of table 3 as its index
+  // when GSI coding is on.
+  std::string WrittenCode(const std::string& code);
+  // Sets up the editor's panel for the record just read from lines.
+  void ConfigureEditor(TTransferDatenart kind, const std::string& lines);
+  std::string WriteBack(TTransferDatenart kind, const std::string& Lines, const TDaten& Read, const TDaten& Daten);
 
   TGeraete& geraete_;
   TGeraeteFormat* gsi8_;

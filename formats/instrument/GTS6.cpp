@@ -428,6 +428,7 @@ TdmGTS6::TdmGTS6(TGeraete& geraete)
     h.OnGetDatenart = [this](std::string& S) { return GetDatenart(S); };
     h.OnSetTDA = [this, f](TTransferDatenart kind) { return SetTDA(*f, kind); };
     h.OnPrepEditor = [this](const std::string& Buffer) { return PrepEditor(Buffer); };
+    h.OnInitEditor = [this, f] { InitEditor(*f); };
     h.OnEditNext = [this](const std::string& S) { return EditNext(S); };
     geraete.BindFormatHandlers(format->Name, h);
   }
@@ -750,6 +751,41 @@ void TdmGTS6::AfterTrans(TGeraeteFormat& format) {
   for (size_t i = 2; i < lines.size(); ++i)
     if (lines[i].rfind("_+", 0) == 0) ++count;
   lines[1] += ZeroPad(std::to_string(count), kUploadCountDigits) + "S";
+}
+
+// ---- Record editor --------------------------------------------------------------------------
+
+std::vector<EditorPanelSpec> Gts6EditorPanels(const std::string& tag, const TGeraeteFormat& format) {
+  const std::string a10(10, 'A');
+  const std::string code = a10 + "\xE4\xF6\xFC\xC4\xD6\xDC";
+  const std::string shortCode = "AAAA\xE4\xF6\xFC\xC4\xD6\xDC";
+  const std::string coordinate = PM "999999.999";
+  const std::string wide = PM "99999999.999";
+  const std::string observed = PM "99999.999";
+  std::vector<EditorPanelSpec> panels;
+  if (tag == "kFC5")
+    panels.push_back(
+        {kPanelKoordinaten, "TTTTTF", "TFTTTF", PictureItems({a10, code, coordinate, coordinate, coordinate})});
+  else if (tag == "kGTS6x")
+    panels.push_back({kPanelKoordinaten, "TFTTTF", "TFTTTF", PictureItems({a10, "", wide, wide, wide})});
+  else
+    panels.push_back(
+        {kPanelKoordinaten, "TFTTTF", "TFTTTF", PictureItems({a10, "", coordinate, coordinate, coordinate})});
+  panels.push_back({kPanelInfos, "TTTTFFFFFTT", "FFFFFFFFFFF",
+                    PictureItems({"AAAAAAAAA:\\", std::string(16, 'A'), a10, PictureFromDateFormat(format.Datumsformat),
+                                  "", "", "", "", "", PM "999", PM "9999"})});
+  panels.push_back({kPanelStationen, "TTTFFFFF", "TFTFFFFF", PictureItems({a10, shortCode, PM "999.999"})});
+  const std::string slope = tag == "dFC5" ? "99999.999" : observed;
+  const std::string point = tag == "dGTS6x" ? PM "9999999.999" : observed;
+  panels.push_back(
+      {kPanelPunkte, "TTFTFFFFFFFTTTTTFTTT", "TFFTFFFFFFFFTTTTFTTT",
+       PictureItems({a10,      shortCode, "",         PM "999.999",  "", "",    "",    "",   "", "", "", slope,
+                     observed, observed,  "999.9999", PM "999.9999", "", point, point, point})});
+  return panels;
+}
+
+void TdmGTS6::InitEditor(TGeraeteFormat& format) {
+  ConfigurePanels(Gts6EditorPanels(CurrentTransfer().FormatTag, format));
 }
 
 TTransferDatenart TdmGTS6::GetDatenart(std::string& S) { return GtsLineKind(CurrentTransfer().FormatTag, S); }

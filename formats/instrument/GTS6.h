@@ -27,6 +27,7 @@
 
 #include "core/Components.h"
 #include "core/DatenformatDefinitionen.h"
+#include "core/EditorPanels.h"
 #include "core/ReadWriteDaten.h"
 #include "core/TransDef.h"
 
@@ -67,6 +68,11 @@ bool IsGtsStreamFormat(const std::string& formatName);
 // ("_" and its character) of its field, or back to the line start when no
 // field mark precedes it.
 std::string GtsCleanLine(const std::string& line);
+
+// The record editor's panels for a text of this family: the coordinate and
+// observation pictures follow the file tag ("kFC5" takes a code, "kGTS6x"
+// and "dGTS6x" wider coordinates, "dFC5" an unsigned slope distance).
+std::vector<EditorPanelSpec> Gts6EditorPanels(const std::string& tag, const TGeraeteFormat& format);
 
 class TdmGTS6 : public TDataModule {
  public:
@@ -111,6 +117,8 @@ class TdmGTS6 : public TDataModule {
   std::string SetTDA(TGeraeteFormat& format, TTransferDatenart kind);
   std::string PrepEditor(const std::string& Buffer) { return GtsPrepareStream(Buffer); }
   bool EditNext(const std::string&) { return true; }
+  // FC5InitEditor, GTS6InitEditor, GTS6xInitEditor.
+  void InitEditor(TGeraeteFormat& format);
 
  private:
   // The last observation block this module cut: its template index, fields

@@ -216,6 +216,7 @@ TdmGTS7::TdmGTS7(TGeraete& geraete, Dialect dialect)
     if (!ogts7_) {
       h.OnAfterRead = [this, f] { AfterRead(*f); };
       h.OnEditNext = [this, f](const std::string& S) { return EditNext(*f, S); };
+      h.OnInitEditor = [this, f] { InitEditor(*f); };
     }
     h.OnGetDatenart = [this, f](std::string& S) { return GetDatenart(*f, S); };
     h.OnSetTDA = [this, f](TTransferDatenart kind) { return SetTDA(*f, kind); };
@@ -822,6 +823,32 @@ TTransferDatenart TdmGTS7::GetDatenart(TGeraeteFormat& format, std::string& S) {
 
 std::string TdmGTS7::SetTDA(TGeraeteFormat& format, TTransferDatenart kind) {
   return SelectKind(format, *this, kind);
+}
+
+std::vector<EditorPanelSpec> Gts7EditorPanels(const TGeraeteFormat& format) {
+  const std::string pm = "\xB1";
+  const std::string a8(8, 'A');
+  const std::string a16(16, 'A');
+  const std::string code = std::string(10, 'A') + "\xE4\xF6\xFC\xC4\xD6\xDC";
+  const std::string coordinate = pm + "9999999.9999";
+  const std::string height = pm + "9999.9999";
+  const std::string offset = pm + "9.999";
+  const std::string distance = pm + "9999.9999";
+  const std::string angle = pm + "999.99999";
+  return {
+      {kPanelKoordinaten, "TTTTTF", "TFTTTF", PictureItems({a8, code, coordinate, coordinate, height})},
+      {kPanelInfos, "TTTTTTTTTFF", "FFFFFFFFFFF",
+       PictureItems({std::string(14, 'A') + ":\\", a16, a16, PictureFromDateFormat(format.Datumsformat),
+                     PictureFromDateFormat(format.Uhrzeitformat), std::string(32, 'A'), pm + "9.999999",
+                     pm + "9.999999", height})},
+      {kPanelStationen, "TTTTTTTT", "TFTFFFFF",
+       PictureItems({a8, code, offset, pm + "99", pm + "9999", coordinate, coordinate, height})},
+      {kPanelPunkte, "TTTTTTTTTTTTTTTTTTTT", "TTFTFFFFFFFTTTTTTFFF",
+       PictureItems({a8,  code,     code,     offset,   a16,   offset, offset, offset,     a16,        a16,
+                     a16, distance, distance, distance, angle, angle,  angle,  coordinate, coordinate, height})},
+      {kPanelQuerprofile, "TTTT", "TFTT", PictureItems({pm + "99999.9999", code, pm + "999.9999", height})},
+      {kPanelPunktcodes, "TTT", "TFF", PictureItems({code, "9", a16})},
+  };
 }
 
 bool TdmGTS7::EditNext(TGeraeteFormat& format, const std::string& S) {

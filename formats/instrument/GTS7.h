@@ -24,6 +24,7 @@
 
 #include "core/Components.h"
 #include "core/DatenformatDefinitionen.h"
+#include "core/EditorPanels.h"
 #include "core/ReadWriteDaten.h"
 #include "core/TransDef.h"
 #include "platform/TextFile.h"
@@ -59,6 +60,10 @@ size_t MergeRepeatedLines(TextLines& lines, size_t held);
 // lines inserted; stops early when stop() answers true.
 template <class Stop>
 size_t MergeCoordinateLine(TextLines& lines, const std::string& coordinateLine, bool ogts7, Stop&& stop);
+
+// The record editor's panels for GTS-7 and FC-6 texts; dates and times in
+// the format's Datumsformat and Uhrzeitformat.
+std::vector<EditorPanelSpec> Gts7EditorPanels(const TGeraeteFormat& format);
 
 class TdmGTS7 : public TDataModule {
  public:
@@ -119,6 +124,8 @@ class TdmGTS7 : public TDataModule {
   TTransferDatenart GetDatenart(TGeraeteFormat& format, std::string& S);
   std::string SetTDA(TGeraeteFormat& format, TTransferDatenart kind);
   bool EditNext(TGeraeteFormat& format, const std::string& S);
+  // GTS7InitEditor, FC6InitEditor.
+  void InitEditor(TGeraeteFormat& format) { ConfigurePanels(Gts7EditorPanels(format)); }
 
  protected:
   enum class Dialect { Gts7, Ogts7 };

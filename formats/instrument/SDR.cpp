@@ -202,54 +202,30 @@ const SdrTemplates& Sdr33Templates() { return kSdr33; }
 
 // ---- Record editor ----------------------------------------------------------------------
 
-std::string SdrCoordinatePicture(bool sdr33) {
-  return sdr33 ? "\xB1"
-                 "9999999999.9999"
-               : "\xB1"
-                 "99999.999";
-}
+namespace {
+// A picture with the sign "\xB1" (any sign) before the digits.
+std::string Signed(const char* digits) { return "\xB1" + std::string(digits); }
+}  // namespace
+
+std::string SdrCoordinatePicture(bool sdr33) { return sdr33 ? Signed("9999999999.9999") : Signed("99999.999"); }
 
 std::vector<SdrEditorPanel> SdrEditorPanels(bool sdr33, const TGeraeteFormat& format) {
   const std::string letters = "AAAAAAAAAA\xE4\xF6\xFC\xC4\xD6\xDC";
   const std::string a16(16, 'A');
   const std::string point = sdr33 ? a16 : "9999";
   const std::string coordinate = SdrCoordinatePicture(sdr33);
-  auto items = [](std::initializer_list<std::string> list) {
-    std::string out;
-    for (const std::string& item : list) {
-      if (!out.empty()) out += '\r';
-      out += item;
-    }
-    return out;
-  };
-  const std::string scale = sdr33 ? "\xB1"
-                                    "999999.99999999"
-                                  : "\xB1"
-                                    "9.9999999";
-  const std::string stationHeight = sdr33 ? "\xB1"
-                                            "99999999999.999"
-                                          : "\xB1"
-                                            "99999.999";
-  const std::string weather = sdr33 ? "\xB1"
-                                      "999999999999999"
-                                    : "\xB1"
-                                      "999999999";
-  const std::string reflector = sdr33 ? "\xB1"
-                                        "99999999999.999"
-                                      : "\xB1"
-                                        "99999.999";
-  const std::string distance = sdr33 ? "\xB1"
-                                       "9999999999.9999"
-                                     : "\xB1"
-                                       "9999.9999";
-  const std::string angle = sdr33 ? "\xB1"
-                                    "999999999.99999"
-                                  : "\xB1"
-                                    "999.99999";
+  auto items = [](std::initializer_list<std::string> list) { return PictureItems(list); };
+  const std::string scale = sdr33 ? Signed("999999.99999999") : Signed("9.9999999");
+  const std::string stationHeight = sdr33 ? Signed("99999999999.999") : Signed("99999.999");
+  const std::string weather = sdr33 ? Signed("999999999999999") : Signed("999999999");
+  const std::string reflector = sdr33 ? Signed("99999999999.999") : Signed("99999.999");
+  const std::string distance = sdr33 ? Signed("9999999999.9999") : Signed("9999.9999");
+  const std::string angle = sdr33 ? Signed("999999999.99999") : Signed("999.99999");
   return {
       {"Koordinaten", "TTTTTF", "TFTTTF", items({point, letters, coordinate, coordinate, coordinate})},
       {"Infos", "FFFFFFFFFFF", "FFFTTFFFFFF",
-       items({a16, "", a16, format.Datumsformat, format.Uhrzeitformat, "", "", scale})},
+       items({a16, "", a16, PictureFromDateFormat(format.Datumsformat), PictureFromDateFormat(format.Uhrzeitformat), "",
+              "", scale})},
       {"Stationen", sdr33 ? "TTTFFTTT" : "TTTTTTTT", "TFTFFFFF",
        items({point, letters, stationHeight, weather, weather, coordinate, coordinate, coordinate})},
       {"Punkte", "TTFTFFFFFFFTTFTTTFFF", "TFFTFFFFFFFTTFTTTFFF",
@@ -326,6 +302,7 @@ TdmSDR::TdmSDR(TGeraete& geraete)
     h.OnAfterWrite = [this] { SDR2xAfterWrite(); };
     h.OnGetDatenart = [this](std::string& S) { return SDR2xGetDatenart(S); };
     h.OnSetTDA = [this, sdr33](TTransferDatenart kind) { return sdr33 ? SDR33SetTDA(kind) : SDR2xSetTDA(kind); };
+    h.OnInitEditor = [this, sdr33] { sdr33 ? SDR33InitEditor() : SDR2xInitEditor(); };
     h.OnEditNext = [this, sdr33](const std::string& S) { return sdr33 ? SDR33EditNext(S) : SDR2xEditNext(S); };
     geraete.BindFormatHandlers(f->Name, h);
   }
@@ -880,7 +857,20 @@ void TdmSDR::SDR2xAfterWrite() {
 // recognition and tools classify the same lines again.
 TTransferDatenart TdmSDR::SDR2xGetDatenart(std::string& S) {
   if (counting_ && S != "\x04") checksum_.Add(S);
-  return SdrLineKind(S);
+  const TTransferDatenart kind = SdrLineKind(S);
+  // The editor offers the fields of the record type.
+  EditorPanelSetup* panels = EditorPanels();
+  const bool edited = kind == tdaInformation || kind == tdaStation || kind == tdaAnschlusspunkt || kind == tdaNeupunkt;
+  if (panels && edited && editorFields_) panels->EnablePanel(editorFields_->panel, editorFields_->flags);
+  return kind;
+}
+
+void TdmSDR::SDR2xInitEditor() {
+  if (sdr2x_) ConfigurePanels(SdrEditorPanels(false, *sdr2x_));
+}
+
+void TdmSDR::SDR33InitEditor() {
+  if (sdr33_) ConfigurePanels(SdrEditorPanels(true, *sdr33_));
 }
 
 std::string TdmSDR::SDR2xSetTDA(TTransferDatenart kind) { return sdr2x_ ? SelectKind(*sdr2x_, *this, kind) : ""; }

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "core/Components.h"
+#include "core/EditorPanels.h"
 #include "core/ReadWriteDaten.h"
 #include "core/TransDef.h"
 #include "platform/TextFile.h"
@@ -98,17 +99,10 @@ const SdrTemplates& Sdr33Templates();
 
 // ---- Record editor ----------------------------------------------------------------------
 
-// The set-up of one editor panel: enabled and required flags per label ("F"
-// false), and the pictures of the fields in label order, separated by CR
-// (an empty item leaves the field free). The Infos panel's date and time
-// items are the format's Datumsformat and Uhrzeitformat, which the editor
-// turns into pictures.
-struct SdrEditorPanel {
-  const char* panel;
-  const char* enabled;
-  const char* required;
-  std::string pictures;
-};
+// The set-up of the editor's panels: enabled and required flags per label,
+// and the pictures of the fields in label order (the date and time items
+// are the pictures of the format's Datumsformat and Uhrzeitformat).
+using SdrEditorPanel = EditorPanelSpec;
 std::vector<SdrEditorPanel> SdrEditorPanels(bool sdr33, const TGeraeteFormat& format);
 // Edit picture of coordinates: "±99999.999" (SDR 2x), "±9999999999.9999" (SDR 33).
 std::string SdrCoordinatePicture(bool sdr33);
@@ -195,6 +189,10 @@ class TdmSDR : public TDataModule {
   TTransferDatenart SDR33GetDatenart(std::string& S) { return SDR2xGetDatenart(S); }
   std::string SDR2xSetTDA(TTransferDatenart kind);
   std::string SDR33SetTDA(TTransferDatenart kind);
+  // Editor: the panels of the variant (SdrEditorPanels); the kind-of-line
+  // handler then enables the fields of each record type.
+  void SDR2xInitEditor();
+  void SDR33InitEditor();
   // The editor stops at every line.
   bool SDR2xEditNext(const std::string&) { return true; }
   bool SDR33EditNext(const std::string&) { return true; }

@@ -210,8 +210,9 @@ TEST_F(GsiTest, HandlersAreBoundAndLeaveWithTheModule) {
   for (TGeraeteFormat* f : {&Gsi8(), &Gsi16()}) {
     SCOPED_TRACE(f->Name);
     EXPECT_TRUE(f->OnFormat && f->OnSetup && f->OnInitWrite && f->OnAfterRead && f->OnBeforeWrite && f->OnGetDatenart &&
-                f->OnSetTDA);
-    EXPECT_FALSE(f->OnAfterTrans || f->OnAfterWrite || f->OnPrepEditor || f->OnInitEditor || f->OnEditNext);
+                f->OnSetTDA && f->OnInitEditor && f->OnEditNext);
+    EXPECT_TRUE(f->Modify);
+    EXPECT_FALSE(f->OnAfterTrans || f->OnAfterWrite || f->OnPrepEditor);
     EXPECT_EQ(f->OnSetTDA(tdaKoordinate), f->Name);
     EXPECT_EQ(f->ReadWrite, gsi->Koordinaten);
     EXPECT_EQ(f->Init, init.Koordinaten);

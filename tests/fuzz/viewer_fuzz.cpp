@@ -1,7 +1,8 @@
 // The viewer's line model under random text, moves and write-backs. The
 // input is three NUL-separated parts: the operations (one byte each), the
 // text, and what the record writer answers ("%" stands for the point
-// number; it may hold line breaks, be empty or be "Error"). A first
+// number; it may hold line breaks, be empty or be "Error"), which is also
+// the value an edit puts into the prepared record's fields. A first
 // operation byte with its low bit set shows the text in the format "Fuzz"
 // below, otherwise in what the detection recognises (GSI, or the default).
 //
@@ -104,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < ops.size(); ++i) {
     const unsigned char op = static_cast<unsigned char>(ops[i]);
     const auto direction = op & 0x80 ? ViewerDirection::Previous : ViewerDirection::Next;
-    switch ((op & 0x7F) % 9) {
+    switch ((op & 0x7F) % 10) {
       case 0:
         m.MoveLine(direction);
         break;
@@ -132,6 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 8:
         world.format->Modify = !world.format->Modify;
         break;
+      case 9: {  // an edit, written back by the next write-back (GSI rewrites its words)
+        TPunkt& p = m.Record().Punkt;
+        for (std::string* field : {&p.Punktnummer, &p.Code1, &p.Y, &p.Hoehe, &p.Reflektorhoehe, &p.Vertikalwinkel,
+                                   &m.Record().Punktcode.Entity})
+          if (op & 0x80 || field == &p.Hoehe) *field = world.answer;
+        break;
+      }
     }
     const int n = m.LineCount();
     Check(m.CurrentLine() >= 0 && (n == 0 ? m.CurrentLine() == 0 : m.CurrentLine() < n));

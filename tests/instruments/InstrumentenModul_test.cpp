@@ -610,7 +610,8 @@ TEST_F(CatalogueTest, AModuleBindsOnlyTheHandlersTheCatalogueNames) {
   TGeraete& g = Make();
   EXPECT_EQ(TGeraete::FormatHandlerName("FC5", FormatEvent::OnPrepEditor), "FC5PrepEditor");
   EXPECT_EQ(TGeraete::FormatHandlerName("FC5", FormatEvent::OnSetup), "DefaultSetup");
-  EXPECT_EQ(TGeraete::FormatHandlerName("GSI8", FormatEvent::OnEditNext), "");
+  EXPECT_EQ(TGeraete::FormatHandlerName("GSI8", FormatEvent::OnEditNext), "GSI8EditNext");
+  EXPECT_EQ(TGeraete::FormatHandlerName("REC500", FormatEvent::OnEditNext), "");
   EXPECT_EQ(TGeraete::FormatHandlerName("RECE", FormatEvent::OnFormat), "");
   EXPECT_EQ(TGeraete::FormatHandlerName("XYZ", FormatEvent::OnSetup), "");
 
@@ -627,15 +628,15 @@ TEST_F(CatalogueTest, AModuleBindsOnlyTheHandlersTheCatalogueNames) {
   EXPECT_FALSE(Fmt("RECE").OnFormat);
   EXPECT_FALSE(g.BindFormatHandlers("NoSuchFormat", rece));
 
-  GeraeteFormatHandlers gsi;
-  gsi.OnGetDatenart = [](std::string&) { return tdaKoordinate; };
-  gsi.OnSetTDA = [](TTransferDatenart) { return std::string("GSI16"); };
-  gsi.OnEditNext = [](const std::string&) { return true; };  // GSI has no editor steps
-  EXPECT_FALSE(g.BindFormatHandlers("GSI16", gsi));
-  std::string line = "*110001";
-  EXPECT_EQ(Fmt("GSI16").OnGetDatenart(line), tdaKoordinate);
-  EXPECT_EQ(Fmt("GSI16").OnSetTDA(tdaKoordinate), "GSI16");
-  EXPECT_FALSE(Fmt("GSI16").OnEditNext);
+  GeraeteFormatHandlers rec;
+  rec.OnGetDatenart = [](std::string&) { return tdaKoordinate; };
+  rec.OnSetTDA = [](TTransferDatenart) { return std::string("REC500"); };
+  rec.OnEditNext = [](const std::string&) { return true; };  // REC 500 has no editor steps
+  EXPECT_FALSE(g.BindFormatHandlers("REC500", rec));
+  std::string line = "   1 P1";
+  EXPECT_EQ(Fmt("REC500").OnGetDatenart(line), tdaKoordinate);
+  EXPECT_EQ(Fmt("REC500").OnSetTDA(tdaKoordinate), "REC500");
+  EXPECT_FALSE(Fmt("REC500").OnEditNext);
 }
 
 TEST_F(CatalogueTest, InstrumentSetupsAreBoundByName) {

@@ -3,6 +3,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/TextUtils.h"
 #include "core/Transfer.h"
 
 namespace veltro::test {
@@ -25,6 +26,10 @@ TTransferDatenart KindOf(const std::string& s) {
   if (Begins(s, "PT ")) return tdaKoordinate;
   if (Begins(s, "NP ")) return tdaNeupunkt;
   if (Begins(s, "REM ")) return tdaKommentar;
+  if (Begins(s, "IN ")) return tdaInformation;
+  if (Begins(s, "QP ")) return tdaQuerprofil;
+  if (Begins(s, "MD ")) return tdaMessdaten;
+  if (Begins(s, "LP ")) return tdaLaengsprofil;
   return tdaNone;
 }
 
@@ -44,6 +49,8 @@ EditFormat::EditFormat(TDataModule& catalogue) {
   format->Modify = true;
   format->MoreLine = true;
   format->MainElement = "ST ;STATION ";
+  format->Datumsformat = "DD.MM.YY";
+  format->Uhrzeitformat = "HH:MM";
   format->OnGetDatenart = [](std::string& s) { return KindOf(s); };
   format->OnSetTDA = [this](TTransferDatenart tda) { return SelectKind(*format, module, tda); };
   format->OnEditNext = [](const std::string& s) { return KindOf(s) != tdaNone; };
@@ -102,6 +109,40 @@ EditFormat::EditFormat(TDataModule& catalogue) {
 
   auto& rem = *AddReadWriteDaten(module, "Kommentare", tdaKommentar);
   rem.OnRead = [](const std::string& s, TDaten& d) { d.Kommentar.Beschreibung = s.substr(4); };
+
+  auto& in = *AddReadWriteDaten(module, "Informationen", tdaInformation);
+  in.OnRead = [](const std::string& s, TDaten& d) {
+    const auto w = Words(s);
+    d.Info.Projekt = At(w, 1);
+    d.Info.Zeitpunkt = ParseDate("DD.MM.YY", At(w, 2)) + ParseTime("HH:MM", At(w, 3));
+  };
+  in.OnWrite = [](TDaten& d) {
+    const double t = d.Info.Zeitpunkt;
+    return "IN " + d.Info.Projekt + " " + (t != 0 ? FormatDate("DD.MM.YY", t) + " " + FormatTime("HH:MM", t) : "") +
+           "\r\n";
+  };
+  auto& qp = *AddReadWriteDaten(module, "Querprofile", tdaQuerprofil);
+  qp.OnRead = [](const std::string& s, TDaten& d) {
+    const auto w = Words(s);
+    d.Querprofil = {At(w, 1), At(w, 2), At(w, 3), At(w, 4)};
+  };
+  qp.OnWrite = [](TDaten& d) {
+    const TQuerprofil& q = d.Querprofil;
+    return "QP " + q.Stationierung + " " + q.Code + " " + q.Seitenabstand + " " + q.Hoehe + "\r\n";
+  };
+  auto& md = *AddReadWriteDaten(module, "Messdaten", tdaMessdaten);
+  md.OnRead = [](const std::string& s, TDaten& d) {
+    const auto w = Words(s);
+    d.Messung.Punktnummer = At(w, 1);
+    d.Messung.Lattenablesung = At(w, 2);
+    d.Messung.Bodenhoehe = At(w, 3);
+  };
+  md.OnWrite = [](TDaten& d) {
+    const TMessung& m = d.Messung;
+    return "MD " + m.Punktnummer + " " + m.Lattenablesung + " " + m.Bodenhoehe + "\r\n";
+  };
+  auto& lp = *AddReadWriteDaten(module, "Laengsprofile", tdaLaengsprofil);
+  lp.OnRead = [](const std::string& s, TDaten& d) { d.Punkt.Punktnummer = At(Words(s), 1); };
 }
 
 }  // namespace veltro::test

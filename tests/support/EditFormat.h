@@ -7,6 +7,12 @@
 //   NP <nr>                new point; the lines after it that begin with two
 //                          blanks are its remarks (one record, several lines)
 //   REM <text>             comment: read, but no writer
+//   IN <project> <date> <time>  information; date "DD.MM.YY", time "HH:MM"
+//                          (the format's Datumsformat and Uhrzeitformat)
+//   QP <station> <code> <offset> <height>  cross section
+//   MD <point> <reading> <ground height>    levelling reading
+//   LP <nr>                long profile (a kind the record editor has no
+//                          panel for)
 //   anything else          no record (tdaNone)
 // Modify and MoreLine are set, OnEditNext stops at every record, and
 // OnPrepEditor cuts a raw stream into lines at every "|".

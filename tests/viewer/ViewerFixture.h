@@ -44,11 +44,7 @@ class ViewerTest : public TransferFixture {
     SetFatalExitHandler([](int code) { throw std::runtime_error("exit " + std::to_string(code)); });
     SetSystemSeparators('.', '.', ':');
     ResetCodeLists();
-    SetTextProvider([this](int n) -> std::string {
-      if (n == 19) return instrumentFilter;
-      if (n == 375) return "GSI-Dateien (*.gsi)|*.gsi|Alle Dateien (*.*)|*.*";
-      return "T" + std::to_string(n);
-    });
+    InstallTestTexts();
     geraete->WriteBackOnDestroy = false;
     geraete->ForEach<TInstrument>([](TInstrument& i) { i.Active = false; });
     Leica().Active = true;
@@ -75,6 +71,14 @@ class ViewerTest : public TransferFixture {
     SetFatalExitHandler(nullptr);
   }
 
+  // Texts "T<n>", and the two file filters the viewer's dialogs use.
+  void InstallTestTexts() {
+    SetTextProvider([this](int n) -> std::string {
+      if (n == 19) return instrumentFilter;
+      if (n == 375) return "GSI-Dateien (*.gsi)|*.gsi|Alle Dateien (*.*)|*.*";
+      return "T" + std::to_string(n);
+    });
+  }
   ViewerModel& Model() { return viewer->Model(); }
   TInstrument& Leica() { return *geraete->Instrument("itTPS1100"); }
   static std::string Data(const std::string& name) { return std::string(VELTRO_TEST_DATA) + "/" + name; }
