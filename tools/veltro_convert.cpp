@@ -68,6 +68,9 @@ constexpr int kTextReadOnly = 893;            // %s format
 constexpr int kTextUnknownOption = 894;       // %s option
 constexpr int kTextNoReadableData = 915;      // %s format caption
 constexpr int kTextHelpTemplate = 815;
+constexpr int kTextHelpStatistics = 853;
+constexpr int kTextMethodeEinfach = 390;
+constexpr int kTextMethodeDoppelt = 391;
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -307,6 +310,7 @@ struct Options {
   std::vector<std::pair<std::string, std::string>> officeOptions;
   std::string templ;  // --template: a .Format file or a stored name
   bool quiet = false;
+  bool statistics = false;  // --statistics: the statistics window's values on standard output
   std::string input;
   std::string output;
 };
@@ -323,6 +327,29 @@ void PrintHelp(std::FILE* to) {
   std::string templateHelp = ExpandTextEscapes(GetText(kTextHelpTemplate));
   ReplaceAll(templateHelp, "\r\n", "\n");
   std::fputs(AnsiToUtf8(templateHelp).c_str(), to);
+  std::string statisticsHelp = ExpandTextEscapes(GetText(kTextHelpStatistics));
+  ReplaceAll(statisticsHelp, "\r\n", "\n");
+  std::fputs(AnsiToUtf8(statisticsHelp).c_str(), to);
+}
+
+// One line Name=value for each value of the statistics window, named by its
+// component, as the window shows it.
+void PrintStatistics(const TTransferStatistik& s) {
+  const std::pair<const char*, std::string> values[] = {
+      {"TransCodes", std::to_string(s.Codes)},
+      {"TransStationen", std::to_string(s.Stationen)},
+      {"TransPunkte", std::to_string(s.Punkte)},
+      {"StartHoehe", s.Starthoehe},
+      {"Hoehe", s.BerechneteHoehe},
+      {"Endhoehe", s.Endhoehe},
+      {"Differenz", s.Differenz},
+      {"Rueckblicke", std::to_string(s.Rueckblicke)},
+      {"Vorblicke", std::to_string(s.Vorblicke)},
+      {"Mittelblicke", std::to_string(s.Mittelblicke)},
+      {"Methode", GetText(s.Methode ? kTextMethodeDoppelt : kTextMethodeEinfach)},
+  };
+  for (const auto& [name, value] : values) std::printf("%s=%s\n", name, AnsiToUtf8(value).c_str());
+  std::fflush(stdout);
 }
 
 // The template format's definition for this run: a .Format file (loaded as
@@ -377,6 +404,8 @@ int ParseArguments(int argc, char** argv, Options& o) {
       o.answer = kAnsNo;
     } else if (a == "--quiet") {
       o.quiet = true;
+    } else if (a == "--statistics") {
+      o.statistics = true;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       return -1;
     } else {
@@ -572,6 +601,7 @@ int main(int argc, char** argv) {
   });
 
   Transfer_startenClick();
+  if (o.statistics) PrintStatistics(statistics.Statistik());
   SetTransferEnvironment({});
   SetMessagePump(nullptr);
 
