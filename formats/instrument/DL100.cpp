@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/CoordinateUnit.h"
+#include "core/DecimalText.h"
 #include "core/Messages.h"
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
@@ -226,7 +227,11 @@ long long PowerOf10(int n) {
 
 // A running value as a shown height: scaled with decimals and the unit name.
 std::string Height(long long units, int decimals, const Dl100Unit& unit) {
-  return ScaleNumber(std::to_string(units), -decimals) + unit.name;
+  DecimalNumber value;
+  value.negative = units < 0;
+  value.digits = std::to_string(units < 0 ? -units : units);
+  value.scale = decimals;
+  return FormatDecimal(value, decimals) + unit.name;
 }
 
 // The integer in field at of a statistics line; nullopt with one note.

@@ -2,11 +2,11 @@
 // record, a letter and comma-separated fields; the level closes every line
 // with a check character and ",":
 //
-//   b,011,JOB1,BM1,0412345,2603121405,,,,X,    start: key, job, benchmark, ground height, date-time
-//   g,011,01500,02345,,3,2,P12,,1432,X,        backsight: reading, distance, ..., time
-//   v,011,BM2,TP4,2603121530,...,0412045,,,X,  end: ... height in field 9
-//   y,Nordseite,X,                             comment
-//   z,011,P1,123456,654321,1000,K              coordinate (no check character)
+//   b,011,JOB1,BM1,0412345,2603121405,,,,G,     start: key, job, benchmark, ground height, date-time
+//   g,011,01500,02345,,3,2,P12,,1432,',         backsight: reading, distance, ..., time
+//   v,011,BM2,TP4,2603121530,,,,,0412045,,,(,   end: ..., end height in field 9
+//   y,Nordseite,^,                              comment
+//   z,011,P1,123456,654321,1000,K               coordinate (no check character)
 //
 // Letters: a to c start, f to n readings (g backsight, h its second reading,
 // i foresight, j its second reading, k intermediate sight, l setting out,

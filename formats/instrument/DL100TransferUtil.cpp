@@ -13,10 +13,12 @@ constexpr char kCoordinateLetter = 'z';  // written without a check character
 constexpr unsigned kCheckMask = 0x3F;
 constexpr unsigned kCheckOffset = 32;
 
+// Exact: the value's digits with the point moved left by decimals.
 std::string Scale(const std::string& value, int decimals) {
-  const std::string text = TrimBlanks(value);
-  if (text.empty()) return {};
-  return ScaleNumber(text, -(decimals + DecimalsAfterPoint(text)));
+  std::optional<DecimalNumber> number = ParseDecimal(TrimBlanks(value));
+  if (!number) return {};
+  number->scale += decimals;
+  return FormatDecimal(*number, number->scale);
 }
 
 }  // namespace

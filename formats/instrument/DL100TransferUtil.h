@@ -4,9 +4,9 @@
 // A line is a record letter and fields, each followed by ","; the level ends
 // every line with a check character and ",":
 //
-//   g,011,01500,02345,,3,0.0002,P12,,1432,7,
-//     key "011" (unit code "1": millimetres), reading 1.500 m, distance 23.45 m,
-//     time 14:32, check character "7"
+//   g,011,01500,02345,,3,2,P12,,1432,',
+//     key "011" (unit code "1": readings in millimetres), reading 1.500 m,
+//     time 14:32, check character "'"
 //
 // Values are integers in units of the key's unit code; a value not measured is
 // an empty field.
