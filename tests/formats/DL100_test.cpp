@@ -212,8 +212,11 @@ TEST_F(Dl100Test, RecordsAreWrittenBackAsTheyWereReadWithTheirCheckCharacter) {
       Closed("v,011,BM2,TP4,2603121530,00468,01268,04245,08585,0412814,A1,A2,"),
       Closed("w,031,JOB2,BM8,2603131100,,,,,1237567,,,"),
       Closed("y,Nordseite,"),
+      Closed("y,Pfeiler4,"),  // its check character is ","
   };
+  ASSERT_EQ(lines.back(), "y,Pfeiler4,,,");
   const auto records = ReadAll(lines);
+  EXPECT_EQ(records.back().Kommentar.Beschreibung, "Pfeiler4");
   ASSERT_EQ(records.size(), lines.size());
   for (size_t i = 0; i < lines.size(); ++i) {
     TDaten d = records[i];
