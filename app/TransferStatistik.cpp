@@ -26,6 +26,8 @@ constexpr int kTextBloeckeNivellier = 381;
 constexpr int kTextMethodeEinfach = 390;
 constexpr int kTextMethodeDoppelt = 391;
 
+const QString kMethodeCaption = QStringLiteral("Nivellmentmethode:");
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = {}) {
   auto* label = new QLabel(text, parent);
   if (name) label->setObjectName(QString::fromLatin1(name));
@@ -103,7 +105,9 @@ TfrmStatistik::TfrmStatistik(QWidget* parent) : QWidget(parent, Qt::Dialog) {
   Rueckblicke = AddRow(grid, PanelNivStatistik, QStringLiteral("Anzahl Rückblicke:"), "Rueckblicke");
   Vorblicke = AddRow(grid, PanelNivStatistik, QStringLiteral("Anzahl Vorblicke:"), "Vorblicke");
   Mittelblicke = AddRow(grid, PanelNivStatistik, QStringLiteral("Anzahl Mittelblicke:"), "Mittelblicke");
-  Methode = AddRow(grid, PanelNivStatistik, QStringLiteral("Nivellmentmethode:"), "Methode");
+  Methode = AddRow(grid, PanelNivStatistik, kMethodeCaption, "Methode");
+  LabelMethode = qobject_cast<QLabel*>(grid->itemAtPosition(grid->rowCount() - 1, 0)->widget());
+  LabelMethode->setObjectName(QStringLiteral("LabelMethode"));
   layout->addWidget(PanelNivStatistik);
   PanelNivStatistik->hide();
   layout->addStretch(1);
@@ -149,6 +153,7 @@ void TfrmStatistik::Reset() {
   for (QLabel* counter : {TransCodes, TransStationen, TransPunkte, Rueckblicke, Vorblicke, Mittelblicke})
     counter->setText(QStringLiteral("0"));
   for (QLabel* text : {StartHoehe, Hoehe, Endhoehe, Differenz, Methode}) text->clear();
+  LabelMethode->setText(kMethodeCaption);
   Abbrechen->setVisible(true);
   Ok->setVisible(false);
   counted_ = false;
@@ -199,6 +204,11 @@ void TfrmStatistik::ShowCounts() {
 }
 
 void TfrmStatistik::SetStatusText(const std::string& text) { Zustand->setText(FromAnsi(text)); }
+
+void TfrmStatistik::SetMethodCaption(const std::string& caption) {
+  StatisticsView::SetMethodCaption(caption);
+  LabelMethode->setText(FromAnsi(caption));
+}
 
 void TfrmStatistik::FormActivate() {
   TranslateForm(*this);

@@ -48,6 +48,9 @@ class TfrmStatistik : public QWidget, public StatisticsView {
   bool IsVisible() const override;
   void Refresh() override { Update(); }
   void SetStatusText(const std::string& text) override;
+  // The label beside Methode shows the levelling method of the record key
+  // read last; empty clears it. Reset brings back the design caption.
+  void SetMethodCaption(const std::string& caption) override;
 
   // Takes the record's counts (after every statistics call).
   void Update();
@@ -98,6 +101,7 @@ class TfrmStatistik : public QWidget, public StatisticsView {
   QLabel* Vorblicke;
   QLabel* Mittelblicke;
   QLabel* Methode;
+  QLabel* LabelMethode;
   QPushButton* Abbrechen;
   QPushButton* Ok;
 

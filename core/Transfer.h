@@ -92,7 +92,10 @@ class TransferWindow {
 class StatisticsView {
  public:
   virtual ~StatisticsView() = default;
-  virtual void Reset() { stat_ = TTransferStatistik{}; }
+  virtual void Reset() {
+    stat_ = TTransferStatistik{};
+    methodCaption_.clear();
+  }
   virtual void Show() { visible_ = true; }
   virtual void Close() { visible_ = false; }
   virtual bool IsVisible() const { return visible_; }
@@ -101,10 +104,15 @@ class StatisticsView {
   virtual void Refresh() {}
   virtual int Position() const { return stat_.Fortschritt; }
   virtual void SetStatusText(const std::string&) {}
+  // The caption of the levelling method read last, shown beside the method
+  // (empty: none).
+  virtual void SetMethodCaption(const std::string& caption) { methodCaption_ = caption; }
+  const std::string& MethodCaption() const { return methodCaption_; }
 
  protected:
   TTransferStatistik stat_;
   bool visible_ = false;
+  std::string methodCaption_;
 };
 
 // The instrument side: current instrument and format, the library.

@@ -20,6 +20,7 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   original = std::make_unique<TdmOriginal>(*dfd, *geraete);
   osquso = std::make_unique<TdmOSQUSO>(*dfd);
   sbb = std::make_unique<TdmSBB>(*dfd);
+  dl100 = std::make_unique<TdmDL100>(*geraete);
   gsi = std::make_unique<TdmGSI>(*geraete);
   gts6 = std::make_unique<TdmGTS6>(*geraete);
   gts7 = std::make_unique<TdmGTS7>(*geraete);
@@ -48,6 +49,7 @@ TransferModules::~TransferModules() {
   gts7.reset();
   gts6.reset();
   gsi.reset();
+  dl100.reset();
   sbb.reset();
   osquso.reset();
   original.reset();

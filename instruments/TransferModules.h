@@ -25,6 +25,7 @@
 #include "formats/office/Topocad.h"
 #include "formats/office/NewFormat.h"
 #include "formats/office/Original.h"
+#include "formats/instrument/DL100.h"
 #include "formats/instrument/GSI.h"
 #include "formats/instrument/GTS6.h"
 #include "formats/instrument/GTS7.h"
@@ -62,6 +63,7 @@ class TransferModules {
   std::unique_ptr<TdmOriginal> original;
   std::unique_ptr<TdmOSQUSO> osquso;
   std::unique_ptr<TdmSBB> sbb;
+  std::unique_ptr<TdmDL100> dl100;
   std::unique_ptr<TdmGSI> gsi;
   std::unique_ptr<TdmGTS6> gts6;
   std::unique_ptr<TdmGTS7> gts7;

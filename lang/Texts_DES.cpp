@@ -414,6 +414,12 @@ const LanguageText kLanguageTexts[] = {
     {881, "Die Punktnummer %s ist länger als ihr SDR-Feld von %s Zeichen und wurde als %s geschrieben."},
     {882, "Der Code %s ist länger als sein SDR-Feld von %s Zeichen und wurde als %s geschrieben."},
     {883, "Der Text %s ist länger als sein SDR-Feld von %s Zeichen und wurde als %s geschrieben."},
+    {850, "Nivellement: Feld %s der Zeile %s ist leer, keine ganze Zahl oder zu gross. Die Höhen werden ohne diesen Wert weitergerechnet."},
+    {851, "Die Punktnummer %s ist länger als ihr DL-100-Feld von %s Zeichen und wurde als %s geschrieben."},
+    {852, "Der Code %s ist länger als sein DL-100-Feld von %s Zeichen und wurde als %s geschrieben."},
+    {853, "  --statistics          nach dem Transfer je Wert des Statistikfensters eine Zeile Name=Wert#13#10"
+          "                        auf die Standardausgabe#13#10"},
+    {854, "Der Wert %s enthält ein Komma oder einen Zeilenumbruch und kann in einem DL-100-Feld nicht geschrieben werden."},
     {910, "Die Zeile %s gehört zu einem verwandten Zeiss-Format (R4, R5 oder Rec E), das das Format Rec 500 nicht liest. Sie wurde nicht übertragen."},
     {911, "Die Zeile %s enthält keine vollständige Lage (X und Y). Sie wurde nicht übertragen."},
     {912, "Die Zeile %s enthält einen Wert, der keine Zahl ist. Sie wurde nicht übertragen."},

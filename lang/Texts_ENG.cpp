@@ -415,6 +415,12 @@ const LanguageText kLanguageTexts[] = {
     {881, "The point number %s is longer than its SDR field of %s characters and was written as %s."},
     {882, "The code %s is longer than its SDR field of %s characters and was written as %s."},
     {883, "The text %s is longer than its SDR field of %s characters and was written as %s."},
+    {850, "Levelling: field %s of the line %s is empty, not an integer or too large. The heights are computed on without this value."},
+    {851, "The point number %s is longer than its DL-100 field of %s characters and was written as %s."},
+    {852, "The code %s is longer than its DL-100 field of %s characters and was written as %s."},
+    {853, "  --statistics          after the transfer, one line Name=value on standard output for each value#13#10"
+          "                        of the statistics window#13#10"},
+    {854, "The value %s holds a comma or a line break and cannot be written into a DL-100 field."},
     {910, "Line %s belongs to a related Zeiss dialect (R4, R5 or Rec E) that the format Rec 500 does not read. It was not transferred."},
     {911, "Line %s holds no complete position (X and Y). It was not transferred."},
     {912, "Line %s holds a value that is not a number. It was not transferred."},

@@ -89,6 +89,9 @@ constexpr int kTextListInstruments = 776;
 constexpr int kTextListInstrumentFormats = 777;
 constexpr int kTextListOfficeFormats = 778;
 constexpr int kTextListNotInstalled = 779;
+constexpr int kTextHelpStatistics = 853;
+constexpr int kTextMethodeEinfach = 390;
+constexpr int kTextMethodeDoppelt = 391;
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -371,6 +374,7 @@ struct Options {
   std::vector<std::pair<std::string, std::string>> officeOptions;
   std::string templ;  // --template: a .Format file or a stored name
   bool quiet = false;
+  bool statistics = false;  // --statistics: the statistics window's values on standard output
   std::string input;
   std::string output;
   // The instrument side of the run.
@@ -392,11 +396,31 @@ void PrintHelp(std::FILE* to) {
         "[--quiet] INPUT OUTPUT\n";
   std::fputs(AnsiToUtf8(help).c_str(), to);
   if (help.back() != '\n') std::fputc('\n', to);
-  for (int text : {kTextHelpTemplate, kTextHelpInstrument}) {
+  for (int text : {kTextHelpTemplate, kTextHelpInstrument, kTextHelpStatistics}) {
     std::string more = ExpandTextEscapes(GetText(text));
     ReplaceAll(more, "\r\n", "\n");
     std::fputs(AnsiToUtf8(more).c_str(), to);
   }
+}
+
+// One line Name=value for each value of the statistics window, named by its
+// component, as the window shows it.
+void PrintStatistics(const TTransferStatistik& s) {
+  const std::pair<const char*, std::string> values[] = {
+      {"TransCodes", std::to_string(s.Codes)},
+      {"TransStationen", std::to_string(s.Stationen)},
+      {"TransPunkte", std::to_string(s.Punkte)},
+      {"StartHoehe", s.Starthoehe},
+      {"Hoehe", s.BerechneteHoehe},
+      {"Endhoehe", s.Endhoehe},
+      {"Differenz", s.Differenz},
+      {"Rueckblicke", std::to_string(s.Rueckblicke)},
+      {"Vorblicke", std::to_string(s.Vorblicke)},
+      {"Mittelblicke", std::to_string(s.Mittelblicke)},
+      {"Methode", GetText(s.Methode ? kTextMethodeDoppelt : kTextMethodeEinfach)},
+  };
+  for (const auto& [name, value] : values) std::printf("%s=%s\n", name, AnsiToUtf8(value).c_str());
+  std::fflush(stdout);
 }
 
 // The template format's definition for this run: a .Format file (loaded as
@@ -466,6 +490,8 @@ int ParseArguments(int argc, char** argv, Options& o) {
       std::string v;
       if (!value(v) || v.empty()) return -1;
       o.gpsSystem = v;
+    } else if (a == "--statistics") {
+      o.statistics = true;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       return -1;
     } else {
@@ -525,6 +551,7 @@ int RunTransfer(TransferModules& modules, const Options& o, ConsoleMessageBox& b
     CurrentTransfer().StopFlag = true;
   });
   Transfer_startenClick();
+  if (o.statistics) PrintStatistics(statistics.Statistik());
   SetTransferEnvironment({});
   SetMessagePump(nullptr);
 

@@ -8,7 +8,9 @@
 #include <QTimer>
 
 #include "core/Messages.h"
+#include "formats/instrument/DL100.h"
 #include "tests/app/QtTestApp.h"
+#include "tests/formats/FormatFixture.h"
 #include "tests/support/TestFormats.h"
 #include "tests/support/TransferFixture.h"
 
@@ -366,6 +368,42 @@ TEST_F(StatistikEngineTest, TwoPressesOfAbbrechenStopTheTransferAndTheEngineEndR
   EXPECT_TRUE(main.isEnabled());
   // Lines after the press were not converted.
   EXPECT_EQ(CurrentTransfer().ReceivedLines.size(), 5u);
+}
+
+// A levelling line received from a DL-100 file through the engine, with the
+// real catalogue and format module.
+class StatistikLevellingTest : public FormatTest {
+ protected:
+  StatistikLevellingTest() : FormatTest("itDL100") { SetTransferEnvironment({&window, &frm, &side, &settings}); }
+  ~StatistikLevellingTest() override { SetTransferEnvironment({}); }
+  QString Text(const char* name) const {
+    auto* label = frm.findChild<QLabel*>(QString::fromLatin1(name));
+    EXPECT_NE(label, nullptr) << name;
+    return label ? label->text() : QString();
+  }
+
+  QApplication& app = QtTestApp();
+  TfrmStatistik frm;
+  TdmDL100 dl{*geraete};
+};
+
+TEST_F(StatistikLevellingTest, AReceivedLevellingLineFillsTheLevellingPanel) {
+  WriteFile(tmp / "in.l", ReadFile(std::string(VELTRO_TEST_DATA) + "/dl100/nivellement-rv.l"));
+  frm.Show();  // as the receive shows it
+  Run(0, "in.l", "out.asc");
+  EXPECT_TRUE(frm.LevellingPanelShown());
+  EXPECT_EQ(Text("StartHoehe"), "412.345 m");
+  EXPECT_EQ(Text("Hoehe"), "412.813 m");
+  EXPECT_EQ(Text("Endhoehe"), "412.814 m");
+  EXPECT_EQ(Text("Differenz"), "0.001 m");
+  EXPECT_EQ(Text("Rueckblicke"), "2");
+  EXPECT_EQ(Text("Vorblicke"), "2");
+  EXPECT_EQ(Text("Mittelblicke"), "1");
+  EXPECT_EQ(Text("Methode"), "T390:%s:%s:%s");
+  EXPECT_EQ(Text("LabelMethode"), "T487:%s:%s:%s");  // key "411": backsight - foresight
+  EXPECT_TRUE(MessageTexts().empty());
+  frm.Reset();
+  EXPECT_EQ(Text("LabelMethode"), QStringLiteral("Nivellmentmethode:"));
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 namespace veltro::test {
 
 // Receive: the lines of the input file, each classified, bound and counted
-// like a received line, empty lines left out; the tag from the detection.
+// like a received line (the statistics window updated), empty lines left
+// out; the tag from the detection.
 // Send: the converted lines saved as the output file.
 class FileInstrument : public CatalogueInstrumentSide {
  public:
@@ -21,12 +22,16 @@ class FileInstrument : public CatalogueInstrumentSide {
     if (!LoadTextFile(t.InputFileName, lines)) return 1;
     t.FormatTag = DetectFormat(JoinLines(lines));
     TGeraeteFormat& f = geraete_.CurrentGeraeteFormat();
-    TTransferStatistik& stat = CurrentTransferEnvironment().statistics->Statistik();
+    StatisticsView& statistics = *CurrentTransferEnvironment().statistics;
+    TTransferStatistik& stat = statistics.Statistik();
     for (const std::string& line : lines) {
       if (line.empty() || line == "\x04") continue;
       std::string s = line;
       if (f.OnGetDatenart && f.OnSetTDA) f.OnSetTDA(f.OnGetDatenart(s));
-      if (f.ReadWrite && f.ReadWrite->OnStatistik) f.ReadWrite->OnStatistik(line, stat);
+      if (f.ReadWrite && f.ReadWrite->OnStatistik) {
+        f.ReadWrite->OnStatistik(line, stat);
+        statistics.Refresh();
+      }
       t.ReceivedLines.push_back(line);
     }
     if (f.OnAfterRead) f.OnAfterRead();

@@ -213,5 +213,23 @@ TEST_F(ConvertTest, FilesThatAreNoMemberCoordinateFiles) {
   EXPECT_EQ(stderrText.find("C-Plan"), std::string::npos) << stderrText;
 }
 
+TEST_F(ConvertTest, StatisticsOfALevellingLineOnStandardOutput) {
+  const std::string line = Quote(kData + "/dl100/nivellement-rvvr.l");
+  ASSERT_EQ(Run("--statistics " + line + " " + In("n.asc")), 0) << stderrText;
+  EXPECT_EQ(stdoutText,
+            "TransCodes=0\nTransStationen=0\nTransPunkte=0\nStartHoehe=123.4567 m\nHoehe=123.74079 m\n"
+            "Endhoehe=123.7407 m\nDifferenz=-0.00009 m\nRueckblicke=4\nVorblicke=4\nMittelblicke=0\n"
+            "Methode=Double reading\n");
+  ASSERT_EQ(Run("--help"), 0);
+  EXPECT_NE(stdoutText.find("--statistics"), std::string::npos);
+
+  // A reading that is no number is noted; the line goes on without it.
+  WriteFile(tmp / "l.l", "b,011,J,BM,0100000,,,,,\ng,011,0150O,,,,,,,,\ng,011,01500,,,,,,,,\n");
+  ASSERT_EQ(Run("--statistics " + In("l.l") + " " + In("l.asc")), 0) << stderrText;
+  EXPECT_NE(stdoutText.find("Hoehe=101.500 m\n"), std::string::npos) << stdoutText;
+  EXPECT_NE(stdoutText.find("Rueckblicke=2\n"), std::string::npos) << stdoutText;
+  EXPECT_NE(stderrText.find("g,011,0150O,"), std::string::npos) << stderrText;
+}
+
 }  // namespace
 }  // namespace veltro::test

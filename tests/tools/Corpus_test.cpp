@@ -23,6 +23,14 @@ struct FormatCorpus {
 };
 
 const FormatCorpus kCorpus[] = {
+    {"dl100",
+     {
+         {"nivellement-rv.l", "", "nivellement-rv.l.asc"},
+         {"nivellement-rvvr.l", "--from DL100", "nivellement-rvvr.l.asc"},
+         {"koordinaten.l", "", "koordinaten.l.asc"},
+         {"koordinaten.asc", "--to DL100", "koordinaten.asc.l"},
+         {"koordinaten.asc.l", "--from DL100", "koordinaten.asc"},
+     }},
     {"rec500",
      {
          {"recorder.rec", "", "recorder.rec.asc"},
