@@ -664,6 +664,12 @@ TEST_F(RecordEditorTest, RecordEditorDl100FieldsPerLetter) {
   EXPECT_EQ(Caption(), GetText(446));
   EXPECT_TRUE(Field("EditEDBodenhoehe")->isEnabled());
   EXPECT_FALSE(Field("EditEDWechselpunkt")->isEnabled());
+
+  OpenAndEdit(Data("dl100/koordinaten.l"), 1);  // z with unit code 3
+  EXPECT_EQ(Shown(), "Koordinaten");
+  EXPECT_EQ(Text("EditKoXKoordinate"), "123.45678");
+  EXPECT_EQ(Field("EditKoHoehe")->Format(), "\xB1" "999999.999");
+  EXPECT_FALSE(Field("EditKoKommentar")->isEnabled());
 }
 
 }  // namespace
