@@ -810,7 +810,9 @@ int main(int argc, char** argv) {
       Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;
     }
+    // A receive reads no office source: neither copy of the file stays.
     TextLines().swap(lines);
+    TextLines().swap(CurrentTransfer().InputLines);
   }
   // The instrument library reads the input file itself.
   return RunTransfer(modules, o, box, direction, true, input, output, fileTag);

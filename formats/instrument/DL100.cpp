@@ -259,31 +259,24 @@ TTransferDatenart Dl100LineKind(const std::string& line) {
 
 // ---- Record editor ----------------------------------------------------------------------
 
-std::vector<Dl100EditorPanel> Dl100EditorPanels(const TGeraeteFormat& format) {
+std::vector<EditorPanelSpec> Dl100EditorPanels(const TGeraeteFormat& format) {
   const std::string a8(8, 'A');
   const std::string a16(16, 'A');
   const std::string height = "\xB1" "999999999";
-  auto items = [](std::initializer_list<std::string> list) {
-    std::string out;
-    for (const std::string& item : list) {
-      if (!out.empty()) out += '\r';
-      out += item;
-    }
-    return out;
-  };
-  const std::string& date = format.Datumsformat;
-  const std::string& time = format.Uhrzeitformat;
   const std::string coordinate = "\xB1" "999999.999";
+  const std::string date = PictureFromDateFormat(format.Datumsformat);
+  const std::string time = PictureFromDateFormat(format.Uhrzeitformat);
   return {
-      {"Startdaten", "TFTTTTTFFFF", "FFFFFFFFTTF",
-       items({a8, "99999999", date, time, a16, a16, a16, a8, height, "9", "9.9999"})},
-      {"Messdaten", "TFFFFTTTFFFFT", "FFFFFTTFTTTFF",
-       items({"99", "99999999", "99999999", a8, "9", "\xB1" "999999", "+999999", "99999", height, height,
-              "\xB1" "999999", date, time})},
-      {"Enddaten", "FFTTFFFFFFFFF", "FFFFFFFTFTTTT",
-       items({a8, "99999999", date, time, a16, a16, a8, height, "999", height, height, "+99999999", "+99999999"})},
-      {"Beschreibung", "T", "F", a16},
-      {"Koordinaten", "TTTTTF", "TFTTTF", items({"99999999", a16, coordinate, coordinate, coordinate})},
+      {kPanelStartdaten, "TFTTTTTFFFF", "FFFFFFFFTTF",
+       PictureItems({a8, "99999999", date, time, a16, a16, a16, a8, height, "9", "9.9999"})},
+      {kPanelMessdaten, "TFFFFTTTFFFFT", "FFFFFTTFTTTFF",
+       PictureItems({"99", "99999999", "99999999", a8, "9", "\xB1" "999999", "+999999", "99999", height, height,
+                     "\xB1" "999999", date, time})},
+      {kPanelEnddaten, "FFTTFFFFFFFFF", "FFFFFFFTFTTTT",
+       PictureItems({a8, "99999999", date, time, a16, a16, a8, height, "999", height, height, "+99999999",
+                     "+99999999"})},
+      {kPanelBeschreibung, "T", "F", a16},
+      {kPanelKoordinaten, "TTTTTF", "TFTTTF", PictureItems({"99999999", a16, coordinate, coordinate, coordinate})},
   };
 }
 
@@ -367,6 +360,7 @@ TdmDL100::TdmDL100(TGeraete& geraete) : TDataModule("dmDL100"), geraete_(geraete
   h.OnSetup = [this] { DefaultSetup(); };
   h.OnGetDatenart = [this](std::string& S) { return DL100GetDatenart(S); };
   h.OnSetTDA = [this](TTransferDatenart kind) { return DL100SetTDA(kind); };
+  h.OnInitEditor = [this] { DL100InitEditor(); };
   h.OnEditNext = [this](const std::string& S) { return DL100EditNext(S); };
   geraete.BindFormatHandlers(f.Name, h);
 }
@@ -381,6 +375,11 @@ TTransferDatenart TdmDL100::LineKind(const std::string& line) {
     editorFields_ = Dl100EditorFieldsFor(line[0]);
   else if (kind != tdaNone)
     editorFields_.reset();
+  EditorPanelSetup* panels = EditorPanels();
+  if (panels && editorFields_ && kind != tdaNone) {
+    panels->EnablePanel(editorFields_->panel, editorFields_->flags);
+    if (editorFields_->caption) panels->SetCaption(GetText(editorFields_->caption));
+  }
   return kind;
 }
 
@@ -648,6 +647,10 @@ std::string TdmDL100::DL100Format(const std::string& S, const std::string& Buf) 
 }
 
 void TdmDL100::DefaultSetup() { CurrentTransfer().ReceivedLines.clear(); }
+
+void TdmDL100::DL100InitEditor() {
+  if (format_) ConfigurePanels(Dl100EditorPanels(*format_));
+}
 
 std::string TdmDL100::DL100SetTDA(TTransferDatenart kind) { return format_ ? SelectKind(*format_, *this, kind) : ""; }
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/Components.h"
+#include "core/EditorPanels.h"
 #include "core/ReadWriteDaten.h"
 #include "core/TransDef.h"
 
@@ -52,18 +53,9 @@ enum : int {
 
 // ---- Record editor ----------------------------------------------------------------------
 
-// The set-up of one editor panel: enabled and required flags per label ("F"
-// false), and the pictures of the fields in label order, separated by CR
-// (an empty item leaves the field free). Date and time items are the
-// format's Datumsformat and Uhrzeitformat, which the editor turns into
-// pictures.
-struct Dl100EditorPanel {
-  const char* panel;
-  const char* enabled;
-  const char* required;
-  std::string pictures;
-};
-std::vector<Dl100EditorPanel> Dl100EditorPanels(const TGeraeteFormat& format);
+// The editor's panels for DL-100 records; date and time pictures follow the
+// format's Datumsformat and Uhrzeitformat.
+std::vector<EditorPanelSpec> Dl100EditorPanels(const TGeraeteFormat& format);
 
 // The fields the editor offers for a record letter: per label "0" unchanged,
 // "F" disabled, "T" enabled, on that panel; for a reading also the caption
@@ -92,7 +84,8 @@ class TdmDL100 : public TDataModule {
   TReadWriteDaten* NivKommentare;
   TReadWriteDaten* Kommentare;
 
-  // Dl100LineKind; remembers the editor's fields for the line's letter.
+  // Dl100LineKind; remembers the editor's fields for the line's letter and,
+  // while the editor is being prepared, enables them and sets the caption.
   TTransferDatenart LineKind(const std::string& line);
   const std::optional<Dl100EditorFields>& EditorFields() const { return editorFields_; }
 
@@ -117,6 +110,7 @@ class TdmDL100 : public TDataModule {
   void DefaultSetup();
   TTransferDatenart DL100GetDatenart(std::string& S) { return LineKind(S); }
   std::string DL100SetTDA(TTransferDatenart kind);
+  void DL100InitEditor();
   // The editor stops at every line.
   bool DL100EditNext(const std::string&) { return true; }
 

@@ -398,7 +398,7 @@ TEST_F(Dl100Test, TheKeyOfAReadingNamesTheLevellingMethod) {
   ASSERT_TRUE(dl.EditorFields());
   EXPECT_EQ(dl.EditorFields()->caption, 514);
   EXPECT_EQ(Dl100EditorPanels(Format()).size(), 5u);
-  EXPECT_EQ(Format().OnInitEditor, nullptr);
+  EXPECT_TRUE(Format().OnInitEditor);
   EXPECT_TRUE(Format().OnEditNext(s));
 }
 

@@ -12,6 +12,7 @@
 #include "app/TranslateForm.h"
 #include "core/Language.h"
 #include "core/Niederlassung.h"
+#include "formats/instrument/DL100.h"
 #include "formats/instrument/GTS6.h"
 #include "formats/instrument/GTS7.h"
 #include "formats/instrument/SDR.h"
@@ -615,6 +616,60 @@ TEST_F(RecordEditorTest, RecordEditorFormatSetUpOfSdrAndGts) {
   EXPECT_EQ(heads, 1);
   EXPECT_EQ(Line(7).substr(0, 8), "TEMP    ");
   EXPECT_EQ(Line(8).substr(0, 11), "STN     S1,");
+}
+
+// The DL-100 editor: panels after OnInitEditor, fields and caption per
+// record letter, and an edited reading written back with a new check
+// character.
+TEST_F(RecordEditorTest, RecordEditorDl100FieldsPerLetter) {
+  TdmDL100 dl(*geraete);
+  OpenAndEdit(Data("dl100/nivellement-rvvr.l"), 0);  // c: start with limit
+  ASSERT_EQ(Model().Format(), geraete->Format("DL100"));
+  EXPECT_EQ(Shown(), "Startdaten");
+  EXPECT_EQ(Caption(), GetText(445));
+  EXPECT_EQ(Field("EditSDDatum")->Format(), "999999");
+  EXPECT_EQ(Field("EditSDUhrzeit")->Format(), "9999");
+  EXPECT_EQ(Field("EditSDBodenhoehe")->Format(), "\xB1" "999999999");
+  EXPECT_TRUE(Field("EditSDLimite")->isEnabled());
+  EXPECT_TRUE(Field("EditSDAnzNiv")->isEnabled());
+  EXPECT_FALSE(Field("EditSDMessnummer")->isEnabled());
+  EXPECT_EQ(Text("EditSDBodenhoehe"), "1234567");
+
+  form->NextClick();  // g: backsight
+  EXPECT_EQ(Shown(), "Messdaten");
+  EXPECT_EQ(Caption(), GetText(512));
+  EXPECT_TRUE(Field("EditMDPunktnummer")->isEnabled());
+  EXPECT_TRUE(Field("EditMDInstHoehe")->isEnabled());
+  EXPECT_FALSE(Field("EditMDMessnummer")->isEnabled());
+  EXPECT_FALSE(Field("EditMDBodenhoehe")->isEnabled());
+  EXPECT_EQ(Field("EditMDAblesung")->Format(), "\xB1" "999999");
+  Type("EditMDPunktnummer", "4711");
+  box.Clear();
+  EXPECT_FALSE(form->SaveClick());  // the ground height is required
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"T616"});
+  Type("EditMDInstHoehe", "1234567");
+  ASSERT_TRUE(form->SaveClick());
+  std::string line = "g,831,152301,2345,1234567,2,1,4711,,1001,";
+  unsigned sum = 0;
+  for (unsigned char c : line) sum += c;
+  line += static_cast<char>((sum & 0x3F) + 32);
+  EXPECT_EQ(Line(1), line + ",");
+
+  EditLine(9);  // f: a reading with a sequence number
+  EXPECT_EQ(Caption(), GetText(447));
+  EXPECT_TRUE(Field("EditMDMessnummer")->isEnabled());
+  EXPECT_EQ(Text("EditMDPunktnummer"), "KONTR");
+  EditLine(10);  // w: end of the line
+  EXPECT_EQ(Shown(), "Enddaten");
+  EXPECT_EQ(Caption(), GetText(446));
+  EXPECT_TRUE(Field("EditEDBodenhoehe")->isEnabled());
+  EXPECT_FALSE(Field("EditEDWechselpunkt")->isEnabled());
+
+  OpenAndEdit(Data("dl100/koordinaten.l"), 1);  // z with unit code 3
+  EXPECT_EQ(Shown(), "Koordinaten");
+  EXPECT_EQ(Text("EditKoXKoordinate"), "123.45678");
+  EXPECT_EQ(Field("EditKoHoehe")->Format(), "\xB1" "999999.999");
+  EXPECT_FALSE(Field("EditKoKommentar")->isEnabled());
 }
 
 }  // namespace
