@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-"""Converts generated GSI files, a framed GTS-6 download and a GTS-7 job of N
-points (default 1,000,000) each into ASCII
-"""Converts generated GSI and SDR 33 files of N points (default 1,000,000; the
-SDR 33 job is then about 100 MB) into ASCII
-with veltro-convert and reports MB/s, points per second and peak memory,
+"""Converts generated GSI files, a framed GTS-6 download, a GTS-7 job and a
+framed SDR 33 job of N points (default 1,000,000; the SDR 33 job is then about
+100 MB) each into ASCII with veltro-convert and reports MB/s, points per second and peak memory,
 beside the time `cat` needs to copy the same file (this machine's limit).
 
     python3 bench/convert_bench.py [--points N] [--build build-rel] [--only NAME]
@@ -65,6 +63,8 @@ def gts7_job(path, n):
                 f.write(("STN     S%d,1.550,\r\nXYZ     600000.000,200000.000,450.000\r\n" % i).encode())
             f.write(("SS      P%d,1.600,KERB\r\nXYZ     %d.123,%d.456,450.789\r\nSD      %d.12345,98.76543,%d.1234\r\n"
                      % (i, 600000 + i % 1000, 200000 + i % 777, i % 400, 10 + i % 90)).encode())
+
+
 def sdr33_job(path, n):
     """A framed SDR 33 download: header, a station every 1000 points, then
     observations (09) and coordinates (08) in turn, ETX and the checksum."""
@@ -114,11 +114,12 @@ def main():
     convert = os.path.join(args.build, "app", "veltro-convert")
     with tempfile.TemporaryDirectory() as tmp:
         settings = os.path.join(tmp, "settings.ini")
+        open(settings, "a").close()
         for name, make in (("gsi16-messung.gsi", gsi16_measurements), ("gsi8-koordinaten.gsi", gsi8_coordinates),
-                           ("gts6-bloecke.gt6", gts6_framed), ("gts7-job.gt7", gts7_job)):
+                           ("gts6-bloecke.gt6", gts6_framed), ("gts7-job.gt7", gts7_job),
+                           ("sdr33-job.sdr", sdr33_job)):
             if args.only not in name:
                 continue
-                           ("sdr33-job.sdr", sdr33_job)):
             src = os.path.join(tmp, name)
             make(src, args.points)
             size_mb = os.path.getsize(src) / 1e6

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "formats/instrument/CheckFormate.h"
+#include "platform/TextFile.h"
 
 namespace veltro {
 namespace {
@@ -245,6 +246,8 @@ int TInstrumentLibrary::ReadFileLine() {
       NoteError("reading " + inputName_ + " failed: " + std::strerror(errno));
       result = lrFileReadFailed;
     }
+    // A UTF-8 byte-order mark is no part of the first line.
+    if (inputLine_ == 1 && line.rfind(kUtf8ByteOrderMark, 0) == 0) line.erase(0, kUtf8ByteOrderMark.size());
     if (size_t p = line.find(kF00Frame); p != std::string::npos) line.erase(p, sizeof kF00Frame - 1);
     if (size_t p = line.find(kTopconHeader); p != std::string::npos) {
       if (line.size() - p < kTopconHeaderCut)

@@ -154,7 +154,21 @@ TdmASCII::TdmASCII(TDFD& dfd) : TDataModule("dmASCII"), dfd_(dfd), def_(*dfd.ASC
 
 TdmASCII::~TdmASCII() { dfd_.DetachModule(def_); }
 
-bool TdmASCII::IsKoordinatenLine(const std::string& line) const { return FitsLayout(def_.Koordinaten, line); }
+// A coordinate line has numbers (or nothing) in its coordinate fields; the
+// kind labels of the program's own measurement output make no point.
+bool TdmASCII::IsKoordinatenLine(const std::string& line) const {
+  if (!FitsLayout(def_.Koordinaten, line)) return false;
+  const std::vector<std::string> f = CutFields(def_.Koordinaten, line);
+  if (f.empty()) return false;
+  const std::string label = TrimBlanks(f[0]);
+  for (int text : {kTextInformation, kTextStation, kTextAnschlusspunkt, kTextNeupunkt})
+    if (label == TrimBlanks(GetText(text))) return false;
+  for (size_t i = 2; i < 5 && i < f.size(); ++i) {
+    const std::string value = TrimBlanks(f[i]);
+    if (!value.empty() && IsNoValue(ParseNumber(value))) return false;
+  }
+  return true;
+}
 
 // ---- Coordinates ------------------------------------------------------------------
 

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <deque>
 
+#include "core/DecimalText.h"
+
 namespace veltro {
 namespace {
 
@@ -418,81 +420,20 @@ std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::st
 
 std::optional<std::string> FormatDecimalText(std::string_view text, int decimals, int shift) {
   if (decimals < 0) decimals = 0;
-  size_t i = text.find_first_not_of(' ');
-  if (i == std::string_view::npos) return std::nullopt;
-  bool negative = false;
-  if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
-  std::string digits;
-  digits.reserve(text.size() - i);
-  long long point = 0;  // digits before the decimal point
-  bool any = false;
-  while (i < text.size() && IsDigit(text[i])) {
-    digits += text[i++];
-    ++point;
-    any = true;
-  }
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && IsDigit(text[i])) {
-      digits += text[i++];
-      any = true;
-    }
-  }
-  if (!any) return std::nullopt;
-  if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-    ++i;
-    bool expNegative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) expNegative = text[i++] == '-';
-    const size_t first = i;
-    long long exponent = 0;
-    while (i < text.size() && IsDigit(text[i])) {
-      exponent = exponent * 10 + (text[i++] - '0');
-      if (exponent > kMaxExponent) return std::nullopt;
-    }
-    if (i == first) return std::nullopt;
-    point += expNegative ? -exponent : exponent;
-  }
-  if (i != text.size()) return std::nullopt;
   if (shift > kMaxExponent || shift < -kMaxExponent || decimals > kMaxFieldSize) return std::nullopt;
-  point += shift;
-
-  // digits × 10^(point - digits.size()); keep `keep` leading digits. The
-  // digits become the value in units of 10^-decimals.
-  const long long keep = point + decimals;
-  std::string& units = digits;
-  if (keep < 0) {
-    units = "0";
-  } else if (keep >= static_cast<long long>(units.size())) {
-    units.append(static_cast<size_t>(keep) - units.size(), '0');
-  } else {
-    const bool roundUp = units[static_cast<size_t>(keep)] >= '5';
-    units.resize(static_cast<size_t>(keep));
-    if (roundUp) {
-      size_t k = units.size();
-      while (k > 0 && units[k - 1] == '9') units[--k] = '0';
-      if (k == 0)
-        units.insert(0, 1, '1');
-      else
-        ++units[k - 1];
-    }
-    if (units.empty()) units = "0";
+  DecimalValue value;
+  int64_t written = 0;
+  if (!ReadDecimal(text, value, &written)) return std::nullopt;
+  // An exponent beyond any field.
+  if (const size_t e = text.find_first_of("Ee"); e != std::string_view::npos) {
+    int64_t exponent = 0;
+    for (size_t i = e + 1; i < text.size() && exponent <= kMaxExponent; ++i)
+      if (IsDigit(text[i])) exponent = exponent * 10 + (text[i] - '0');
+    if (exponent > kMaxExponent) return std::nullopt;
   }
-  const size_t d = static_cast<size_t>(decimals);
-  if (units.size() <= d) units.insert(0, d + 1 - units.size(), '0');
-  const std::string_view whole = std::string_view(units).substr(0, units.size() - d);
-  const size_t nz = whole.find_first_not_of('0');
-  std::string out;
-  out.reserve(units.size() + 2);
-  if (negative && units.find_first_not_of('0') != std::string::npos) out += '-';
-  if (nz == std::string_view::npos)
-    out += '0';
-  else
-    out.append(whole.substr(nz));
-  if (d > 0) {
-    out += '.';
-    out.append(units, units.size() - d, d);
-  }
-  return out;
+  if (!value.IsZero()) value.exponent += shift;
+  RoundDecimal(value, decimals, DecimalRounding::HalfAwayFromZero);
+  return FixedDecimalText(value, decimals);
 }
 
 }  // namespace veltro

@@ -56,6 +56,7 @@ std::string FirstDifference(const std::string& want, const std::string& got) {
 class TopconCorpus : public ::testing::Test {
  protected:
   int Convert(const std::string& args, const std::string& out) {
+    if (!FileExists(tmp / "settings.ini")) WriteFile(tmp / "settings.ini", "");
     const std::string cmd = "XDG_CONFIG_HOME=" + Quote(tmp.path()) + " " + Quote(InstalledConverter()) + " --settings " +
                             Quote(tmp / "settings.ini") + " --quiet --yes " + args + " " + Quote(out) + " 2>" +
                             Quote(tmp / "stderr.txt");
