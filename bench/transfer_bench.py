@@ -83,6 +83,30 @@ def run(cmd):
     return os.waitstatus_to_exitcode(status), time.perf_counter() - start, usage.ru_maxrss, usage.ru_utime, err
 
 
+def install(build, folder):
+    """The converter in a folder of its own beside the built libraries, with
+    the test family library under the name of every instrument library that
+    is not built (as the converter tests install it)."""
+    app = os.path.join(build, "app")
+    for name in os.listdir(app):
+        if name != "veltro-convert":
+            os.symlink(os.path.abspath(os.path.join(app, name)), os.path.join(folder, name))
+    convert = os.path.join(folder, "veltro-convert")
+    shutil.copy(os.path.join(app, "veltro-convert"), convert)
+    family = os.path.abspath(os.path.join(build, "tests", "testlibs", "libTestFamily.so"))
+    settings = os.path.join(folder, "settings.ini")
+    open(settings, "a").close()
+    listing = subprocess.run([convert, "--settings", settings, "--list"], capture_output=True, text=True).stdout
+    for line in listing.splitlines():
+        parts = [p.strip() for p in line.split("|")]
+        if len(parts) == 3 and parts[2].endswith("(not installed)") and os.path.exists(family):
+            base = parts[1][:-4] if parts[1].upper().endswith(".DLL") else parts[1]
+            target = os.path.join(folder, "lib" + base + ".so")
+            if not os.path.exists(target):
+                os.symlink(family, target)
+    return convert, settings
+
+
 def count_lines(path):
     with open(path, "rb") as f:
         return sum(chunk.count(b"\n") for chunk in iter(lambda: f.read(1 << 20), b""))
@@ -96,12 +120,10 @@ def main():
     ap.add_argument("--core", default="0")
     ap.add_argument("--only", default="")
     args = ap.parse_args()
-    convert = os.path.abspath(os.path.join(args.build, "app", "veltro-convert"))
     pin = ["taskset", "-c", args.core] if shutil.which("taskset") else []
     failed = False
     with tempfile.TemporaryDirectory() as tmp:
-        settings = os.path.join(tmp, "settings.ini")
-        open(settings, "a").close()
+        convert, settings = install(args.build, tmp)
         for name, make, extra, suffix in CASES:
             if args.only not in name:
                 continue

@@ -986,7 +986,8 @@ int main(int argc, char** argv) {
     }
     if (fileTag.empty()) {
       if (Upper(o.from) != "AUTO" && !o.force) {
-        Report(kTextNotOfFormat, {o.input, instrument->Name, recognised()});
+        Report(kTextNotOfFormat,
+               {o.input, instrument->Caption.empty() ? instrument->Name : instrument->Caption, recognised()});
         return kExitNothingWritten;
       }
       fileTag = "d" + instrument->Name;
@@ -1004,7 +1005,12 @@ int main(int argc, char** argv) {
     CurrentTransfer().ActiveLines = nullptr;
     CurrentTransfer().Daten.Konstanten.Zeile = 0;
     if (!hasRecord) {
-      Report(kTextNoData, {o.input, instrument->Caption});
+      // A detection without a single record was a guess (an office listing
+      // with colons is no DC1 data): the file is not recognised.
+      if (Upper(o.from) == "AUTO")
+        Report(kTextNotRecognised, {o.input});
+      else
+        Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;
     }
     TextLines().swap(lines);
