@@ -8,6 +8,7 @@
 #include "core/TextUtils.h"
 #include "platform/Clock.h"
 #include "platform/MessagePump.h"
+#include "platform/Registry.h"
 
 namespace veltro {
 namespace {
@@ -498,6 +499,8 @@ void Transfer_startenClick() {
   ++g_transferDepth;
   Window().SetStartTransferEnabled(false);
   const int direction = Settings().Methode();
+  // Settings are read for every record: the file is not looked at anew each time.
+  RegistryBatch settingsBatch(RegistryRoot::CurrentUser);
 
   if (Window().TreeLayout()) {
     std::string previous = Window().OutputFileField();

@@ -228,17 +228,18 @@ int TInstrumentLibrary::ReadFileLine() {
     NoteError("no input file is open");
     result = lrFileReadFailed;
   } else {
-    int c = std::getc(input_);
+    // The file is read by this call only: no locking per character.
+    int c = getc_unlocked(input_);
     if (c != EOF) {
       line.clear();
       ++inputLine_;
       // A line ends at CR LF, LF or CR.
       while (c != EOF && c != '\n' && c != '\r') {
         line += static_cast<char>(c);
-        c = std::getc(input_);
+        c = getc_unlocked(input_);
       }
       if (c == '\r') {
-        c = std::getc(input_);
+        c = getc_unlocked(input_);
         if (c != '\n' && c != EOF) std::ungetc(c, input_);
       }
     }

@@ -1014,6 +1014,8 @@ int main(int argc, char** argv) {
       return kExitNothingWritten;
     }
     TextLines().swap(lines);
+    // The library reads the file anew: no copy of it stays beside the transfer.
+    TextLines().swap(CurrentTransfer().InputLines);
   }
   // The instrument library reads the input file itself.
   return RunTransfer(modules, o, box, direction, true, input, output, fileTag);

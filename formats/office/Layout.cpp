@@ -49,6 +49,10 @@ struct Token {
 struct Parsed {
   std::vector<Token> tokens;
   size_t conversions = 0;
+  // Literals and conversions only, and the index of the last conversion in
+  // them: what the positional readers walk (made once per layout).
+  std::vector<Token> flat;
+  size_t lastFlatConversion = 0;
 };
 
 Token LiteralToken(char c) {
@@ -158,6 +162,10 @@ std::optional<Parsed> ParseLayout(const std::string& layout) {
       p.tokens[close] = LiteralToken(']');
     }
   }
+  for (const Token& t : p.tokens)
+    if (t.kind == Kind::Literal || t.kind == Kind::Conversion) p.flat.push_back(t);
+  for (size_t k = 0; k < p.flat.size(); ++k)
+    if (p.flat[k].kind == Kind::Conversion) p.lastFlatConversion = k;
   return p;
 }
 
@@ -249,14 +257,6 @@ std::optional<char> NextLiteral(const std::vector<Token>& tokens, size_t k) {
   return std::nullopt;
 }
 
-// The layout without alternatives and brackets: literals and conversions.
-std::vector<Token> Flatten(const std::vector<Token>& tokens) {
-  std::vector<Token> flat;
-  for (const Token& t : tokens)
-    if (t.kind == Kind::Literal || t.kind == Kind::Conversion) flat.push_back(t);
-  return flat;
-}
-
 }  // namespace
 
 namespace {
@@ -346,10 +346,9 @@ std::vector<std::string> CutFields(const std::string& layout, const std::string&
   std::vector<std::string> fields;
   const auto& parsed = Parse(layout);
   if (!parsed) return fields;
-  const std::vector<Token> flat = Flatten(parsed->tokens);
-  size_t lastConversion = 0;
-  for (size_t k = 0; k < flat.size(); ++k)
-    if (flat[k].kind == Kind::Conversion) lastConversion = k;
+  const std::vector<Token>& flat = parsed->flat;
+  const size_t lastConversion = parsed->lastFlatConversion;
+  fields.reserve(parsed->conversions);
   size_t pos = 0;
   for (size_t k = 0; k < flat.size(); ++k) {
     const Token& t = flat[k];
@@ -390,7 +389,7 @@ std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::st
   const auto& parsed = Parse(layout);
   if (!parsed || layout.empty()) return fields;
   const char separator = layout[0] == '[' && layout.size() > 1 ? layout[1] : layout[0];
-  const std::vector<Token> flat = Flatten(parsed->tokens);
+  const std::vector<Token>& flat = parsed->flat;
   std::string rest = line;
   std::string key;
   for (const Token& t : flat) {

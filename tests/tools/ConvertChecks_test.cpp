@@ -115,6 +115,14 @@ TEST_F(ConvertChecks, FromMustMatchWhatTheFileHolds) {
   EXPECT_NE(err.find("2 lines not read"), std::string::npos) << err;
 }
 
+TEST_F(ConvertChecks, FrameAndVersionLinesCountAsRead) {
+  for (const char* sample : {"gts6/koordinaten-gts6.gt6", "gts7/messung-gts7.gt7", "gts7/messung-fc6.gt7",
+                             "sdr/job-sdr33.sdr", "sdr/job-sdr2x.sdr"}) {
+    ASSERT_EQ(Run("--yes " + Data(sample) + " " + At("o.asc")), 0) << sample << "\n" << err;
+    EXPECT_EQ(err.find("not read"), std::string::npos) << sample << "\n" << err;
+  }
+}
+
 TEST_F(ConvertChecks, DetectionFollowsTheTarget) {
   // LF-only ASCII coordinates with an office target are no instrument data.
   EXPECT_EQ(Run("--to ASCII " + Data("gsi/koordinaten.asc") + " " + At("a.asc")), 2);
