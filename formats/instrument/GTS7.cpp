@@ -223,7 +223,7 @@ TdmGTS7::TdmGTS7(TGeraete& geraete, Dialect dialect)
     // lines, which the station after them reads.
     h.OnFrameLine = [this](const std::string& S) {
       const std::string keyword = Gts7Keyword(S, ogts7_);
-      return keyword == "FIELD" || S.rfind("FC-", 0) == 0 || keyword == (ogts7_ ? "ATMOS" : "TEMP");
+      return S.rfind("FIELD ", 0) == 0 || S.rfind("FC-", 0) == 0 || keyword == (ogts7_ ? "ATMOS" : "TEMP");
     };
     h.OnSetTDA = [this, f](TTransferDatenart kind) { return SetTDA(*f, kind); };
     geraete.BindFormatHandlers(f->Name, h);
