@@ -145,6 +145,7 @@ def main():
         os.mkdir(install)
         convert = install_converter(args.build, install)
         settings = os.path.join(tmp, "settings.ini")
+        open(settings, "a").close()
         for name, make in (("gsi16-messung.gsi", gsi16_measurements), ("gsi8-koordinaten.gsi", gsi8_coordinates),
                            ("gts6-bloecke.gt6", gts6_framed), ("gts7-job.gt7", gts7_job),
                            ("sdr33-job.sdr", sdr33_job)):

@@ -41,6 +41,7 @@ def main():
     convert = os.path.join(args.build, "app", "veltro-convert")
     with tempfile.TemporaryDirectory() as tmp:
         settings = os.path.join(tmp, "settings.ini")
+        open(settings, "a").close()
         src = os.path.join(tmp, "koordinaten.gsi")
         dat = os.path.join(tmp, "koordinaten.dat")
         back = os.path.join(tmp, "zurueck.gsi")

@@ -10,7 +10,6 @@
 
 namespace veltro {
 namespace {
-constexpr int kDateTimeErrorText = 37;
 constexpr int kCenturyWindowYears = 10;  // two-digit years: from 10 years ago on
 
 // Month abbreviations in their replacement order (English, German, French,
@@ -34,12 +33,13 @@ constexpr const char* kDayFullNames[7] = {"SUNDAY", "MONDAY", "TUESDAY", "WEDNES
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
-void ShowDateTimeError() { ShowMessageBox(GetText(kDateTimeErrorText), kMsgError, kBtnOk); }
+// The text is the program's own (its string table), not the language library's.
+void ShowDateTimeError() { ShowMessageBox(DateTimeErrorText(), kMsgError, kBtnOk); }
 
 // The separator of a layout: its first non-letter. A layout of letters only
 // gets `fallback` between neighbouring letters that differ, and the text
 // gets it at the same positions ("DDMMYY", "081226" -> "08.12.26"); such a
-// text must be at least as long as the layout.
+// text must be exactly as long as the layout.
 bool SeparateParts(const std::string& layout, const std::string& text, char fallback, char& sep, std::string& out) {
   for (char c : layout) {
     if (!IsLetter(c)) {
@@ -48,14 +48,15 @@ bool SeparateParts(const std::string& layout, const std::string& text, char fall
       return true;
     }
   }
-  if (text.size() < layout.size()) return false;
+  // Without separators every character has its letter: a text of another
+  // length is no date ("0812266" is not 8.12.26 with a stray digit).
+  if (text.size() != layout.size()) return false;
   sep = fallback;
   out.clear();
   for (size_t i = 0; i < layout.size(); ++i) {
     if (i > 0 && Upper(layout[i]) != Upper(layout[i - 1])) out += sep;
     out += text[i];
   }
-  out.append(text, layout.size(), std::string::npos);
   return true;
 }
 

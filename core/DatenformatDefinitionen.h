@@ -91,6 +91,9 @@ class TGeraeteFormat : public FormatDescriptor {
   std::function<TTransferDatenart(std::string& S)> OnGetDatenart;
   std::function<std::string(const std::string& Buffer)> OnPrepEditor;
   std::function<bool(const std::string& S)> OnEditNext;
+  // A line that makes no record but belongs to the format (a header, a
+  // version or frame line): it is read, not reported as "not read".
+  std::function<bool(const std::string& S)> OnFrameLine;
 };
 
 // The process-wide data modules the transfer components are looked up on.

@@ -59,7 +59,10 @@ int ShowMessageBox(const std::string& text, int kind, int buttons) {
 }
 
 std::string FormatText(const std::string& pattern, std::initializer_list<std::string> args) {
-  std::vector<std::string> a(args);
+  return FormatText(pattern, std::vector<std::string>(args));
+}
+
+std::string FormatText(const std::string& pattern, const std::vector<std::string>& a) {
   size_t next = 0;
   std::string out;
   out.reserve(pattern.size() + 16);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "platform/MessageBox.h"
 
@@ -48,5 +49,6 @@ void SetProgramTitle(std::string title);
 // placeholder without argument is left out. The pattern is never handed to
 // printf, so texts from language libraries cannot misformat.
 std::string FormatText(const std::string& pattern, std::initializer_list<std::string> args);
+std::string FormatText(const std::string& pattern, const std::vector<std::string>& args);
 
 }  // namespace veltro

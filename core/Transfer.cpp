@@ -8,6 +8,7 @@
 #include "core/TextUtils.h"
 #include "platform/Clock.h"
 #include "platform/MessagePump.h"
+#include "platform/Registry.h"
 
 namespace veltro {
 namespace {
@@ -59,7 +60,9 @@ void ResetKind(TTransferDatenart tda, TDaten& daten) {
 }
 
 void ReportMissingHandler(const FormatDescriptor& format) {
-  ShowMessageBox(FormatText(GetText(608), {format.Caption}), kMsgInformation, kBtnOk);
+  // Original and NewFormat have no caption: their component name says which.
+  ShowMessageBox(FormatText(GetText(608), {format.Caption.empty() ? format.Name : format.Caption}), kMsgInformation,
+                 kBtnOk);
   CurrentTransfer().StopFlag = true;
 }
 
@@ -77,11 +80,21 @@ std::string JoinFirst(const TextLines& list, size_t count) {
   return text;
 }
 
+// A long list is cut, but its total is always told.
 void ShowListAndClear(TextLines& list, int kind) {
   if (list.empty()) return;
-  if (list.size() > kMaxListedEntries) list.resize(kMaxListedEntries);
-  ShowMessageBox(JoinFirst(list, kMaxListedEntries), kind, kBtnOk);
+  std::string text = JoinFirst(list, kMaxListedEntries);
+  if (list.size() > kMaxListedEntries)
+    text += "\r\n" + FormatText(GetText(kTextEntriesInAll),
+                                {std::to_string(list.size()), std::to_string(kMaxListedEntries)});
+  ShowMessageBox(text, kind, kBtnOk);
   list.clear();
+}
+
+// A line that carries nothing a reader could take: blank, the end of a
+// transmission, a DOS end-of-file mark.
+bool IsEmptyLine(const std::string& line) {
+  return line.find_first_not_of(" \t\x04\x1A") == std::string::npos;
 }
 
 std::string WithDataPath(const std::string& name) {
@@ -232,6 +245,8 @@ int TransferPhase1(bool retry) {
   t.OutputLines.clear();
   t.Messages.clear();
   t.Errors.clear();
+  t.RecordsWritten = 0;
+  t.LinesNotRead = 0;
   Statistics().Reset();
   Window().LeaveActivePage();
 
@@ -277,7 +292,7 @@ int TransferPhase1(bool retry) {
   if (office.OnBeforeLoad) office.OnBeforeLoad(IsLevelInstrument());
   std::string extra;
   if (office.OnTransform && office.OnTransform(extra)) t.InputLines.push_back(extra);
-  Window().SetStatusText(GetText(39));
+  Statistics().SetStatusText(GetText(39));
 
   const bool passThrough = office.Name == "Original";
   const std::string start = TrimBlanks(office.Start);
@@ -310,17 +325,21 @@ int TransferPhase1(bool retry) {
       if (!reader || !reader->OnRead) {
         ReportMissingHandler(office);
       } else {
+        t.NoRecord = false;
         reader->OnRead(line, daten);
         if (instrument.OnSetTDA) instrument.OnSetTDA(office.TransferDatenart);
         TReadWriteDaten* writer = instrument.ReadWrite;
-        if (!writer || !writer->OnWrite) {
+        if (t.NoRecord) {
+        } else if (!writer || !writer->OnWrite) {
           ReportMissingHandler(instrument);
         } else {
           std::string text = writer->OnWrite(daten);
-          if (text == kWriteError)
+          if (text == kWriteError) {
             AddErrorLine(line);
-          else if (!text.empty())
+          } else if (!text.empty()) {
+            ++t.RecordsWritten;
             AddRecordLines(t.ReceivedLines, std::move(text));
+          }
         }
       }
     } else {
@@ -370,7 +389,7 @@ void TransferPhase2() {
   } else {
     TDatenformatDefinitionen& office = ActiveFormat();
     TGeraeteFormat& instrument = CurrentInstrumentFormat();
-    Window().SetStatusText(GetText(44));
+    Statistics().SetStatusText(GetText(44));
     if (t.AutoNameFlag) {
       std::string pattern = PatternForTag(office, t.FormatTag);
       if (!pattern.empty()) t.OutputFileName = DatedFileName(t.OutputFileName, pattern);
@@ -397,32 +416,45 @@ void TransferPhase2() {
         if (!reader || !reader->OnRead) {
           ReportMissingHandler(instrument);
         } else {
+          t.NoRecord = false;
           reader->OnRead(line, daten);
           TReadWriteDaten* writer = office.ReadWrite;
-          if (!writer || !writer->OnWrite) {
+          if (t.NoRecord) {
+          } else if (!writer || !writer->OnWrite) {
             ReportMissingHandler(office);
           } else {
             std::string text = writer->OnWrite(daten);
-            if (text == kWriteError)
+            if (text == kWriteError) {
               AddErrorLine(line);
-            else if (!text.empty())
+            } else if (!text.empty()) {
+              ++t.RecordsWritten;
               AddRecordLines(t.OutputLines, std::move(text));
+            }
           }
         }
+      } else if (!IsEmptyLine(line) && !(instrument.OnFrameLine && instrument.OnFrameLine(line))) {
+        ++t.LinesNotRead;
       }
       AdvanceLine(daten, current);
       PumpMessages();
     }
-    const bool cutShort = t.StopFlag && static_cast<size_t>(daten.Konstanten.Zeile) < t.ReceivedLines.size();
+    // A stop is a stop also on the last line: its record may be cut short.
+    const bool cutShort = t.StopFlag;
     t.ActiveLines = nullptr;
 
     if (!office.Ende.empty()) t.OutputLines.push_back(office.Ende);
     if (office.OnAfterSave) office.OnAfterSave();
-    if (Statistics().Position() + Statistics().Statistik().Codes == 0)
+    const bool nothing = t.RecordsWritten == 0;
+    if (nothing || Statistics().Position() + Statistics().Statistik().Codes == 0)
       ShowMessageBox(GetText(46), kMsgWarning, kBtnOk);
+    if (t.LinesNotRead > 0)
+      t.Messages.push_back(FormatText(GetText(kTextLinesNotRead), {std::to_string(t.LinesNotRead)}));
 
-    // A cancelled conversion is saved only when the user wants the part.
-    if (cutShort && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
+    // Without a single record an existing file stays as it is; a cancelled
+    // conversion is saved only when the user wants the part.
+    if (nothing) {
+      t.OutputLines.clear();
+    } else if (cutShort && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
       t.OutputLines.clear();
     } else {
       SaveOutputFile();
@@ -438,7 +470,11 @@ void TransferPhase2() {
   Statistics().SetStatusText("");
   ShowListAndClear(t.Messages, kMsgWarning);
   std::string libErrors = Instrument().LibGetErrorBuf();
-  if (!libErrors.empty()) AppendTextLines(t.Errors, libErrors);
+  if (!libErrors.empty()) {
+    TextLines lines;
+    AppendTextLines(lines, libErrors);
+    for (const std::string& line : lines) t.Errors.push_back(EscapeMessageData(line));
+  }
   ShowListAndClear(t.Errors, kMsgError);
 
   // 5. Topocad after the transfer.
@@ -463,6 +499,8 @@ void Transfer_startenClick() {
   ++g_transferDepth;
   Window().SetStartTransferEnabled(false);
   const int direction = Settings().Methode();
+  // Settings are read for every record: the file is not looked at anew each time.
+  RegistryBatch settingsBatch(RegistryRoot::CurrentUser);
 
   if (Window().TreeLayout()) {
     std::string previous = Window().OutputFileField();

@@ -42,6 +42,16 @@ struct TransferState {
   // Phase 1 of a receive is classifying the lines as they arrive (no line
   // is being converted yet).
   bool Receiving = false;
+  // Set by a reader whose lines make no record of their own (code blocks
+  // that no point follows): the engine writes nothing for them. Cleared
+  // before every read.
+  bool NoRecord = false;
+  // Records the writers produced since the transfer started (phase 1 of a
+  // send, phase 2 of a receive); without one no output file is replaced.
+  int RecordsWritten = 0;
+  // Lines of phase 2 that the instrument format took for no record and no
+  // frame line.
+  int LinesNotRead = 0;
 };
 
 TransferState& CurrentTransfer();
@@ -157,6 +167,8 @@ const TransferEnvironment& CurrentTransferEnvironment();
 constexpr int kTextOutputIncomplete = 700;  // question: save a cut-short output?
 constexpr int kTextTooManyRestarts = 701;   // the instrument keeps changing its format
 constexpr int kTextNoOpener = 892;          // %s file: no program opened it
+constexpr int kTextEntriesInAll = 740;      // %s entries in all, %s listed
+constexpr int kTextLinesNotRead = 741;      // %s lines not read
 
 // Upper bound of phase-1 restarts after announced format changes.
 constexpr int kMaxFormatRestarts = 32;

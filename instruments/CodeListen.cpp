@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "core/DateTime.h"
+#include "core/Language.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
 #include "core/TextUtils.h"
@@ -337,7 +338,8 @@ std::string TranslateCode(const std::string& value, int table) {
     note = result.empty();
   }
   if (note)
-    CurrentTransfer().Messages.push_back(FormatText(GetText(kTextCodeNotTranslated), {value, CodeTableName(table)}));
+    CurrentTransfer().Messages.push_back(
+        FormatText(GetText(kTextCodeNotTranslated), {EscapeMessageData(value), CodeTableName(table)}));
   return result;
 }
 

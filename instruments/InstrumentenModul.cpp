@@ -1,5 +1,7 @@
 #include "instruments/InstrumentenModul.h"
 
+#include <algorithm>
+
 #include "formats/instrument/CheckFormate.h"
 
 #include "core/DecimalText.h"
@@ -448,7 +450,9 @@ std::string TGeraete::ApplyOffset(const std::string& text, int kind) {
   const auto offset = ParseDecimal(isY ? i.OffsetY() : i.OffsetX());
   const DecimalNumber o = offset ? *offset : DecimalNumber{};
   const bool add = kind == kOffsetAddY || kind == kOffsetAddX;
-  return FormatDecimal(add ? AddDecimal(*value, o) : SubtractDecimal(*value, o), DecimalsAfterPoint(text));
+  // The sum keeps every decimal of both terms: a stake-out coordinate is
+  // never rounded to the decimals of the value it was computed from.
+  return FormatDecimal(add ? AddDecimal(*value, o) : SubtractDecimal(*value, o), std::max(value->scale, o.scale));
 }
 
 std::string TGeraete::OemToAnsiText(const std::string& text) {
@@ -598,6 +602,7 @@ bool TGeraete::BindFormatHandlers(const std::string& formatName, const GeraeteFo
   bind(f->OnPrepEditor, h.OnPrepEditor, FormatEvent::OnPrepEditor);
   bind(f->OnInitEditor, h.OnInitEditor, FormatEvent::OnInitEditor);
   bind(f->OnEditNext, h.OnEditNext, FormatEvent::OnEditNext);
+  if (h.OnFrameLine) f->OnFrameLine = h.OnFrameLine;
   return allBound;
 }
 

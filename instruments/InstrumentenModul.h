@@ -211,6 +211,8 @@ struct GeraeteFormatHandlers {
   std::function<std::string(const std::string& Buffer)> OnPrepEditor;
   TNotifyEvent OnInitEditor;
   std::function<bool(const std::string& S)> OnEditNext;
+  // Not a catalogue event: bound whenever given.
+  std::function<bool(const std::string& S)> OnFrameLine;
 };
 
 // ---- The catalogue -----------------------------------------------------------------
@@ -331,7 +333,8 @@ class TGeraete : public TDataModule {
   void AdjustPortSettings();
 
   // Adds (kind 0 Y, 1 X) or removes (2 Y, 3 X) the current instrument's
-  // offset on a coordinate text, keeping its decimals. An empty or
+  // offset on a coordinate text; the result has the decimals of whichever
+  // term has more, an exponent form is read as its value. An empty or
   // non-numeric text comes back unchanged.
   std::string ApplyOffset(const std::string& text, int kind);
   // Code-page conversion when the current format's OEMConvert is set.

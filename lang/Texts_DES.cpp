@@ -341,6 +341,18 @@ const LanguageText kLanguageTexts[] = {
     {719, "Es wurde nichts nach %s geschrieben."},
     {720, "Der Name \"%s\" kann keine Codeliste benennen: \"\\\" und \"/\" sind nicht erlaubt."},
     {721, "Ein Code darf kein \";\" enthalten: %s"},
+    {740, "%s Einträge insgesamt, die ersten %s sind aufgeführt."},
+    {741, "%s Zeilen nicht gelesen"},
+    {742, "Die Datei %s ist nicht im Format %s (erkannt: %s). Mit --force wird sie trotzdem gelesen."},
+    {743, "Eingabe und Ausgabe sind dieselbe Datei: %s"},
+    {744, "Die Einstellungsdatei %s gibt es nicht. Mit --create-settings wird sie neu angelegt."},
+    {745, "Die Datei %s kann nicht geöffnet werden: %s"},
+    {746, "Falsches Argument: %s"},
+    {747, "Das Format %s kann %s nicht aufnehmen; geschrieben wird %s."},
+    {748, "nichts"},
+    {749, "  --force         die Eingabe so lesen, wie --from sagt, auch wenn sie nicht so erkannt wird.#13#10"
+          "  --create-settings  die Datei von --settings anlegen, wenn es sie nicht gibt.#13#10"
+          "  --via FORMAT    Büro zu Büro: das Instrumentformat dazwischen (Vorgabe GSI16).#13#10"},
     {760, "Koordinatensystem"},
     {761, "System¦Bezeichnung¦Genauigkeit¦Höhen"},
     {762, "Schweiz¦Deutschland¦ETRS89 / UTM¦WGS 84 / UTM Nord¦WGS 84 / UTM Süd¦EPSG"},

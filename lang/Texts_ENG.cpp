@@ -342,6 +342,18 @@ const LanguageText kLanguageTexts[] = {
     {719, "Nothing was written to %s."},
     {720, "The name \"%s\" cannot name a code list: \"\\\" and \"/\" are not allowed."},
     {721, "A code must not contain \";\": %s"},
+    {740, "%s entries in all, the first %s are listed."},
+    {741, "%s lines not read"},
+    {742, "The file %s is not in the format %s (recognised: %s). Give --force to read it all the same."},
+    {743, "Input and output are the same file: %s"},
+    {744, "The settings file %s does not exist. Give --create-settings to start a new one."},
+    {745, "The file %s cannot be opened: %s"},
+    {746, "Wrong argument: %s"},
+    {747, "The format %s cannot hold %s; %s is written."},
+    {748, "nothing"},
+    {749, "  --force         read the input as --from says even when it is not recognised as that.#13#10"
+          "  --create-settings  create the --settings file when it does not exist.#13#10"
+          "  --via FORMAT    office to office: the instrument format in between (default GSI16).#13#10"},
     {760, "Coordinate system"},
     {761, "System¦Name¦Accuracy¦Heights"},
     {762, "Switzerland¦Germany¦ETRS89 / UTM¦WGS 84 / UTM north¦WGS 84 / UTM south¦EPSG"},

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "formats/instrument/CheckFormate.h"
+#include "platform/TextFile.h"
 
 namespace veltro {
 namespace {
@@ -227,17 +228,18 @@ int TInstrumentLibrary::ReadFileLine() {
     NoteError("no input file is open");
     result = lrFileReadFailed;
   } else {
-    int c = std::getc(input_);
+    // The file is read by this call only: no locking per character.
+    int c = getc_unlocked(input_);
     if (c != EOF) {
       line.clear();
       ++inputLine_;
       // A line ends at CR LF, LF or CR.
       while (c != EOF && c != '\n' && c != '\r') {
         line += static_cast<char>(c);
-        c = std::getc(input_);
+        c = getc_unlocked(input_);
       }
       if (c == '\r') {
-        c = std::getc(input_);
+        c = getc_unlocked(input_);
         if (c != '\n' && c != EOF) std::ungetc(c, input_);
       }
     }
@@ -245,6 +247,8 @@ int TInstrumentLibrary::ReadFileLine() {
       NoteError("reading " + inputName_ + " failed: " + std::strerror(errno));
       result = lrFileReadFailed;
     }
+    // A UTF-8 byte-order mark is no part of the first line.
+    if (inputLine_ == 1 && line.rfind(kUtf8ByteOrderMark, 0) == 0) line.erase(0, kUtf8ByteOrderMark.size());
     if (size_t p = line.find(kF00Frame); p != std::string::npos) line.erase(p, sizeof kF00Frame - 1);
     if (size_t p = line.find(kTopconHeader); p != std::string::npos) {
       if (line.size() - p < kTopconHeaderCut)

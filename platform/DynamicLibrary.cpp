@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -12,6 +14,13 @@ namespace veltro {
 namespace {
 
 std::string g_installationDirectory;
+
+// Exports already looked up, per loaded handle: callers look an export up by
+// name at every call (once per received line), dlsym need not.
+std::unordered_map<void*, std::unordered_map<std::string, void*>>& SymbolCache() {
+  static std::unordered_map<void*, std::unordered_map<std::string, void*>> cache;
+  return cache;
+}
 
 std::string WithSlash(std::string dir) {
   if (dir.empty() || dir.back() != '/') dir += '/';
@@ -58,14 +67,21 @@ bool DynamicLibrary::Load(const std::string& path) {
 }
 
 void DynamicLibrary::Free() {
-  if (handle_) dlclose(handle_);
+  if (handle_) {
+    SymbolCache().erase(handle_);
+    dlclose(handle_);
+  }
   handle_ = nullptr;
   path_.clear();
 }
 
 void* DynamicLibrary::Symbol(const char* name) const {
   if (!handle_ || !name) return nullptr;
-  return dlsym(handle_, name);
+  auto& symbols = SymbolCache()[handle_];
+  if (auto found = symbols.find(name); found != symbols.end()) return found->second;
+  void* address = dlsym(handle_, name);
+  symbols.emplace(name, address);
+  return address;
 }
 
 std::string InstallationDirectory() {

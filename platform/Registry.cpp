@@ -355,6 +355,9 @@ Store& Load(RegistryRoot root) {
   Store& s = StoreOf(root);
   std::string path = RegistryFile(root);
   if (s.dirty && s.loadedPath == path) return s;
+  // Within a batch (a transfer reads settings for every record) the file is
+  // taken as it was when the batch began.
+  if (s.batchDepth > 0 && s.loaded && s.loadedPath == path) return s;
   bool regular = false;
   Signature sig = Stat(path, regular);
   if (s.loaded && s.loadedPath == path && sig == s.sig) return s;

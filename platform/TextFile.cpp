@@ -157,6 +157,8 @@ bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error)
   size_t got;
   while ((got = std::fread(piece.get(), 1, kPiece, f)) > 0) splitter.Add(piece.get(), got);
   splitter.Finish();
+  // A UTF-8 byte-order mark is no part of the first line.
+  if (!lines.empty() && lines[0].rfind(kUtf8ByteOrderMark, 0) == 0) lines[0].erase(0, kUtf8ByteOrderMark.size());
   const bool ok = !std::ferror(f);
   if (!ok) {
     if (error) *error = path + ": " + std::strerror(errno);

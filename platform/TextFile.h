@@ -20,7 +20,11 @@ void AppendTextLines(TextLines& list, std::string_view text);
 // Joins lines, each followed by CR LF (the text of a line list).
 std::string JoinLines(const TextLines& lines);
 
+// The lines of a file; a UTF-8 byte-order mark at its start is dropped.
 bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error = nullptr);
+// The UTF-8 byte-order mark some editors put at the start of a text file.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
 bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* error = nullptr);
 bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string* error = nullptr);

@@ -9,6 +9,6 @@ bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)"
 OUT=$(mktemp -d)/sample-messung.asc
-./build/app/veltro-convert --settings "$(dirname "$OUT")/settings.ini" tests/data/gsi/sample-messung.gsi "$OUT"
+./build/app/veltro-convert --create-settings --settings "$(dirname "$OUT")/settings.ini" tests/data/gsi/sample-messung.gsi "$OUT"
 echo "== $OUT"
 cat "$OUT"

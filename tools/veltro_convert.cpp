@@ -28,13 +28,16 @@
 // with errors listed; 2 nothing written; 64 usage error.
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <optional>
 #include <chrono>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <vector>
 
@@ -46,6 +49,7 @@
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
 #include "formats/instrument/GTS6.h"
+#include "instruments/CodeListen.h"
 #include "instruments/TransferModules.h"
 #include "instruments/TransferSequence.h"
 #include "platform/CodePage1252.h"
@@ -92,6 +96,13 @@ constexpr int kTextListNotInstalled = 779;
 constexpr int kTextHelpStatistics = 853;
 constexpr int kTextMethodeEinfach = 390;
 constexpr int kTextMethodeDoppelt = 391;
+constexpr int kTextNotOfFormat = 742;        // %s input, %s format, %s recognised
+constexpr int kTextSameFile = 743;           // %s file
+constexpr int kTextNoSettingsFile = 744;     // %s file
+constexpr int kTextCannotOpen = 745;         // %s file, %s reason
+constexpr int kTextWrongArgument = 746;      // %s argument
+constexpr int kTextRecognisedNone = 748;
+constexpr int kTextHelpChecks = 749;
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -232,6 +243,15 @@ bool ApplyOfficeOptions(const TransferModules& modules,
     }
   }
   return true;
+}
+
+// A format some component of whose module reads.
+bool ReadsOffice(const TDFD& dfd, const TDatenformatDefinitionen& d) {
+  const TDataModule* module = dfd.ModuleOf(d);
+  if (!module) return true;
+  bool reads = false;
+  module->ForEach<TReadWriteDaten>([&](const TReadWriteDaten& rw) { reads = reads || static_cast<bool>(rw.OnRead); });
+  return reads;
 }
 
 bool AcceptsFormat(const TInstrument& i, const TGeraeteFormat& f) {
@@ -385,6 +405,11 @@ struct Options {
   std::string port;
   std::vector<std::pair<std::string, std::string>> portOptions;  // in the order given
   std::optional<std::string> gpsSystem;
+  bool force = false;           // --force: read the input as --from says, recognised or not
+  bool createSettings = false;  // --create-settings: a missing --settings file is created
+  std::string via = "GSI16";    // --via: the instrument format between two office formats
+  std::string badArgument;      // the argument a usage error is about
+  std::vector<std::string> passOn;  // every argument but the files, --from, --to and --via
 };
 
 void PrintHelp(std::FILE* to) {
@@ -396,11 +421,39 @@ void PrintHelp(std::FILE* to) {
         "[--quiet] INPUT OUTPUT\n";
   std::fputs(AnsiToUtf8(help).c_str(), to);
   if (help.back() != '\n') std::fputc('\n', to);
-  for (int text : {kTextHelpTemplate, kTextHelpInstrument, kTextHelpStatistics}) {
+  for (int text : {kTextHelpTemplate, kTextHelpInstrument, kTextHelpStatistics, kTextHelpChecks}) {
     std::string more = ExpandTextEscapes(GetText(text));
     ReplaceAll(more, "\r\n", "\n");
     std::fputs(AnsiToUtf8(more).c_str(), to);
   }
+}
+
+// A usage error: which argument is wrong, and the usage line of the help.
+void PrintUsage(const std::string& argument) {
+  if (!argument.empty()) Report(kTextWrongArgument, {argument});
+  std::string help = ExpandTextEscapes(GetText(kTextHelp));
+  ReplaceAll(help, "\r\n", "\n");
+  const std::string usage = help.substr(0, help.find('\n'));
+  std::fprintf(stderr, "%s\n", AnsiToUtf8(usage.empty() ? std::string("veltro-convert --help") : usage).c_str());
+}
+
+// The system's reason why a file cannot be opened for reading (write:
+// for writing, created when missing); empty when it can.
+std::string OpenFailure(const std::string& path, bool write) {
+  errno = 0;
+  const int fd = write ? ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666) : ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return std::strerror(errno);
+  struct stat st{};
+  const bool directory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+  ::close(fd);
+  return directory ? std::strerror(EISDIR) : std::string();
+}
+
+// Both names are the same file (also through links).
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat x{}, y{};
+  if (::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0) return x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+  return a == b;
 }
 
 // One line Name=value for each value of the statistics window, named by its
@@ -449,9 +502,14 @@ int ParseArguments(int argc, char** argv, Options& o) {
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
+    o.badArgument = a;
+    const bool sideOption = a == "--from" || a == "--to" || a == "--via";
+    if (!sideOption && (a.size() > 1 && a[0] == '-' && a != "-")) o.passOn.push_back(a);
     auto value = [&](std::string& target) {
       if (i + 1 >= argc) return false;
       target = argv[++i];
+      o.badArgument = a + " " + target;
+      if (!sideOption) o.passOn.push_back(target);
       return true;
     };
     if (a == "--help" || a == "-h") return 1;
@@ -492,21 +550,41 @@ int ParseArguments(int argc, char** argv, Options& o) {
       o.gpsSystem = v;
     } else if (a == "--statistics") {
       o.statistics = true;
+    } else if (a == "--force") {
+      o.force = true;
+    } else if (a == "--create-settings") {
+      o.createSettings = true;
+    } else if (a == "--via") {
+      if (!value(o.via) || o.via.empty()) return -1;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       return -1;
     } else {
       files.push_back(a);
     }
   }
-  if (o.receive && o.send) return -1;
-  if (o.list) return files.empty() ? 0 : -1;
+  o.badArgument.clear();
+  if (o.receive && o.send) {
+    o.badArgument = "--send";
+    return -1;
+  }
+  const std::string extra = files.empty() ? std::string() : files.back();
+  if (o.list) {
+    o.badArgument = extra;
+    return files.empty() ? 0 : -1;
+  }
   if (o.receive || o.send) {
     // One file: what is received, or what is sent.
-    if (files.size() != 1) return -1;
+    if (files.size() != 1) {
+      o.badArgument = extra;
+      return -1;
+    }
     (o.receive ? o.output : o.input) = files[0];
     return 0;
   }
-  if (files.size() != 2) return -1;
+  if (files.size() != 2) {
+    o.badArgument = files.size() > 2 ? extra : std::string();
+    return -1;
+  }
   o.input = files[0];
   o.output = files[1];
   return 0;
@@ -562,6 +640,53 @@ int RunTransfer(TransferModules& modules, const Options& o, ConsoleMessageBox& b
     return kExitNothingWritten;
   }
   return box.errors > 0 ? kExitErrorsListed : kExitOk;
+}
+
+// Runs this program again with arguments; its exit status.
+int RunSelf(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  const std::string self = "/proc/self/exe";
+  argv.push_back(const_cast<char*>(self.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return kExitNothingWritten;
+  if (pid == 0) {
+    ::execv(self.c_str(), argv.data());
+    ::_exit(kExitNothingWritten);
+  }
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : kExitNothingWritten;
+}
+
+// Office to office: the input is sent into the instrument format --via
+// names (a file in a private temporary folder), which is then received into
+// the target. Whatever the intermediate format cannot hold is listed by
+// its writer.
+int RunVia(const Options& o) {
+  const char* base = std::getenv("TMPDIR");
+  std::string folder = std::string(base && *base ? base : "/tmp") + "/veltro-via-XXXXXX";
+  if (!::mkdtemp(folder.data())) {
+    Report(kTextCannotOpen, {folder, std::strerror(errno)});
+    return kExitNothingWritten;
+  }
+  const std::string between = folder + "/via." + o.via;
+  std::vector<std::string> first = o.passOn;
+  first.insert(first.end(), {"--from", o.from, "--to", o.via, Absolute(o.input), between});
+  const int sent = RunSelf(first);
+  int status = sent;
+  if (sent == kExitOk || sent == kExitErrorsListed) {
+    std::vector<std::string> second = o.passOn;
+    second.insert(second.end(), {"--from", o.via, "--to", o.to, between, Absolute(o.output)});
+    const int received = RunSelf(second);
+    status = received == kExitOk ? sent : received;
+  }
+  ::unlink(between.c_str());
+  ::rmdir(folder.c_str());
+  return status;
 }
 
 // --receive / --send: the instrument over the serial device.
@@ -645,7 +770,10 @@ int main(int argc, char** argv) {
   Options o;
   int parsed = ParseArguments(argc, argv, o);
 
-  if (!o.settings.empty()) {
+  // A mistyped settings name must not silently run on empty settings.
+  const bool settingsMissing = !o.settings.empty() && !FileExists(Absolute(o.settings));
+  if (settingsMissing && o.createSettings && parsed == 0) SaveFileBytes(Absolute(o.settings), "");
+  if (!o.settings.empty() && !(settingsMissing && !o.createSettings)) {
     SetRegistryFile(RegistryRoot::CurrentUser, Absolute(o.settings));
     SetRegistryFile(RegistryRoot::LocalMachine, Absolute(o.settings) + ".machine-unused");
   }
@@ -660,7 +788,11 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (parsed < 0) {
-    PrintHelp(stderr);
+    PrintUsage(o.badArgument);
+    return kExitUsage;
+  }
+  if (settingsMissing && !o.createSettings) {
+    Report(kTextNoSettingsFile, {o.settings});
     return kExitUsage;
   }
 
@@ -668,6 +800,9 @@ int main(int argc, char** argv) {
   modules.geraete->WriteBackOnDestroy = false;
   modules.geraete->ReadSettingsOnly();
   if (!ApplyOfficeOptions(modules, o.officeOptions)) return kExitUsage;
+  // The code-list options of the settings apply to every transfer.
+  ReadCodeListSettings();
+  ReloadCodeDefinitions();
 
   if (o.list) {
     PrintList(modules);
@@ -677,6 +812,23 @@ int main(int argc, char** argv) {
 
   const std::string input = Absolute(o.input);
   const std::string output = Absolute(o.output);
+  if (SameFile(input, output)) {
+    Report(kTextSameFile, {o.input});
+    return kExitUsage;
+  }
+  if (const std::string why = OpenFailure(input, false); !why.empty()) {
+    Report(kTextCannotOpen, {o.input, why});
+    return kExitNothingWritten;
+  }
+  {
+    const bool existed = FileExists(output);
+    const std::string why = OpenFailure(output, true);
+    if (!existed) ::unlink(output.c_str());
+    if (!why.empty()) {
+      Report(kTextCannotOpen, {o.output, why});
+      return kExitNothingWritten;
+    }
+  }
 
   TextLines lines;
   if (!LoadTextFile(input, lines)) {
@@ -692,10 +844,22 @@ int main(int argc, char** argv) {
   TDatenformatDefinitionen* office = nullptr;
   int direction = 0;
   bool templateLoaded = false;
+  // What the input was recognised as, for the messages that refuse it.
+  auto recognised = [&]() -> std::string {
+    if (!rawTag.empty()) return rawTag.substr(1);
+    const std::string name = modules.dfd->RecogniseSource(lines);
+    return name.empty() ? GetText(kTextRecognisedNone) : name;
+  };
   if (Upper(o.from) == "AUTO") {
-    // With an instrument format as the target the input is office data.
+    // With an instrument format as the target the input is office data,
+    // with an office format as the target instrument data.
     const bool toInstrument = !o.to.empty() && FindInstrumentFormat(*modules.geraete, o.to);
+    const bool toOffice = !o.to.empty() && !toInstrument && FindOfficeFormat(*modules.dfd, o.to);
     if (!rawTag.empty() && !toInstrument) instrument = FindInstrumentFormat(*modules.geraete, rawTag.substr(1));
+    if (!instrument && toOffice) {
+      Report(kTextNotRecognised, {o.input});
+      return kExitNothingWritten;
+    }
     if (!instrument) {
       // A named template takes part in recognising the office format.
       if (!o.templ.empty()) {
@@ -714,6 +878,24 @@ int main(int argc, char** argv) {
     direction = 0;
   } else if ((office = FindOfficeFormat(*modules.dfd, o.from))) {
     direction = 1;
+    if (!ReadsOffice(*modules.dfd, *office)) {
+      Report(kTextNoReadableData, {office->Caption.empty() ? office->Name : office->Caption});
+      return kExitUsage;
+    }
+    // The file must be what --from says: the pass-through format holds the
+    // target's instrument lines, any other its own.
+    if (!o.force) {
+      bool accepted;
+      if (office == modules.dfd->Original) {
+        accepted = !rawTag.empty() && !o.to.empty() && Upper(rawTag.substr(1)) == Upper(o.to);
+      } else {
+        accepted = !RecogniseFormat(*office, lines).empty();
+      }
+      if (!accepted && office != modules.dfd->NewFormat) {
+        Report(kTextNotOfFormat, {o.input, office->Name, recognised()});
+        return kExitNothingWritten;
+      }
+    }
   } else {
     Report(kTextUnknownFormat, {o.from});
     return kExitUsage;
@@ -759,11 +941,20 @@ int main(int argc, char** argv) {
     }
     instrument = FindInstrumentFormat(*modules.geraete, o.to);
     if (!instrument) {
-      if (FindOfficeFormat(*modules.dfd, o.to))
-        Report(kTextOneInstrumentSide, {});
-      else
+      if (!FindOfficeFormat(*modules.dfd, o.to)) {
         Report(kTextUnknownFormat, {o.to});
-      return kExitUsage;
+        return kExitUsage;
+      }
+      TGeraeteFormat* via = FindInstrumentFormat(*modules.geraete, o.via);
+      if (!via) {
+        Report(kTextUnknownFormat, {o.via});
+        return kExitUsage;
+      }
+      if (office == modules.dfd->Original) {
+        Report(kTextOneInstrumentSide, {});
+        return kExitUsage;
+      }
+      return RunVia(o);
     }
   }
 
@@ -793,7 +984,14 @@ int main(int argc, char** argv) {
       Report(kTextOtherFormat, {o.input, fileTag.substr(1), instrument->Name});
       return kExitNothingWritten;
     }
-    if (fileTag.empty()) fileTag = "d" + instrument->Name;
+    if (fileTag.empty()) {
+      if (Upper(o.from) != "AUTO" && !o.force) {
+        Report(kTextNotOfFormat,
+               {o.input, instrument->Caption.empty() ? instrument->Name : instrument->Caption, recognised()});
+        return kExitNothingWritten;
+      }
+      fileTag = "d" + instrument->Name;
+    }
     CurrentTransfer().FormatTag = fileTag;
     if (instrument->OnSetup) instrument->OnSetup();
     // One record is enough; the engine classifies every line itself.
@@ -807,7 +1005,12 @@ int main(int argc, char** argv) {
     CurrentTransfer().ActiveLines = nullptr;
     CurrentTransfer().Daten.Konstanten.Zeile = 0;
     if (!hasRecord) {
-      Report(kTextNoData, {o.input, instrument->Caption});
+      // A detection without a single record was a guess (an office listing
+      // with colons is no DC1 data): the file is not recognised.
+      if (Upper(o.from) == "AUTO")
+        Report(kTextNotRecognised, {o.input});
+      else
+        Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;
     }
     // A receive reads no office source: neither copy of the file stays.

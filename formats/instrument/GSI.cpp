@@ -10,6 +10,7 @@
 #include "core/CoordinateUnit.h"
 #include "core/DecimalText.h"
 #include "core/EditorPanels.h"
+#include "core/Language.h"
 #include "core/Messages.h"
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
@@ -112,6 +113,23 @@ std::string DigitsAsDecimal(bool negative, std::string_view digits, int decimals
     out.append(digits);
   }
   return out;
+}
+
+// A tab or another control character belongs in no word; a DOS end-of-file
+// mark may end the last line.
+bool HasControlCharacter(std::string_view s) {
+  while (!s.empty() && s.back() == kCtrlZ) s.remove_suffix(1);
+  for (char c : s)
+    if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') return true;
+  return false;
+}
+
+// A line with such a byte is listed as an error and makes no record.
+bool RefusedLine(const std::string& line) {
+  if (!HasControlCharacter(line)) return false;
+  AddErrorLine(line);
+  CurrentTransfer().NoRecord = true;
+  return true;
 }
 
 // A code number as text compares without its leading zeros ("02" = "2").
@@ -694,17 +712,20 @@ void TdmGSI::LookAhead(TDaten& Daten) {
 
 void TdmGSI::InformationenRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
+  if (RefusedLine(S)) return;
   ReadCodeBlockLine(S, Daten);
 }
 
 void TdmGSI::StationenRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
+  if (RefusedLine(S)) return;
   const WordFields words(FirstLayout(CurrentFormat().Informationen), S, GsiDataWidth());
   GsiCodeBlockRead(words.Fields(), Daten);
 }
 
 void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
+  if (RefusedLine(S)) return;
   LookAhead(Daten);
 
   TGeraeteFormat& format = CurrentFormat();
@@ -790,6 +811,7 @@ void TdmGSI::ReadKoordinatenLine(const std::string& line, TDaten& Daten) {
 // point line is taken as the point.
 void TdmGSI::KoordinatenRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
+  if (RefusedLine(S)) return;
   if (!IsGsiCodeBlockLine(S)) {
     LookAhead(Daten);
     ReadKoordinatenLine(S, Daten);
@@ -806,14 +828,19 @@ void TdmGSI::KoordinatenRead(const std::string& S, TDaten& Daten) {
       const std::string point = ConsumeNextLine(Daten);
       LookAhead(Daten);
       ReadKoordinatenLine(point, Daten);
+      ConfigureEditor(tdaKoordinate, Daten.Konstanten.Originalzeilen);
+      return;
     }
     break;
   }
+  // Code blocks that no point line follows carry no coordinates.
+  CurrentTransfer().NoRecord = true;
   ConfigureEditor(tdaKoordinate, Daten.Konstanten.Originalzeilen);
 }
 
 void TdmGSI::PunktcodesRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
+  if (RefusedLine(S)) return;
   const int n = GsiDataWidth();
   const WordFields w(CurrentFormat().Punktcodes, S, n);
   Daten.Punktcode.Code = geraete_.OemToAnsiText(GsiTextValue(w["41"], n));
@@ -831,9 +858,10 @@ std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
   const GsiWriteUnit unit = GsiCoordinateUnit(KoordUnit());
 
   const std::string code = WrittenCode(p.Code1);
+  if (HasControlCharacter(p.Punktnummer) || HasControlCharacter(code)) return kWriteError;
 
-  const std::string number = ZeroPad(RightText(TrimBlanks(p.Punktnummer), n), n);
-  const std::string codeData = ZeroPad(LeftText(code, n), n);
+  const std::string number = ZeroPad(CutToWord(TrimBlanks(p.Punktnummer), n, true), n);
+  const std::string codeData = ZeroPad(CutToWord(code, n, false), n);
   auto word = [&](const std::string& value) -> std::optional<std::string> {
     auto data = GsiNumberWord(value, unit.decimals, n);
     if (!data) return std::nullopt;
@@ -854,6 +882,15 @@ std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
   return n == kGsi16Width ? "*" + *line : *line;
 }
 
+// A text longer than a word keeps its right (point numbers) or left end;
+// the cut is listed as a note.
+std::string TdmGSI::CutToWord(const std::string& text, int width, bool keepRight) {
+  if (static_cast<int>(text.size()) <= width) return text;
+  std::string cut = keepRight ? RightText(text, width) : LeftText(text, width);
+  AddNote(kTextCutToWord, {CurrentFormat().Caption, text, cut});
+  return cut;
+}
+
 std::string TdmGSI::WrittenCode(const std::string& value) {
   std::string code = TrimBlanks(geraete_.AnsiToOemText(value));
   if (!code.empty() && CodeLists().UseGsiCodes) {
@@ -871,8 +908,9 @@ std::string TdmGSI::WrittenCode(const std::string& value) {
 std::string TdmGSI::PunktcodesWrite(TDaten& Daten) {
   if (OfficeIsPassThrough()) return Daten.Konstanten.Originalzeilen;
   const int n = GsiDataWidth();
-  auto data = [&](const std::string& text) { return ZeroPad(LeftText(TrimBlanks(text), n), n); };
+  auto data = [&](const std::string& text) { return ZeroPad(CutToWord(TrimBlanks(text), n, false), n); };
   const TPunktcode& c = Daten.Punktcode;
+  if (HasControlCharacter(c.Code) || HasControlCharacter(c.Entity) || HasControlCharacter(c.Layer)) return kWriteError;
   auto line = FormatLayout(CurrentFormat().Punktcodes,
                            {data(geraete_.AnsiToOemText(c.Code)), data(geraete_.AnsiToOemText(c.Entity)),
                             data(geraete_.AnsiToOemText(c.Layer)), data(""), data(""), data("")});

@@ -111,6 +111,8 @@ std::string GsiNumberPicture(char unit, int width);
 
 // Text number of the message that refuses a value too wide for its word.
 inline constexpr int kTextGsiWordTooNarrow = 830;
+// Note on a text cut to the word width: %s format, %s text, %s written.
+inline constexpr int kTextCutToWord = 747;
 
 // ---- The module --------------------------------------------------------------------
 
@@ -203,6 +205,7 @@ class TdmGSI : public TDataModule {
   // Code 1 as written: ANSI to OEM, trimmed, a code of table 3 as its index
   // when GSI coding is on.
   std::string WrittenCode(const std::string& code);
+  std::string CutToWord(const std::string& text, int width, bool keepRight);
   // Sets up the editor's panel for the record just read from lines.
   void ConfigureEditor(TTransferDatenart kind, const std::string& lines);
   std::string WriteBack(TTransferDatenart kind, const std::string& Lines, const TDaten& Read, const TDaten& Daten);

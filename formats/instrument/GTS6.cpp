@@ -426,6 +426,11 @@ TdmGTS6::TdmGTS6(TGeraete& geraete)
     h.OnInitWrite = [this, f] { InitWrite(*f); };
     h.OnAfterTrans = [this, f] { AfterTrans(*f); };
     h.OnGetDatenart = [this](std::string& S) { return GetDatenart(S); };
+    // The frame and header lines of a download ("F00F000", "TOPCON ...").
+    h.OnFrameLine = [](const std::string& S) {
+      const size_t start = !S.empty() && S[0] == '\x02' ? 1 : 0;
+      return S.compare(start, 3, "F00") == 0 || S.compare(start, 6, "TOPCON") == 0;
+    };
     h.OnSetTDA = [this, f](TTransferDatenart kind) { return SetTDA(*f, kind); };
     h.OnPrepEditor = [this](const std::string& Buffer) { return PrepEditor(Buffer); };
     h.OnInitEditor = [this, f] { InitEditor(*f); };

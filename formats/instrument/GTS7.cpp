@@ -219,6 +219,12 @@ TdmGTS7::TdmGTS7(TGeraete& geraete, Dialect dialect)
       h.OnInitEditor = [this, f] { InitEditor(*f); };
     }
     h.OnGetDatenart = [this, f](std::string& S) { return GetDatenart(*f, S); };
+    // The version line ("FIELD V2.1", "FC-6 V1.0 JOB") and the temperature
+    // lines, which the station after them reads.
+    h.OnFrameLine = [this](const std::string& S) {
+      const std::string keyword = Gts7Keyword(S, ogts7_);
+      return S.rfind("FIELD ", 0) == 0 || S.rfind("FC-", 0) == 0 || keyword == (ogts7_ ? "ATMOS" : "TEMP");
+    };
     h.OnSetTDA = [this, f](TTransferDatenart kind) { return SetTDA(*f, kind); };
     geraete.BindFormatHandlers(f->Name, h);
   };

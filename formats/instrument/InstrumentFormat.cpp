@@ -1,5 +1,8 @@
 #include "formats/instrument/InstrumentFormat.h"
 
+#include <vector>
+
+#include "core/Language.h"
 #include "core/Messages.h"
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
@@ -31,6 +34,7 @@ void UnbindFormatHandlers(TGeraeteFormat& format, const TDataModule& module) {
   format.OnGetDatenart = nullptr;
   format.OnPrepEditor = nullptr;
   format.OnEditNext = nullptr;
+  format.OnFrameLine = nullptr;
   if (format.ReadWrite && format.ReadWrite->Owner == &module) format.ReadWrite = nullptr;
 }
 
@@ -75,8 +79,11 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
+// The values are data: a "#" in them is never taken for an escape when shown.
 void AddNote(int text, std::initializer_list<std::string> args) {
-  CurrentTransfer().Messages.push_back(FormatText(GetText(text), args));
+  std::vector<std::string> escaped;
+  for (const std::string& a : args) escaped.push_back(EscapeMessageData(a));
+  CurrentTransfer().Messages.push_back(FormatText(GetText(text), escaped));
 }
 
 }  // namespace veltro

@@ -57,6 +57,8 @@ TdmREC500::TdmREC500(TGeraete& geraete)
   h.OnFormat = [this](const std::string& S, const std::string& Buf) { return REC500Format(S, Buf); };
   h.OnSetup = [&geraete] { geraete.DefaultSetup(); };
   h.OnGetDatenart = [this](std::string& S) { return REC500GetDatenart(S); };
+  // Headings, parameters and END of a listing carry no coordinate by design.
+  h.OnFrameLine = [](const std::string& S) { return ReadRec500Line(S).type == Rec500LineType::Other; };
   h.OnSetTDA = [this](TTransferDatenart kind) { return REC500SetTDA(kind); };
   geraete.BindFormatHandlers(kFormatName, h);
 }

@@ -301,6 +301,8 @@ TdmSDR::TdmSDR(TGeraete& geraete)
     h.OnBeforeWrite = [this] { SDR2xBeforeWrite(); };
     h.OnAfterWrite = [this] { SDR2xAfterWrite(); };
     h.OnGetDatenart = [this](std::string& S) { return SDR2xGetDatenart(S); };
+    // The frame of a transmission: STX alone, ETX with the checksum.
+    h.OnFrameLine = [](const std::string& S) { return S == "\x02" || (!S.empty() && S[0] == '\x03'); };
     h.OnSetTDA = [this, sdr33](TTransferDatenart kind) { return sdr33 ? SDR33SetTDA(kind) : SDR2xSetTDA(kind); };
     h.OnInitEditor = [this, sdr33] { sdr33 ? SDR33InitEditor() : SDR2xInitEditor(); };
     h.OnEditNext = [this, sdr33](const std::string& S) { return sdr33 ? SDR33EditNext(S) : SDR2xEditNext(S); };

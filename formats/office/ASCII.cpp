@@ -154,7 +154,24 @@ TdmASCII::TdmASCII(TDFD& dfd) : TDataModule("dmASCII"), dfd_(dfd), def_(*dfd.ASC
 
 TdmASCII::~TdmASCII() { dfd_.DetachModule(def_); }
 
-bool TdmASCII::IsKoordinatenLine(const std::string& line) const { return FitsLayout(def_.Koordinaten, line); }
+// A coordinate line has numbers (or nothing) in its coordinate fields; the
+// kind labels of the program's own measurement output make no point.
+bool TdmASCII::IsKoordinatenLine(const std::string& line) const {
+  if (!FitsLayout(def_.Koordinaten, line)) return false;
+  const std::vector<std::string> f = CutFields(def_.Koordinaten, line);
+  if (f.empty()) return false;
+  for (size_t i = 2; i < 5 && i < f.size(); ++i) {
+    const std::string value = TrimBlanks(f[i]);
+    if (!value.empty() && IsNoValue(ParseNumber(value))) return false;
+  }
+  // The labels hold no digit; most point numbers do (no text lookup then).
+  const std::string& label = f[0];
+  if (label.find_first_of("0123456789") != std::string::npos) return true;
+  const std::string trimmed = TrimBlanks(label);
+  for (int text : {kTextInformation, kTextStation, kTextAnschlusspunkt, kTextNeupunkt})
+    if (trimmed == TrimBlanks(GetText(text))) return false;
+  return true;
+}
 
 // ---- Coordinates ------------------------------------------------------------------
 

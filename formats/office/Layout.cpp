@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <deque>
 
+#include "core/DecimalText.h"
+
 namespace veltro {
 namespace {
 
@@ -47,6 +49,10 @@ struct Token {
 struct Parsed {
   std::vector<Token> tokens;
   size_t conversions = 0;
+  // Literals and conversions only, and the index of the last conversion in
+  // them: what the positional readers walk (made once per layout).
+  std::vector<Token> flat;
+  size_t lastFlatConversion = 0;
 };
 
 Token LiteralToken(char c) {
@@ -156,6 +162,10 @@ std::optional<Parsed> ParseLayout(const std::string& layout) {
       p.tokens[close] = LiteralToken(']');
     }
   }
+  for (const Token& t : p.tokens)
+    if (t.kind == Kind::Literal || t.kind == Kind::Conversion) p.flat.push_back(t);
+  for (size_t k = 0; k < p.flat.size(); ++k)
+    if (p.flat[k].kind == Kind::Conversion) p.lastFlatConversion = k;
   return p;
 }
 
@@ -247,14 +257,6 @@ std::optional<char> NextLiteral(const std::vector<Token>& tokens, size_t k) {
   return std::nullopt;
 }
 
-// The layout without alternatives and brackets: literals and conversions.
-std::vector<Token> Flatten(const std::vector<Token>& tokens) {
-  std::vector<Token> flat;
-  for (const Token& t : tokens)
-    if (t.kind == Kind::Literal || t.kind == Kind::Conversion) flat.push_back(t);
-  return flat;
-}
-
 }  // namespace
 
 namespace {
@@ -344,10 +346,9 @@ std::vector<std::string> CutFields(const std::string& layout, const std::string&
   std::vector<std::string> fields;
   const auto& parsed = Parse(layout);
   if (!parsed) return fields;
-  const std::vector<Token> flat = Flatten(parsed->tokens);
-  size_t lastConversion = 0;
-  for (size_t k = 0; k < flat.size(); ++k)
-    if (flat[k].kind == Kind::Conversion) lastConversion = k;
+  const std::vector<Token>& flat = parsed->flat;
+  const size_t lastConversion = parsed->lastFlatConversion;
+  fields.reserve(parsed->conversions);
   size_t pos = 0;
   for (size_t k = 0; k < flat.size(); ++k) {
     const Token& t = flat[k];
@@ -388,7 +389,7 @@ std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::st
   const auto& parsed = Parse(layout);
   if (!parsed || layout.empty()) return fields;
   const char separator = layout[0] == '[' && layout.size() > 1 ? layout[1] : layout[0];
-  const std::vector<Token> flat = Flatten(parsed->tokens);
+  const std::vector<Token>& flat = parsed->flat;
   std::string rest = line;
   std::string key;
   for (const Token& t : flat) {
@@ -418,81 +419,20 @@ std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::st
 
 std::optional<std::string> FormatDecimalText(std::string_view text, int decimals, int shift) {
   if (decimals < 0) decimals = 0;
-  size_t i = text.find_first_not_of(' ');
-  if (i == std::string_view::npos) return std::nullopt;
-  bool negative = false;
-  if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
-  std::string digits;
-  digits.reserve(text.size() - i);
-  long long point = 0;  // digits before the decimal point
-  bool any = false;
-  while (i < text.size() && IsDigit(text[i])) {
-    digits += text[i++];
-    ++point;
-    any = true;
-  }
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && IsDigit(text[i])) {
-      digits += text[i++];
-      any = true;
-    }
-  }
-  if (!any) return std::nullopt;
-  if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-    ++i;
-    bool expNegative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) expNegative = text[i++] == '-';
-    const size_t first = i;
-    long long exponent = 0;
-    while (i < text.size() && IsDigit(text[i])) {
-      exponent = exponent * 10 + (text[i++] - '0');
-      if (exponent > kMaxExponent) return std::nullopt;
-    }
-    if (i == first) return std::nullopt;
-    point += expNegative ? -exponent : exponent;
-  }
-  if (i != text.size()) return std::nullopt;
   if (shift > kMaxExponent || shift < -kMaxExponent || decimals > kMaxFieldSize) return std::nullopt;
-  point += shift;
-
-  // digits × 10^(point - digits.size()); keep `keep` leading digits. The
-  // digits become the value in units of 10^-decimals.
-  const long long keep = point + decimals;
-  std::string& units = digits;
-  if (keep < 0) {
-    units = "0";
-  } else if (keep >= static_cast<long long>(units.size())) {
-    units.append(static_cast<size_t>(keep) - units.size(), '0');
-  } else {
-    const bool roundUp = units[static_cast<size_t>(keep)] >= '5';
-    units.resize(static_cast<size_t>(keep));
-    if (roundUp) {
-      size_t k = units.size();
-      while (k > 0 && units[k - 1] == '9') units[--k] = '0';
-      if (k == 0)
-        units.insert(0, 1, '1');
-      else
-        ++units[k - 1];
-    }
-    if (units.empty()) units = "0";
+  DecimalValue value;
+  int64_t written = 0;
+  if (!ReadDecimal(text, value, &written)) return std::nullopt;
+  // An exponent beyond any field.
+  if (const size_t e = text.find_first_of("Ee"); e != std::string_view::npos) {
+    int64_t exponent = 0;
+    for (size_t i = e + 1; i < text.size() && exponent <= kMaxExponent; ++i)
+      if (IsDigit(text[i])) exponent = exponent * 10 + (text[i] - '0');
+    if (exponent > kMaxExponent) return std::nullopt;
   }
-  const size_t d = static_cast<size_t>(decimals);
-  if (units.size() <= d) units.insert(0, d + 1 - units.size(), '0');
-  const std::string_view whole = std::string_view(units).substr(0, units.size() - d);
-  const size_t nz = whole.find_first_not_of('0');
-  std::string out;
-  out.reserve(units.size() + 2);
-  if (negative && units.find_first_not_of('0') != std::string::npos) out += '-';
-  if (nz == std::string_view::npos)
-    out += '0';
-  else
-    out.append(whole.substr(nz));
-  if (d > 0) {
-    out += '.';
-    out.append(units, units.size() - d, d);
-  }
-  return out;
+  if (!value.IsZero()) value.exponent += shift;
+  RoundDecimal(value, decimals, DecimalRounding::HalfAwayFromZero);
+  return FixedDecimalText(value, decimals);
 }
 
 }  // namespace veltro

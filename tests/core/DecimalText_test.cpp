@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/TextUtils.h"
+#include "formats/office/Layout.h"
+
 namespace veltro {
 namespace {
 
@@ -60,6 +63,44 @@ TEST(DecimalTextTest, DecimalsCountEverythingAfterTheFirstPoint) {
   EXPECT_EQ(DecimalsAfterPoint("12."), 0);
   EXPECT_EQ(DecimalsAfterPoint("12.50"), 2);
   EXPECT_EQ(DecimalsAfterPoint("1.5E3"), 3);
+}
+
+// ParseNumber, the layout's "f" and the sums read one grammar and round
+// alike: a text one of them takes is taken by all, with the same digits.
+TEST(DecimalTextTest, EveryCallerReadsAndRoundsTheSameWay) {
+  for (const char* text : {"12", " -12.50", "+.5", "5.", "1.5E3", "1e-2", "2.675", "-2.675", "0.0005", "-0.0",
+                           "99.995", "", " ", "-", ".", "1,5", "1.5 ", "1.2.3", "E3", "1E", "1E+", "0x10", "12a"}) {
+    const std::string t = text;
+    const bool number = !IsNoValue(ParseNumber(t));
+    EXPECT_EQ(ParseDecimal(t).has_value(), number) << t;
+    EXPECT_EQ(FormatDecimalText(t, 2).has_value(), number) << t;
+    DecimalValue v;
+    EXPECT_EQ(ReadDecimal(t, v), number) << t;
+    if (!number) continue;
+    EXPECT_EQ(*FormatDecimalText(t, 2), ReformatNumber(t, 2)) << t;
+    EXPECT_EQ(FormatDecimal(*ParseDecimal(t), 2), ReformatNumber(t, 2)) << t;
+  }
+  EXPECT_EQ(ReformatNumber("2.675", 2), "2.68");  // the decimal text, not the double 2.67499...
+  EXPECT_EQ(*FormatDecimalText("-0.0005", 3), "-0.001");
+}
+
+TEST(DecimalTextTest, HalvesGoToEvenOnlyWhereAskedFor) {
+  DecimalValue v;
+  ASSERT_TRUE(ReadDecimal("2.5", v));
+  RoundDecimal(v, 0, DecimalRounding::HalfEven);
+  EXPECT_EQ(FixedDecimalText(v, 0), "2");
+  ASSERT_TRUE(ReadDecimal("2.5", v));
+  RoundDecimal(v, 0, DecimalRounding::HalfAwayFromZero);
+  EXPECT_EQ(FixedDecimalText(v, 0), "3");
+  ASSERT_TRUE(ReadDecimal("-999.96", v));
+  RoundDecimal(v, 1, DecimalRounding::HalfEven);
+  EXPECT_EQ(FixedDecimalText(v, 1), "-1000.0");
+  int64_t written = 0;
+  ASSERT_TRUE(ReadDecimal("1.500", v, &written));
+  EXPECT_EQ(written, 3);
+  EXPECT_EQ(v.digits, "15");
+  ASSERT_TRUE(ReadDecimal("5E2", v, &written));
+  EXPECT_EQ(written, -2);
 }
 
 }  // namespace

@@ -304,10 +304,15 @@ TEST(WaitMilliseconds, WaitsAtLeastTheTimeAndPumpsMessages) {
   EXPECT_GE(pumped, 1);
 }
 
-TEST(WaitMilliseconds, ZeroAndNegativeReturnAtOnce) {
+TEST(WaitMilliseconds, ZeroAndNegativeReturnAfterOnePump) {
+  // A wait whose end has passed pumps once and never loops.
+  int pumped = 0;
+  SetMessagePump([&pumped] { ++pumped; });
   WaitMilliseconds(0);
+  EXPECT_EQ(pumped, 1);
   WaitMilliseconds(-1000);
-  SUCCEED();
+  EXPECT_EQ(pumped, 2);
+  SetMessagePump(nullptr);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/DateTime.h"
@@ -44,8 +45,10 @@ TEST_F(EngineTest, ReceivedLinesBecomeOfficeFileWithStartAndEnde) {
   EXPECT_EQ(ReadFile(tmp / "out.txt"),
             "BEGIN\r\nP;1;600000.000;200000.000;450.00\r\nC;hello\r\nP;2;1.5;2.5;\r\nEND\r\n");
   EXPECT_TRUE(CurrentTransfer().Errors.empty());
-  // Nothing was counted, so the user is told that nothing was transferred.
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"T46"});
+  // Nothing was counted, so the user is told that nothing was transferred;
+  // the line taken for nothing is told too.
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"T46", "T741"}));
+  EXPECT_EQ(CurrentTransfer().LinesNotRead, 1);
 }
 
 // The opener is the first xdg-open on the PATH; without one the user is told.
@@ -117,9 +120,10 @@ TEST_F(EngineTest, ErrorListIsCutToTwentyEntries) {
   ASSERT_FALSE(box.Messages().empty());
   const auto& last = box.Messages().back();
   EXPECT_EQ(last.kind, kMsgError);
-  EXPECT_EQ(SplitLines(last.text).size(), 40u);  // 20 entries of T188 + line
+  EXPECT_EQ(SplitLines(last.text).size(), 41u);  // 20 entries of T188 + line, and the total
   EXPECT_EQ(SplitLines(last.text)[1], "P;0;;;");
   EXPECT_EQ(SplitLines(last.text)[39], "P;19;;;");
+  EXPECT_EQ(SplitLines(last.text)[40], "T740");
   EXPECT_TRUE(CurrentTransfer().Errors.empty());
 }
 
@@ -246,7 +250,8 @@ TEST_F(EngineTest, MessageListIsShownAsOneWarningOfTwentyLines) {
   Receive({"N a"});
   ASSERT_EQ(box.Messages().size(), 1u);
   EXPECT_EQ(box.Messages()[0].kind, kMsgWarning);
-  EXPECT_EQ(SplitLines(box.Messages()[0].text).size(), 20u);
+  EXPECT_EQ(SplitLines(box.Messages()[0].text).size(), 21u);
+  EXPECT_EQ(SplitLines(box.Messages()[0].text).back(), "T740");
 }
 
 TEST_F(EngineTest, LibraryErrorsJoinTheErrorList) {
@@ -369,6 +374,52 @@ TEST_F(EngineEscapeTest, ErrorLinesShowTheirDataUnchanged) {
 
 namespace veltro::test {
 namespace {
+
+TEST_F(EngineTest, ARunWithoutRecordsLeavesTheOutputAlone) {
+  WriteFile(tmp / "out.txt", "alt\r\n");
+  box.Answer(kAnsYes);  // overwrite
+  Receive({"junk", "", "more junk"});
+  EXPECT_EQ(ReadFile(tmp / "out.txt"), "alt\r\n");
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"T41 " + (tmp / "out.txt") + " T69", "T46", "T741"}));
+  EXPECT_EQ(CurrentTransfer().LinesNotRead, 2);  // the empty line is no data
+}
+
+TEST_F(EngineTest, AStopOnTheLastLineOffersThePartLikeAnyStop) {
+  formats.instModule.ForEach<TReadWriteDaten>([](TReadWriteDaten& rw) {
+    if (rw.TransferDatenart != tdaKommentar) return;
+    auto read = rw.OnRead;
+    rw.OnRead = [read](const std::string& s, TDaten& d) {
+      read(s, d);
+      if (s == "N b") CurrentTransfer().StopFlag = true;  // the cancel button
+    };
+  });
+  Receive({"N a", "N b"});
+  ASSERT_FALSE(MessageTexts().empty());
+  EXPECT_EQ(MessageTexts().back(), "T700");
+  EXPECT_FALSE(FileExists(tmp / "out.txt"));
+}
+
+TEST_F(EngineTest, AFormatWithoutCaptionIsNamedByItsComponentName) {
+  formats.inst->Caption.clear();
+  Receive({"Z 1"});
+  ASSERT_FALSE(MessageTexts().empty());
+  EXPECT_EQ(MessageTexts()[0], "T608 " + formats.inst->Name);
+}
+
+TEST_F(EngineTest, StatusTextsGoToTheStatisticsWindow) {
+  Send("P;1;1;2;3\r\n");
+  Receive({"N a"});
+  EXPECT_EQ(window.status, "");
+  const auto& shown = statistics.statusTexts;
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "T39"), shown.end());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "T44"), shown.end());
+}
+
+TEST_F(EngineTest, LibraryErrorsAreShownAsTheyAre) {
+  instrument.libErrors = "line #65: bad\r\nline #66";
+  Receive({"N a"});
+  EXPECT_EQ(box.Messages().back().text, "line #65: bad\r\nline #66");
+}
 
 TEST_F(EngineTest, MultiLineInstrumentRecordBecomesOneLineEach) {
   // Group formats (GTS-7) write a record as several lines, each with CR LF:

@@ -502,8 +502,8 @@ TEST_F(OffsetTest, AddsAndRemovesKeepingTheDecimalsOfTheInput) {
   EXPECT_EQ(Apply("123.45", kOffsetAddX), "1200123.95");
   EXPECT_EQ(Apply("2600123.45", kOffsetRemoveY), "123.45");
   EXPECT_EQ(Apply("1200123.95", kOffsetRemoveX), "123.45");
-  EXPECT_EQ(Apply("10", kOffsetAddX), "1200011");   // no ".": no decimals, rounded
-  EXPECT_EQ(Apply("10.", kOffsetAddX), "1200011");  // nothing after the "."
+  EXPECT_EQ(Apply("10", kOffsetAddX), "1200010.5");  // the offset's decimals are kept
+  EXPECT_EQ(Apply("10.", kOffsetAddX), "1200010.5");
   EXPECT_EQ(Apply("-5.000", kOffsetAddY), "2599995.000");
   EXPECT_EQ(Apply(" 1.5", kOffsetAddY), "2600001.5");  // leading blanks are read
 }
@@ -514,8 +514,8 @@ TEST_F(OffsetTest, IsDecimalExactForNationalGridCoordinates) {
   EXPECT_EQ(Apply("2600000.123", kOffsetAddY), "2600000.223");
   EXPECT_EQ(Apply("2600000.223", kOffsetRemoveY), "2600000.123");
   EXPECT_EQ(Apply("9007199254740993.001", kOffsetAddY), "9007199254740993.101");
-  EXPECT_EQ(Apply("12.345", kOffsetAddX), "12.345");    // 12.3445: halves away from zero
-  EXPECT_EQ(Apply("-12.345", kOffsetAddX), "-12.346");  // -12.3455
+  EXPECT_EQ(Apply("12.345", kOffsetAddX), "12.3445");
+  EXPECT_EQ(Apply("-12.345", kOffsetAddX), "-12.3455");
   EXPECT_EQ(Apply("0.05", kOffsetRemoveY), "-0.05");
   ASSERT_TRUE(current->SetOffsetY("0.05"));
   EXPECT_EQ(Apply("-0.05", kOffsetAddY), "0.00");  // no "-0.00"
@@ -539,8 +539,17 @@ TEST_F(OffsetTest, MissingAndNonNumericValuesStayAsTheyAre) {
 
 TEST_F(OffsetTest, ExponentsAreReadAsNumbers) {
   ASSERT_TRUE(current->SetOffsetY("1"));
-  EXPECT_EQ(Apply("1.5E3", kOffsetAddY), "1501.000");  // three characters after the "."
-  EXPECT_EQ(Apply("25e-1", kOffsetAddY), "4");
+  EXPECT_EQ(Apply("1.5E3", kOffsetAddY), "1501");
+  EXPECT_EQ(Apply("25e-1", kOffsetAddY), "3.5");
+  ASSERT_TRUE(current->SetOffsetY("0"));
+  EXPECT_EQ(Apply("12345E-3", kOffsetAddY), "12.345");
+  EXPECT_EQ(Apply("2E-1", kOffsetAddY), "0.2");
+}
+
+TEST_F(OffsetTest, StakeOutSumsKeepTheDecimalsOfTheOffset) {
+  ASSERT_TRUE(current->SetOffsetY("2600000.25"));
+  EXPECT_EQ(Apply("2600123", kOffsetRemoveY), "122.75");
+  EXPECT_EQ(Apply("122.75", kOffsetAddY), "2600123.00");
 }
 
 TEST_F(OffsetTest, NonNumericOffsetsAreRefusedWhereTheyAreStored) {

@@ -191,7 +191,8 @@ TEST_F(SequenceTest, CancelEndsAReceiveAndASendOverTheLine) {
   }
   {
     std::string points;
-    for (int i = 1; i <= 3000; ++i) points += std::to_string(i) + "|C|" + std::to_string(i) + ".000|2.000|3.000|\r\n";
+    // Enough lines that the send outlasts the pump's interval however fast it runs.
+    for (int i = 1; i <= 30000; ++i) points += std::to_string(i) + "|C|" + std::to_string(i) + ".000|2.000|3.000|\r\n";
     WriteFile(tmp / "many.asc", points);
     Plain(Use("itSDR33", "SDR33"));
     SimulatedInstrument sim;

@@ -72,6 +72,8 @@ std::string ShellQuote(const std::string& s) {
 }
 
 ConvertRun RunConverter(const TempDir& tmp, const std::string& args) {
+  // The converter refuses a settings file that does not exist.
+  if (!FileExists(tmp / "settings.ini")) WriteFile(tmp / "settings.ini", "");
   const std::string cmd = "VELTRO_FREEZE_TIME=2026-12-08 XDG_CONFIG_HOME=" + ShellQuote(tmp.path()) + " " +
                           ShellQuote(InstalledConverter()) + " --settings " + ShellQuote(tmp / "settings.ini") + " " + args + " >" +
                           ShellQuote(tmp / "stdout.txt") + " 2>" + ShellQuote(tmp / "stderr.txt");

@@ -56,6 +56,8 @@ class FakeStatistics : public StatisticsView {
   int resets = 0;
   void Reset() override { ++resets; StatisticsView::Reset(); }
   void Refresh() override { ++refreshes; }
+  std::vector<std::string> statusTexts;
+  void SetStatusText(const std::string& s) override { statusTexts.push_back(s); }
 };
 
 class FakeInstrument : public InstrumentSide {

@@ -44,6 +44,7 @@ bool HasOpen(pid_t pid, const std::string& device) {
 // The converter itself as a child (so that a signal reaches it), standard
 // error into tmp/stderr.txt.
 pid_t SpawnConverter(const TempDir& tmp, std::vector<std::string> args) {
+  if (!FileExists(tmp / "settings.ini")) WriteFile(tmp / "settings.ini", "");
   args.insert(args.begin(), {InstalledConverter(), "--settings", tmp / "settings.ini"});
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());

@@ -37,7 +37,7 @@ TEST_F(ConvertTest, HelpAndUsage) {
   EXPECT_EQ(Run("--bogus a b"), 64);
   WriteFile(tmp / "a.asc", "100|12|600000.000|200000.000|450.00|\r\n");
   EXPECT_EQ(Run("--from NOSUCH " + In("a.asc") + " " + In("out")), 64);
-  EXPECT_EQ(Run("--from ASCII --to ASCII " + In("a.asc") + " " + In("out")), 64);
+  EXPECT_EQ(Run("--from ASCII --to ASCII --via NOSUCH " + In("a.asc") + " " + In("out")), 64);
   EXPECT_EQ(Run(In("a.asc") + " " + In("out")), 64);  // office input needs --to
   EXPECT_FALSE(FileExists(tmp / "out"));
 }

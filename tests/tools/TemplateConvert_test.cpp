@@ -46,6 +46,7 @@ class TemplateConvertTest : public ::testing::Test {
  protected:
   // Runs the converter on this test's settings file; answers the exit status.
   int Convert(const std::string& args) {
+    if (!FileExists(dir / "settings.ini")) WriteFile(dir / "settings.ini", "");
     const std::string cmd = Shell(InstalledConverter()) + " --quiet --settings " + Shell(dir / "settings.ini") + " " + args + " 2>" +
                             Shell(dir / "stderr.txt");
     const int status = std::system(cmd.c_str());
