@@ -43,6 +43,8 @@ enum {
   VELTRO_FILE_CLOSE_FAILED = 8,
   VELTRO_FORMAT_CHANGED = 9,    /* GetTFFormat names the new format */
   VELTRO_WRITE_FAILED = 11,     /* write error or write time-out */
+  VELTRO_BLOCK_REFUSED = 12,    /* a received block never checked out (GetErrorBuf names the line) */
+  VELTRO_NOT_ACKNOWLEDGED = 13, /* a sent line was never acknowledged */
   VELTRO_CANCELLED = 14         /* SetBreak(14) */
 };
 

@@ -33,34 +33,17 @@
 // repeats the block on NAK or silence, at most `retries` times; then 13.
 // Public descriptions of these instruments leave the exact block check
 // open: these are the simplest checks such an instrument accepts.
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
+#include "library/BlockCheck.h"
 #include "library/LibraryEngine.h"
 
 namespace veltro {
 namespace {
 
 constexpr const char* kEndOfTransmission = "\x04";
-constexpr char kSub = '\x1a';
-constexpr int kGsi8Word = 16;   // characters per GSI 8 word
-constexpr int kGsi16Word = 24;  // after a leading "*"
-constexpr unsigned kByteSumModulus = 256;
-
-std::string Hex2(unsigned value) {
-  char buf[3];
-  std::snprintf(buf, sizeof buf, "%02X", value % kByteSumModulus);
-  return buf;
-}
-
-unsigned ByteSum(const std::string& text) {
-  unsigned sum = 0;
-  for (unsigned char c : text) sum += c;
-  return sum % kByteSumModulus;
-}
-
 // A block for a message: printable, cut to a readable length.
 std::string Shown(const std::string& block) {
   std::string out;
@@ -86,35 +69,15 @@ bool TInstrumentLibrary::Answer(char byte) { return comm_->IsOpen() && comm_->Wr
 
 bool TInstrumentLibrary::CheckBlock(const std::string& block, std::string& text) const {
   if (comm_->FlowControl() == tfcGSI || profile_.blockCheck == TBlockCheck::GsiWords) {
-    const bool wide = !block.empty() && block[0] == '*';
-    const size_t width = wide ? kGsi16Word : kGsi8Word;
-    const std::string words = wide ? block.substr(1) : block;
-    if (words.empty() || words.size() % width != 0) return false;
-    for (size_t w = 0; w < words.size(); w += width)
-      if (!std::isdigit(static_cast<unsigned char>(words[w])) ||
-          !std::isdigit(static_cast<unsigned char>(words[w + 1])) || words[w + width - 1] != ' ')
-        return false;
     text = block;
-    return true;
+    return CheckGsiWords(block);
   }
-  if (block.size() < 2) return false;
-  const std::string body = block.substr(0, block.size() - 2);
-  unsigned given = 0;
-  for (char c : block.substr(block.size() - 2)) {
-    const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                  : (c >= 'A' && c <= 'F')                     ? c - 'A' + 10
-                                                               : -1;
-    if (d < 0) return false;
-    given = given * 16 + static_cast<unsigned>(d);
-  }
-  if (given != ByteSum(body)) return false;
-  text = body;
-  return true;
+  return CheckSum8Hex(block, text);
 }
 
 std::string TInstrumentLibrary::FrameBlock(const std::string& text) const {
   const bool gsi = comm_->FlowControl() == tfcGSI || profile_.blockCheck == TBlockCheck::GsiWords;
-  return (gsi ? text : text + Hex2(ByteSum(text))) + EndofLineText(comm_->EndofLine());
+  return (gsi ? text : text + Sum8Hex(text)) + EndofLineText(comm_->EndofLine());
 }
 
 std::string TInstrumentLibrary::EndOfDataBlock() const {
@@ -340,7 +303,8 @@ int TInstrumentLibrary::SendAcknowledged(const std::string& line) {
       if (status_ == lrOk) NoteError("writing to the port failed");
       return lrWriteFailed;
     }
-    if (timers_ && timers_->write.Enabled()) timers_->write.Enable();
+    // Each attempt has the full write time (the first call: the waiting time).
+    if (timers_ && !timers_->start.Enabled()) timers_->write.Enable();
     char answer = 0;
     const TWait w = WaitForAnswer(answer);
     if (w == TWait::Closed) {

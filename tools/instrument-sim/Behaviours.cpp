@@ -1,5 +1,8 @@
 #include "tools/instrument-sim/Behaviours.h"
 
+#include <algorithm>
+
+#include "library/BlockCheck.h"
 #include "tools/instrument-sim/Simulator.h"
 
 namespace veltro::sim {
@@ -9,12 +12,144 @@ namespace {
 // the player and the store do everything (ProMark 500 coordinate output).
 class Plain : public Behaviour {};
 
+// An instrument that sends one block at a time and waits for ACK or NAK,
+// and acknowledges every block it takes (the block framing is documented
+// with the library's line protocols). acknak: text + byte-sum check, ends
+// with EOT; gsi: GSI words, ends with SUB and the line end. Faults: the
+// Options of the acknowledged protocols, --cut-line (half a block, once),
+// --garbage-line (once), --hangup-line.
+class Acknowledged : public Behaviour {
+ public:
+  explicit Acknowledged(bool gsi) : gsi_(gsi) {}
+  bool StoresItself() const override { return true; }
+
+  bool Play(Simulator& sim) override {
+    if (waiting_) return true;
+    const Options& o = sim.Settings();
+    const std::vector<std::string>& lines = sim.Lines();
+    if (next_ >= lines.size()) {
+      sim.Send(gsi_ ? std::string(1, kSub) + Eol(sim) : std::string(1, kEot));
+      waiting_ = endSent_ = true;
+      return true;
+    }
+    const int number = static_cast<int>(next_) + 1;
+    if (number == o.hangupLine) {
+      sim.HangUp();
+      return true;
+    }
+    const std::string text = WithoutEnd(lines[next_]);
+    std::string block = gsi_ ? text : text + Sum8Hex(text);
+    if (number == o.badCheckLine && badChecks_ < o.badCheckTimes) {
+      ++badChecks_;
+      block.back() = block.back() == 'X' ? 'Y' : 'X';  // neither a blank nor a hex digit
+    }
+    if (number == o.cutLine && attempts_ == 0) {
+      block.resize(std::max<size_t>(1, block.size() / 2));
+      sim.Event("cut");
+      sim.Send(block);
+    } else if (number == o.garbageLine && attempts_ == 0) {
+      sim.Send(std::string(block.size(), '\xff') + Eol(sim));
+    } else {
+      sim.Send(block + Eol(sim));
+    }
+    ++attempts_;
+    waiting_ = true;
+    return true;
+  }
+
+  void OnReceived(Simulator& sim, const std::string& bytes) override {
+    for (char c : bytes) {
+      if (waiting_ && in_.empty() && (c == kAck || c == kNak)) {
+        waiting_ = false;
+        if (c == kNak) continue;  // sent again at the next step
+        attempts_ = 0;
+        if (endSent_) {
+          sim.StopPlaying();
+          sim.Event("played");
+        } else {
+          ++next_;
+        }
+        continue;
+      }
+      in_ += c;
+    }
+    TakeBlocks(sim);
+  }
+
+  void OnIdle(Simulator& sim) override {
+    if (answerDue_ && Clock::now() >= answerAt_) {
+      answerDue_ = false;
+      sim.Send(std::string(1, answer_));
+    }
+  }
+
+ private:
+  static std::string WithoutEnd(std::string line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    return line;
+  }
+  static std::string Eol(const Simulator& sim) { return sim.Settings().eol.empty() ? "\r\n" : sim.Settings().eol; }
+
+  void Reply(Simulator& sim, char byte) {
+    const Options& o = sim.Settings();
+    if (o.noAck) return;
+    if (o.nakStorm) byte = kNak;
+    if (o.ackDelayMs > 0) {
+      answer_ = byte;
+      answerDue_ = true;
+      answerAt_ = Clock::now() + std::chrono::milliseconds(o.ackDelayMs);
+    } else {
+      sim.Send(std::string(1, byte));
+    }
+  }
+
+  // Blocks from the program: stored when they check out.
+  void TakeBlocks(Simulator& sim) {
+    for (;;) {
+      if (!in_.empty() && (in_[0] == kEot || in_[0] == kSub)) {
+        const size_t end = in_.find('\n');
+        in_ = end == std::string::npos || in_[0] == kEot ? std::string() : in_.substr(end + 1);
+        sim.Event("end of data");
+        Reply(sim, kAck);
+        continue;
+      }
+      const size_t lf = in_.find('\n');
+      const size_t cr = in_.find('\r');
+      const size_t end = std::min(lf, cr);
+      if (end == std::string::npos) return;
+      std::string block = in_.substr(0, end);
+      size_t next = end + 1;
+      if (in_[end] == '\r' && next < in_.size() && in_[next] == '\n') ++next;
+      in_.erase(0, next);
+      std::string text = block;
+      const bool ok = gsi_ ? CheckGsiWords(block) : CheckSum8Hex(block, text);
+      if (ok && !sim.Settings().nakStorm) sim.Store(text + "\r\n");
+      Reply(sim, ok ? kAck : kNak);
+    }
+  }
+
+  bool gsi_;
+  size_t next_ = 0;
+  int attempts_ = 0;
+  int badChecks_ = 0;
+  bool waiting_ = false;
+  bool endSent_ = false;
+  std::string in_;
+  bool answerDue_ = false;
+  char answer_ = kAck;
+  Clock::time_point answerAt_;
+};
+
 }  // namespace
 
 const std::vector<BehaviourEntry>& Behaviours() {
   static const std::vector<BehaviourEntry> table = {
       {"plain", "sends the played lines, stores what it receives",
        []() -> std::unique_ptr<Behaviour> { return std::make_unique<Plain>(); }},
+      {"acknak", "one block at a time with a byte-sum check, ACK/NAK answers, EOT at the end",
+       []() -> std::unique_ptr<Behaviour> { return std::make_unique<Acknowledged>(false); }},
+      {"gsi", "one GSI block at a time, ACK/NAK answers, SUB at the end",
+       []() -> std::unique_ptr<Behaviour> { return std::make_unique<Acknowledged>(true); }},
   };
   return table;
 }
