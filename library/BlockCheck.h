@@ -12,6 +12,7 @@ inline constexpr char kAck = '\x06';
 inline constexpr char kNak = '\x15';
 inline constexpr char kEot = '\x04';
 inline constexpr char kSub = '\x1a';  // end of the data of the GSI protocol
+inline constexpr char kDc1 = '\x11';  // REC 500: ready
 inline constexpr std::size_t kGsi8WordChars = 16;
 inline constexpr std::size_t kGsi16WordChars = 24;  // after a leading "*"
 
@@ -43,6 +44,20 @@ inline bool CheckGsiWords(const std::string& block) {
         !std::isdigit(static_cast<unsigned char>(words[w + 1])) || words[w + width - 1] != ' ')
       return false;
   return true;
+}
+
+// The GPS receivers' command protocol: the request for the waypoints and
+// the sentence that ends them.
+inline constexpr const char* kGpsRequest = "PMGNCMD,WAYPOINT";
+inline constexpr const char* kGpsEnd = "PMGNCMD,END";
+
+// "$" + body + "*" + the XOR of the body's characters as two hex digits.
+inline std::string NmeaSentence(const std::string& body) {
+  unsigned x = 0;
+  for (unsigned char c : body) x ^= c;
+  char buf[4];
+  std::snprintf(buf, sizeof buf, "*%02X", x);
+  return "$" + body + buf;
 }
 
 }  // namespace veltro

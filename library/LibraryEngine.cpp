@@ -114,6 +114,7 @@ int TInstrumentLibrary::OpenComm(int port, int baudRate, int dataBits, int stopB
   silence_ = false;
   ended_ = false;
   blockNumber_ = 0;
+  requested_ = false;
 
   const bool fileMode = !fileName.empty();
   const int refused = fileMode ? lrFileOpenFailed : lrOpenFailed;
@@ -238,6 +239,7 @@ int TInstrumentLibrary::ReadComm(int formatNumber) {
   if (!timers_->start.Enabled()) timers_->read.Enable();
   int result = lrWrongFormat;
   if (AcceptsFormat(formatNumber)) {
+    formatNumber_ = formatNumber;
     reading_ = true;
     result = ReadStep();
     reading_ = false;

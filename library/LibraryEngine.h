@@ -64,6 +64,9 @@ struct TLibraryProfile {
   TBlockCheck blockCheck = TBlockCheck::Sum8Hex;
   int retries = 3;
   unsigned linePauseMs = 0;  // pause after each line sent
+  // Formats whose data the instrument sends only on request (the GPS
+  // receivers' command protocol).
+  std::vector<int> requestFormats;
 };
 
 // Position of the first line end of text: eol, or with no eol chosen CR LF,
@@ -118,10 +121,11 @@ class TInstrumentLibrary {
   enum class TWait { Bytes, Silence, Cancelled, Closed };
   TWait WaitForBytes();
   int ReceivePlain();
+  bool OnRequest() const;
   int ReceiveAcknowledged();
   int SendAcknowledged(const std::string& line);
   int SendPlain(const std::string& text, bool last);
-  TWait WaitForAnswer(char& answer);
+  TWait WaitForAnswer(char& answer, const std::string& answers);
   bool CheckBlock(const std::string& block, std::string& text) const;
   std::string FrameBlock(const std::string& text) const;
   std::string EndOfDataBlock() const;
@@ -156,6 +160,8 @@ class TInstrumentLibrary {
   bool silence_ = false;      // a time-out ended the wait with the port open
   bool ended_ = false;        // the end of the data was seen: reads answer "\x04"
   long blockNumber_ = 0;      // blocks received or sent in this connection
+  int formatNumber_ = -1;     // of the running read
+  bool requested_ = false;    // the data were asked for
   long zerosDropped_ = 0;
   std::string errorReport_;
 };

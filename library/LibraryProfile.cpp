@@ -19,7 +19,8 @@ constexpr const char* kKinds[] = {"d", "k", "p", "q", "l"};
 // The recognition looks at as much of the data as the program does.
 constexpr std::size_t kRecognitionChars = 1024;
 constexpr const char* kEndMarks = "\x04\x1a";  // EOT, SUB
-constexpr int kRetries = 3;                     // a block is asked for / sent again this often
+constexpr int kRetries = 3;
+constexpr int kNmeaFormat = 13, kMmwFormat = 15;                     // a block is asked for / sent again this often
 
 struct TProfileRow {
   const char* name;
@@ -91,6 +92,9 @@ TLibraryProfile MakeProfile(std::string_view name) {
   profile.silenceEndsData = true;
   profile.endMarks = kEndMarks;
   profile.retries = kRetries;
+  // The GPS receivers send their waypoints on request.
+  for (const int n : profile.formatNumbers)
+    if (n == kNmeaFormat || n == kMmwFormat) profile.requestFormats.push_back(n);
   return profile;
 }
 

@@ -9,8 +9,27 @@
 // marks (EOT 04 or SUB 1A), or, once data has arrived, after the read time
 // without a byte; a line cut off by either is kept. Example, GTS-6 at 9600:
 //   instrument: "_+P1 _ x0001234567_ y0000765432\r\n" ... 04
-// Sending writes each line with the line end; the end marker is not sent,
-// but the last write answers only once the driver queue has drained.
+// Sending writes each line with the line end; the end marker becomes an
+// empty line, and its write answers only once the driver queue has drained.
+//
+// GPS receivers that send only on request (Magellan): at the first read the
+// library sends the request sentence, the receiver answers with waypoint
+// sentences and ends with the end sentence, which is not data. Checksums are
+// the NMEA ones (XOR of the characters between "$" and "*", two hex digits):
+//   PC:       "$PMGNCMD,WAYPOINT*71" CR LF
+//   receiver: "$PMGNWPL,4657.0000,N,00726.0000,E,0000512,M,P1,MAUER,a*7E" CR LF ...
+//   receiver: "$PMGNCMD,END*3D" CR LF
+// Silence after data also ends the receive, as for plain lines.
+//
+// REC 500 (Zeiss): the recorder sends when the computer is ready; the user
+// starts the transfer on the computer first, then the output on the
+// recorder (MENU, DATA OUTPUT, memory area, start). At the first read the
+// library sends DC1 (11, "ready"); the recorder's lines then come as plain
+// lines. To send, the library waits for the recorder's DC1 (its data input
+// started) within the waiting time, then sends plain lines:
+//   PC: 11          recorder: "   0001 KOORDINATEN" CR LF ... 04
+// Public descriptions say no more about the handshake: this is the simplest
+// one the recorder accepts.
 //
 // Acknowledged blocks (ACK/NAK of the Topcon, DL-100 and Pentax
 // instruments; GSI of the Leica instruments). The sender sends one block and
@@ -34,7 +53,9 @@
 // Public descriptions of these instruments leave the exact block check
 // open: these are the simplest checks such an instrument accepts.
 #include <chrono>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "library/BlockCheck.h"
@@ -113,9 +134,9 @@ TInstrumentLibrary::TWait TInstrumentLibrary::WaitForBytes() {
 }
 
 int TInstrumentLibrary::ReceiveFamily() {
-  if (comm_->FlowControl() == tfcREC500) {
-    NoteError(std::string(profile_.name) + ": the REC 500 handshake is not available; choose XON/XOFF");
-    return lrFlowUnsupported;
+  if (comm_->FlowControl() == tfcREC500 && !requested_) {
+    requested_ = true;
+    Answer(kDc1);
   }
   if (Acknowledged() && EndofLineText(comm_->EndofLine()).empty()) {
     NoteError("a line end must be chosen for acknowledged blocks");
@@ -124,8 +145,22 @@ int TInstrumentLibrary::ReceiveFamily() {
   return Acknowledged() ? ReceiveAcknowledged() : ReceivePlain();
 }
 
+bool TInstrumentLibrary::OnRequest() const {
+  return std::find(profile_.requestFormats.begin(), profile_.requestFormats.end(), formatNumber_) !=
+         profile_.requestFormats.end();
+}
+
 int TInstrumentLibrary::ReceivePlain() {
   const std::string eol = EndofLineText(comm_->EndofLine());
+  const bool onRequest = OnRequest();
+  if (onRequest && !requested_) {
+    requested_ = true;
+    if (!comm_->WriteAll(NmeaSentence(kGpsRequest) + "\r\n")) {
+      NoteHangUp(lrReadTimeout);
+      readBuf_ = kEndOfTransmission;
+      return Substitute(lrOk);
+    }
+  }
   // Ends the data after text (kept as the last line when not empty).
   auto endData = [&](const std::string& text) {
     ended_ = true;
@@ -142,7 +177,11 @@ int TInstrumentLibrary::ReceivePlain() {
     const size_t mark = profile_.endMarks.empty() ? std::string::npos : readBuf_.find_first_of(profile_.endMarks);
     if (mark != std::string::npos && (lineEnd == std::string::npos || mark < lineEnd))
       return endData(readBuf_.substr(0, mark));
-    if (lineEnd != std::string::npos) return Substitute(lrOk);
+    if (lineEnd != std::string::npos) {
+      if (onRequest && readBuf_.compare(0, std::strlen(kGpsEnd) + 1, std::string("$") + kGpsEnd) == 0)
+        return endData("");
+      return Substitute(lrOk);
+    }
     switch (WaitForBytes()) {
       case TWait::Bytes:
         break;
@@ -232,7 +271,7 @@ int TInstrumentLibrary::ReceiveAcknowledged() {
   }
 }
 
-TInstrumentLibrary::TWait TInstrumentLibrary::WaitForAnswer(char& answer) {
+TInstrumentLibrary::TWait TInstrumentLibrary::WaitForAnswer(char& answer, const std::string& answers) {
   for (;;) {
     silence_ = false;
     softWait_ = true;
@@ -241,7 +280,7 @@ TInstrumentLibrary::TWait TInstrumentLibrary::WaitForAnswer(char& answer) {
     if (!bytes.empty()) {
       // Anything but an answer (an echo, noise) is passed over.
       for (char c : bytes)
-        if (c == profile_.ack || c == profile_.nak) {
+        if (answers.find(c) != std::string::npos) {
           answer = c;
           return TWait::Bytes;
         }
@@ -257,20 +296,30 @@ TInstrumentLibrary::TWait TInstrumentLibrary::WaitForAnswer(char& answer) {
 }
 
 int TInstrumentLibrary::SendFamily(const std::string& line) {
-  if (comm_->FlowControl() == tfcREC500) {
-    NoteError(std::string(profile_.name) + ": the REC 500 handshake is not available; choose XON/XOFF");
-    return lrFlowUnsupported;
-  }
   if (!AcceptsFlow()) {
     NoteError(std::string(profile_.name) + " does not work with flow control " +
               std::to_string(comm_->FlowControl()));
     return lrFlowUnsupported;
   }
+  if (comm_->FlowControl() == tfcREC500 && !requested_) {
+    // The recorder's "ready" first; only the waiting time limits it.
+    char ready = 0;
+    if (timers_) timers_->write.Disable();
+    while (ready != kDc1) {
+      if (WaitForAnswer(ready, std::string(1, kDc1)) == TWait::Closed) {
+        if (status_ == lrOk) NoteError("the line closed while waiting for the recorder");
+        return status_ == lrOk ? lrWriteFailed : status_;
+      }
+    }
+    requested_ = true;
+    if (timers_ && !timers_->start.Enabled()) timers_->write.Enable();
+  }
   const bool last = line == kEndOfTransmission;
   std::string text = last ? std::string() : line;
   if (const size_t p = text.find("\r\n"); p != std::string::npos) text.resize(p);
   if (Acknowledged()) return SendAcknowledged(last ? std::string(kEndOfTransmission) : text);
-  return SendPlain(last ? std::string() : text + EndofLineText(comm_->EndofLine()), last);
+  // The end marker goes out as an empty line.
+  return SendPlain(text + EndofLineText(comm_->EndofLine()), last);
 }
 
 int TInstrumentLibrary::SendPlain(const std::string& text, bool last) {
@@ -306,7 +355,7 @@ int TInstrumentLibrary::SendAcknowledged(const std::string& line) {
     // Each attempt has the full write time (the first call: the waiting time).
     if (timers_ && !timers_->start.Enabled()) timers_->write.Enable();
     char answer = 0;
-    const TWait w = WaitForAnswer(answer);
+    const TWait w = WaitForAnswer(answer, std::string{profile_.ack, profile_.nak});
     if (w == TWait::Closed) {
       if (status_ == lrOk) NoteError("the line closed while waiting for the acknowledgement");
       return status_ == lrOk ? lrWriteFailed : status_;

@@ -8,6 +8,7 @@
 
 #include "library/InstrumentLibrary.h"
 #include "platform/DynamicLibrary.h"
+#include "tests/support/ConvertRun.h"
 #include "tests/support/InstrumentSim.h"
 
 namespace veltro::test {
@@ -149,8 +150,8 @@ TEST_F(FamilyProtocolTest, PlainLinesEndAtSilenceOrEndMarkAndSendsDrain) {
     for (size_t to; (to = lines.find("\r\n", from)) != std::string::npos; from = to + 2)
       ASSERT_EQ(write(kGts6, lines.substr(from, to - from).c_str()), VELTRO_OK);
     EXPECT_EQ(write(kGts6, "\x04"), VELTRO_OK);
-    ASSERT_TRUE(sim.WaitForReceived(lines.size()));
-    EXPECT_EQ(sim.Received(), lines);
+    ASSERT_TRUE(sim.WaitForReceived(lines.size() + 2));
+    EXPECT_EQ(sim.Received(), lines + "\r\n");
   }
   {
     // Silence before any data is no end but the waiting time (3); a cancel ends a wait.
@@ -305,6 +306,64 @@ TEST_F(FamilyProtocolTest, GsiBlocksBothWays) {
     ASSERT_EQ(OpenPort(sim, kAckNak), VELTRO_OK) << Error();
     EXPECT_EQ(read(kGsi8), VELTRO_FLOW_UNSUPPORTED);
   }
+}
+
+TEST_F(FamilyProtocolTest, GpsReceiversSendOnRequestUntilTheEndSentence) {
+  Load("ProMark2.DLL");
+  constexpr int32_t kNmea = 13;
+  std::string text;
+  char line[96];
+  for (int i = 1; i <= kManyLines; ++i) {
+    std::snprintf(line, sizeof line, "$PMGNWPL,4657.%04d,N,00726.%04d,E,0000512,M,P%d,MAUER,a\r\n", i % 10000,
+                  i % 10000, i);
+    text += line;
+  }
+  const std::string file = tmp / "waypoints.txt";
+  WriteFile(file, text);
+  const std::vector<std::string> offline = Offline(file, kNmea);
+  int32_t result = 0;
+  {
+    SimulatedInstrument sim({"--protocol", "gps", "--hold", "--play", file, "--pace", "0"});
+    ASSERT_TRUE(sim.Ready());
+    ASSERT_EQ(OpenPort(sim, kNone), VELTRO_OK) << Error();
+    EXPECT_EQ(ReadAll(kNmea, result), offline);
+    EXPECT_EQ(result, VELTRO_OK) << Error();
+    EXPECT_TRUE(sim.WaitForEvent("request"));
+  }
+  {
+    // A receiver that never answers the request: the waiting time.
+    SimulatedInstrument sim({"--silent"});
+    ASSERT_TRUE(sim.Ready());
+    ASSERT_EQ(OpenPort(sim, kNone, kLong, kLong, 300), VELTRO_OK) << Error();
+    EXPECT_EQ(read(kNmea), VELTRO_NO_ANSWER);
+    ASSERT_TRUE(sim.WaitForReceived(1));
+    EXPECT_EQ(sim.Received(), "$PMGNCMD,WAYPOINT*71\r\n");
+  }
+}
+
+TEST_F(FamilyProtocolTest, Rec500RecorderWaitsForTheComputer) {
+  Load("REC500.DLL");
+  constexpr int32_t kRec500 = 8, kRec500Flow = 6;
+  const std::string file = VELTRO_TEST_DATA "/rec500/recorder.rec";
+  const std::vector<std::string> offline = Offline(file, kRec500);
+  int32_t result = 0;
+  SimulatedInstrument sim({"--protocol", "rec500", "--hold", "--play", file, "--pace", "0"});
+  ASSERT_TRUE(sim.Ready());
+  ASSERT_EQ(OpenPort(sim, kRec500Flow, 500), VELTRO_OK) << Error();
+  EXPECT_EQ(ReadAll(kRec500, result), offline);
+  EXPECT_EQ(result, VELTRO_OK) << Error();
+  EXPECT_TRUE(sim.WaitForEvent("asked"));
+  // Sending waits for the recorder's "ready"; without it, the waiting time.
+  ASSERT_EQ(OpenPort(sim, kRec500Flow, kLong, kLong, 300), VELTRO_OK) << Error();
+  EXPECT_EQ(write(kRec500, offline[0].c_str()), VELTRO_NO_ANSWER);
+  ASSERT_EQ(OpenPort(sim, kRec500Flow), VELTRO_OK) << Error();
+  ASSERT_TRUE(sim.Command("ready"));
+  for (const std::string& line : offline) ASSERT_EQ(write(kRec500, line.c_str()), VELTRO_OK) << Error();
+  EXPECT_EQ(write(kRec500, "\x04"), VELTRO_OK) << Error();
+  // The DC1 of the receive first.
+  const std::string expected = "\x11" + ReadFile(file) + "\r\n";
+  ASSERT_TRUE(sim.WaitForReceived(expected.size()));
+  EXPECT_TRUE(SameBytes(expected, sim.Received()));
 }
 
 }  // namespace

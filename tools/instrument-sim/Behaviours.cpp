@@ -1,6 +1,8 @@
 #include "tools/instrument-sim/Behaviours.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "library/BlockCheck.h"
 #include "tools/instrument-sim/Simulator.h"
@@ -76,13 +78,6 @@ class Acknowledged : public Behaviour {
     TakeBlocks(sim);
   }
 
-  void OnIdle(Simulator& sim) override {
-    if (answerDue_ && Clock::now() >= answerAt_) {
-      answerDue_ = false;
-      sim.Send(std::string(1, answer_));
-    }
-  }
-
  private:
   static std::string WithoutEnd(std::string line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
@@ -94,13 +89,9 @@ class Acknowledged : public Behaviour {
     const Options& o = sim.Settings();
     if (o.noAck) return;
     if (o.nakStorm) byte = kNak;
-    if (o.ackDelayMs > 0) {
-      answer_ = byte;
-      answerDue_ = true;
-      answerAt_ = Clock::now() + std::chrono::milliseconds(o.ackDelayMs);
-    } else {
-      sim.Send(std::string(1, byte));
-    }
+    // A late instrument: nothing else happens meanwhile.
+    if (o.ackDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(o.ackDelayMs));
+    sim.Send(std::string(1, byte));
   }
 
   // Blocks from the program: stored when they check out.
@@ -135,9 +126,51 @@ class Acknowledged : public Behaviour {
   bool waiting_ = false;
   bool endSent_ = false;
   std::string in_;
-  bool answerDue_ = false;
-  char answer_ = kAck;
-  Clock::time_point answerAt_;
+};
+
+// A GPS receiver that sends its waypoints (the played lines) only when
+// asked with the request sentence, and then the end sentence.
+class GpsReceiver : public Behaviour {
+ public:
+  void OnReceived(Simulator& sim, const std::string& bytes) override {
+    in_ += bytes;
+    const std::string request = NmeaSentence(kGpsRequest);
+    if (const size_t p = in_.find(request); p != std::string::npos && in_.find('\n', p) != std::string::npos) {
+      in_.clear();
+      sim.Event("request");
+      sim.PlayFrom(0);
+      sending_ = true;
+    }
+  }
+  void OnIdle(Simulator& sim) override {
+    if (!sending_ || sim.Playing()) return;
+    sending_ = false;
+    sim.Send(NmeaSentence(kGpsEnd) + "\r\n");
+  }
+
+ private:
+  std::string in_;
+  bool sending_ = false;
+};
+
+// A REC 500 recorder: plays its lines once the program sent DC1 (ready);
+// the command "ready" sends its own DC1 (data input started).
+class Rec500Recorder : public Behaviour {
+ public:
+  void OnReceived(Simulator& sim, const std::string& bytes) override {
+    if (asked_ || bytes.find(kDc1) == std::string::npos) return;
+    asked_ = true;
+    sim.Event("asked");
+    sim.PlayFrom(0);
+  }
+  bool OnCommand(Simulator& sim, const std::vector<std::string>& words) override {
+    if (words[0] != "ready") return false;
+    sim.Send(std::string(1, kDc1));
+    return true;
+  }
+
+ private:
+  bool asked_ = false;
 };
 
 }  // namespace
@@ -150,6 +183,10 @@ const std::vector<BehaviourEntry>& Behaviours() {
        []() -> std::unique_ptr<Behaviour> { return std::make_unique<Acknowledged>(false); }},
       {"gsi", "one GSI block at a time, ACK/NAK answers, SUB at the end",
        []() -> std::unique_ptr<Behaviour> { return std::make_unique<Acknowledged>(true); }},
+      {"gps", "sends the played lines when asked with $PMGNCMD,WAYPOINT, then $PMGNCMD,END",
+       []() -> std::unique_ptr<Behaviour> { return std::make_unique<GpsReceiver>(); }},
+      {"rec500", "plays once it receives DC1; the command \"ready\" sends DC1",
+       []() -> std::unique_ptr<Behaviour> { return std::make_unique<Rec500Recorder>(); }},
   };
   return table;
 }
