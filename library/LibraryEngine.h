@@ -120,6 +120,7 @@ class TInstrumentLibrary {
   bool Answer(char byte);
   enum class TWait { Bytes, Silence, Cancelled, Closed };
   TWait WaitForBytes();
+  int WaitStopped(TWait w);
   int ReceivePlain();
   bool OnRequest() const;
   int ReceiveAcknowledged();

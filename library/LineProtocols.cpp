@@ -133,6 +133,13 @@ TInstrumentLibrary::TWait TInstrumentLibrary::WaitForBytes() {
   return TWait::Closed;
 }
 
+// A wait ended by a cancel, or by a time-out, break or hang-up that closed
+// the port (its stored code is the answer): the end of the read.
+int TInstrumentLibrary::WaitStopped(TWait w) {
+  readBuf_ = kEndOfTransmission;
+  return w == TWait::Cancelled ? lrCancelled : Substitute(lrOk);
+}
+
 int TInstrumentLibrary::ReceiveFamily() {
   if (comm_->FlowControl() == tfcREC500 && !requested_) {
     requested_ = true;
@@ -182,18 +189,14 @@ int TInstrumentLibrary::ReceivePlain() {
         return endData("");
       return Substitute(lrOk);
     }
-    switch (WaitForBytes()) {
+    switch (const TWait w = WaitForBytes()) {
       case TWait::Bytes:
         break;
       case TWait::Silence:
         return endData(readBuf_);
       case TWait::Cancelled:
-        readBuf_ = kEndOfTransmission;
-        return lrCancelled;
       case TWait::Closed:
-        // A time-out or break closed the port: its code is the answer.
-        readBuf_ = kEndOfTransmission;
-        return Substitute(lrOk);
+        return WaitStopped(w);
     }
     if (hostPump_) hostPump_();
     CheckTimers();
@@ -242,7 +245,7 @@ int TInstrumentLibrary::ReceiveAcknowledged() {
       }
       continue;
     }
-    switch (WaitForBytes()) {
+    switch (const TWait w = WaitForBytes()) {
       case TWait::Bytes:
         break;
       case TWait::Silence:
@@ -260,11 +263,8 @@ int TInstrumentLibrary::ReceiveAcknowledged() {
         if (timers_) timers_->read.Enable();
         break;
       case TWait::Cancelled:
-        readBuf_ = kEndOfTransmission;
-        return lrCancelled;
       case TWait::Closed:
-        readBuf_ = kEndOfTransmission;
-        return Substitute(lrOk);
+        return WaitStopped(w);
     }
     if (hostPump_) hostPump_();
     CheckTimers();

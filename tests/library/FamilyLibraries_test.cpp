@@ -3,7 +3,6 @@
 // and takes exactly the formats of the instruments that name it.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 #include <set>
 
@@ -11,6 +10,7 @@
 #include "instruments/InstrumentenModul.h"
 #include "library/InstrumentLibrary.h"
 #include "platform/DynamicLibrary.h"
+#include "tests/support/LibraryExports.h"
 #include "tests/support/TransferFixture.h"
 
 namespace veltro::test {
@@ -89,22 +89,6 @@ std::vector<std::string> FileLines(const std::string& text) {
   return lines;
 }
 
-std::set<std::string> Exports(const std::string& path) {
-  std::set<std::string> names;
-  FILE* nm = ::popen(("nm -D --defined-only '" + path + "'").c_str(), "r");
-  if (!nm) return names;
-  char line[512];
-  while (std::fgets(line, sizeof line, nm)) {
-    std::string name = line;
-    name = name.substr(name.find_last_of(' ') + 1);
-    name.erase(name.find_last_not_of("\r\n") + 1);
-    if (name.find("san") != std::string::npos || name == "_init" || name == "_fini") continue;
-    names.insert(name);
-  }
-  ::pclose(nm);
-  return names;
-}
-
 TEST(FamilyLibraries, EveryCatalogueLibraryTakesExactlyItsFormats) {
   const std::map<std::string, Family> families = CatalogueFamilies();
   ASSERT_EQ(families.size(), 25u);  // 23 named, TAVRIN and Dummy
@@ -118,7 +102,7 @@ TEST(FamilyLibraries, EveryCatalogueLibraryTakesExactlyItsFormats) {
     SCOPED_TRACE(file);
     const std::string path = FindLibrary(file, kProgramDir);
     ASSERT_FALSE(path.empty()) << "not built";
-    EXPECT_EQ(Exports(path), interface);
+    EXPECT_EQ(DefinedExports(path), interface);
     DynamicLibrary library;
     ASSERT_TRUE(library.Load(path)) << library.Error();
     auto open = library.Export<veltro_open_comm_fn>("OpenComm");
