@@ -99,6 +99,13 @@ class TInstrumentLibrary {
   const std::string& OriginalDaten() const { return raw_; }
   const std::string& TFFormat() const { return tag_; }
   const std::string& ErrorBuf();
+  // The instrument's projects and code lists (InstrumentCommands.cpp): a
+  // command and its answer lines, up to "END" for a list.
+  bool Command(const std::string& command, bool list, std::vector<std::string>& answer);
+  // The answer lines joined with CR LF; "" when there was none.
+  const std::string& CommandText(const std::string& command, bool list);
+  // The command answered "OK".
+  bool CommandDone(const std::string& command);
   // Records why a call failed (GetErrorBuf).
   void NoteError(const std::string& text) { error_ = text; }
 
@@ -165,6 +172,7 @@ class TInstrumentLibrary {
   bool requested_ = false;    // the data were asked for
   long zerosDropped_ = 0;
   std::string errorReport_;
+  std::string commandText_;
 };
 
 }  // namespace veltro

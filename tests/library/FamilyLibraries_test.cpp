@@ -102,7 +102,12 @@ TEST(FamilyLibraries, EveryCatalogueLibraryTakesExactlyItsFormats) {
     SCOPED_TRACE(file);
     const std::string path = FindLibrary(file, kProgramDir);
     ASSERT_FALSE(path.empty()) << "not built";
-    EXPECT_EQ(DefinedExports(path), interface);
+    // The set-up of the TPS 100 and TPS 110 asks for projects and code lists.
+    std::set<std::string> expected = interface;
+    if (file == "TPS100.DLL" || file == "TPS110.DLL")
+      expected.insert({"GetInstrument", "GetProjects", "ClearProject", "SetProject", "GetCodeLists",
+                       "ClearCodeList", "SetCodeList"});
+    EXPECT_EQ(DefinedExports(path), expected);
     DynamicLibrary library;
     ASSERT_TRUE(library.Load(path)) << library.Error();
     auto open = library.Export<veltro_open_comm_fn>("OpenComm");

@@ -366,5 +366,39 @@ TEST_F(FamilyProtocolTest, Rec500RecorderWaitsForTheComputer) {
   EXPECT_TRUE(SameBytes(expected, sim.Received()));
 }
 
+TEST_F(FamilyProtocolTest, ProjectsAndCodeListsComeFromTheInstrument) {
+  Load("TPS110.DLL");
+  auto text = [&](const char* name) { return std::string(library.Export<veltro_text_fn>(name)()); };
+  auto clear = library.Export<veltro_code_int_fn>("ClearProject");
+  auto set = library.Export<veltro_set_named_fn>("SetProject");
+  auto setCodes = library.Export<veltro_set_named_fn>("SetCodeList");
+  ASSERT_TRUE(clear && set && setCodes);
+  // Without a connection: nothing, and no wait.
+  EXPECT_EQ(text("GetProjects"), "");
+  EXPECT_EQ(clear(1), 0);
+  SimulatedInstrument sim({"--protocol", "gsi"});
+  ASSERT_TRUE(sim.Ready());
+  ASSERT_EQ(OpenPort(sim, kGsi, kLong, 1000), VELTRO_OK) << Error();
+  EXPECT_EQ(text("GetInstrument"), "TPS110 1234567");
+  EXPECT_EQ(text("GetProjects"), "JOB1,1\r\nBAU,2");
+  EXPECT_EQ(text("GetCodeLists"), "CODES,1");
+  EXPECT_EQ(clear(2), 1);
+  EXPECT_TRUE(sim.WaitForEvent("CLEAR PROJECT 2"));
+  EXPECT_EQ(set(2, "NEU"), 1);
+  EXPECT_TRUE(sim.WaitForEvent("SET PROJECT 2 NEU"));
+  EXPECT_EQ(clear(7), 0);  // no such project
+  EXPECT_NE(Error().find("ERROR"), std::string::npos) << Error();
+  EXPECT_EQ(setCodes(3, "BAUM"), 1);
+  EXPECT_EQ(text("GetProjects"), "JOB1,1\r\nNEU,2");
+  // The transfer goes on over the same connection.
+  const std::string lines = Gsi8Lines(3);
+  EXPECT_EQ(write(kGsi8, lines.substr(0, lines.find("\r\n")).c_str()), VELTRO_OK) << Error();
+  // An instrument that does not answer: "" and false within the write time.
+  ASSERT_TRUE(sim.Command("silent on"));
+  EXPECT_EQ(text("GetCodeLists"), "");
+  EXPECT_EQ(set(1, "X"), 0);
+  EXPECT_NE(Error().find("no answer"), std::string::npos) << Error();
+}
+
 }  // namespace
 }  // namespace veltro::test

@@ -1,6 +1,8 @@
 #include "tools/instrument-sim/Behaviours.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <chrono>
 #include <thread>
 
@@ -112,6 +114,7 @@ class Acknowledged : public Behaviour {
       size_t next = end + 1;
       if (in_[end] == '\r' && next < in_.size() && in_[next] == '\n') ++next;
       in_.erase(0, next);
+      if (gsi_ && Command(sim, block)) continue;
       std::string text = block;
       const bool ok = gsi_ ? CheckGsiWords(block) : CheckSum8Hex(block, text);
       if (ok && !sim.Settings().nakStorm) sim.Store(text + "\r\n");
@@ -119,7 +122,44 @@ class Acknowledged : public Behaviour {
     }
   }
 
+  // The job commands of an instrument with projects and code lists
+  // (documented with the library's InstrumentCommands.cpp).
+  bool Command(Simulator& sim, const std::string& line) {
+    std::map<int, std::string>* lists[] = {&projects_, &codeLists_};
+    const char* names[] = {"PROJECT", "CODELIST"};
+    if (line == "GET INSTRUMENT") {
+      sim.Send("TPS110 1234567\r\n");
+      return true;
+    }
+    for (int k = 0; k < 2; ++k) {
+      const std::string name = names[k];
+      std::map<int, std::string>& list = *lists[k];
+      if (line == "GET " + name + "S") {
+        for (const auto& [number, title] : list) sim.Send(title + "," + std::to_string(number) + "\r\n");
+        sim.Send("END\r\n");
+        return true;
+      }
+      for (const std::string verb : {"CLEAR ", "SET "}) {
+        if (line.rfind(verb + name + " ", 0) != 0) continue;
+        const std::string args = line.substr(verb.size() + name.size() + 1);
+        const int number = std::atoi(args.c_str());
+        const size_t comma = args.find(',');
+        const bool known = list.count(number) > 0 || verb == "SET ";
+        if (known) {
+          if (verb == "CLEAR ") list[number].clear();
+          else list[number] = comma == std::string::npos ? std::string() : args.substr(comma + 1);
+          sim.Event(verb + name + " " + std::to_string(number) + " " + list[number]);
+        }
+        sim.Send(known ? "OK\r\n" : "ERROR\r\n");
+        return true;
+      }
+    }
+    return false;
+  }
+
   bool gsi_;
+  std::map<int, std::string> projects_ = {{1, "JOB1"}, {2, "BAU"}};
+  std::map<int, std::string> codeLists_ = {{1, "CODES"}};
   size_t next_ = 0;
   int attempts_ = 0;
   int badChecks_ = 0;
