@@ -2,8 +2,8 @@
 """Receives SIZE bytes (default 1 MB) of GTS-6 coordinate lines from the
 simulated instrument over a pty pair at the simulated line rate of 115200
 bit/s through a family library (default GTS6, plain lines) and reports the
-time against the line-rate time (10 bits per byte) and the library's own
-CPU time per line.
+time against the line-rate time (10 bits per byte) and the CPU time of this
+process (the library and the ctypes loop) per line.
 
     python3 bench/family_receive_bench.py [--size BYTES] [--build build] [--library GTS6]
 
@@ -78,7 +78,7 @@ def main():
         print("library %s: %d of %d lines, %d bytes, result %d" % (args.library, got, lines, received, r))
         print("time %.2f s, line rate %.2f s, overhead %+.2f %%" % (elapsed, line_rate,
                                                                     100 * (elapsed - line_rate) / line_rate))
-        print("library CPU %.3f s, %.1f us per line" % (cpu, 1e6 * cpu / max(1, got)))
+        print("process CPU %.3f s, %.1f us per line" % (cpu, 1e6 * cpu / max(1, got)))
 
 
 if __name__ == "__main__":

@@ -274,8 +274,19 @@ void Simulator::PlayStep() {
   } else {
     Send(text);
   }
-  const int pause = options_.paceMs >= 0 ? options_.paceMs : LineTimeMs(text.size());
-  nextSend_ = Clock::now() + std::chrono::milliseconds(pause);
+  if (options_.paceMs >= 0) {
+    nextSend_ = Clock::now() + std::chrono::milliseconds(options_.paceMs);
+  } else {
+    // At the line rate: the exact time of each line, counted on from the
+    // previous deadline so that rounding and wake-up delays do not add up.
+    const SerialSettings& l = options_.line;
+    const int bits = 1 + l.dataBits + (l.parity == SerialParity::None ? 0 : 1) +
+                     (l.stopBits == SerialStopBits::One ? 1 : 2);
+    const auto lineTime = std::chrono::microseconds(static_cast<long long>(text.size()) * bits * 1000000 /
+                                                    std::max(1, l.baudRate));
+    const auto now = Clock::now();
+    nextSend_ = (nextSend_ + lineTime < now - std::chrono::milliseconds(kIdleSliceMs) ? now : nextSend_) + lineTime;
+  }
   if (next_ >= lines_.size()) {
     playing_ = false;
     Event("played");
