@@ -199,4 +199,17 @@ bool TCommunication::WriteAll(const std::string& text) {
   return done == text.size();
 }
 
+bool TCommunication::Drain() {
+  while (device_) {
+    const SerialStatus st = device_->Drain(kCommPollSliceMs);
+    if (st == SerialStatus::Ok) return true;
+    if (st != SerialStatus::Timeout) {
+      Fail(PortName(port_) + kLineGone, true);
+      return false;
+    }
+    if (!RunPump()) return false;
+  }
+  return false;
+}
+
 }  // namespace veltro

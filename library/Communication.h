@@ -112,6 +112,13 @@ class TCommunication {
   // less than three chunks; true when every byte was taken. Ends early when
   // the port closes or the pump ends the wait.
   bool WriteAll(const std::string& text);
+  // Waits until every queued byte has left the driver; false when the port
+  // closes meanwhile or the pump ends the wait.
+  bool Drain();
+  // Discards what has arrived and not been read.
+  void PurgeInput() {
+    if (device_) device_->Purge(true, false);
+  }
   unsigned InQueueCount() { return QueueCount(true); }
   unsigned OutQueueCount() { return QueueCount(false); }
 

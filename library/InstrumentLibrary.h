@@ -43,6 +43,8 @@ enum {
   VELTRO_FILE_CLOSE_FAILED = 8,
   VELTRO_FORMAT_CHANGED = 9,    /* GetTFFormat names the new format */
   VELTRO_WRITE_FAILED = 11,     /* write error or write time-out */
+  VELTRO_BLOCK_REFUSED = 12,    /* a received block never checked out (GetErrorBuf names the line) */
+  VELTRO_NOT_ACKNOWLEDGED = 13, /* a sent line was never acknowledged */
   VELTRO_CANCELLED = 14         /* SetBreak(14) */
 };
 
@@ -86,6 +88,18 @@ VELTRO_LIBRARY_API void SetBreak(int32_t code) VELTRO_NOEXCEPT;
  * called once per pass of every wait; NULL waits without pumping. */
 VELTRO_LIBRARY_API void SetMessagePump(void (*pump)(void)) VELTRO_NOEXCEPT;
 
+/* Optional, in the libraries of instruments that keep projects (jobs) and
+ * code lists. Lists are lines "name,number" joined with CR LF; "" when the
+ * instrument gives none or does not answer. The changes answer 1 when the
+ * instrument confirmed them, else 0. */
+VELTRO_LIBRARY_API const char* GetInstrument(void) VELTRO_NOEXCEPT;
+VELTRO_LIBRARY_API const char* GetProjects(void) VELTRO_NOEXCEPT;
+VELTRO_LIBRARY_API int32_t ClearProject(int32_t number) VELTRO_NOEXCEPT;
+VELTRO_LIBRARY_API int32_t SetProject(int32_t number, const char* name) VELTRO_NOEXCEPT;
+VELTRO_LIBRARY_API const char* GetCodeLists(void) VELTRO_NOEXCEPT;
+VELTRO_LIBRARY_API int32_t ClearCodeList(int32_t number) VELTRO_NOEXCEPT;
+VELTRO_LIBRARY_API int32_t SetCodeList(int32_t number, const char* name) VELTRO_NOEXCEPT;
+
 /* Pointer types for looking the exports up by name. */
 typedef int32_t (*veltro_open_comm_fn)(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                                        int32_t, int32_t, const char*);
@@ -96,6 +110,7 @@ typedef const char* (*veltro_text_fn)(void);
 typedef void (*veltro_void_fn)(void);
 typedef void (*veltro_set_break_fn)(int32_t);
 typedef void (*veltro_set_message_pump_fn)(void (*)(void));
+typedef int32_t (*veltro_set_named_fn)(int32_t, const char*);
 
 #ifdef __cplusplus
 }

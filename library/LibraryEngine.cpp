@@ -25,6 +25,25 @@ bool Valid(int ordinal) {
 
 }  // namespace
 
+size_t FindLineEnd(const std::string& text, const std::string& eol, size_t& length) {
+  if (!eol.empty()) {
+    length = eol.size();
+    return text.find(eol);
+  }
+  const size_t p = text.find_first_of("\r\n");
+  if (p == std::string::npos) return p;
+  length = text.compare(p, 2, "\r\n") == 0 ? 2 : 1;
+  return p;
+}
+
+bool TInstrumentLibrary::TagAccepted(const std::string& tag) const {
+  // A list of tags is ";"-separated; otherwise a tag must occur inside the text.
+  if (profile_.acceptedTags.find(';') == std::string::npos) return profile_.acceptedTags.find(tag) != std::string::npos;
+  return (";" + profile_.acceptedTags + ";").find(";" + tag + ";") != std::string::npos;
+}
+
+bool TInstrumentLibrary::SoftTimers() const { return softWait_ && profile_.silenceEndsData; }
+
 TInstrumentLibrary::~TInstrumentLibrary() {
   hostPump_ = nullptr;
   int ignored = lrOk;
@@ -35,8 +54,9 @@ bool TInstrumentLibrary::PumpPass(void* self) {
   auto* lib = static_cast<TInstrumentLibrary*>(self);
   if (lib->hostPump_) lib->hostPump_();
   lib->CheckTimers();
-  // A cancelled read does not wait for an instrument that sends nothing more.
-  return !(lib->reading_ && lib->userBreak_);
+  // A cancelled read does not wait for an instrument that sends nothing more;
+  // a soft time-out ends the wait and leaves the port open.
+  return !(lib->reading_ && lib->userBreak_) && !lib->silence_;
 }
 
 void TInstrumentLibrary::CheckTimers() {
@@ -45,6 +65,10 @@ void TInstrumentLibrary::CheckTimers() {
   for (TDeadlineTimer* t : {&timers_->start, &timers_->read, &timers_->write}) {
     if (!timers_) return;  // a break freed nothing, but stay safe
     if (t->Expired(now)) {
+      if (SoftTimers() && ((t == &timers_->read && dataArrived_) || t == &timers_->write)) {
+        silence_ = true;
+        continue;
+      }
       if (t == &timers_->start) NoteError("no answer within the waiting time after opening");
       if (t == &timers_->read) NoteError("read time-out: the instrument stopped sending");
       if (t == &timers_->write) NoteError("write time-out: the instrument took nothing more");
@@ -84,6 +108,14 @@ int TInstrumentLibrary::OpenComm(int port, int baudRate, int dataBits, int stopB
   status_ = lrOk;
   noTrans_ = false;
   userBreak_ = false;
+  recognition_.clear();
+  tagFinal_ = false;
+  dataArrived_ = false;
+  softWait_ = false;
+  silence_ = false;
+  ended_ = false;
+  blockNumber_ = 0;
+  requested_ = false;
 
   const bool fileMode = !fileName.empty();
   const int refused = fileMode ? lrFileOpenFailed : lrOpenFailed;
@@ -208,6 +240,7 @@ int TInstrumentLibrary::ReadComm(int formatNumber) {
   if (!timers_->start.Enabled()) timers_->read.Enable();
   int result = lrWrongFormat;
   if (AcceptsFormat(formatNumber)) {
+    formatNumber_ = formatNumber;
     reading_ = true;
     result = ReadStep();
     reading_ = false;
@@ -269,11 +302,12 @@ int TInstrumentLibrary::ReceiveFromPort() {
     return lrFlowUnsupported;
   }
   const std::string eol = EndofLineText(comm_->EndofLine());
-  if (eol.empty()) {
+  if (eol.empty() && !profile_.silenceEndsData) {
     // No line end: a read could only end by time-out.
     NoteError("a line end must be chosen to read from the port");
     return lrFlowUnsupported;
   }
+  if (profile_.silenceEndsData) return ReceiveFamily();
   int result = lrOk;
   for (;;) {
     if (readBuf_.find(eol) != std::string::npos || readBuf_ == kEndOfTransmission) break;
@@ -311,7 +345,7 @@ void TInstrumentLibrary::Recognise(int& result) {
     if (timers_ && start) timers_->start.Enable();
     if (timers_ && read) timers_->read.Enable();
   }
-  if (!tag.empty() && profile_.acceptedTags.find(tag) == std::string::npos) {
+  if (!tag.empty() && !TagAccepted(tag)) {
     // A cancel or a refused handshake stays the answer; the next read reports the format.
     if (result != lrOk) return;
     NoteError("received data are " + tag + ", which " + profile_.name + " does not handle");
@@ -320,10 +354,44 @@ void TInstrumentLibrary::Recognise(int& result) {
   tag_ = tag;
 }
 
+// The tag from the first lines, as the program recognises a text: the
+// library's own formats first. Lines are added until a tag of an accepted
+// format appears; any other tag stands only once recognitionChars are read
+// or the data ended, for later lines may still decide.
+void TInstrumentLibrary::RecogniseLines(int& result) {
+  const bool end = readBuf_ == kEndOfTransmission;
+  if (!end && recognition_.size() < profile_.recognitionChars) recognition_ += readBuf_ + kLineEnd;
+  const bool start = timers_ && timers_->start.Enabled();
+  const bool read = timers_ && timers_->read.Enabled();
+  if (timers_) {
+    timers_->start.Disable();
+    timers_->read.Disable();
+  }
+  const std::string tag = recognition_.empty() ? std::string() : DetectFormat(recognition_, profile_.preferredFormats);
+  if (timers_ && start) timers_->start.Enable();
+  if (timers_ && read) timers_->read.Enable();
+  if (tag.empty()) {
+    if (end) tagFinal_ = true;
+    return;
+  }
+  const bool accepted = TagAccepted(tag);
+  if (!accepted && !end && recognition_.size() < profile_.recognitionChars) return;
+  tagFinal_ = true;
+  tag_ = tag;
+  if (accepted || result != lrOk) return;
+  NoteError("received data are " + tag + ", which " + profile_.name + " does not handle");
+  result = lrWrongFormat;
+}
+
 int TInstrumentLibrary::ReadStep() {
   readBuf_ = pending_;
   pending_.clear();
   int result = lrOk;
+  if (ended_ && readBuf_.empty()) {
+    readBuf_ = kEndOfTransmission;
+    if (!tagFinal_ && profile_.recognitionChars > 0) RecogniseLines(result);
+    return Substitute(result);
+  }
   if (fileMode_) {
     result = Substitute(ReadFileLine());
     if (result != lrOk) return result;
@@ -332,15 +400,18 @@ int TInstrumentLibrary::ReadStep() {
     if (result != lrOk && result != lrCancelled && result != lrFlowUnsupported) return result;
     if (result == lrCancelled && readBuf_ == kEndOfTransmission) return result;
   }
-  if (tag_.empty()) Recognise(result);
+  const bool byLines = profile_.recognitionChars > 0;
+  if (tag_.empty() && !byLines) Recognise(result);
   if (!readBuf_.empty() && readBuf_ != kEndOfTransmission) {
     // Files are read as lines ending with CR LF whatever the port uses.
     const std::string eol = fileMode_ ? std::string(kLineEnd) : EndofLineText(comm_->EndofLine());
-    if (const size_t p = eol.empty() ? std::string::npos : readBuf_.find(eol); p != std::string::npos) {
-      pending_ = readBuf_.substr(p + eol.size());
+    size_t length = 0;
+    if (const size_t p = FindLineEnd(readBuf_, eol, length); p != std::string::npos) {
+      pending_ = readBuf_.substr(p + length);
       readBuf_.resize(p);
     }
   }
+  if (byLines && !tagFinal_) RecogniseLines(result);
   return Substitute(result);
 }
 
@@ -382,7 +453,7 @@ int TInstrumentLibrary::WriteStep(const std::string& line) {
   if (fileMode_) {
     writeBuf_ += text;
   } else if (comm_->IsOpen()) {
-    result = SendToPort(text);
+    result = profile_.silenceEndsData ? SendFamily(line) : SendToPort(text);
   } else {
     NoteHangUp(lrWriteFailed);
   }

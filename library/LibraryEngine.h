@@ -5,6 +5,7 @@
 // recognised, which flow control its instruments use.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -29,7 +30,15 @@ enum TLibraryResult : int {
   lrFileReadFailed = 7,
   lrFileCloseFailed = 8,
   lrWriteFailed = 11,
+  lrBlockRefused = 12,   // a received block never checked out
+  lrNotAcknowledged = 13,  // a sent line was never acknowledged
   lrCancelled = 14,
+};
+
+// How a received block of an acknowledged protocol is checked.
+enum class TBlockCheck : std::uint8_t {
+  Sum8Hex,   // the text, then two upper-case hex digits of its byte sum modulo 256
+  GsiWords,  // GSI words of 16 characters ("*" first: 24), each ending with a blank
 };
 
 struct TLibraryProfile {
@@ -41,7 +50,28 @@ struct TLibraryProfile {
   std::string preferredFormats;  // ";"-separated, tried first by the general recognition
   std::string acceptedTags;      // a recognised tag must occur inside this text
   TValidFlowControl flowControls;  // flow controls reads and writes work with
+  // The recognition looks at the first lines up to this many characters; a
+  // tag of a format not accepted is final only when they are read (or the
+  // data ended). 0: the first read decides.
+  std::size_t recognitionChars = 0;
+  // Once data arrived, the read time without a byte ends the transmission.
+  bool silenceEndsData = false;
+  std::string endMarks;  // bytes that end a plain-line transmission
+  // Acknowledged protocols (ACK/NAK, GSI): the answer bytes, the check of a
+  // block, how often a block is asked for again or sent again.
+  char ack = '\x06';
+  char nak = '\x15';
+  TBlockCheck blockCheck = TBlockCheck::Sum8Hex;
+  int retries = 3;
+  unsigned linePauseMs = 0;  // pause after each line sent
+  // Formats whose data the instrument sends only on request (the GPS
+  // receivers' command protocol).
+  std::vector<int> requestFormats;
 };
+
+// Position of the first line end of text: eol, or with no eol chosen CR LF,
+// LF or CR; length receives its size.
+std::size_t FindLineEnd(const std::string& text, const std::string& eol, std::size_t& length);
 
 // The profile of the library being built (one definition per library).
 const TLibraryProfile& LibraryProfile();
@@ -69,6 +99,13 @@ class TInstrumentLibrary {
   const std::string& OriginalDaten() const { return raw_; }
   const std::string& TFFormat() const { return tag_; }
   const std::string& ErrorBuf();
+  // The instrument's projects and code lists (InstrumentCommands.cpp): a
+  // command and its answer lines, up to "END" for a list.
+  bool Command(const std::string& command, bool list, std::vector<std::string>& answer);
+  // The answer lines joined with CR LF; "" when there was none.
+  const std::string& CommandText(const std::string& command, bool list);
+  // The command answered "OK".
+  bool CommandDone(const std::string& command);
   // Records why a call failed (GetErrorBuf).
   void NoteError(const std::string& text) { error_ = text; }
 
@@ -81,6 +118,25 @@ class TInstrumentLibrary {
   int ReadFileLine();
   int ReceiveFromPort();
   void Recognise(int& result);
+  void RecogniseLines(int& result);
+  bool SoftTimers() const;
+  bool TagAccepted(const std::string& tag) const;
+  int ReceiveFamily();
+  int SendFamily(const std::string& line);
+  bool Acknowledged() const;
+  bool Answer(char byte);
+  enum class TWait { Bytes, Silence, Cancelled, Closed };
+  TWait WaitForBytes();
+  int WaitStopped(TWait w);
+  int ReceivePlain();
+  bool OnRequest() const;
+  int ReceiveAcknowledged();
+  int SendAcknowledged(const std::string& line);
+  int SendPlain(const std::string& text, bool last);
+  TWait WaitForAnswer(char& answer, const std::string& answers);
+  bool CheckBlock(const std::string& block, std::string& text) const;
+  std::string FrameBlock(const std::string& text) const;
+  std::string EndOfDataBlock() const;
   int WriteStep(const std::string& line);
   int SendToPort(const std::string& text);
   void NoteHangUp(int code);
@@ -105,8 +161,18 @@ class TInstrumentLibrary {
   bool userBreak_ = false;
   bool reading_ = false;
   std::string error_;
+  std::string recognition_;  // the first lines of the data, for the recognition
+  bool tagFinal_ = false;
+  bool dataArrived_ = false;  // a byte came since the connection opened
+  bool softWait_ = false;     // a read or write time-out ends the running wait only
+  bool silence_ = false;      // a time-out ended the wait with the port open
+  bool ended_ = false;        // the end of the data was seen: reads answer "\x04"
+  long blockNumber_ = 0;      // blocks received or sent in this connection
+  int formatNumber_ = -1;     // of the running read
+  bool requested_ = false;    // the data were asked for
   long zerosDropped_ = 0;
   std::string errorReport_;
+  std::string commandText_;
 };
 
 }  // namespace veltro

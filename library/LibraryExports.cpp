@@ -6,37 +6,10 @@
 
 #include "library/InstrumentLibrary.h"
 #include "library/LibraryEngine.h"
+#include "library/LibraryExportGuard.h"
 
 namespace veltro {
 namespace {
-
-TInstrumentLibrary& Library() {
-  static TInstrumentLibrary library(LibraryProfile());
-  return library;
-}
-
-bool g_running = false;
-
-// Runs call unless another export is running (answers refused then);
-// answers failed when it throws.
-template <class Result, class Call>
-Result Guarded(Result refused, Result failed, Call call) noexcept {
-  if (g_running) return refused;
-  g_running = true;
-  Result result = failed;
-  try {
-    Library().CheckTimers();
-    result = call();
-  } catch (const std::exception& e) {
-    try {
-      Library().NoteError(std::string("internal error: ") + e.what());
-    } catch (...) {
-    }
-  } catch (...) {
-  }
-  g_running = false;
-  return result;
-}
 
 template <class Call>
 int32_t Code(Call call) noexcept {

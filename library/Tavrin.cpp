@@ -22,8 +22,16 @@ std::string TavrinShapeTag(const std::string& text) {
 }  // namespace
 
 const TLibraryProfile& LibraryProfile() {
-  static const TLibraryProfile profile{"Tavrin", {kTavrinFormatNumber}, TavrinShapeTag, "TAVRIN", "kTAVRIN",
-                                       TValidFlowControl{tfcNone}};
+  static const TLibraryProfile profile = [] {
+    TLibraryProfile p{};
+    p.name = "Tavrin";
+    p.formatNumbers = {kTavrinFormatNumber};
+    p.shapeTag = TavrinShapeTag;
+    p.preferredFormats = "TAVRIN";
+    p.acceptedTags = "kTAVRIN";
+    p.flowControls = TValidFlowControl{tfcNone};
+    return p;
+  }();
   return profile;
 }
 

@@ -11,6 +11,7 @@
 #include "library/InstrumentLibrary.h"
 #include "platform/DynamicLibrary.h"
 #include "tests/support/InstrumentSim.h"
+#include "tests/support/LibraryExports.h"
 
 namespace veltro::test {
 namespace {
@@ -117,19 +118,7 @@ class TavrinTest : public ::testing::Test {
 };
 
 TEST_F(TavrinTest, ExportsExactlyTheInterface) {
-  FILE* nm = ::popen(("nm -D --defined-only '" + library.Path() + "'").c_str(), "r");
-  ASSERT_TRUE(nm);
-  std::set<std::string> names;
-  char line[512];
-  while (std::fgets(line, sizeof line, nm)) {
-    std::string name = line;
-    name = name.substr(name.find_last_of(' ') + 1);
-    name.erase(name.find_last_not_of("\r\n") + 1);
-    // Sanitizer builds add their own hooks.
-    if (name.find("san") != std::string::npos || name == "_init" || name == "_fini") continue;
-    names.insert(name);
-  }
-  ASSERT_EQ(::pclose(nm), 0);
+  const std::set<std::string> names = DefinedExports(library.Path());
   const std::set<std::string> expected = {"OpenComm",   "CloseComm",        "ReadComm",   "WriteComm",
                                           "GetReadBuf", "GetWriteBuf",      "GetErrorBuf", "GetOriginalDaten",
                                           "GetTFFormat", "SetNoTrans",      "SetBreak",   "TachyOn",

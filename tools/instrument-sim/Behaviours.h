@@ -19,6 +19,13 @@ class Behaviour {
   // Once after the line is open.
   virtual void OnStart(Simulator&) {}
   virtual void OnReceived(Simulator&, const std::string& bytes) { (void)bytes; }
+  // When a played line is due: true when the behaviour sent (or waits) itself.
+  virtual bool Play(Simulator&) { return false; }
+  // Every pass of the main loop.
+  virtual void OnIdle(Simulator&) {}
+  // True when the behaviour stores what it takes (the instrument's memory)
+  // instead of every received byte.
+  virtual bool StoresItself() const { return false; }
   // A command line split into words; false when unknown.
   virtual bool OnCommand(Simulator&, const std::vector<std::string>& words) {
     (void)words;

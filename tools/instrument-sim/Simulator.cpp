@@ -27,6 +27,7 @@ void OnSignal(int) { g_stop = 1; }
 constexpr char kXon = 0x11;
 constexpr char kXoff = 0x13;
 constexpr int kIdleSliceMs = 100;
+constexpr int kBehaviourSliceMs = 2;  // a behaviour that waits is asked again this soon
 constexpr int kPairWaitMs = 20000;
 constexpr size_t kReadChunk = 4096;
 
@@ -231,6 +232,11 @@ void Simulator::Send(const std::string& bytes) {
   }
 }
 
+void Simulator::Store(const std::string& bytes) {
+  if (store_ >= 0 && ::write(store_, bytes.data(), bytes.size()) < 0)
+    std::fprintf(stderr, "instrument-sim: storing failed: %s\n", std::strerror(errno));
+}
+
 void Simulator::PlayFrom(size_t first) {
   next_ = first;
   playing_ = next_ < lines_.size();
@@ -268,8 +274,19 @@ void Simulator::PlayStep() {
   } else {
     Send(text);
   }
-  const int pause = options_.paceMs >= 0 ? options_.paceMs : LineTimeMs(text.size());
-  nextSend_ = Clock::now() + std::chrono::milliseconds(pause);
+  if (options_.paceMs >= 0) {
+    nextSend_ = Clock::now() + std::chrono::milliseconds(options_.paceMs);
+  } else {
+    // At the line rate: the exact time of each line, counted on from the
+    // previous deadline so that rounding and wake-up delays do not add up.
+    const SerialSettings& l = options_.line;
+    const int bits = 1 + l.dataBits + (l.parity == SerialParity::None ? 0 : 1) +
+                     (l.stopBits == SerialStopBits::One ? 1 : 2);
+    const auto lineTime = std::chrono::microseconds(static_cast<long long>(text.size()) * bits * 1000000 /
+                                                    std::max(1, l.baudRate));
+    const auto now = Clock::now();
+    nextSend_ = (nextSend_ + lineTime < now - std::chrono::milliseconds(kIdleSliceMs) ? now : nextSend_) + lineTime;
+  }
   if (next_ >= lines_.size()) {
     playing_ = false;
     Event("played");
@@ -296,8 +313,7 @@ size_t Simulator::OnReadable() {
     data += c;
   }
   if (data.empty()) return got;
-  if (store_ >= 0 && ::write(store_, data.data(), data.size()) < 0)
-    std::fprintf(stderr, "instrument-sim: storing failed: %s\n", std::strerror(errno));
+  if (!behaviour_->StoresItself()) Store(data);
   if (options_.echo) Send(data);
   behaviour_->OnReceived(*this, data);
   return got;
@@ -379,7 +395,13 @@ int Simulator::Run() {
         }
       }
     }
-    if (!done_ && playing_ && !xoff_ && !options_.silent && Clock::now() >= nextSend_) PlayStep();
+    if (!done_) behaviour_->OnIdle(*this);
+    if (!done_ && playing_ && !xoff_ && !options_.silent && Clock::now() >= nextSend_) {
+      if (behaviour_->Play(*this))
+        nextSend_ = Clock::now() + std::chrono::milliseconds(kBehaviourSliceMs);
+      else
+        PlayStep();
+    }
   }
   return 0;
 }

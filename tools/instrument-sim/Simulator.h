@@ -36,6 +36,12 @@ struct Options {
   int garbageLine = 0;    // send garbage bytes instead of this line
   int hangupLine = 0;     // hang up instead of sending this line
   bool noRead = false;    // start without reading the line
+  // Faults of the acknowledged protocols.
+  bool nakStorm = false;    // answer every block with NAK
+  bool noAck = false;       // never answer a block
+  int ackDelayMs = 0;       // answer this late
+  int badCheckLine = 0;     // send this line (from 1) with a wrong check ...
+  int badCheckTimes = 1;    // ... this many times
 };
 
 class Behaviour;
@@ -64,6 +70,8 @@ class Simulator {
   int LineTimeMs(size_t bytes) const;
   void Event(const std::string& text);  // one line on stdout
   void HangUp();
+  // Adds bytes to the store file.
+  void Store(const std::string& bytes);
 
  private:
   bool CreatePair();

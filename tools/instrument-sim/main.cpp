@@ -51,6 +51,11 @@ std::string Usage() {
       "  --garbage-line N   send garbage bytes instead of line N\n"
       "  --hangup-line N    hang up instead of sending line N\n"
       "  --no-read          do not read the line (until \"read on\")\n"
+      "  --nak-storm        (acknak, gsi) answer every block with NAK\n"
+      "  --no-ack           (acknak, gsi) never answer a block\n"
+      "  --ack-delay MS     (acknak, gsi) answer every block MS late\n"
+      "  --bad-check-line N (acknak, gsi) send line N with a wrong check\n"
+      "  --bad-check-times K  ... K times (default 1)\n"
       "commands: start, send HEX, text TEXT, xon, xoff, read on|off, echo on|off,\n"
       "  silent on|off, play FILE, hangup, ping, quit\n"
       "protocols:\n";
@@ -147,6 +152,16 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       if (!number(o.hangupLine)) return false;
     } else if (arg == "--no-read") {
       o.noRead = true;
+    } else if (arg == "--nak-storm") {
+      o.nakStorm = true;
+    } else if (arg == "--no-ack") {
+      o.noAck = true;
+    } else if (arg == "--ack-delay") {
+      if (!number(o.ackDelayMs)) return false;
+    } else if (arg == "--bad-check-line") {
+      if (!number(o.badCheckLine)) return false;
+    } else if (arg == "--bad-check-times") {
+      if (!number(o.badCheckTimes)) return false;
     } else if (!arg.empty() && arg[0] != '-' && o.device.empty()) {
       o.device = arg;
     } else {

@@ -31,8 +31,14 @@ std::string AllTags() {
 }  // namespace
 
 const TLibraryProfile& LibraryProfile() {
-  static const TLibraryProfile profile{"TestFamily", AllFormatNumbers(), nullptr, "", AllTags(),
-                                       TValidFlowControl{tfcNone, tfcXONXOFF}};
+  static const TLibraryProfile profile = [] {
+    TLibraryProfile p{};
+    p.name = "TestFamily";
+    p.formatNumbers = AllFormatNumbers();
+    p.acceptedTags = AllTags();
+    p.flowControls = TValidFlowControl{tfcNone, tfcXONXOFF};
+    return p;
+  }();
   return profile;
 }
 
