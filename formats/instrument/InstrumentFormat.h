@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "core/DatenformatDefinitionen.h"
 #include "core/TransDef.h"
@@ -52,5 +53,41 @@ std::string UpperAscii(std::string text);
 
 // Appends a language text filled with args to the transfer's message list.
 void AddNote(int text, std::initializer_list<std::string> args);
+
+// Appends to the transfer's error list: the language text filled with the
+// line number, then the line itself.
+void AddLineError(int text, int lineNumber, const std::string& line);
+
+// The fields of text between the separators, empty ones included ("a,,b"
+// gives three).
+std::vector<std::string> SplitFields(const std::string& text, char separator);
+
+// A decimal text as written in a file ("00512", "+1.50") in its plain form
+// ("512", "1.50"); a text that is no number comes back trimmed.
+std::string PlainNumber(const std::string& text);
+
+// The point a line classifier converted while phase 2 converts the received
+// lines, kept for the reader of the same line (a coordinate system is asked
+// once per point).
+class ConvertedPoint {
+ public:
+  void Keep(int line, const std::string& text, TPunkt point) {
+    line_ = line;
+    text_ = text;
+    point_ = std::move(point);
+  }
+  // The kept point when it belongs to this line; it is given out once.
+  bool Take(int line, const std::string& text, TPunkt& point) {
+    if (line_ < 0 || line_ != line || text_ != text) return false;
+    point = std::move(point_);
+    line_ = -1;
+    return true;
+  }
+
+ private:
+  int line_ = -1;
+  std::string text_;
+  TPunkt point_;
+};
 
 }  // namespace veltro
