@@ -134,23 +134,17 @@ TTransferDatenart Ap700LineKind(const std::string& line) {
   return tdaNone;
 }
 
-TdmAP700::TdmAP700(TGeraete& geraete) : TDataModule("dmAP700"), geraete_(geraete), format_(geraete.Format(kFormatName)) {
-  auto point = [this](const std::string& S, TTransferStatistik& St) { PunktStatistik(S, St); };
-  Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
-  Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
-  Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
-  Koordinaten->OnStatistik = point;
-  Informationen = AddReadWriteDaten(*this, "Informationen", tdaInformation);
-  Informationen->OnRead = [this](const std::string& S, TDaten& D) { InformationenRead(S, D); };
-  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
-  Stationen->OnRead = [this](const std::string& S, TDaten& D) { StationenRead(S, D); };
-  Stationen->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { StationenStatistik(S, St); };
-  Anschlusspunkte = AddReadWriteDaten(*this, "Anschlusspunkte", tdaAnschlusspunkt);
-  Anschlusspunkte->OnRead = [this](const std::string& S, TDaten& D) { AnschlusspunkteRead(S, D); };
-  Anschlusspunkte->OnStatistik = point;
-  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
-  Neupunkte->OnRead = [this](const std::string& S, TDaten& D) { NeupunkteRead(S, D); };
-  Neupunkte->OnStatistik = point;
+TdmAP700::TdmAP700(TGeraete& geraete)
+    : TDataModule("dmAP700"), geraete_(geraete), format_(geraete.Format(kFormatName)) {
+  Koordinaten = AddFormatComponent(*this, "Koordinaten", tdaKoordinate, &TdmAP700::KoordinatenRead,
+                                   &TdmAP700::KoordinatenWrite, &TdmAP700::PunktStatistik);
+  Informationen = AddFormatComponent(*this, "Informationen", tdaInformation, &TdmAP700::InformationenRead);
+  Stationen = AddFormatComponent(*this, "Stationen", tdaStation, &TdmAP700::StationenRead, nullptr,
+                                 &TdmAP700::StationenStatistik);
+  Anschlusspunkte = AddFormatComponent(*this, "Anschlusspunkte", tdaAnschlusspunkt, &TdmAP700::AnschlusspunkteRead,
+                                       nullptr, &TdmAP700::PunktStatistik);
+  Neupunkte =
+      AddFormatComponent(*this, "Neupunkte", tdaNeupunkt, &TdmAP700::NeupunkteRead, nullptr, &TdmAP700::PunktStatistik);
   if (!format_) return;
   format_->Informationen.assign(std::begin(kNotes), std::end(kNotes));
   format_->Stationspunkt = {"ST,%s,%s,%s,%s,%s,%s,%s,%s"};

@@ -17,13 +17,13 @@ namespace {
 constexpr const char* kFormatName = "DC1";
 constexpr const char* kCoordinateTag = "kDC1";
 constexpr char kSeparator = ':';
-constexpr int kCoordinateParts = 3;     // a coordinate line has more
-constexpr int kValueDecimals = 4;       // heights, temperature, pressure, ppm, prism
-constexpr int kHeightDecimals = 3;      // coordinate heights
-constexpr int kNumberWidth = 4;         // record number before the record type
-constexpr int kValueWidth = 12;         // sign apart
-constexpr size_t kJobNameLength = 15;   // header of an upload
-constexpr int kEndMarkPauseMs = 2000;   // before the end mark of a cut send
+constexpr int kCoordinateParts = 3;    // a coordinate line has more
+constexpr int kValueDecimals = 4;      // heights, temperature, pressure, ppm, prism
+constexpr int kHeightDecimals = 3;     // coordinate heights
+constexpr int kNumberWidth = 4;        // record number before the record type
+constexpr int kValueWidth = 12;        // sign apart
+constexpr size_t kJobNameLength = 15;  // header of an upload
+constexpr int kEndMarkPauseMs = 2000;  // before the end mark of a cut send
 constexpr std::uint16_t kObservationFlags = 0x0060;
 constexpr std::uint16_t kDistanceFlag = 0x0080;
 
@@ -82,7 +82,8 @@ std::string BaseName(const std::string& path) {
 }  // namespace
 
 TTransferDatenart Dc1LineKind(const std::string& tag, const std::string& line) {
-  if (tag == kCoordinateTag) return TokenCount(RemoveLineEnds(line), kSeparator) > kCoordinateParts ? tdaKoordinate : tdaNone;
+  if (tag == kCoordinateTag)
+    return TokenCount(RemoveLineEnds(line), kSeparator) > kCoordinateParts ? tdaKoordinate : tdaNone;
   const std::string key = Key(line);
   if (key == "STL") return tdaInformation;
   if (key == "STA") return tdaStation;
@@ -91,18 +92,13 @@ TTransferDatenart Dc1LineKind(const std::string& tag, const std::string& line) {
 }
 
 TdmDC1::TdmDC1(TGeraete& geraete) : TDataModule("dmDC1"), geraete_(geraete), format_(geraete.Format(kFormatName)) {
-  Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
-  Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
-  Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
-  Koordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { KoordinatenStatistik(S, St); };
-  Informationen = AddReadWriteDaten(*this, "Informationen", tdaInformation);
-  Informationen->OnRead = [this](const std::string& S, TDaten& D) { InformationenRead(S, D); };
-  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
-  Stationen->OnRead = [this](const std::string& S, TDaten& D) { StationenRead(S, D); };
-  Stationen->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { StationenStatistik(S, St); };
-  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
-  Neupunkte->OnRead = [this](const std::string& S, TDaten& D) { NeupunkteRead(S, D); };
-  Neupunkte->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { NeupunkteStatistik(S, St); };
+  Koordinaten = AddFormatComponent(*this, "Koordinaten", tdaKoordinate, &TdmDC1::KoordinatenRead,
+                                   &TdmDC1::KoordinatenWrite, &TdmDC1::KoordinatenStatistik);
+  Informationen = AddFormatComponent(*this, "Informationen", tdaInformation, &TdmDC1::InformationenRead);
+  Stationen =
+      AddFormatComponent(*this, "Stationen", tdaStation, &TdmDC1::StationenRead, nullptr, &TdmDC1::StationenStatistik);
+  Neupunkte =
+      AddFormatComponent(*this, "Neupunkte", tdaNeupunkt, &TdmDC1::NeupunkteRead, nullptr, &TdmDC1::NeupunkteStatistik);
   if (!format_) return;
   format_->Informationen = {"%s:%s"};
   format_->Stationspunkt = {"%s:%s"};
@@ -133,25 +129,38 @@ void TdmDC1::StationenRead(const std::string& S, TDaten& Daten) {
   ppm_ = prism_ = "0";
   TStation& s = Daten.Station;
   ReadGroup(Daten, S, kStationKeys, [&](const std::string& key, const std::string& value) {
-    if (key == "STS") s.Punktnummer = value;
-    else if (key == "STC") s.Code = value;
-    else if (key == "INH") s.Instrumentenhoehe = Number(value, kValueDecimals);
-    else if (key == "TMP") s.Temperatur = Number(value, kValueDecimals);
-    else if (key == "PRS") s.Luftdruck = Number(value, kValueDecimals);
-    else if (key == "PPM") ppm_ = Number(value, kValueDecimals);
-    else if (key == "PSM") prism_ = Number(value, kValueDecimals);
+    if (key == "STS")
+      s.Punktnummer = value;
+    else if (key == "STC")
+      s.Code = value;
+    else if (key == "INH")
+      s.Instrumentenhoehe = Number(value, kValueDecimals);
+    else if (key == "TMP")
+      s.Temperatur = Number(value, kValueDecimals);
+    else if (key == "PRS")
+      s.Luftdruck = Number(value, kValueDecimals);
+    else if (key == "PPM")
+      ppm_ = Number(value, kValueDecimals);
+    else if (key == "PSM")
+      prism_ = Number(value, kValueDecimals);
   });
 }
 
 void TdmDC1::NeupunkteRead(const std::string& S, TDaten& Daten) {
   TPunkt& p = Daten.Punkt;
   ReadGroup(Daten, S, kPointKeys, [&](const std::string& key, const std::string& value) {
-    if (key == "PPD") p.Punktnummer = value;
-    else if (key == "PPC") p.Code1 = value;
-    else if (key == "PFH" || key == "PPH") p.Reflektorhoehe = Number(value, kValueDecimals);
-    else if (key == "RTH") p.Horizontalwinkel = value;
-    else if (key == "RTV") p.Vertikalwinkel = value;
-    else if (key == "RTD") p.Schraegdistanz = value;
+    if (key == "PPD")
+      p.Punktnummer = value;
+    else if (key == "PPC")
+      p.Code1 = value;
+    else if (key == "PFH" || key == "PPH")
+      p.Reflektorhoehe = Number(value, kValueDecimals);
+    else if (key == "RTH")
+      p.Horizontalwinkel = value;
+    else if (key == "RTV")
+      p.Vertikalwinkel = value;
+    else if (key == "RTD")
+      p.Schraegdistanz = value;
   });
   p.Prismenkonstante = prism_;
   p.Atmosphaerenkorrektur = ppm_;

@@ -7,9 +7,11 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/DatenformatDefinitionen.h"
+#include "core/ReadWriteDaten.h"
 #include "core/TransDef.h"
 #include "platform/TextFile.h"
 
@@ -53,6 +55,22 @@ std::string UpperAscii(std::string text);
 
 // Appends a language text filled with args to the transfer's message list.
 void AddNote(int text, std::initializer_list<std::string> args);
+
+// A transfer component of module for kind with the module's handlers; a
+// handler not given stays unset ("not supported").
+template <class Module>
+TReadWriteDaten* AddFormatComponent(
+    Module& module, const char* name, TTransferDatenart kind,
+    std::type_identity_t<void (Module::*)(const std::string&, TDaten&)> read,
+    std::type_identity_t<std::string (Module::*)(TDaten&)> write = nullptr,
+    std::type_identity_t<void (Module::*)(const std::string&, TTransferStatistik&)> statistik = nullptr) {
+  TReadWriteDaten* rw = AddReadWriteDaten(module, name, kind);
+  Module* m = &module;
+  if (read) rw->OnRead = [m, read](const std::string& S, TDaten& D) { (m->*read)(S, D); };
+  if (write) rw->OnWrite = [m, write](TDaten& D) { return (m->*write)(D); };
+  if (statistik) rw->OnStatistik = [m, statistik](const std::string& S, TTransferStatistik& St) { (m->*statistik)(S, St); };
+  return rw;
+}
 
 // Appends to the transfer's error list: the language text filled with the
 // line number, then the line itself.

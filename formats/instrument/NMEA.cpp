@@ -98,12 +98,12 @@ WaypointLine ReadWaypoint(const std::string& line, Waypoint& w) {
 }
 
 TdmNMEA::TdmNMEA(TGeraete& geraete, const char* formatName)
-    : TDataModule(std::string("dm") + formatName), geraete_(geraete), format_(geraete.Format(formatName)),
+    : TDataModule(std::string("dm") + formatName),
+      geraete_(geraete),
+      format_(geraete.Format(formatName)),
       name_(formatName) {
-  Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
-  Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
-  Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
-  Koordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { KoordinatenStatistik(S, St); };
+  Koordinaten = AddFormatComponent(*this, "Koordinaten", tdaKoordinate, &TdmNMEA::KoordinatenRead,
+                                   &TdmNMEA::KoordinatenWrite, &TdmNMEA::KoordinatenStatistik);
   if (!format_) return;
   format_->Koordinaten = kWaypointTemplate;
   format_->Ende = kEndCommand;
@@ -180,9 +180,9 @@ std::string TdmNMEA::KoordinatenWrite(TDaten& Daten) {
   const std::string altitude = h.empty() ? std::string() : FormatDecimalText(h, 0).value_or("-");
   if (latitude.empty() || longitude.empty() || altitude == "-") return kWriteError;
   if (!FitsField(p.Punktnummer) || !FitsField(p.Kommentar) || !FitsField(p.Code1)) return kWriteError;
-  const std::string body = std::string(kWaypointSentence + 1) + "," + latitude + "," + (x[0] == '-' ? "S" : "N") +
-                           "," + longitude + "," + (y[0] == '-' ? "W" : "E") + "," + altitude + ",M," +
-                           p.Punktnummer + "," + p.Kommentar + "," + p.Code1;
+  const std::string body = std::string(kWaypointSentence + 1) + "," + latitude + "," + (x[0] == '-' ? "S" : "N") + "," +
+                           longitude + "," + (y[0] == '-' ? "W" : "E") + "," + altitude + ",M," + p.Punktnummer + "," +
+                           p.Kommentar + "," + p.Code1;
   return "$" + body + "*" + NmeaChecksum(body) + "\r\n";
 }
 

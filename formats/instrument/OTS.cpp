@@ -13,7 +13,9 @@ constexpr const char* kFormatName = "OTS";
 constexpr size_t kPointWidth = 6;
 constexpr int kLengthDecimals = 3;  // implied in coordinates, heights, distances
 constexpr int kAngleDecimals = 4;   // implied in angles
-constexpr const char* kValuePicture = "\xB1" "999999.999";
+constexpr const char* kValuePicture =
+    "\xB1"
+    "999999.999";
 
 // Layouts of the record kinds; the 11 blanks and control bytes end a line.
 const std::string kTail = "           ";
@@ -50,20 +52,14 @@ std::string OtsPointNumber(const std::string& field) {
 }
 
 TdmOTS::TdmOTS(TGeraete& geraete) : TDataModule("dmOTS"), geraete_(geraete), format_(geraete.Format(kFormatName)) {
-  auto point = [this](const std::string& S, TTransferStatistik& St) { PunktStatistik(S, St); };
-  Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
-  Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
-  Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
-  Koordinaten->OnStatistik = point;
-  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
-  Stationen->OnRead = [this](const std::string& S, TDaten& D) { StationenRead(S, D); };
-  Stationen->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { StationenStatistik(S, St); };
-  Anschlusspunkte = AddReadWriteDaten(*this, "Anschlusspunkte", tdaAnschlusspunkt);
-  Anschlusspunkte->OnRead = [this](const std::string& S, TDaten& D) { AnschlusspunkteRead(S, D); };
-  Anschlusspunkte->OnStatistik = point;
-  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
-  Neupunkte->OnRead = [this](const std::string& S, TDaten& D) { NeupunkteRead(S, D); };
-  Neupunkte->OnStatistik = point;
+  Koordinaten = AddFormatComponent(*this, "Koordinaten", tdaKoordinate, &TdmOTS::KoordinatenRead,
+                                   &TdmOTS::KoordinatenWrite, &TdmOTS::PunktStatistik);
+  Stationen =
+      AddFormatComponent(*this, "Stationen", tdaStation, &TdmOTS::StationenRead, nullptr, &TdmOTS::StationenStatistik);
+  Anschlusspunkte = AddFormatComponent(*this, "Anschlusspunkte", tdaAnschlusspunkt, &TdmOTS::AnschlusspunkteRead,
+                                       nullptr, &TdmOTS::PunktStatistik);
+  Neupunkte =
+      AddFormatComponent(*this, "Neupunkte", tdaNeupunkt, &TdmOTS::NeupunkteRead, nullptr, &TdmOTS::PunktStatistik);
   if (!format_) return;
   format_->Stationspunkt = {kStation};
   format_->Anschlusspunkt = {kBacksight};
@@ -149,14 +145,16 @@ std::string TdmOTS::KoordinatenWrite(TDaten& Daten) {
   const auto h = FormatPicture(TrimBlanks(p.Hoehe), kValuePicture);
   const auto zero = FormatPicture("0", kValuePicture);
   if (!x || !y || !h || !zero) return kWriteError;
-  return "SD " + PadLeft(point, '0', kPointWidth) + " " + *x + " " + *y + " " + *h + " " + *zero + kTail + "\x01\x03\r\n";
+  return "SD " + PadLeft(point, '0', kPointWidth) + " " + *x + " " + *y + " " + *h + " " + *zero + kTail +
+         "\x01\x03\r\n";
 }
 
 // ---- Catalogue handlers -------------------------------------------------------------
 
 std::string TdmOTS::OTSFormat(const std::string& S, const std::string& Buf) {
   if (!format_) return {};
-  return RecogniseFormatLine(geraete_, *format_, kFormatName, S, Buf, [&S](const std::string&) { return OtsLineKind(S); });
+  return RecogniseFormatLine(geraete_, *format_, kFormatName, S, Buf,
+                             [&S](const std::string&) { return OtsLineKind(S); });
 }
 
 TTransferDatenart TdmOTS::OTSGetDatenart(std::string& S) { return OtsLineKind(S); }

@@ -73,7 +73,8 @@ Rw5Record ReadRw5Record(const std::string& line) {
     at = text.find(',', start);
     const std::string field = text.substr(start, at == std::string::npos ? std::string::npos : at - start);
     if (field.empty()) continue;
-    r.fields.emplace_back(field.substr(0, kTagLength), TrimBlanks(field.size() > kTagLength ? field.substr(kTagLength) : ""));
+    r.fields.emplace_back(field.substr(0, kTagLength),
+                          TrimBlanks(field.size() > kTagLength ? field.substr(kTagLength) : ""));
   }
   return r;
 }
@@ -89,24 +90,16 @@ TTransferDatenart Rw5LineKind(const std::string& line) {
 }
 
 TdmRW5::TdmRW5(TGeraete& geraete) : TDataModule("dmRW5"), geraete_(geraete), format_(geraete.Format(kFormatName)) {
-  auto point = [this](const std::string& S, TTransferStatistik& St) { PunktStatistik(S, St); };
-  Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
-  Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
-  Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
-  Koordinaten->OnStatistik = point;
-  Informationen = AddReadWriteDaten(*this, "Informationen", tdaInformation);
-  Informationen->OnRead = [this](const std::string& S, TDaten& D) { InformationenRead(S, D); };
-  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
-  Stationen->OnRead = [this](const std::string& S, TDaten& D) { StationenRead(S, D); };
-  Stationen->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { StationenStatistik(S, St); };
-  Anschlusspunkte = AddReadWriteDaten(*this, "Anschlusspunkte", tdaAnschlusspunkt);
-  Anschlusspunkte->OnRead = [this](const std::string& S, TDaten& D) { AnschlusspunkteRead(S, D); };
-  Anschlusspunkte->OnStatistik = point;
-  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
-  Neupunkte->OnRead = [this](const std::string& S, TDaten& D) { NeupunkteRead(S, D); };
-  Neupunkte->OnStatistik = point;
-  Kommentare = AddReadWriteDaten(*this, "Kommentare", tdaKommentar);
-  Kommentare->OnRead = [this](const std::string& S, TDaten& D) { KommentareRead(S, D); };
+  Koordinaten = AddFormatComponent(*this, "Koordinaten", tdaKoordinate, &TdmRW5::KoordinatenRead,
+                                   &TdmRW5::KoordinatenWrite, &TdmRW5::PunktStatistik);
+  Informationen = AddFormatComponent(*this, "Informationen", tdaInformation, &TdmRW5::InformationenRead);
+  Stationen =
+      AddFormatComponent(*this, "Stationen", tdaStation, &TdmRW5::StationenRead, nullptr, &TdmRW5::StationenStatistik);
+  Anschlusspunkte = AddFormatComponent(*this, "Anschlusspunkte", tdaAnschlusspunkt, &TdmRW5::AnschlusspunkteRead,
+                                       nullptr, &TdmRW5::PunktStatistik);
+  Neupunkte =
+      AddFormatComponent(*this, "Neupunkte", tdaNeupunkt, &TdmRW5::NeupunkteRead, nullptr, &TdmRW5::PunktStatistik);
+  Kommentare = AddFormatComponent(*this, "Kommentare", tdaKommentar, &TdmRW5::KommentareRead);
   if (!format_) return;
   format_->Informationen.assign(std::begin(kInformationen), std::end(kInformationen));
   format_->Stationspunkt = {"SP,PN%s,N %1.4f,E %1.4f,EL%1.4f,--%s"};
@@ -249,7 +242,8 @@ std::string TdmRW5::KoordinatenWrite(TDaten& Daten) {
 
 std::string TdmRW5::RW5Format(const std::string& S, const std::string& Buf) {
   if (!format_) return {};
-  return RecogniseFormatLine(geraete_, *format_, kFormatName, S, Buf, [&S](const std::string&) { return Rw5LineKind(S); });
+  return RecogniseFormatLine(geraete_, *format_, kFormatName, S, Buf,
+                             [&S](const std::string&) { return Rw5LineKind(S); });
 }
 
 TTransferDatenart TdmRW5::RW5GetDatenart(std::string& S) {

@@ -32,9 +32,9 @@ class TGeraete;
 class TGeraeteFormat;
 
 struct Rw5Record {
-  std::string code;  // text before the first ","
+  std::string code;                                         // text before the first ","
   std::vector<std::pair<std::string, std::string>> fields;  // tag, trimmed value
-  std::string note;  // after "--"
+  std::string note;                                         // after "--"
   // The value of the first field with that tag; "" when there is none.
   std::string Value(std::string_view tag) const;
   bool Has(std::string_view tag) const;

@@ -45,11 +45,10 @@ TTransferDatenart TavrinLineKind(const std::string& line) {
   return CountChar(line, kSeparator) == kSeparators ? tdaKoordinate : tdaNone;
 }
 
-TdmTAVRIN::TdmTAVRIN(TGeraete& geraete) : TDataModule("dmTAVRIN"), geraete_(geraete), format_(geraete.Format(kFormatName)) {
-  Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
-  Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
-  Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
-  Koordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { KoordinatenStatistik(S, St); };
+TdmTAVRIN::TdmTAVRIN(TGeraete& geraete)
+    : TDataModule("dmTAVRIN"), geraete_(geraete), format_(geraete.Format(kFormatName)) {
+  Koordinaten = AddFormatComponent(*this, "Koordinaten", tdaKoordinate, &TdmTAVRIN::KoordinatenRead,
+                                   &TdmTAVRIN::KoordinatenWrite, &TdmTAVRIN::KoordinatenStatistik);
   if (!format_) return;
   format_->Koordinaten = kTavrinTemplate;
   GeraeteFormatHandlers h;

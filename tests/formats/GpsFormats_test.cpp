@@ -59,7 +59,8 @@ TEST(ControllerLines, RecordCodesAndKeysCompareWhole) {
   EXPECT_EQ(Ap700LineKind("ST,S1,,S2"), tdaStation);
   EXPECT_EQ(Ap700LineKind("CP,S2,1.6"), tdaAnschlusspunkt);
   EXPECT_EQ(Ap700LineKind("SO,1,1.6"), tdaNeupunkt);
-  for (const char* none : {"P,1004,x", "S,1005,y", "F1,S2,1.6", "\x1a", "SSX,1", "C,1"}) EXPECT_EQ(Ap700LineKind(none), tdaNone) << none;
+  for (const char* none : {"P,1004,x", "S,1005,y", "F1,S2,1.6", "\x1a", "SSX,1", "C,1"})
+    EXPECT_EQ(Ap700LineKind(none), tdaNone) << none;
 
   EXPECT_EQ(Dc1LineKind("kDC1", "00011:BAU12:"), tdaNone);
   EXPECT_EQ(Dc1LineKind("kDC1", "00022:P1:+1:+2:+3:"), tdaKoordinate);
@@ -154,9 +155,10 @@ class Dc1Test : public ControllerTest {
 };
 
 TEST_F(Dc1Test, GroupsPassStationValuesAndEndAtTheLastLine) {
-  const std::string out = Receive("m.dc1",
-                                  "ENQ:DC1\r\nSTA:\r\nSTS:S1\r\nINH:1.55\r\nPPM:7\r\nPSM:-30\r\n"
-                                  "PPT:\r\nPPD:1001\r\nPPH:1.6\r\nRTD:25.432\r\nSTA:\r\nSTS:S2\r\nPPT:\r\nPPD:1002\r\nRTH:200");
+  const std::string out =
+      Receive("m.dc1",
+              "ENQ:DC1\r\nSTA:\r\nSTS:S1\r\nINH:1.55\r\nPPM:7\r\nPSM:-30\r\n"
+              "PPT:\r\nPPD:1001\r\nPPH:1.6\r\nRTD:25.432\r\nSTA:\r\nSTS:S2\r\nPPT:\r\nPPD:1002\r\nRTH:200");
   TDaten& d = CurrentTransfer().Daten;
   EXPECT_EQ(d.Punkt.Punktnummer, "1002");
   EXPECT_EQ(d.Punkt.Horizontalwinkel, "200");
@@ -283,7 +285,8 @@ class GpsTest : public ControllerTest {
 };
 
 TEST_F(GpsTest, WithoutALibraryOnlyWaypointsAreReadAndTheAxesStay) {
-  const std::string log = "# Log\n" + Sentence("GPGGA,101530.00,4723.12345678,N,00826.54321012,E,2,09,0.9,512.3,M,47.4,M,,") +
+  const std::string log = "# Log\n" +
+                          Sentence("GPGGA,101530.00,4723.12345678,N,00826.54321012,E,2,09,0.9,512.3,M,47.4,M,,") +
                           "\n" + Sentence("PMGNWPL,4723.12345,S,00826.54321,W,0000512,M,P 1,Mast,a") + "\n" +
                           Sentence("PMGNRTE,2,1,c,1,P 1,a") + "\n$PMGNWPL,4723.1,N,00826.5,E,1,M,BAD,,a*00\n";
   EXPECT_EQ(Receive("log.txt", log), "P 1|a|-826.54321|-4723.12345|512|Mast\r\n");
@@ -300,7 +303,7 @@ TEST_F(GpsTest, ModesOneAndTwoGoThroughTheLibraryAndFailuresAreSkipped) {
   ASSERT_TRUE(Instrument().SetOffsetX("10"));
   // Waypoint: ddmm.mmmmm / 100 into the block, grid back with 5 decimals.
   const std::string out = Receive("w.txt", Sentence("PMGNWPL,4723.12345,N,00826.54321,E,500,M,A,,") + "\r\n" +
-                                              Sentence("PMGNWPL,8500.00000,N,00826.54321,E,500,M,B,,") + "\r\n");
+                                               Sentence("PMGNWPL,8500.00000,N,00826.54321,E,500,M,B,,") + "\r\n");
   EXPECT_EQ(out, "A||8265.43210|47231.23450|501.00000|\r\n");
   EXPECT_NE(Shown().find("T856:2::"), std::string::npos) << Shown();
   EXPECT_EQ(Send("A||8265.4321|47231.2345|501|\r\nN||1|90000|1|\r\n"),
@@ -309,8 +312,9 @@ TEST_F(GpsTest, ModesOneAndTwoGoThroughTheLibraryAndFailuresAreSkipped) {
 
   // RW5 GPS record: packed degrees as written, mode 2, the offset onto the grid value.
   UseFormat("RW5");
-  EXPECT_EQ(Receive("g.rw5", "GPS,PN7,LA47.230741000,LN8.263259000,EL551.234,--Mast\r\n"
-                             "GPS,PN8,LA88.0,LN8.0,EL1,--\r\nGS,PN9,N 1,E 2,EL3,--\r\n"),
+  EXPECT_EQ(Receive("g.rw5",
+                    "GPS,PN7,LA47.230741000,LN8.263259000,EL551.234,--Mast\r\n"
+                    "GPS,PN8,LA88.0,LN8.0,EL1,--\r\nGS,PN9,N 1,E 2,EL3,--\r\n"),
             "7|Mast|8273.25900|47230.74100|553.23400|\r\n9||12|1|3|\r\n");
   const std::string shown = Shown();
   EXPECT_NE(shown.find("T856:2::", shown.find("T856:2::") + 1), std::string::npos) << shown;

@@ -41,9 +41,9 @@ TEST(GpsConvert, TheRunsSystemConvertsWaypointsAndNoneLeavesThem) {
 TEST(GpsConvert, ALogWithoutWaypointsHoldsNoData) {
   TempDir tmp;
   for (const char* from : {"--from NMEA", "--from MMW"}) {
-    const ConvertRun run = RunConverter(tmp, std::string(from) + " --gps-system none " +
-                                                 ShellQuote(kData + "nmea/ohne-wegpunkte.log") + " " +
-                                                 ShellQuote(tmp / "out.asc"));
+    const ConvertRun run =
+        RunConverter(tmp, std::string(from) + " --gps-system none " + ShellQuote(kData + "nmea/ohne-wegpunkte.log") +
+                              " " + ShellQuote(tmp / "out.asc"));
     EXPECT_EQ(run.status, 2) << from;
     EXPECT_FALSE(std::filesystem::exists(tmp / "out.asc")) << from;
   }
