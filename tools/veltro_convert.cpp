@@ -816,7 +816,9 @@ int main(int argc, char** argv) {
       Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;
     }
+    // The library reads the file itself; no office recogniser needs the source now.
     TextLines().swap(lines);
+    TextLines().swap(CurrentTransfer().InputLines);
   }
   // The instrument library reads the input file itself.
   return RunTransfer(modules, o, box, direction, true, input, output, fileTag);

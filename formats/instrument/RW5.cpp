@@ -16,6 +16,7 @@ namespace {
 constexpr const char* kFormatName = "RW5";
 constexpr const char* kNoteMark = "--";
 constexpr size_t kTagLength = 2;
+constexpr size_t kUsualFields = 8;  // tagged fields of the longest common record
 constexpr int kPlanDecimals = 5;    // N and E written
 constexpr int kHeightDecimals = 3;  // EL written
 constexpr int kGridDecimals = 5;    // results of the coordinate-system library
@@ -64,6 +65,7 @@ Rw5Record ReadRw5Record(const std::string& line) {
   }
   size_t at = text.find(',');
   r.code = text.substr(0, at);
+  r.fields.reserve(kUsualFields);
   while (at != std::string::npos) {
     const size_t start = at + 1;
     if (text.compare(start, 2, kNoteMark) == 0) {
