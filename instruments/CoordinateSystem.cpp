@@ -76,6 +76,29 @@ bool TCoordinateSystem::ToGrid(std::int32_t mode, const wgsxyz::Triple& geograph
   return Convert("WGS84ToXYZ", mode, true, geographic, grid);
 }
 
+namespace {
+
+GpsConversion Through(bool toGrid, std::int32_t mode, const wgsxyz::Triple& in, wgsxyz::Triple& out) {
+  TCoordinateSystem* system = ActiveCoordinateSystem();
+  if (!system || system->Current() == TCoordinateSystem::State::NoLibrary || !system->Loaded())
+    return GpsConversion::Unchanged;
+  out = {kNaN, kNaN, kNaN};
+  const bool ok = toGrid ? system->ToGrid(mode, in, out) : system->ToGeographic(mode, in, out);
+  if (ok && out.Finite()) return GpsConversion::Converted;
+  out = {kNaN, kNaN, kNaN};
+  return GpsConversion::Failed;
+}
+
+}  // namespace
+
+GpsConversion ConvertToGrid(std::int32_t mode, const wgsxyz::Triple& geographic, wgsxyz::Triple& grid) {
+  return Through(true, mode, geographic, grid);
+}
+
+GpsConversion ConvertToGeographic(std::int32_t mode, const wgsxyz::Triple& grid, wgsxyz::Triple& geographic) {
+  return Through(false, mode, grid, geographic);
+}
+
 bool TCoordinateSystem::ToGeographic(std::int32_t mode, const wgsxyz::Triple& grid, wgsxyz::Triple& geographic) {
   return Convert("XYZToWGS84", mode, false, grid, geographic);
 }

@@ -79,4 +79,12 @@ class TCoordinateSystem {
 TCoordinateSystem* ActiveCoordinateSystem();
 void SetActiveCoordinateSystem(TCoordinateSystem* system);
 
+// A GPS position through the active coordinate system. Unchanged: no
+// library is active (none installed, not loaded, or disabled for the run),
+// so values pass as they are; Failed: the library gave no finite triple
+// (the result is then NaN, never an earlier position).
+enum class GpsConversion { Unchanged, Converted, Failed };
+GpsConversion ConvertToGrid(std::int32_t mode, const wgsxyz::Triple& geographic, wgsxyz::Triple& grid);
+GpsConversion ConvertToGeographic(std::int32_t mode, const wgsxyz::Triple& grid, wgsxyz::Triple& geographic);
+
 }  // namespace veltro

@@ -13,6 +13,8 @@ namespace veltro {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
+// The binding whose library WriteLineToInstrument uses (the program has one).
+TLibraryBinding* g_lineWriter = nullptr;
 
 // Optional exports beside those of InstrumentLibrary.h.
 using NumberFlagFn = std::int32_t (*)(std::int32_t);
@@ -80,6 +82,7 @@ TLibraryBinding::TLibraryBinding(TGeraete& geraete) : geraete_(geraete) {
   geraete_.SetLibraryHooks(this);
   coordinates_.SetInstallationDirectory(geraete_.InstallationDirectory());
   SetActiveCoordinateSystem(&coordinates_);
+  g_lineWriter = this;
 }
 
 TLibraryBinding::~TLibraryBinding() {
@@ -87,6 +90,7 @@ TLibraryBinding::~TLibraryBinding() {
   FreeInstrumentLibrary();
   coordinates_.Free();
   if (ActiveCoordinateSystem() == &coordinates_) SetActiveCoordinateSystem(nullptr);
+  if (g_lineWriter == this) g_lineWriter = nullptr;
   geraete_.SetLibraryHooks(nullptr);
 }
 
@@ -223,6 +227,8 @@ void TLibraryBinding::LibReadLine(std::string& tag, std::string& line) {
   ShowLibraryResult(code, tag);
   if (code != kLibOk && code != kLibFormatChanged) tag = kTagEnd;
 }
+
+bool WriteLineToInstrument(const std::string& line) { return g_lineWriter && g_lineWriter->LibWriteLine(line); }
 
 bool TLibraryBinding::LibWriteLine(const std::string& line) {
   if (!connected_) return false;

@@ -45,6 +45,11 @@ enum : int {
   kTextLibraryMessages = 546,
 };
 
+// One line to the open instrument library of the program's binding, for the
+// format hooks that send past the transfer's own lines; false without a
+// binding or connection.
+bool WriteLineToInstrument(const std::string& line);
+
 class TLibraryBinding : public InstrumentLibraryHooks {
  public:
   // Registers itself as the catalogue's library hooks.

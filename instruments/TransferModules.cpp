@@ -26,10 +26,17 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   gts7 = std::make_unique<TdmGTS7>(*geraete);
   rec500 = std::make_unique<TdmREC500>(*geraete);
   sdr = std::make_unique<TdmSDR>(*geraete);
+  ap700 = std::make_unique<TdmAP700>(*geraete);
   topocad = std::make_unique<TdmTopocad>(*dfd);
   bonjour = std::make_unique<TdmBonjour>(*dfd);
   geotop = std::make_unique<TdmGeotop>(*dfd);
+  nmea = std::make_unique<TdmNMEA>(*geraete);
+  tavrin = std::make_unique<TdmTAVRIN>(*geraete);
+  ots = std::make_unique<TdmOTS>(*geraete);
   ogts7 = std::make_unique<TdmOGTS7>(*geraete);
+  mmw = std::make_unique<TdmMMW>(*geraete);
+  dc1 = std::make_unique<TdmDC1>(*geraete);
+  rw5 = std::make_unique<TdmRW5>(*geraete);
 }
 
 std::vector<TdmOfficeFormat*> TransferModules::OfficeFormats() const {
@@ -40,10 +47,17 @@ std::vector<TdmOfficeFormat*> TransferModules::OfficeFormats() const {
 TransferModules::~TransferModules() {
   // Modules go in the reverse order of their creation, format modules
   // before the descriptions they are attached to.
+  rw5.reset();
+  dc1.reset();
+  mmw.reset();
   ogts7.reset();
+  ots.reset();
+  tavrin.reset();
+  nmea.reset();
   geotop.reset();
   bonjour.reset();
   topocad.reset();
+  ap700.reset();
   sdr.reset();
   rec500.reset();
   gts7.reset();

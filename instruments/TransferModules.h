@@ -25,12 +25,18 @@
 #include "formats/office/Topocad.h"
 #include "formats/office/NewFormat.h"
 #include "formats/office/Original.h"
+#include "formats/instrument/AP700.h"
+#include "formats/instrument/DC1.h"
 #include "formats/instrument/DL100.h"
 #include "formats/instrument/GSI.h"
 #include "formats/instrument/GTS6.h"
 #include "formats/instrument/GTS7.h"
+#include "formats/instrument/NMEA.h"
+#include "formats/instrument/OTS.h"
+#include "formats/instrument/RW5.h"
 #include "formats/instrument/REC500.h"
 #include "formats/instrument/SDR.h"
+#include "formats/instrument/TAVRIN.h"
 #include "instruments/InstrumentenModul.h"
 #include "instruments/LibraryBinding.h"
 
@@ -69,10 +75,17 @@ class TransferModules {
   std::unique_ptr<TdmGTS7> gts7;
   std::unique_ptr<TdmREC500> rec500;
   std::unique_ptr<TdmSDR> sdr;
+  std::unique_ptr<TdmAP700> ap700;
   std::unique_ptr<TdmTopocad> topocad;
   std::unique_ptr<TdmBonjour> bonjour;
   std::unique_ptr<TdmGeotop> geotop;
+  std::unique_ptr<TdmNMEA> nmea;
+  std::unique_ptr<TdmTAVRIN> tavrin;
+  std::unique_ptr<TdmOTS> ots;
   std::unique_ptr<TdmOGTS7> ogts7;
+  std::unique_ptr<TdmMMW> mmw;
+  std::unique_ptr<TdmDC1> dc1;
+  std::unique_ptr<TdmRW5> rw5;
 
   // The office and CAD program format modules in creation order.
   std::vector<TdmOfficeFormat*> OfficeFormats() const;

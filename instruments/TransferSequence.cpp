@@ -76,7 +76,9 @@ void ClassifyAt(TGeraeteFormat& format, size_t index) {
 // The tag the text itself gives, when it names format (FC-6 text is
 // recognised as GTS-7 text); "" otherwise.
 std::string TextTag(const TGeraeteFormat& format, const TextLines& lines, size_t from) {
-  std::string tag = DetectFormat(TextFrom(lines, from, kFormatBufferSize));
+  // The format's own detector first: the fixed order takes some formats'
+  // texts for another's (AP 700 headers for GTS-7 point codes).
+  std::string tag = DetectFormat(TextFrom(lines, from, kFormatBufferSize), format.Name);
   if (tag.size() < 2) return {};
   if (format.Name == "FC6" && tag.substr(1) == "GTS7") tag = tag.substr(0, 1) + format.Name;
   return tag.substr(1) == format.Name ? tag : std::string();

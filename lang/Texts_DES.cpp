@@ -432,6 +432,8 @@ const LanguageText kLanguageTexts[] = {
     {853, "  --statistics          nach dem Transfer je Wert des Statistikfensters eine Zeile Name=Wert#13#10"
           "                        auf die Standardausgabe#13#10"},
     {854, "Der Wert %s enthält ein Komma oder einen Zeilenumbruch und kann in einem DL-100-Feld nicht geschrieben werden."},
+    {855, "Zeile %s: Die Prüfsumme passt nicht zum Satz. Der Wegpunkt wurde nicht übertragen."},
+    {856, "Zeile %s: Die Lage kann im aktiven Koordinatensystem nicht umgerechnet werden. Der Punkt wurde nicht übertragen."},
     {910, "Die Zeile %s gehört zu einem verwandten Zeiss-Format (R4, R5 oder Rec E), das das Format Rec 500 nicht liest. Sie wurde nicht übertragen."},
     {911, "Die Zeile %s enthält keine vollständige Lage (X und Y). Sie wurde nicht übertragen."},
     {912, "Die Zeile %s enthält einen Wert, der keine Zahl ist. Sie wurde nicht übertragen."},

@@ -433,6 +433,8 @@ const LanguageText kLanguageTexts[] = {
     {853, "  --statistics          after the transfer, one line Name=value on standard output for each value#13#10"
           "                        of the statistics window#13#10"},
     {854, "The value %s holds a comma or a line break and cannot be written into a DL-100 field."},
+    {855, "Line %s: the checksum does not match the sentence. The waypoint was not transferred."},
+    {856, "Line %s: the position cannot be converted in the active coordinate system. The point was not transferred."},
     {910, "Line %s belongs to a related Zeiss dialect (R4, R5 or Rec E) that the format Rec 500 does not read. It was not transferred."},
     {911, "Line %s holds no complete position (X and Y). It was not transferred."},
     {912, "Line %s holds a value that is not a number. It was not transferred."},

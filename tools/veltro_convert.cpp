@@ -303,6 +303,10 @@ TInstrument* UseFormat(TGeraete& g, TGeraeteFormat& format, const std::string& c
   return chosen;
 }
 
+// Formats whose files hold coordinates only: a file no detector claims is
+// read as their coordinate list.
+bool IsCoordinateListFormat(const std::string& name) { return name == "MMW" || name == "NMEA" || name == "TAVRIN"; }
+
 // ---- Port settings of the run ----------------------------------------------------------
 
 template <class E, size_t N>
@@ -837,7 +841,9 @@ int main(int argc, char** argv) {
   }
   const std::string head = TextFrom(lines, 0, kFormatBufferSize);
   CurrentTransfer().InputLines = lines;  // the loaded source, as recognisers see it
-  const std::string rawTag = DetectFormat(head);
+  // A named instrument format is the preferred candidate of the detection.
+  const TGeraeteFormat* named = Upper(o.from) == "AUTO" ? nullptr : FindInstrumentFormat(*modules.geraete, o.from);
+  const std::string rawTag = DetectFormat(head, named ? named->Name : std::string());
 
   // Which side is which.
   TGeraeteFormat* instrument = nullptr;
@@ -990,7 +996,7 @@ int main(int argc, char** argv) {
                {o.input, instrument->Caption.empty() ? instrument->Name : instrument->Caption, recognised()});
         return kExitNothingWritten;
       }
-      fileTag = "d" + instrument->Name;
+      fileTag = (IsCoordinateListFormat(instrument->Name) ? "k" : "d") + instrument->Name;
     }
     CurrentTransfer().FormatTag = fileTag;
     if (instrument->OnSetup) instrument->OnSetup();

@@ -121,7 +121,15 @@ std::string DetectREC500(std::string_view t) {
   return {};
 }
 
-std::string DetectRW5(std::string_view t) { return StartsWith(t, "JB,") ? "dRW5" : ""; }
+// Field software may put notes ("--" lines) before the job record.
+std::string DetectRW5(std::string_view t) {
+  while (StartsWith(t, "--")) {
+    const size_t end = t.find("\r\n");
+    if (end == std::string_view::npos) return {};
+    t.remove_prefix(end + 2);
+  }
+  return StartsWith(t, "JB,") ? "dRW5" : "";
+}
 std::string DetectSDR2x(std::string_view t) { return HasLineEnd(t) && Contains(t, "SDR2") ? "dSDR2x" : ""; }
 std::string DetectSDR33(std::string_view t) { return HasLineEnd(t) && Contains(t, "SDR33") ? "dSDR33" : ""; }
 

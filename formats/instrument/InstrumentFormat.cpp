@@ -2,11 +2,14 @@
 
 #include <vector>
 
+#include "core/DecimalText.h"
 #include "core/Language.h"
 #include "core/Messages.h"
+#include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/instrument/CheckFormate.h"
 #include "instruments/FormatChange.h"
+#include "formats/office/Layout.h"
 #include "instruments/InstrumentenModul.h"
 
 namespace veltro {
@@ -84,6 +87,27 @@ void AddNote(int text, std::initializer_list<std::string> args) {
   std::vector<std::string> escaped;
   for (const std::string& a : args) escaped.push_back(EscapeMessageData(a));
   CurrentTransfer().Messages.push_back(FormatText(GetText(text), escaped));
+}
+
+void AddLineError(int text, int lineNumber, const std::string& line) {
+  CurrentTransfer().Errors.push_back(FormatText(GetText(text), {std::to_string(lineNumber)}) + "\r\n" +
+                                     EscapeMessageData(line));
+}
+
+std::vector<std::string> SplitFields(const std::string& text, char separator) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t at = text.find(separator, start);
+    fields.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return fields;
+    start = at + 1;
+  }
+}
+
+std::string PlainNumber(const std::string& text) {
+  const std::string trimmed = TrimBlanks(text);
+  return FormatDecimalText(trimmed, DecimalsAfterPoint(trimmed)).value_or(trimmed);
 }
 
 }  // namespace veltro

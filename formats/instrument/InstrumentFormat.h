@@ -7,8 +7,11 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "core/DatenformatDefinitionen.h"
+#include "core/ReadWriteDaten.h"
 #include "core/TransDef.h"
 #include "platform/TextFile.h"
 
@@ -52,5 +55,57 @@ std::string UpperAscii(std::string text);
 
 // Appends a language text filled with args to the transfer's message list.
 void AddNote(int text, std::initializer_list<std::string> args);
+
+// A transfer component of module for kind with the module's handlers; a
+// handler not given stays unset ("not supported").
+template <class Module>
+TReadWriteDaten* AddFormatComponent(
+    Module& module, const char* name, TTransferDatenart kind,
+    std::type_identity_t<void (Module::*)(const std::string&, TDaten&)> read,
+    std::type_identity_t<std::string (Module::*)(TDaten&)> write = nullptr,
+    std::type_identity_t<void (Module::*)(const std::string&, TTransferStatistik&)> statistik = nullptr) {
+  TReadWriteDaten* rw = AddReadWriteDaten(module, name, kind);
+  Module* m = &module;
+  if (read) rw->OnRead = [m, read](const std::string& S, TDaten& D) { (m->*read)(S, D); };
+  if (write) rw->OnWrite = [m, write](TDaten& D) { return (m->*write)(D); };
+  if (statistik) rw->OnStatistik = [m, statistik](const std::string& S, TTransferStatistik& St) { (m->*statistik)(S, St); };
+  return rw;
+}
+
+// Appends to the transfer's error list: the language text filled with the
+// line number, then the line itself.
+void AddLineError(int text, int lineNumber, const std::string& line);
+
+// The fields of text between the separators, empty ones included ("a,,b"
+// gives three).
+std::vector<std::string> SplitFields(const std::string& text, char separator);
+
+// A decimal text as written in a file ("00512", "+1.50") in its plain form
+// ("512", "1.50"); a text that is no number comes back trimmed.
+std::string PlainNumber(const std::string& text);
+
+// The point a line classifier converted while phase 2 converts the received
+// lines, kept for the reader of the same line (a coordinate system is asked
+// once per point).
+class ConvertedPoint {
+ public:
+  void Keep(int line, const std::string& text, TPunkt point) {
+    line_ = line;
+    text_ = text;
+    point_ = std::move(point);
+  }
+  // The kept point when it belongs to this line; it is given out once.
+  bool Take(int line, const std::string& text, TPunkt& point) {
+    if (line_ < 0 || line_ != line || text_ != text) return false;
+    point = std::move(point_);
+    line_ = -1;
+    return true;
+  }
+
+ private:
+  int line_ = -1;
+  std::string text_;
+  TPunkt point_;
+};
 
 }  // namespace veltro

@@ -67,6 +67,8 @@ TEST(DetectOthers, ByTheirMarks) {
   EXPECT_EQ(DetectFormat("$PMGNWPL,4728.123,N\r\n"), "kNMEA");
   EXPECT_EQ(DetectFormat("a,1,2\r\n"), "dDL100");
   EXPECT_EQ(DetectFormat("JB,NMjob\r\n"), "dRW5");
+  EXPECT_EQ(DetectFormat("--Notiz, TM14:30:00\n--CH1903+\nJB,NMjob,DT12-08-2026,TM14:30:00\n"), "dRW5");
+  EXPECT_NE(DetectFormat("--Notiz\r\nOC,OP1\r\n"), "dRW5");
   EXPECT_EQ(DetectFormat("00NMSDR20 V03-05\r\n"), "dSDR2x");
   EXPECT_EQ(DetectFormat("00NMSDR33 V04\r\n"), "dSDR33");
   EXPECT_EQ(DetectFormat("1;2;3;4;5\r\n"), "kTAVRIN");

@@ -3,6 +3,8 @@
 // does not exist (nothing is ever saved), offline mode.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -80,5 +82,24 @@ struct World : FuzzModules {
   StatisticsView statistics;
   OfflineSettings settings;
 };
+
+// One input for an instrument format: readLine on every line, then the
+// whole text through the engine. The first byte picks the way: bit 0 clear a
+// receive (phase 2), set a send from ASCII (phase 1); bit 1 the twin format
+// when there is one.
+template <class ReadLine>
+int FuzzInstrumentFormat(const uint8_t* data, size_t size, const char* format, const char* twin, ReadLine&& readLine) {
+  if (size < 1 || size > 16384) return 0;
+  static World world;
+  world.box.Clear();
+  const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
+  for (const std::string& line : SplitLines(text)) readLine(line);
+  TGeraeteFormat* chosen = world.Use(twin && (data[0] & 2) ? twin : format);
+  if ((data[0] & 1) == 0)
+    world.Receive(*chosen, text);
+  else
+    world.Send(text);
+  return 0;
+}
 
 }  // namespace veltro::fuzz

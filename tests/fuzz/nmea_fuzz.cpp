@@ -1,0 +1,17 @@
+// Waypoint sentences of NMEA logs and MMW files: the line readers, then the
+// whole input through the engine in the direction its first byte picks
+// (FuzzInstrumentFormat).
+#include <cstdint>
+#include <string>
+
+#include "formats/instrument/NMEA.h"
+#include "tests/fuzz/FuzzWorld.h"
+
+using namespace veltro;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  return fuzz::FuzzInstrumentFormat(data, size, "NMEA", "MMW", [](const std::string& line) {
+    Waypoint w;
+    (void)ReadWaypoint(line, w);
+  });
+}
