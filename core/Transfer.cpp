@@ -380,6 +380,9 @@ void TransferPhase2() {
         ShowMessageBox(GetText(47), kMsgWarning, kBtnOk);
     }
     if (office.OnBeforeSave) office.OnBeforeSave();
+    // A format that cannot write this transfer (it stops it before the
+    // first record) leaves the output file alone.
+    const bool refused = t.StopFlag;
     if (!office.Start.empty()) t.OutputLines.push_back(office.Start);
 
     t.ActiveLines = &t.ReceivedLines;
@@ -418,11 +421,13 @@ void TransferPhase2() {
 
     if (!office.Ende.empty()) t.OutputLines.push_back(office.Ende);
     if (office.OnAfterSave) office.OnAfterSave();
-    if (Statistics().Position() + Statistics().Statistik().Codes == 0)
+    if (!refused && Statistics().Position() + Statistics().Statistik().Codes == 0)
       ShowMessageBox(GetText(46), kMsgWarning, kBtnOk);
 
     // A cancelled conversion is saved only when the user wants the part.
-    if (cutShort && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
+    if (refused) {
+      t.OutputLines.clear();
+    } else if (cutShort && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
       t.OutputLines.clear();
     } else {
       SaveOutputFile();

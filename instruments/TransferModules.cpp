@@ -30,6 +30,15 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   bonjour = std::make_unique<TdmBonjour>(*dfd);
   geotop = std::make_unique<TdmGeotop>(*dfd);
   ogts7 = std::make_unique<TdmOGTS7>(*geraete);
+  csv = std::make_unique<TdmCSV>(*dfd);
+  geoJson = std::make_unique<TdmGeoJSON>(*dfd);
+  gpx = std::make_unique<TdmGPX>(*dfd);
+  kml = std::make_unique<TdmKML>(*dfd);
+  landXml = std::make_unique<TdmLandXML>(*dfd);
+}
+
+std::vector<TdmGisFormat*> TransferModules::GisFormats() const {
+  return {csv.get(), geoJson.get(), gpx.get(), kml.get(), landXml.get()};
 }
 
 std::vector<TdmOfficeFormat*> TransferModules::OfficeFormats() const {
@@ -40,6 +49,11 @@ std::vector<TdmOfficeFormat*> TransferModules::OfficeFormats() const {
 TransferModules::~TransferModules() {
   // Modules go in the reverse order of their creation, format modules
   // before the descriptions they are attached to.
+  landXml.reset();
+  kml.reset();
+  gpx.reset();
+  geoJson.reset();
+  csv.reset();
   ogts7.reset();
   geotop.reset();
   bonjour.reset();

@@ -25,6 +25,11 @@
 #include "formats/office/Topocad.h"
 #include "formats/office/NewFormat.h"
 #include "formats/office/Original.h"
+#include "formats/office/CSV.h"
+#include "formats/office/GeoJSON.h"
+#include "formats/office/GPX.h"
+#include "formats/office/KML.h"
+#include "formats/office/LandXML.h"
 #include "formats/instrument/DL100.h"
 #include "formats/instrument/GSI.h"
 #include "formats/instrument/GTS6.h"
@@ -73,9 +78,16 @@ class TransferModules {
   std::unique_ptr<TdmBonjour> bonjour;
   std::unique_ptr<TdmGeotop> geotop;
   std::unique_ptr<TdmOGTS7> ogts7;
+  std::unique_ptr<TdmCSV> csv;
+  std::unique_ptr<TdmGeoJSON> geoJson;
+  std::unique_ptr<TdmGPX> gpx;
+  std::unique_ptr<TdmKML> kml;
+  std::unique_ptr<TdmLandXML> landXml;
 
   // The office and CAD program format modules in creation order.
   std::vector<TdmOfficeFormat*> OfficeFormats() const;
+  // The exchange formats of GIS and CAD tools in creation order.
+  std::vector<TdmGisFormat*> GisFormats() const;
 };
 
 }  // namespace veltro
