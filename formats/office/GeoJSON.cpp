@@ -108,6 +108,7 @@ class GeoJsonEvents : public nlohmann::json_sax<Json> {
     std::string bad;     // a coordinate that is no number
     bool nested = false; // coordinates of a line or polygon
     std::string id, name, code, comment, description;
+    std::string featureId;  // the feature's own "id" member
   };
 
   Role ChildRole(bool object) const {
@@ -162,10 +163,10 @@ class GeoJsonEvents : public nlohmann::json_sax<Json> {
     switch (f.role) {
       case Role::Root:
         if (f.key == "type" && text) rootType_ = value;
-        if (f.key == "id") feature_.id = value;
+        if (f.key == "id") feature_.featureId = value;
         break;
       case Role::Feature:
-        if (f.key == "id") feature_.id = value;
+        if (f.key == "id") feature_.featureId = value;
         break;
       case Role::Geometry:
         if (f.key == "type" && text) feature_.type = value;
@@ -206,7 +207,9 @@ class GeoJsonEvents : public nlohmann::json_sax<Json> {
       return;
     }
     GisPoint p;
-    p.Punktnummer = module_.FromUtf8(feature_.id.empty() ? feature_.name : feature_.id, where);
+    // The point number: the "id" property, else "name", else the feature's id.
+    const std::string& id = !feature_.id.empty() ? feature_.id : !feature_.name.empty() ? feature_.name : feature_.featureId;
+    p.Punktnummer = module_.FromUtf8(id, where);
     p.Code1 = module_.FromUtf8(feature_.code, where);
     p.Kommentar = module_.FromUtf8(feature_.comment.empty() ? feature_.description : feature_.comment, where);
     const std::vector<std::string>& c = feature_.coordinates;

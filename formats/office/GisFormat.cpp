@@ -49,13 +49,17 @@ std::string Fixed(double value, int decimals) {
   return text;
 }
 
-std::string Utf8Character(const std::string& text, size_t at) {
-  size_t n = 1;
+// The UTF-8 character at `at`: its length and its code point as "U+XXXX"
+// (the note is code page text, which cannot show it).
+std::string CodePointAt(const std::string& text, size_t at, size_t& length) {
   const unsigned char c = static_cast<unsigned char>(text[at]);
-  if (c >= 0xF0) n = 4;
-  else if (c >= 0xE0) n = 3;
-  else if (c >= 0xC0) n = 2;
-  return text.substr(at, n);
+  length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+  length = std::min(length, text.size() - at);
+  unsigned long code = length == 1 ? c : c & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[at + k]) & 0x3F);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "U+%04lX", code);
+  return buf;
 }
 
 }  // namespace
@@ -292,13 +296,14 @@ std::string TdmGisFormat::FromUtf8(const std::string& text, const std::string& w
   // Name the first character the code page lacks.
   for (size_t i = 0; i < text.size(); ++i) {
     if (static_cast<unsigned char>(text[i]) < 0x80) continue;
-    const std::string ch = Utf8Character(text, i);
+    size_t length = 1;
+    const std::string code = CodePointAt(text, i, length);
     std::string one;
-    if (!Utf8ToAnsiExact(ch, one)) {
-      Note(kTextNotInCodePage, where, ch);
+    if (!Utf8ToAnsiExact(text.substr(i, length), one)) {
+      Note(kTextNotInCodePage, where, code);
       break;
     }
-    i += ch.size() - 1;
+    i += length - 1;
   }
   return Utf8ToAnsi(text);
 }
