@@ -229,13 +229,12 @@ std::vector<TdmCSV::Record> TdmCSV::SplitRecords(const std::string& text, char s
 
 bool TdmCSV::IsDocument(const std::string& text) const { return HeaderSeparator(WithoutMark(text)) != '\0'; }
 
-std::vector<GisPoint> TdmCSV::Parse(const std::string& bytes) {
-  std::vector<GisPoint> points;
+void TdmCSV::Parse(const std::string& bytes) {
   const std::string text = WithoutMark(bytes);
   const char sep = HeaderSeparator(text);
   if (sep == '\0') {
     Note(kTextNoColumn, "easting/northing");
-    return points;
+    return;
   }
   // UTF-8 as written; a file that is not UTF-8 is taken as code page 1252.
   const bool utf8 = IsUtf8(text);
@@ -265,9 +264,8 @@ std::vector<GisPoint> TdmCSV::Parse(const std::string& bytes) {
       }
       *target = *n;
     }
-    if (ok) points.push_back(std::move(p));
+    if (ok) Emit(p);
   }
-  return points;
 }
 
 }  // namespace veltro

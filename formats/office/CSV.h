@@ -39,7 +39,7 @@ class TdmCSV : public TdmGisFormat {
   std::vector<std::string> Tail() override { return {}; }
   void FinishBody(std::vector<std::string>& lines, size_t first) override;
   std::string PointElement(const GisPoint& p) override;
-  std::vector<GisPoint> Parse(const std::string& bytes) override;
+  void Parse(const std::string& bytes) override;
   bool IsDocument(const std::string& text) const override;
   bool Geographic() const override { return false; }
 

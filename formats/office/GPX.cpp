@@ -32,10 +32,9 @@ std::string TdmGPX::PointElement(const GisPoint& p) {
 
 bool TdmGPX::IsDocument(const std::string& text) const { return text.find("<gpx") != std::string::npos; }
 
-std::vector<GisPoint> TdmGPX::Parse(const std::string& bytes) {
-  std::vector<GisPoint> points;
+void TdmGPX::Parse(const std::string& bytes) {
   pugi::xml_document doc;
-  if (!Load(doc, bytes, "gpx")) return points;
+  if (!Load(doc, bytes, "gpx")) return;
   for (pugi::xml_node n = doc.document_element().first_child(); n; n = n.next_sibling()) {
     if (n.type() != pugi::node_element) continue;
     const std::string name = LocalName(n);
@@ -52,9 +51,8 @@ std::vector<GisPoint> TdmGPX::Parse(const std::string& bytes) {
     if (p.Kommentar.empty()) p.Kommentar = FromUtf8(ChildText(n, "desc"), Where(n));
     p.Code1 = Text(ChildText(n, "type"), n);
     if (p.Code1.empty()) p.Code1 = Text(ChildText(n, "sym"), n);
-    points.push_back(std::move(p));
+    Emit(p);
   }
-  return points;
 }
 
 }  // namespace veltro

@@ -20,7 +20,7 @@ class TdmGPX : public TdmGisXmlFormat {
   std::vector<std::string> Head() override;
   std::vector<std::string> Tail() override { return {"</gpx>"}; }
   std::string PointElement(const GisPoint& p) override;
-  std::vector<GisPoint> Parse(const std::string& bytes) override;
+  void Parse(const std::string& bytes) override;
   bool IsDocument(const std::string& text) const override;
 };
 

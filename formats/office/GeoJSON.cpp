@@ -20,6 +20,7 @@ constexpr int kTextNoCoordinates = 885; // %s caption, %s line
 constexpr int kTextTooDeep = 887;       // %s caption, %s line, %s levels
 
 constexpr const char* kSettingGrid = "GeoJSON\\Grid coordinates";
+constexpr const char* kUtf8Mark = "\xEF\xBB\xBF";
 
 using Json = nlohmann::json;
 
@@ -63,6 +64,46 @@ class LineCountingIterator {
   size_t* line_;
 };
 
+// The loaded lines as one text, each line followed by a line break, and
+// the line it stands on.
+class LinesIterator {
+ public:
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+  LinesIterator(const std::vector<std::string>* lines, size_t line, size_t at, size_t* number)
+      : lines_(lines), line_(line), at_(at), number_(number) {}
+  reference operator*() const {
+    static const char kBreak = '\n';
+    const std::string& l = (*lines_)[line_];
+    return at_ < l.size() ? l[at_] : kBreak;
+  }
+  LinesIterator& operator++() {
+    if (at_ < (*lines_)[line_].size()) {
+      ++at_;
+    } else {
+      ++line_;
+      at_ = 0;
+      *number_ = line_ + 1;
+    }
+    return *this;
+  }
+  LinesIterator operator++(int) {
+    LinesIterator before = *this;
+    ++*this;
+    return before;
+  }
+  bool operator==(const LinesIterator& o) const { return line_ == o.line_ && at_ == o.at_; }
+  bool operator!=(const LinesIterator& o) const { return !(*this == o); }
+
+ private:
+  const std::vector<std::string>* lines_;
+  size_t line_, at_;
+  size_t* number_;
+};
+
 }  // namespace
 
 // The JSON events of a document, turned into points.
@@ -70,9 +111,8 @@ class GeoJsonEvents : public nlohmann::json_sax<Json> {
  public:
   enum class Role { Root, Features, Feature, Geometry, Coordinates, Properties, Crs, CrsProperties, Other };
 
-  GeoJsonEvents(TdmGeoJSON& module, std::vector<GisPoint>& points, bool grid)
-      : module_(module), points_(points), grid_(grid) {}
-  size_t line = 1;
+  GeoJsonEvents(TdmGeoJSON& module, bool grid, size_t& line) : line(line), module_(module), grid_(grid) {}
+  size_t& line;  // the line the parser stands on
 
   bool null() override { return Scalar("null", false); }
   bool boolean(bool v) override { return Scalar(v ? "true" : "false", false); }
@@ -227,11 +267,10 @@ class GeoJsonEvents : public nlohmann::json_sax<Json> {
     } else if (!module_.FromGeographic(c[0], c[1], height, where, p)) {
       return;
     }
-    points_.push_back(std::move(p));
+    module_.Emit(p);
   }
 
   TdmGeoJSON& module_;
-  std::vector<GisPoint>& points_;
   bool grid_;
   std::vector<Frame> stack_;
   Feature feature_;
@@ -292,13 +331,24 @@ bool TdmGeoJSON::IsDocument(const std::string& text) const {
          text.find("\"Feature") != std::string::npos;
 }
 
-std::vector<GisPoint> TdmGeoJSON::Parse(const std::string& bytes) {
-  std::vector<GisPoint> points;
-  const size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  GeoJsonEvents events(*this, points, !Geographic());
-  LineCountingIterator first(bytes.data() + skip, &events.line), last(bytes.data() + bytes.size(), &events.line);
+template <class Iterator>
+void TdmGeoJSON::ParseRange(Iterator first, Iterator last, size_t& line) {
+  GeoJsonEvents events(*this, !Geographic(), line);
   Json::sax_parse(first, last, &events, nlohmann::detail::input_format_t::json, true, true);
-  return points;
+}
+
+void TdmGeoJSON::Parse(const std::string& bytes) {
+  const size_t skip = bytes.compare(0, 3, kUtf8Mark) == 0 ? 3 : 0;
+  size_t line = 1;
+  ParseRange(LineCountingIterator(bytes.data() + skip, &line),
+                    LineCountingIterator(bytes.data() + bytes.size(), &line), line);
+}
+
+void TdmGeoJSON::ParseLines(const std::vector<std::string>& lines) {
+  if (lines.empty()) return Parse({});
+  const size_t skip = lines[0].compare(0, 3, kUtf8Mark) == 0 ? 3 : 0;
+  size_t line = 1;
+  ParseRange(LinesIterator(&lines, 0, skip, &line), LinesIterator(&lines, lines.size(), 0, &line), line);
 }
 
 }  // namespace veltro

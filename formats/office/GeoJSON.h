@@ -31,12 +31,16 @@ class TdmGeoJSON : public TdmGisFormat {
   std::vector<std::string> Tail() override;
   void FinishBody(std::vector<std::string>& lines, size_t first) override;
   std::string PointElement(const GisPoint& p) override;
-  std::vector<GisPoint> Parse(const std::string& bytes) override;
+  void Parse(const std::string& bytes) override;
+  bool ParsesLines() const override { return true; }
+  void ParseLines(const std::vector<std::string>& lines) override;
   bool IsDocument(const std::string& text) const override;
   bool Geographic() const override;
 
  private:
   friend class GeoJsonEvents;
+  template <class Iterator>
+  void ParseRange(Iterator first, Iterator last, size_t& line);
   std::string CrsName();
 };
 

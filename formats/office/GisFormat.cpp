@@ -228,7 +228,16 @@ void TdmGisFormat::BeforeLoad() {
   next_ = 0;
   // The file's own bytes: the line list has lost its line ends and any
   // encoding of more than one byte per character.
+  ready_ = 0;
+  if (ParsesLines()) {
+    ParseLines(t.InputLines);
+    TextLines().swap(t.InputLines);
+    Finish();
+    return;
+  }
+  // The lines go first, so that the file is not held twice.
   std::string bytes;
+  if (!t.InputFileName.empty() && FileExists(t.InputFileName)) TextLines().swap(t.InputLines);
   if (t.InputFileName.empty() || !LoadFileBytes(t.InputFileName, bytes)) {
     for (const std::string& line : t.InputLines) {
       bytes += line;
@@ -236,19 +245,34 @@ void TdmGisFormat::BeforeLoad() {
     }
   }
   TextLines().swap(t.InputLines);
-  for (const GisPoint& p : ReadDocument(bytes)) pending_.push_back(GisPointLine(p));
+  Read(bytes);
 }
 
-std::vector<GisPoint> TdmGisFormat::ReadDocument(const std::string& bytes) {
+void TdmGisFormat::Read(const std::string& bytes) {
   document_ = &bytes;
   newlines_.clear();
   ready_ = 0;
-  std::vector<GisPoint> points = Parse(bytes);
+  Parse(bytes);
   document_ = nullptr;
   std::vector<size_t>().swap(newlines_);
-  if (ready_ < 0) points.clear();
-  else if (points.empty()) Note(kTextNoPoint);
+  Finish();
+}
+
+std::vector<GisPoint> TdmGisFormat::ReadDocument(const std::string& bytes) {
+  pending_.clear();
+  next_ = 0;
+  Read(bytes);
+  std::vector<GisPoint> points;
+  for (const std::string& line : pending_) points.push_back(ParseGisPointLine(line));
+  std::vector<std::string>().swap(pending_);
   return points;
+}
+
+void TdmGisFormat::Finish() {
+  if (ready_ < 0)
+    pending_.clear();
+  else if (pending_.empty())
+    Note(kTextNoPoint);
 }
 
 bool TdmGisFormat::Transform(std::string& S) {

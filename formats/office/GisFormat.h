@@ -108,7 +108,15 @@ class TdmGisFormat : public TDataModule {
   // first use; without one the user is told once and the transfer stops.
   bool GeographicReady();
   // The points of the document (UTF-8 or whatever it declares).
-  virtual std::vector<GisPoint> Parse(const std::string& bytes) = 0;
+  // Parses the document, handing each point to Emit.
+  virtual void Parse(const std::string& bytes) = 0;
+  // Formats whose parser reads the loaded lines as they stand (UTF-8 text
+  // without line breaks inside values) take them instead of the file's
+  // bytes, so that the file is never held twice.
+  virtual bool ParsesLines() const { return false; }
+  virtual void ParseLines(const std::vector<std::string>&) {}
+  // A point read: it becomes a point line at once.
+  void Emit(const GisPoint& p) { pending_.push_back(GisPointLine(p)); }
   // The document's own test of its first characters.
   virtual bool IsDocument(const std::string& text) const = 0;
   // Geographic output (WGS 84 longitude, latitude) instead of grid values.
@@ -142,6 +150,12 @@ class TdmGisFormat : public TDataModule {
   std::vector<size_t> newlines_;            // offsets of its line ends, built on first use
 
  private:
+  // The points read, or none when the coordinate system was missing; a
+  // file without points is noted.
+  void Finish();
+  // Parses bytes into pending_.
+  void Read(const std::string& bytes);
+
   std::vector<std::string> pending_;  // point lines not yet handed out
   size_t next_ = 0;
   size_t bodyStart_ = 0;  // output index of the first element line

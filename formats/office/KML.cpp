@@ -44,30 +44,28 @@ std::string TdmKML::PointElement(const GisPoint& p) {
 
 bool TdmKML::IsDocument(const std::string& text) const { return text.find("<kml") != std::string::npos; }
 
-std::vector<GisPoint> TdmKML::Parse(const std::string& bytes) {
-  std::vector<GisPoint> points;
+void TdmKML::Parse(const std::string& bytes) {
   pugi::xml_document doc;
-  if (Load(doc, bytes, "kml")) ReadContainer(doc.document_element(), 1, points);
-  return points;
+  if (Load(doc, bytes, "kml")) ReadContainer(doc.document_element(), 1);
 }
 
-void TdmKML::ReadContainer(const pugi::xml_node& container, int depth, std::vector<GisPoint>& points) {
+void TdmKML::ReadContainer(const pugi::xml_node& container, int depth) {
   for (pugi::xml_node n = container.first_child(); n; n = n.next_sibling()) {
     if (n.type() != pugi::node_element) continue;
     const std::string name = LocalName(n);
     if (name == "Placemark") {
-      ReadPlacemark(n, points);
+      ReadPlacemark(n);
     } else if (name == "Document" || name == "Folder") {
       if (depth >= kMaxDepth) {
         Note(kTextTooDeep, Where(n), std::to_string(kMaxDepth));
         continue;
       }
-      ReadContainer(n, depth + 1, points);
+      ReadContainer(n, depth + 1);
     }
   }
 }
 
-void TdmKML::ReadPlacemark(const pugi::xml_node& m, std::vector<GisPoint>& points) {
+void TdmKML::ReadPlacemark(const pugi::xml_node& m) {
   const pugi::xml_node point = Child(m, "Point");
   if (!point) {
     for (const char* geometry : kGeometries)
@@ -93,7 +91,7 @@ void TdmKML::ReadPlacemark(const pugi::xml_node& m, std::vector<GisPoint>& point
   for (pugi::xml_node d = Child(m, "ExtendedData").first_child(); d; d = d.next_sibling())
     if (LocalName(d) == "Data" && std::string(d.attribute("name").value()) == kCodeData)
       p.Code1 = Text(ChildText(d, "value"), d);
-  points.push_back(std::move(p));
+  Emit(p);
 }
 
 }  // namespace veltro

@@ -23,12 +23,12 @@ class TdmKML : public TdmGisXmlFormat {
   std::vector<std::string> Head() override;
   std::vector<std::string> Tail() override { return {"</Document>", "</kml>"}; }
   std::string PointElement(const GisPoint& p) override;
-  std::vector<GisPoint> Parse(const std::string& bytes) override;
+  void Parse(const std::string& bytes) override;
   bool IsDocument(const std::string& text) const override;
 
  private:
-  void ReadContainer(const pugi::xml_node& container, int depth, std::vector<GisPoint>& points);
-  void ReadPlacemark(const pugi::xml_node& placemark, std::vector<GisPoint>& points);
+  void ReadContainer(const pugi::xml_node& container, int depth);
+  void ReadPlacemark(const pugi::xml_node& placemark);
 };
 
 }  // namespace veltro

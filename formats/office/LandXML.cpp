@@ -159,22 +159,20 @@ std::string TdmLandXML::NeupunkteWrite(TDaten& Daten) { return Observation(Daten
 
 bool TdmLandXML::IsDocument(const std::string& text) const { return text.find("<LandXML") != std::string::npos; }
 
-std::vector<GisPoint> TdmLandXML::Parse(const std::string& bytes) {
-  std::vector<GisPoint> points;
+void TdmLandXML::Parse(const std::string& bytes) {
   pugi::xml_document doc;
-  if (!Load(doc, bytes, "LandXML")) return points;
+  if (!Load(doc, bytes, "LandXML")) return;
   for (pugi::xml_node n = doc.document_element().first_child(); n; n = n.next_sibling()) {
     if (n.type() != pugi::node_element) continue;
     const std::string name = LocalName(n);
     if (name == "CgPoints")
-      ReadPoints(n, 1, points);
+      ReadPoints(n, 1);
     else if (!Known(name))
       Note(kTextNotRead, Where(n), "<" + name + ">");
   }
-  return points;
 }
 
-void TdmLandXML::ReadPoints(const pugi::xml_node& group, int depth, std::vector<GisPoint>& out) {
+void TdmLandXML::ReadPoints(const pugi::xml_node& group, int depth) {
   for (pugi::xml_node n = group.first_child(); n; n = n.next_sibling()) {
     if (n.type() != pugi::node_element) continue;
     const std::string name = LocalName(n);
@@ -182,7 +180,7 @@ void TdmLandXML::ReadPoints(const pugi::xml_node& group, int depth, std::vector<
       if (depth >= kMaxDepth)
         Note(kTextTooDeep, Where(n), std::to_string(kMaxDepth));
       else
-        ReadPoints(n, depth + 1, out);
+        ReadPoints(n, depth + 1);
       continue;
     }
     if (name != "CgPoint") {
@@ -218,7 +216,7 @@ void TdmLandXML::ReadPoints(const pugi::xml_node& group, int depth, std::vector<
     p.Punktnummer = Text(n.attribute("name").value(), n);
     p.Code1 = Text(n.attribute("code").value(), n);
     p.Kommentar = FromUtf8(n.attribute("desc").value(), Where(n));
-    out.push_back(std::move(p));
+    Emit(p);
   }
 }
 

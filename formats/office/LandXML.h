@@ -33,13 +33,13 @@ class TdmLandXML : public TdmGisXmlFormat {
   std::vector<std::string> Tail() override;
   void FinishBody(std::vector<std::string>& lines, size_t first) override;
   std::string PointElement(const GisPoint& p) override;
-  std::vector<GisPoint> Parse(const std::string& bytes) override;
+  void Parse(const std::string& bytes) override;
   bool IsDocument(const std::string& text) const override;
   bool Geographic() const override { return false; }
 
  private:
   std::string Observation(TDaten& Daten, bool backsight);
-  void ReadPoints(const pugi::xml_node& points, int depth, std::vector<GisPoint>& out);
+  void ReadPoints(const pugi::xml_node& points, int depth);
   std::string UnitsLine() const;
 
   pugi::xml_document survey_;  // the Survey element, filled while writing
