@@ -40,6 +40,17 @@ double PeakMB() {
   return static_cast<double>(u.ru_maxrss) / 1e3;  // kB on Linux
 }
 
+// MB/s of the larger file, peak memory as a multiple of it; the files go.
+void Report(benchmark::State& state, const std::string& in, const std::string& out) {
+  const double larger = std::max(FileMB(in), FileMB(out));
+  state.SetBytesProcessed(static_cast<int64_t>(larger * 1e6) * state.iterations());
+  state.counters["larger_file_MB"] = larger;
+  state.counters["peak_MB"] = PeakMB();
+  state.counters["peak_x_file"] = PeakMB() / larger;
+  std::remove(in.c_str());
+  std::remove(out.c_str());
+}
+
 // Points in the Swiss grid with codes, heights (every tenth missing) and
 // comments.
 void WriteAscii(const std::string& path, int64_t n) {
@@ -111,13 +122,7 @@ void BM_AsciiToGeoJson(benchmark::State& state) {
     SaveTextFile(out, t.OutputLines);
     TextLines().swap(t.OutputLines);
   }
-  const double larger = std::max(FileMB(in), FileMB(out));
-  state.SetBytesProcessed(static_cast<int64_t>(larger * 1e6) * state.iterations());
-  state.counters["larger_file_MB"] = larger;
-  state.counters["peak_MB"] = PeakMB();
-  state.counters["peak_x_file"] = PeakMB() / larger;
-  std::remove(in.c_str());
-  std::remove(out.c_str());
+  Report(state, in, out);
 }
 
 void BM_GeoJsonToAscii(benchmark::State& state) {
@@ -141,13 +146,7 @@ void BM_GeoJsonToAscii(benchmark::State& state) {
     SaveTextFile(out, t.OutputLines);
     TextLines().swap(t.OutputLines);
   }
-  const double larger = std::max(FileMB(in), FileMB(out));
-  state.SetBytesProcessed(static_cast<int64_t>(larger * 1e6) * state.iterations());
-  state.counters["larger_file_MB"] = larger;
-  state.counters["peak_MB"] = PeakMB();
-  state.counters["peak_x_file"] = PeakMB() / larger;
-  std::remove(in.c_str());
-  std::remove(out.c_str());
+  Report(state, in, out);
   std::remove(TempPath("settings.ini").c_str());
 }
 

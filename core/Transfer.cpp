@@ -379,10 +379,11 @@ void TransferPhase2() {
       if (!SaveTextFile(t.OutputFileName + ".Original", t.ReceivedLines))
         ShowMessageBox(GetText(47), kMsgWarning, kBtnOk);
     }
-    if (office.OnBeforeSave) office.OnBeforeSave();
     // A format that cannot write this transfer (it stops it before the
     // first record) leaves the output file alone.
-    const bool refused = t.StopFlag;
+    const bool stoppedBefore = t.StopFlag;
+    if (office.OnBeforeSave) office.OnBeforeSave();
+    const bool refused = t.StopFlag && !stoppedBefore;
     if (!office.Start.empty()) t.OutputLines.push_back(office.Start);
 
     t.ActiveLines = &t.ReceivedLines;

@@ -120,15 +120,7 @@ std::string TdmCSV::PointElement(const GisPoint& p) {
 
 std::string TdmCSV::StationenWrite(TDaten& Daten) {
   const TStation& s = Daten.Station;
-  if (TrimBlanks(s.Y).empty() && TrimBlanks(s.X).empty()) return {};
-  TPunkt p;
-  p.Punktnummer = s.Punktnummer;
-  p.Code1 = s.Code;
-  p.Y = s.Y;
-  p.X = s.X;
-  p.Hoehe = s.Hoehe;
-  auto g = GridPoint(p);
-  return g ? PointElement(*g) : std::string(kWriteError);
+  return StationPointElement(s);
 }
 
 std::string TdmCSV::ObservationRow(TDaten& Daten, bool withCoordinates) {

@@ -312,6 +312,18 @@ void TdmGisFormat::FinishBody(std::vector<std::string>&, size_t) {}
 
 // ---- Helpers --------------------------------------------------------------------------
 
+std::string TdmGisFormat::StationPointElement(const TStation& s) {
+  if (TrimBlanks(s.Y).empty() && TrimBlanks(s.X).empty()) return {};
+  TPunkt p;
+  p.Punktnummer = s.Punktnummer;
+  p.Code1 = s.Code;
+  p.Y = s.Y;
+  p.X = s.X;
+  p.Hoehe = s.Hoehe;
+  auto g = GridPoint(p);
+  return g ? PointElement(*g) : std::string(kWriteError);
+}
+
 std::string TdmGisFormat::ToUtf8(const std::string& text) { return AnsiToUtf8(text); }
 
 std::string TdmGisFormat::FromUtf8(const std::string& text, const std::string& where) {

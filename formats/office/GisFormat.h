@@ -123,6 +123,9 @@ class TdmGisFormat : public TDataModule {
   virtual bool Geographic() const { return true; }
 
   // ---- Helpers for the members --------------------------------------------
+  // The station as a point of its own when it has coordinates ("" when not,
+  // "Error" when they are no numbers).
+  std::string StationPointElement(const TStation& s);
   // The record text as UTF-8, and a file text as record text; a character
   // the code page lacks is noted with where it stands.
   static std::string ToUtf8(const std::string& text);

@@ -109,15 +109,7 @@ std::string TdmLandXML::StationenWrite(TDaten& Daten) {
   if (auto h = NormalNumber(s.Instrumentenhoehe)) setup_.append_attribute("instrumentHeight").set_value(h->c_str());
   if (!s.Punktnummer.empty())
     setup_.append_child("InstrumentPoint").append_attribute("pntRef").set_value(AnsiToUtf8(s.Punktnummer).c_str());
-  if (TrimBlanks(s.Y).empty() && TrimBlanks(s.X).empty()) return {};
-  TPunkt p;
-  p.Punktnummer = s.Punktnummer;
-  p.Code1 = s.Code;
-  p.Y = s.Y;
-  p.X = s.X;
-  p.Hoehe = s.Hoehe;
-  auto g = GridPoint(p);
-  return g ? PointElement(*g) : std::string(kWriteError);
+  return StationPointElement(s);
 }
 
 std::string TdmLandXML::Observation(TDaten& Daten, bool backsight) {
