@@ -398,7 +398,11 @@ void TransferPhase2() {
       if (!SaveTextFile(t.OutputFileName + ".Original", t.ReceivedLines))
         ShowMessageBox(GetText(47), kMsgWarning, kBtnOk);
     }
+    // A format that cannot write this transfer (it stops it before the
+    // first record) leaves the output file alone.
+    const bool stoppedBefore = t.StopFlag;
     if (office.OnBeforeSave) office.OnBeforeSave();
+    const bool refused = t.StopFlag && !stoppedBefore;
     if (!office.Start.empty()) t.OutputLines.push_back(office.Start);
 
     t.ActiveLines = &t.ReceivedLines;
@@ -445,14 +449,15 @@ void TransferPhase2() {
     if (!office.Ende.empty()) t.OutputLines.push_back(office.Ende);
     if (office.OnAfterSave) office.OnAfterSave();
     const bool nothing = t.RecordsWritten == 0;
-    if (nothing || Statistics().Position() + Statistics().Statistik().Codes == 0)
+    if (!refused && (nothing || Statistics().Position() + Statistics().Statistik().Codes == 0))
       ShowMessageBox(GetText(46), kMsgWarning, kBtnOk);
     if (t.LinesNotRead > 0)
       t.Messages.push_back(FormatText(GetText(kTextLinesNotRead), {std::to_string(t.LinesNotRead)}));
 
-    // Without a single record an existing file stays as it is; a cancelled
-    // conversion is saved only when the user wants the part.
-    if (nothing) {
+    // Without a single record, or refused by its format, an existing file
+    // stays as it is; a cancelled conversion is saved only when the user
+    // wants the part.
+    if (nothing || refused) {
       t.OutputLines.clear();
     } else if (cutShort && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
       t.OutputLines.clear();

@@ -37,6 +37,15 @@ TransferModules::TransferModules(const std::string& installationDirectory) {
   mmw = std::make_unique<TdmMMW>(*geraete);
   dc1 = std::make_unique<TdmDC1>(*geraete);
   rw5 = std::make_unique<TdmRW5>(*geraete);
+  csv = std::make_unique<TdmCSV>(*dfd);
+  geoJson = std::make_unique<TdmGeoJSON>(*dfd);
+  gpx = std::make_unique<TdmGPX>(*dfd);
+  kml = std::make_unique<TdmKML>(*dfd);
+  landXml = std::make_unique<TdmLandXML>(*dfd);
+}
+
+std::vector<TdmGisFormat*> TransferModules::GisFormats() const {
+  return {csv.get(), geoJson.get(), gpx.get(), kml.get(), landXml.get()};
 }
 
 std::vector<TdmOfficeFormat*> TransferModules::OfficeFormats() const {
@@ -47,6 +56,11 @@ std::vector<TdmOfficeFormat*> TransferModules::OfficeFormats() const {
 TransferModules::~TransferModules() {
   // Modules go in the reverse order of their creation, format modules
   // before the descriptions they are attached to.
+  landXml.reset();
+  kml.reset();
+  gpx.reset();
+  geoJson.reset();
+  csv.reset();
   rw5.reset();
   dc1.reset();
   mmw.reset();

@@ -27,6 +27,11 @@
 #include "formats/office/Original.h"
 #include "formats/instrument/AP700.h"
 #include "formats/instrument/DC1.h"
+#include "formats/office/CSV.h"
+#include "formats/office/GeoJSON.h"
+#include "formats/office/GPX.h"
+#include "formats/office/KML.h"
+#include "formats/office/LandXML.h"
 #include "formats/instrument/DL100.h"
 #include "formats/instrument/GSI.h"
 #include "formats/instrument/GTS6.h"
@@ -86,9 +91,16 @@ class TransferModules {
   std::unique_ptr<TdmMMW> mmw;
   std::unique_ptr<TdmDC1> dc1;
   std::unique_ptr<TdmRW5> rw5;
+  std::unique_ptr<TdmCSV> csv;
+  std::unique_ptr<TdmGeoJSON> geoJson;
+  std::unique_ptr<TdmGPX> gpx;
+  std::unique_ptr<TdmKML> kml;
+  std::unique_ptr<TdmLandXML> landXml;
 
   // The office and CAD program format modules in creation order.
   std::vector<TdmOfficeFormat*> OfficeFormats() const;
+  // The exchange formats of GIS and CAD tools in creation order.
+  std::vector<TdmGisFormat*> GisFormats() const;
 };
 
 }  // namespace veltro

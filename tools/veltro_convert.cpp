@@ -234,8 +234,10 @@ bool ApplyOfficeOptions(const TransferModules& modules,
                         const std::vector<std::pair<std::string, std::string>>& officeOptions) {
   for (TdmOfficeFormat* module : modules.OfficeFormats()) module->ReadOptions();
   modules.dxf->ReadOptions();
+  for (TdmGisFormat* module : modules.GisFormats()) module->ReadOptions();
   for (const auto& [name, value] : officeOptions) {
     bool known = modules.dxf->SetOption(name, value);
+    for (TdmGisFormat* module : modules.GisFormats()) known = module->SetOption(name, value) || known;
     for (TdmOfficeFormat* module : modules.OfficeFormats()) known = module->SetOption(name, value) || known;
     if (!known) {
       Report(kTextUnknownOption, {name});

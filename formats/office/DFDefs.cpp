@@ -63,6 +63,13 @@ constexpr DefinitionRow kDefinitions[] = {
     {"Caddy", "CADdy", 0, 167, false, false, false, tdaInformation, "Koord*.kor", "Mess*.mes", "", "",
      "CADDY_Blatt"},
     {"Original", "", 307, 19, false, false, false, tdaInformation, "", "", "", "", "NoTrans_Blatt"},
+    {"CSV", "CSV", 0, 870, false, false, false, tdaInformation, "Koord*.csv", "Mess*.csv", "", "", "CSV_Blatt"},
+    {"GeoJSON", "GeoJSON", 0, 871, false, false, false, tdaInformation, "Koord*.geojson", "Mess*.geojson", "", "",
+     "GeoJSON_Blatt"},
+    {"GPX", "GPX", 0, 872, false, false, false, tdaInformation, "Koord*.gpx", "Mess*.gpx", "", "", "GPX_Blatt"},
+    {"KML", "KML", 0, 873, false, false, false, tdaInformation, "Koord*.kml", "Mess*.kml", "", "", "KML_Blatt"},
+    {"LandXML", "LandXML", 0, 874, false, false, false, tdaInformation, "Koord*.xml", "Mess*.xml", "", "",
+     "LandXML_Blatt"},
 };
 
 // Settings and files of the DXF frame.
@@ -165,7 +172,8 @@ void RemoveTrailingBlankLines(TextLines& lines) {
 
 TDFD::TDFD() : TDataModule("DFD") {
   TDatenformatDefinitionen** slots[] = {&Editor, &ASCII,  &CPlan, &DXF,     &Geos,    &Geotop, &Homere,  &LTOP,
-                                        &NewFormat, &OSQUSO, &SBB, &TopoCad, &Bonjour, &Caddy,  &Original};
+                                        &NewFormat, &OSQUSO, &SBB, &TopoCad, &Bonjour, &Caddy,  &Original,
+                                        &CSV,   &GeoJSON, &GPX, &KML,  &LandXML};
   static_assert(std::size(kDefinitions) == std::size(slots));
   for (size_t i = 0; i < std::size(kDefinitions); ++i) {
     const DefinitionRow& row = kDefinitions[i];
@@ -206,6 +214,7 @@ TDFD::TDFD() : TDataModule("DFD") {
   TopoCad->OnBeforeLoad = [this](bool IsLevel) { TopoCadBeforeLoad(IsLevel); };
   TopoCad->OnBeforeSave = [this] { TopoCadBeforeSave(); };
   Original->OnFormat = [this](const std::string& S, const std::string& Buf) { return OriginalFormat(S, Buf); };
+  for (TDatenformatDefinitionen* d : {CSV, GeoJSON, GPX, KML, LandXML}) BindDocumentEvents(*d);
 
   SetDFD(this);
 }
@@ -362,6 +371,26 @@ void TDFD::DXFAfterSave() {
 void TDFD::DXFBeforeLoad(bool IsLevel) {
   const Binding* b = BindingOf(*DXF);
   if (b && b->hooks.beforeLoad) b->hooks.beforeLoad(IsLevel);
+}
+
+void TDFD::BindDocumentEvents(TDatenformatDefinitionen& definition) {
+  TDatenformatDefinitionen* d = &definition;
+  d->OnBeforeLoad = [this, d](bool IsLevel) {
+    const Binding* b = BindingOf(*d);
+    if (b && b->hooks.beforeLoad) b->hooks.beforeLoad(IsLevel);
+  };
+  d->OnTransform = [this, d](std::string& S) {
+    const Binding* b = BindingOf(*d);
+    return b && b->hooks.transform && b->hooks.transform(S);
+  };
+  d->OnBeforeSave = [this, d] {
+    const Binding* b = BindingOf(*d);
+    if (b && b->hooks.beforeSave) b->hooks.beforeSave();
+  };
+  d->OnAfterSave = [this, d] {
+    const Binding* b = BindingOf(*d);
+    if (b && b->hooks.afterSave) b->hooks.afterSave();
+  };
 }
 
 bool TDFD::DXFTransform(std::string& S) {

@@ -3,7 +3,7 @@
 // order in which lists and recognition walk them):
 //
 //   Editor, ASCII, CPlan, DXF, Geos, Geotop, Homere, LTOP, NewFormat, OSQUSO,
-//   SBB, TopoCad, Bonjour, Caddy, Original
+//   SBB, TopoCad, Bonjour, Caddy, Original, CSV, GeoJSON, GPX, KML, LandXML
 //
 // and binds their events to its handlers: <Name>Attribute answers the option
 // page and caption, <Name>Format recognises a source line through the format
@@ -42,11 +42,15 @@ struct OfficeModuleHooks {
   TNotifyTransformEvent transform;
   // NewFormat: the line begins with one of the comment markers.
   std::function<bool(const std::string& line)> isComment;
+  // Document formats (CSV, GeoJSON, GPX, KML, LandXML): the head before the
+  // first record and the end after the last.
+  std::function<void()> beforeSave;
+  std::function<void()> afterSave;
 };
 
 class TDFD : public TDataModule {
  public:
-  // Creates the fifteen definitions and registers the module as DFD().
+  // Creates the twenty definitions and registers the module as DFD().
   TDFD();
   ~TDFD() override;
 
@@ -65,6 +69,11 @@ class TDFD : public TDataModule {
   TDatenformatDefinitionen* Bonjour;
   TDatenformatDefinitionen* Caddy;
   TDatenformatDefinitionen* Original;
+  TDatenformatDefinitionen* CSV;
+  TDatenformatDefinitionen* GeoJSON;
+  TDatenformatDefinitionen* GPX;
+  TDatenformatDefinitionen* KML;
+  TDatenformatDefinitionen* LandXML;
 
   // Binds a format module (not owned; it outlives its use here).
   void AttachModule(TDatenformatDefinitionen& definition, TDataModule& module, OfficeModuleHooks hooks);
@@ -142,6 +151,8 @@ class TDFD : public TDataModule {
                             const std::string& text = {});
   static bool IsKoordinate(const Binding& b, const std::string& line, const std::string& text);
   std::string TopoCadHeader() const;
+  // Binds the file events of a document format to its module's hooks.
+  void BindDocumentEvents(TDatenformatDefinitionen& definition);
 
   std::map<const TDatenformatDefinitionen*, Binding> bindings_;
   TDataModule noModule_;

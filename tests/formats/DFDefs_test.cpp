@@ -46,7 +46,7 @@ class DFDTest : public TransferFixture {
 TEST_F(DFDTest, DefinitionsInComponentOrderAndRegistered) {
   EXPECT_EQ(dfd.FormatList(),
             "Editor\r\nASCII\r\nCPlan\r\nDXF\r\nGeos\r\nGeotop\r\nHomere\r\nLTOP\r\nNewFormat\r\nOSQUSO\r\nSBB\r\n"
-            "TopoCad\r\nBonjour\r\nCaddy\r\nOriginal\r\n");
+            "TopoCad\r\nBonjour\r\nCaddy\r\nOriginal\r\nCSV\r\nGeoJSON\r\nGPX\r\nKML\r\nLandXML\r\n");
   EXPECT_EQ(DFD(), &dfd);
   EXPECT_EQ(ListFormats(), dfd.FormatList());
 }
@@ -79,6 +79,11 @@ TEST_F(DFDTest, PublishedValuesOfEveryDefinition) {
       {"Bonjour", "Topo Bonjour", 622, false, false, false, tdaInformation, "Koord*.yx", "Mess*.de", "", ""},
       {"Caddy", "CADdy", 167, false, false, false, tdaInformation, "Koord*.kor", "Mess*.mes", "", ""},
       {"Original", "", 19, false, false, false, tdaInformation, "", "", "", ""},
+      {"CSV", "CSV", 870, false, false, false, tdaInformation, "Koord*.csv", "Mess*.csv", "", ""},
+      {"GeoJSON", "GeoJSON", 871, false, false, false, tdaInformation, "Koord*.geojson", "Mess*.geojson", "", ""},
+      {"GPX", "GPX", 872, false, false, false, tdaInformation, "Koord*.gpx", "Mess*.gpx", "", ""},
+      {"KML", "KML", 873, false, false, false, tdaInformation, "Koord*.kml", "Mess*.kml", "", ""},
+      {"LandXML", "LandXML", 874, false, false, false, tdaInformation, "Koord*.xml", "Mess*.xml", "", ""},
   };
   size_t i = 0;
   dfd.ForEach<TDatenformatDefinitionen>([&](const TDatenformatDefinitionen& d) {
@@ -127,7 +132,9 @@ TEST_F(DFDTest, EventBindings) {
     EXPECT_TRUE(d.OnAttribute);
     EXPECT_TRUE(d.OnFormat);
     EXPECT_TRUE(d.OnSetTDA);
-    const bool dxf = &d == dfd.DXF;
+    // The document formats have all four file events.
+    const bool document = &d == dfd.CSV || &d == dfd.GeoJSON || &d == dfd.GPX || &d == dfd.KML || &d == dfd.LandXML;
+    const bool dxf = &d == dfd.DXF || document;
     EXPECT_EQ(static_cast<bool>(d.OnTransform), dxf);
     EXPECT_EQ(static_cast<bool>(d.OnAfterSave), dxf);
     EXPECT_EQ(static_cast<bool>(d.OnBeforeLoad), dxf || &d == dfd.NewFormat || &d == dfd.TopoCad);
@@ -140,7 +147,8 @@ TEST_F(DFDTest, AttributeAnswersPageAndCaption) {
       {"Editor", "Editor_Blatt"}, {"ASCII", "ASCII_Blatt"},     {"CPlan", "CPLAN_Blatt"},   {"DXF", "DXF_Blatt"},
       {"Geos", "GEOS_Blatt"},     {"Geotop", "Geotop_Blatt"},   {"Homere", "Homere_Blatt"}, {"LTOP", "LTOP_Blatt"},
       {"NewFormat", "Neues_Format"}, {"OSQUSO", "OSQUSO_Blatt"}, {"SBB", "SBB_Blatt"},     {"TopoCad", "Topocad_Blatt"},
-      {"Bonjour", "Bonjour_Blatt"}, {"Caddy", "CADDY_Blatt"},   {"Original", "NoTrans_Blatt"}};
+      {"Bonjour", "Bonjour_Blatt"}, {"Caddy", "CADDY_Blatt"},   {"Original", "NoTrans_Blatt"}, {"CSV", "CSV_Blatt"},
+      {"GeoJSON", "GeoJSON_Blatt"}, {"GPX", "GPX_Blatt"},       {"KML", "KML_Blatt"},       {"LandXML", "LandXML_Blatt"}};
   for (const auto& [name, page] : pages) {
     std::string p, caption;
     ASSERT_TRUE(dfd.Attribute(name, p, caption)) << name;

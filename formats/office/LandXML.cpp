@@ -1,0 +1,215 @@
+#include "formats/office/LandXML.h"
+
+#include <sstream>
+
+#include "core/TextUtils.h"
+#include "core/Transfer.h"
+#include "platform/Clock.h"
+#include "platform/CodePage1252.h"
+
+namespace veltro {
+namespace {
+
+constexpr int kTextNotANumber = 877;     // %s caption, %s line, %s value
+constexpr int kTextNotRead = 878;        // %s caption, %s line, %s element
+constexpr int kTextNoCoordinates = 885;  // %s caption, %s line
+constexpr int kTextTooDeep = 887;        // %s caption, %s line, %s levels
+
+constexpr const char* kSettingAngleUnit = "LandXML\\Angle unit";  // "gon" or "degree"
+constexpr const char* kUnitsLine = "<Units><Metric linearUnit=\"meter\" areaUnit=\"squareMeter\" "
+                                   "volumeUnit=\"cubicMeter\" angularUnit=\"%s\" directionUnit=\"%s\"/></Units>";
+constexpr const char* kGon = "grads";
+constexpr const char* kDegree = "decimal degrees";
+constexpr size_t kUnitsFromEnd = 2;  // the Units line stands two lines before the first point
+
+// Root children that hold no points and are passed over without a note.
+constexpr const char* kKnownElements[] = {"Units", "CoordinateSystem", "Project", "Application", "Survey",
+                                          "FeatureDictionary"};
+
+bool Known(const std::string& name) {
+  for (const char* k : kKnownElements)
+    if (name == k) return true;
+  return false;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+}  // namespace
+
+TdmLandXML::TdmLandXML(TDFD& dfd) : TdmGisXmlFormat("dmLandXML", dfd, *dfd.LandXML) {
+  AddOption(kSettingAngleUnit, "gon");
+}
+
+std::string TdmLandXML::UnitsLine() const {
+  std::string line = kUnitsLine;
+  const char* unit = degrees_ ? kDegree : kGon;
+  for (int i = 0; i < 2; ++i) line.replace(line.find("%s"), 2, unit);
+  return line;
+}
+
+std::vector<std::string> TdmLandXML::Head() {
+  survey_.reset();
+  survey_.append_child("Survey");
+  setup_ = pugi::xml_node();
+  setups_ = 0;
+  degrees_ = Upper(Option(kSettingAngleUnit)).rfind("DEG", 0) == 0;
+  const double now = NowDateTime();
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("LandXML");
+  root.append_attribute("xmlns").set_value("http://www.landxml.org/schema/LandXML-1.2");
+  root.append_attribute("version").set_value("1.2");
+  root.append_attribute("date").set_value(FormatDate("YYYY-MM-DD", now).c_str());
+  root.append_attribute("time").set_value(FormatTime("HH:NN:SS", now).c_str());
+  std::string open = ElementLine(root);
+  open.replace(open.size() - 2, 2, ">");  // "<LandXML .../>" opened
+  return {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", open, UnitsLine(), "<CgPoints>"};
+}
+
+std::vector<std::string> TdmLandXML::Tail() {
+  std::vector<std::string> tail{"</CgPoints>"};
+  if (setups_ > 0) {
+    std::ostringstream out;
+    survey_.first_child().print(out, "", pugi::format_raw | pugi::format_no_declaration);
+    tail.push_back(out.str());
+  }
+  tail.push_back("</LandXML>");
+  return tail;
+}
+
+void TdmLandXML::FinishBody(std::vector<std::string>& lines, size_t first) {
+  if (first >= kUnitsFromEnd) lines[first - kUnitsFromEnd] = UnitsLine();
+}
+
+std::string TdmLandXML::InformationenWrite(TDaten& Daten) {
+  const std::string units = Upper(Daten.Info.Einheiten);
+  if (units.find("DEG") != std::string::npos) degrees_ = true;
+  else if (units.find("GON") != std::string::npos) degrees_ = false;
+  return {};
+}
+
+std::string TdmLandXML::PointElement(const GisPoint& p) {
+  pugi::xml_document doc;
+  pugi::xml_node c = doc.append_child("CgPoint");
+  if (!p.Punktnummer.empty()) c.append_attribute("name").set_value(AnsiToUtf8(p.Punktnummer).c_str());
+  if (!p.Code1.empty()) c.append_attribute("code").set_value(AnsiToUtf8(p.Code1).c_str());
+  if (!p.Kommentar.empty()) c.append_attribute("desc").set_value(AnsiToUtf8(p.Kommentar).c_str());
+  c.text().set((p.X + " " + p.Y + (p.Hoehe.empty() ? std::string() : " " + p.Hoehe)).c_str());
+  return ElementLine(c);
+}
+
+std::string TdmLandXML::StationenWrite(TDaten& Daten) {
+  const TStation& s = Daten.Station;
+  setup_ = survey_.first_child().append_child("InstrumentSetup");
+  setup_.append_attribute("id").set_value(("setup" + std::to_string(++setups_)).c_str());
+  if (!s.Punktnummer.empty()) setup_.append_attribute("stationName").set_value(AnsiToUtf8(s.Punktnummer).c_str());
+  if (auto h = NormalNumber(s.Instrumentenhoehe)) setup_.append_attribute("instrumentHeight").set_value(h->c_str());
+  if (!s.Punktnummer.empty())
+    setup_.append_child("InstrumentPoint").append_attribute("pntRef").set_value(AnsiToUtf8(s.Punktnummer).c_str());
+  return StationPointElement(s);
+}
+
+std::string TdmLandXML::Observation(TDaten& Daten, bool backsight) {
+  const TPunkt& p = Daten.Punkt;
+  std::string point;
+  if (HasFlags(p.Messflags, mfKoordinaten)) {
+    auto g = GridPoint(p);
+    if (!g) return kWriteError;
+    point = PointElement(*g);
+  }
+  const std::pair<const char*, const std::string*> values[] = {
+      {"horizAngle", &p.Horizontalwinkel},  {"zenithAngle", &p.Vertikalwinkel},
+      {"slopeDistance", &p.Schraegdistanz}, {"horizDistance", &p.Horizontaldistanz},
+      {"vertDistance", &p.Vertikaldistanz}, {"targetHeight", &p.Reflektorhoehe}};
+  bool any = false;
+  for (const auto& [name, value] : values) {
+    if (TrimBlanks(*value).empty()) continue;
+    if (!NormalNumber(*value)) return kWriteError;
+    any = true;
+  }
+  if (!any) return point;
+  if (!setup_) {
+    setup_ = survey_.first_child().append_child("InstrumentSetup");
+    setup_.append_attribute("id").set_value(("setup" + std::to_string(++setups_)).c_str());
+  }
+  pugi::xml_node o = setup_.append_child("RawObservation");
+  if (backsight) o.append_attribute("purpose").set_value("backsight");
+  for (const auto& [name, value] : values)
+    if (auto n = NormalNumber(*value); n && !TrimBlanks(*value).empty()) o.append_attribute(name).set_value(n->c_str());
+  pugi::xml_node target = o.append_child("TargetPoint");
+  if (!p.Punktnummer.empty()) target.append_attribute(point.empty() ? "name" : "pntRef").set_value(AnsiToUtf8(p.Punktnummer).c_str());
+  if (!p.Code1.empty()) target.append_attribute("code").set_value(AnsiToUtf8(p.Code1).c_str());
+  return point;
+}
+
+std::string TdmLandXML::AnschlusspunkteWrite(TDaten& Daten) { return Observation(Daten, true); }
+
+std::string TdmLandXML::NeupunkteWrite(TDaten& Daten) { return Observation(Daten, false); }
+
+bool TdmLandXML::IsDocument(const std::string& text) const { return text.find("<LandXML") != std::string::npos; }
+
+void TdmLandXML::Parse(const std::string& bytes) {
+  pugi::xml_document doc;
+  if (!Load(doc, bytes, "LandXML")) return;
+  for (pugi::xml_node n = doc.document_element().first_child(); n; n = n.next_sibling()) {
+    if (n.type() != pugi::node_element) continue;
+    const std::string name = LocalName(n);
+    if (name == "CgPoints")
+      ReadPoints(n, 1);
+    else if (!Known(name))
+      Note(kTextNotRead, Where(n), "<" + name + ">");
+  }
+}
+
+void TdmLandXML::ReadPoints(const pugi::xml_node& group, int depth) {
+  for (pugi::xml_node n = group.first_child(); n; n = n.next_sibling()) {
+    if (n.type() != pugi::node_element) continue;
+    const std::string name = LocalName(n);
+    if (name == "CgPoints") {
+      if (depth >= kMaxDepth)
+        Note(kTextTooDeep, Where(n), std::to_string(kMaxDepth));
+      else
+        ReadPoints(n, depth + 1);
+      continue;
+    }
+    if (name != "CgPoint") {
+      Note(kTextNotRead, Where(n), "<" + name + ">");
+      continue;
+    }
+    // "northing easting [height]"
+    std::vector<std::string> values;
+    std::string value;
+    for (char c : std::string(n.text().get()) + " ") {
+      if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        if (!value.empty()) values.push_back(std::move(value));
+        value.clear();
+      } else {
+        value += c;
+      }
+    }
+    if (values.empty()) {
+      Note(kTextNoCoordinates, Where(n));
+      continue;
+    }
+    GisPoint p;
+    bool ok = values.size() == 2 || values.size() == 3;
+    for (size_t i = 0; ok && i < values.size(); ++i) {
+      auto number = GisNumber(values[i]);
+      if (!number) ok = false;
+      else (i == 0 ? p.X : i == 1 ? p.Y : p.Hoehe) = *number;
+    }
+    if (!ok) {
+      Note(kTextNotANumber, Where(n), n.text().get());
+      continue;
+    }
+    p.Punktnummer = Text(n.attribute("name").value(), n);
+    p.Code1 = Text(n.attribute("code").value(), n);
+    p.Kommentar = FromUtf8(n.attribute("desc").value(), Where(n));
+    Emit(p);
+  }
+}
+
+}  // namespace veltro
