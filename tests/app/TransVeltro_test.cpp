@@ -29,8 +29,10 @@
 #include "platform/MessageBox.h"
 #include "platform/MessagePump.h"
 #include "platform/Registry.h"
+#include "platform/qt/QtMessageBox.h"
 #include "tests/app/QtTestApp.h"
 #include "tests/support/ConvertRun.h"
+#include "tests/support/InstrumentSim.h"
 #include "tests/support/TempSettings.h"
 
 namespace veltro::test {
@@ -39,7 +41,7 @@ namespace {
 namespace fs = std::filesystem;
 constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
 const std::string kGsi = VELTRO_TEST_DATA "/gsi/";
-constexpr const char* kLevelInstrument = "Leica GIF 10";
+constexpr const char* kGsiInstrument = "Leica TPS 1100";
 
 const char* const kPageNames[] = {"Editor_Blatt", "ASCII_Blatt",   "CADDY_Blatt",  "CPLAN_Blatt", "DXF_Blatt",
                                   "GEOS_Blatt",   "Geotop_Blatt",  "Homere_Blatt", "LTOP_Blatt",  "Neues_Format",
@@ -62,8 +64,10 @@ class MainWindowTest : public ::testing::Test {
     UnloadLanguage();
   }
 
-  TfrmSurtrans& Start(const std::vector<std::string>& arguments = {}) {
+  // German texts unless fresh (a first start: no settings at all).
+  TfrmSurtrans& Start(const std::vector<std::string>& arguments = {}, bool fresh = false) {
     program.reset();
+    if (!fresh) WriteRegInteger(kUser, std::string(kProgramKey) + "\\language", 2055, false);
     program = std::make_unique<TransferVeltroProgram>(arguments, false);
     return program->MainWindow();
   }
@@ -112,7 +116,7 @@ class MainWindowTest : public ::testing::Test {
 
 TEST_F(MainWindowTest, AFirstStartOnAFreshMachineNeedsNoSetUp) {
   ASSERT_FALSE(fs::exists(settings.UserFile()));
-  TfrmSurtrans& w = Start();
+  TfrmSurtrans& w = Start({}, true);
   w.show();
   QApplication::processEvents();
   for (const char* name : {"Transfermethode", "rbInstrumentTo", "rbFromInstrument", "TransVon", "rbInstrument", "rbDatei",
@@ -147,8 +151,9 @@ TEST_F(MainWindowTest, AFirstStartOnAFreshMachineNeedsNoSetUp) {
   EXPECT_EQ(Get<QLineEdit>("TolWertInput_HOMERE")->text(), "11");
   EXPECT_EQ(Get<QComboBox>("DXFDef")->currentText().toStdString(), "Standard");
 
-  // Texts from the German library; an instrument whose library is installed.
-  EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "Kein Transfer");
+  // No language chosen: the entry Europa with the English library; an
+  // instrument whose library is installed.
+  EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "No transfer");
   EXPECT_FALSE(Get<QLabel>("Tachymeter")->text().isEmpty());
   EXPECT_EQ(Get<QLabel>("Status_COM")->text().left(3), "COM");
   EXPECT_FALSE(Get<QAction>("Calculate")->isVisible());
@@ -183,10 +188,8 @@ TEST_F(MainWindowTest, AStoredPageThatIsMissingOrHiddenGivesTheFirstShownPage) {
   EXPECT_EQ(Start().ActivePageName(), "Editor_Blatt");
   WriteRegString(kUser, ConfigPath("Transfer"), "SBB_Blatt", true);
   EXPECT_EQ(Start().ActivePageName(), "Editor_Blatt");
-  WriteRegInteger(kUser, ConfigPath("Activ formats"), 515 - 1 + 4096, true);  // page 0 hidden, SBB shown
+  WriteRegInteger(kUser, ConfigPath("Activ formats"), 515 | 4096, true);
   EXPECT_EQ(Start().ActivePageName(), "SBB_Blatt");
-  WriteRegString(kUser, ConfigPath("Transfer"), "Editor_Blatt", true);
-  EXPECT_EQ(Start().ActivePageName(), "ASCII_Blatt");
 }
 
 TEST_F(MainWindowTest, TheGeosPageProposesItsBatchFile) {
@@ -274,24 +277,27 @@ TEST_F(MainWindowTest, TheSettingsWrittenAtTheEndAreThoseOfTheNextStart) {
 // The whole road through the window in both directions, with "," as the
 // system's decimal separator: the files are those veltro-convert writes.
 TEST_F(MainWindowTest, OfflineTransfersInBothDirectionsWriteWhatTheConverterWrites) {
-  Start();
+  Start({}, true);  // the converter's texts: no language chosen
   SetSystemSeparators(',', '.', ':');
-  PickInstrument(kLevelInstrument);
-  ASSERT_EQ(program->Modules().geraete->CurrentInstrument().Caption, kLevelInstrument);
-  EXPECT_EQ(Get<QLabel>("Tachymeter")->text().toStdString(), kLevelInstrument);
+  PickInstrument(kGsiInstrument);
+  ASSERT_EQ(program->Modules().geraete->CurrentInstrument().Caption, kGsiInstrument);
+  EXPECT_EQ(Get<QLabel>("Tachymeter")->text().toStdString(), kGsiInstrument);
   SetPage("ASCII_Blatt");
 
   RunOffline(false, kGsi + "sample-messung.gsi", tmp / "messung.asc");
   ASSERT_TRUE(fs::exists(tmp / "messung.asc")) << Messages();
-  ConvertRun ref = RunConverter(tmp, "--instrument " + ShellQuote(kLevelInstrument) + " " +
+  ConvertRun ref = RunConverter(tmp, "--instrument " + ShellQuote(kGsiInstrument) + " " +
                                          ShellQuote(kGsi + "sample-messung.gsi") + " " + ShellQuote(tmp / "ref.asc"));
   ASSERT_EQ(ref.status, 0) << ref.stderrText;
   EXPECT_TRUE(SameBytes(ReadFile(tmp / "ref.asc"), ReadFile(tmp / "messung.asc")));
-  EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "Kein Transfer");
+  EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "No transfer");
 
+  // National coordinates need GSI 16, chosen in the data-format menu.
+  Action("dfGSI16")->trigger();
+  EXPECT_EQ(Get<QLabel>("Datenformat_Status")->text().toStdString(), "GSI 16");
   RunOffline(true, kGsi + "koordinaten.asc", tmp / "absteck.gsi");
   ASSERT_TRUE(fs::exists(tmp / "absteck.gsi")) << Messages();
-  ref = RunConverter(tmp, "--instrument " + ShellQuote(kLevelInstrument) + " --to GSI8 " +
+  ref = RunConverter(tmp, "--instrument " + ShellQuote(kGsiInstrument) + " --to GSI16 " +
                               ShellQuote(kGsi + "koordinaten.asc") + " " + ShellQuote(tmp / "ref.gsi"));
   ASSERT_EQ(ref.status, 0) << ref.stderrText;
   EXPECT_TRUE(SameBytes(ReadFile(tmp / "ref.gsi"), ReadFile(tmp / "absteck.gsi")));
@@ -300,15 +306,15 @@ TEST_F(MainWindowTest, OfflineTransfersInBothDirectionsWriteWhatTheConverterWrit
 
 TEST_F(MainWindowTest, WhileATransferRunsTheWindowRefusesToCloseOrChange) {
   Start();
-  PickInstrument(kLevelInstrument);
+  PickInstrument(kGsiInstrument);
   TfrmSurtrans& w = W();
   w.show();
   const std::string before = program->Modules().geraete->CurrentInstrument().Caption;
   int checks = 0;
-  bool closed = false, changed = false;
+  bool closeRefused = false, changed = false;
   SetMessagePump([&] {
     if (!w.TransferRunning() || checks++) return;
-    closed = !w.close();
+    closeRefused = !w.close();
     w.InstClick("Topcon DL-100");
     changed = program->Modules().geraete->CurrentInstrument().Caption != before;
     w.Transfer_startenClick();
@@ -316,7 +322,7 @@ TEST_F(MainWindowTest, WhileATransferRunsTheWindowRefusesToCloseOrChange) {
   RunOffline(false, kGsi + "sample-messung.gsi", tmp / "einmal.asc");
   SetMessagePump(nullptr);
   EXPECT_EQ(checks > 0, true);
-  EXPECT_FALSE(closed);
+  EXPECT_TRUE(closeRefused);
   EXPECT_TRUE(w.isVisible());
   EXPECT_FALSE(changed);
   EXPECT_TRUE(fs::exists(tmp / "einmal.asc")) << Messages();
@@ -325,6 +331,43 @@ TEST_F(MainWindowTest, WhileATransferRunsTheWindowRefusesToCloseOrChange) {
   for (const RecordedMessage& m : box.Messages()) refusals += m.text == "Transfer l\xE4uft";
   EXPECT_EQ(refusals, 3) << Messages();
   EXPECT_FALSE(w.TransferRunning());
+}
+
+// A receive over the serial line (a pty with the simulated instrument): the
+// indicators and the state label follow the connection.
+TEST_F(MainWindowTest, AReceiveOverTheLineShowsTheConnectionState) {
+  SimulatedInstrument sim({"--hold", "--pace", "2"});
+  ASSERT_TRUE(sim.Ready());
+  ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
+  WriteRegInteger(kUser, ConfigPath("Activ formats"), 515 | 1024, true);
+  Start();
+  PickInstrument("ProMark 500");
+  SetPage("NoTrans_Blatt");
+  std::string lines;
+  for (int i = 1; i <= 40; ++i) lines += "P" + std::to_string(i) + ";1.000;2.000;3.000;C\r\n";
+  WriteFile(sim.Dir() / "play", lines + "\x04\r\n");
+  bool playing = false, sawRunning = false, sawGreen = false;
+  SetMessagePump([&] {
+    QApplication::processEvents();
+    if (!playing && program->Modules().binding->Connected()) playing = sim.Command("play " + (sim.Dir() / "play"));
+    sawRunning = sawRunning || ToAnsi(Get<QLabel>("StatusText")->text()) == "Transfer l\xE4uft";
+    sawGreen = sawGreen || Get<QFrame>("RxLED")->property("rgb").toUInt() == kIndicatorBusy;
+  });
+  Get<QRadioButton>("rbInstrument")->click();
+  Get<QRadioButton>("rbInstrumentTo")->click();
+  EXPECT_FALSE(Get<QLineEdit>("DateiInput")->isEnabled());
+  EXPECT_TRUE(Get<QLineEdit>("DateiOutput")->isEnabled());
+  Get<QLineEdit>("DateiOutput")->setText(QString::fromStdString(tmp / "empfang.txt"));
+  Get<QPushButton>("Transfer_starten")->click();
+  SetMessagePump(nullptr);
+  ::unsetenv("VELTRO_COM1");
+  EXPECT_TRUE(playing);
+  EXPECT_TRUE(sawRunning);
+  EXPECT_TRUE(sawGreen);
+  EXPECT_EQ(Get<QFrame>("RxLED")->property("rgb").toUInt(), kIndicatorIdle);
+  EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "Kein Transfer");
+  const std::string got = ReadFile(tmp / "empfang.txt");
+  EXPECT_NE(got.find("P40;1.000;2.000;3.000;C"), std::string::npos) << Messages();
 }
 
 }  // namespace
