@@ -21,10 +21,17 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <tuple>
 
 #include "app/Anpassen.h"
 #include "app/CodeInput.h"
@@ -305,8 +312,11 @@ void TfrmSurtrans::BuildWindow() {
   buttons->addStretch();
   top->addLayout(buttons);
 
-  auto* files = new QGridLayout;
-  layout->addLayout(files);
+  FilePanel = new QWidget(central);
+  FilePanel->setObjectName(QStringLiteral("FilePanel"));
+  auto* files = new QGridLayout(FilePanel);
+  files->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(FilePanel);
   DateiInputText = Named(new QLabel(QStringLiteral("Quelldatei"), central), "DateiInputText");
   DateiInput = Named(new QLineEdit(central), "DateiInput");
   Laden = Named(new QPushButton(QStringLiteral("..."), central), "Laden");
@@ -324,6 +334,8 @@ void TfrmSurtrans::BuildWindow() {
   DateiInput->installEventFilter(this);
   DateiOutput->installEventFilter(this);
 
+  BuildDirectoryPanel(central);
+  layout->addWidget(DirectoryPanel, 2);
   PageControl = Named(new QTabWidget(central), "PageControl");
   layout->addWidget(PageControl, 1);
   BuildPages();
@@ -342,6 +354,185 @@ void TfrmSurtrans::BuildWindow() {
   connect(KoordUnit, qOverload<int>(&QComboBox::activated), this, [this](int i) { KoordUnitChange(i); });
   connect(PageControl, &QTabWidget::currentChanged, this, [this](int i) { PageControlChange(i); });
 }
+
+// ---- Directory layout ---------------------------------------------------------------------
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kFilledRole = Qt::UserRole + 1;
+
+bool IsFolderItem(const QTreeWidgetItem* item) {
+  return item && QFileInfo(item->data(0, kPathRole).toString()).isDir();
+}
+
+// The entries of a folder node, folders first, read when first needed.
+void FillNode(QTreeWidgetItem* node) {
+  if (!node || node->data(0, kFilledRole).toBool()) return;
+  node->setData(0, kFilledRole, true);
+  qDeleteAll(node->takeChildren());
+  const QDir dir(node->data(0, kPathRole).toString());
+  for (const QFileInfo& info :
+       dir.entryInfoList(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot, QDir::DirsFirst | QDir::Name)) {
+    auto* child = new QTreeWidgetItem(node, QStringList(info.fileName()));
+    child->setData(0, kPathRole, info.absoluteFilePath());
+    if (info.isDir()) child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+  }
+}
+
+QTreeWidget* MakeTree(QWidget* parent, const char* name) {
+  auto* tree = Named(new QTreeWidget(parent), name);
+  tree->setHeaderHidden(true);
+  tree->setDragEnabled(true);
+  tree->setAcceptDrops(true);
+  tree->setDragDropMode(QAbstractItemView::DragDrop);
+  tree->setDefaultDropAction(Qt::CopyAction);
+  auto* root = new QTreeWidgetItem(tree, QStringList(QStringLiteral("/")));
+  root->setData(0, kPathRole, QStringLiteral("/"));
+  root->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+  QObject::connect(tree, &QTreeWidget::itemExpanded, tree, [](QTreeWidgetItem* item) { FillNode(item); });
+  return tree;
+}
+
+}  // namespace
+
+void TfrmSurtrans::SelectTreePath(QTreeWidgetItem* node, const std::string& path) {
+  if (!node) return;
+  if (path.empty()) {
+    node->treeWidget()->setCurrentItem(node);
+    return;
+  }
+  const size_t cut = path.find('\\');
+  const std::string part = path.substr(0, cut);
+  FillNode(node);
+  for (int n = 0; n < node->childCount(); ++n) {
+    QTreeWidgetItem* child = node->child(n);
+    if (ToAnsi(child->text(0)) != part) continue;
+    if (IsFolderItem(child)) child->setExpanded(true);
+    SelectTreePath(child, cut == std::string::npos ? std::string() : path.substr(cut + 1));
+    return;
+  }
+}
+
+void TfrmSurtrans::BuildDirectoryPanel(QWidget* central) {
+  DirectoryPanel = new QWidget(central);
+  DirectoryPanel->setObjectName(QStringLiteral("DirectoryPanel"));
+  auto* layout = new QHBoxLayout(DirectoryPanel);
+  layout->setContentsMargins(0, 0, 0, 0);
+  DirectorySplitter = Named(new QSplitter(DirectoryPanel), "DirectorySplitter");
+  layout->addWidget(DirectorySplitter);
+  auto side = [this](QLabel*& label, const char* labelName, QTreeWidget*& tree, const char* treeName, QLineEdit*& edit,
+                     const char* editName) {
+    auto* panel = new QWidget(DirectorySplitter);
+    auto* v = new QVBoxLayout(panel);
+    v->setContentsMargins(0, 0, 0, 0);
+    label = Named(new QLabel(panel), labelName);
+    tree = MakeTree(panel, treeName);
+    edit = Named(new QLineEdit(panel), editName);
+    v->addWidget(label);
+    v->addWidget(tree, 1);
+    v->addWidget(edit);
+    tree->viewport()->installEventFilter(this);
+    DirectorySplitter->addWidget(panel);
+  };
+  side(LabelDateiLeft, "LabelDateiLeft", stvLeft, "stvLeft", EditDateiLeft, "EditDateiLeft");
+  auto* buttons = new QWidget(DirectorySplitter);
+  buttons->setObjectName(QStringLiteral("TransferButtonPanel"));
+  auto* b = new QVBoxLayout(buttons);
+  b->addStretch();
+  sbTransferLeftToRight = Named(new QPushButton(QStringLiteral(">>"), buttons), "sbTransferLeftToRight");
+  sbTransferRightToLeft = Named(new QPushButton(QStringLiteral("<<"), buttons), "sbTransferRightToLeft");
+  b->addWidget(sbTransferLeftToRight);
+  b->addWidget(sbTransferRightToLeft);
+  b->addStretch();
+  DirectorySplitter->addWidget(buttons);
+  side(LabelDateiRight, "LabelDateiRight", stvRight, "stvRight", EditDateiRight, "EditDateiRight");
+  DirectorySplitter->setStretchFactor(0, 1);
+  DirectorySplitter->setStretchFactor(2, 1);
+  connect(stvLeft, &QTreeWidget::itemClicked, this, [this] { stvLeftClick(); });
+  connect(stvRight, &QTreeWidget::itemClicked, this, [this] { stvRightClick(); });
+  connect(sbTransferLeftToRight, &QPushButton::clicked, this, [this] { sbTransferLeftToRightClick(); });
+  connect(sbTransferRightToLeft, &QPushButton::clicked, this, [this] { sbTransferRightToLeftClick(); });
+}
+
+void TfrmSurtrans::TreeClick(QTreeWidget* tree, QLineEdit* field) {
+  QTreeWidgetItem* item = tree->currentItem();
+  if (!item) return;
+  QString path = item->data(0, kPathRole).toString();
+  if (IsFolderItem(item) && !path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+  field->setText(path);
+}
+
+void TfrmSurtrans::stvLeftClick() {
+  TreeClick(stvLeft, EditDateiLeft);
+  rbDatei->setChecked(true);
+  rbDateiClick();
+}
+
+void TfrmSurtrans::stvRightClick() { TreeClick(stvRight, EditDateiRight); }
+
+void TfrmSurtrans::sbTransferLeftToRightClick() {
+  SetMethode(0);
+  UpdateStatus();
+  Transfer_startenClick();
+}
+
+void TfrmSurtrans::sbTransferRightToLeftClick() {
+  SetMethode(1);
+  UpdateStatus();
+  Transfer_startenClick();
+}
+
+void TfrmSurtrans::TreeDrop(QTreeWidget* tree, const QPoint& pos, int direction) {
+  // Beside every node there is nothing to drop on.
+  QTreeWidgetItem* target = tree->itemAt(pos);
+  if (!target) return;
+  tree->setCurrentItem(target);
+  if (tree == stvLeft)
+    stvLeftClick();
+  else
+    stvRightClick();
+  SetMethode(direction);
+  UpdateStatus();
+  Transfer_startenClick();
+}
+
+void TfrmSurtrans::stvLeftDragDrop(const QPoint& pos) { TreeDrop(stvLeft, pos, 1); }
+void TfrmSurtrans::stvRightDragDrop(const QPoint& pos) { TreeDrop(stvRight, pos, 0); }
+
+std::string TfrmSurtrans::LeftFileField() const { return PathOf(EditDateiLeft->text()); }
+void TfrmSurtrans::SetLeftFileField(const std::string& name) { EditDateiLeft->setText(Bytes(name)); }
+std::string TfrmSurtrans::RightFileField() const { return PathOf(EditDateiRight->text()); }
+void TfrmSurtrans::SetRightFileField(const std::string& name) { EditDateiRight->setText(Bytes(name)); }
+
+std::string TfrmSurtrans::TreePath(const std::string& file) const {
+  std::string path = "/";
+  size_t at = 0;
+  while (at < file.size()) {
+    size_t end = file.find('/', at);
+    if (end == std::string::npos) end = file.size();
+    if (end > at) path += "\\" + file.substr(at, end - at);
+    at = end + 1;
+  }
+  return path;
+}
+
+void TfrmSurtrans::ShowInLeftTree(const std::string& path) {
+  if (QTreeWidgetItem* root = stvLeft->topLevelItem(0)) {
+    root->setData(0, kFilledRole, false);
+    SelectTreePath(root, path.size() > 2 ? path.substr(2) : std::string());
+  }
+}
+
+void TfrmSurtrans::ShowInRightTree(const std::string& path) {
+  if (QTreeWidgetItem* root = stvRight->topLevelItem(0)) {
+    root->setData(0, kFilledRole, false);
+    SelectTreePath(root, path.size() > 2 ? path.substr(2) : std::string());
+  }
+}
+
+void TfrmSurtrans::FocusLeftTree() { stvLeft->setFocus(); }
+void TfrmSurtrans::FocusRightTree() { stvRight->setFocus(); }
 
 void TfrmSurtrans::BuildPages() {
   for (Page& p : pages_) {
@@ -610,6 +801,8 @@ void TfrmSurtrans::BuildLanguageMenu() {
 void TfrmSurtrans::FormCreate() {
   TGeraete& g = *modules_.geraete;
   // 1. Command line.
+  FilePanel->setVisible(!arguments_.newDesign);
+  DirectoryPanel->setVisible(arguments_.newDesign);
   if (arguments_.newDesign) resize(780, 580);
   SetShowTextNumbers(arguments_.hint);
 
@@ -801,6 +994,16 @@ void TfrmSurtrans::changeEvent(QEvent* event) {
 void TfrmSurtrans::FormShow() {
   // With only levelling libraries no tab is shown.
   PageControl->tabBar()->setVisible(features_ != 2);
+  if (arguments_.newDesign) {
+    for (auto [tree, setting, field] : {std::tuple{stvLeft, kSettingPathLeft, EditDateiLeft},
+                                        std::tuple{stvRight, kSettingPathRight, EditDateiRight}}) {
+      const std::string path = ReadRegString(kUser, ConfigPath(setting), "");
+      if (!path.empty()) SelectTreePath(tree->topLevelItem(0), path.size() > 2 ? path.substr(2) : std::string());
+      QTreeWidgetItem* item = tree->currentItem();
+      if (item && !IsFolderItem(item)) field->setText(item->data(0, kPathRole).toString());
+    }
+    stvLeft->setFocus();
+  }
   UpdateStatus();
 }
 
@@ -944,6 +1147,8 @@ void TfrmSurtrans::SetFileLabels(const std::string& formatName) {
   const bool toPc = Methode() == 0;
   DateiInputText->setText(FromAnsi(GetText(kTextSource) + " " + (toPc ? i : formatName)));
   DateiOutputText->setText(FromAnsi(GetText(kTextTarget) + " " + (toPc ? formatName : i)));
+  LabelDateiLeft->setText(FromAnsi(i));
+  LabelDateiRight->setText(FromAnsi(formatName));
 }
 
 void TfrmSurtrans::SetID(bool enabled) {
@@ -1162,6 +1367,29 @@ void TfrmSurtrans::SpeichernClick() {
 }
 
 bool TfrmSurtrans::eventFilter(QObject* watched, QEvent* event) {
+  const bool left = watched == stvLeft->viewport();
+  if (left || watched == stvRight->viewport()) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove) {
+      auto* drag = static_cast<QDropEvent*>(event);
+      const bool fromTree = drag->source() == stvLeft || drag->source() == stvRight;
+      if (fromTree)
+        drag->acceptProposedAction();
+      else
+        drag->ignore();
+      return true;
+    }
+    if (type == QEvent::Drop) {
+      auto* drop = static_cast<QDropEvent*>(event);
+      drop->acceptProposedAction();
+      const QPoint pos = drop->position().toPoint();
+      if (left)
+        stvLeftDragDrop(pos);
+      else
+        stvRightDragDrop(pos);
+      return true;
+    }
+  }
   if ((watched == DateiInput || watched == DateiOutput) && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -1340,8 +1568,11 @@ void TfrmSurtrans::EndeClick() {
   WriteActivFormats(ReadActivFormats());
   WriteRegString(kUser, ConfigPath(kSettingGpsSystem),
                  ReadRegString(kUser, ConfigPath(kSettingGpsSystem), kDefaultGpsSystem), true);
-  WriteRegString(kUser, ConfigPath(kSettingPathLeft), "", true);
-  WriteRegString(kUser, ConfigPath(kSettingPathRight), "", true);
+  // The tree paths of the directory layout, empty when the field is.
+  WriteRegString(kUser, ConfigPath(kSettingPathLeft),
+                 EditDateiLeft->text().isEmpty() ? std::string() : TreePath(LeftFileField()), true);
+  WriteRegString(kUser, ConfigPath(kSettingPathRight),
+                 EditDateiRight->text().isEmpty() ? std::string() : TreePath(RightFileField()), true);
   if (features_ & 1) {
     WriteRegString(kUser, ConfigPath(kSettingDxfLayer), ToAnsi(Layerinput_DXF->text()), true);
     WriteRegString(kUser, ConfigPath(kSettingDxfFontSize), ToAnsi(TextgroesseInput_DXF->text()), true);

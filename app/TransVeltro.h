@@ -32,7 +32,10 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QSplitter;
 class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace veltro {
 
@@ -86,6 +89,16 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   void SetStartTransferEnabled(bool enabled) override;
   void SetStatusText(const std::string& text) override;
   bool AskSaveFileName(std::string& name) override;
+  bool TreeLayout() const override { return arguments_.newDesign; }
+  std::string LeftFileField() const override;
+  void SetLeftFileField(const std::string& name) override;
+  std::string RightFileField() const override;
+  void SetRightFileField(const std::string& name) override;
+  std::string TreePath(const std::string& file) const override;
+  void ShowInLeftTree(const std::string& path) override;
+  void ShowInRightTree(const std::string& path) override;
+  void FocusLeftTree() override;
+  void FocusRightTree() override;
   bool ShowViewer(TextLines& lines, const std::string& tag) override;
 
   // ---- Handlers ----------------------------------------------------------------
@@ -115,6 +128,16 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   void SetOD(bool enabled);
   void UpdateStatus();
   void SetFileLabels(const std::string& formatName);
+  // The directory layout.
+  void stvLeftClick();
+  void stvRightClick();
+  void sbTransferLeftToRightClick();
+  void sbTransferRightToLeftClick();
+  // A drop at pos of the tree's viewport; a drop beside every node is ignored.
+  void stvLeftDragDrop(const QPoint& pos);
+  void stvRightDragDrop(const QPoint& pos);
+  // Opens the tree below node on a stored path (captions joined with "\").
+  static void SelectTreePath(QTreeWidgetItem* node, const std::string& path);
 
   // The file dialogs; tests answer them (true and the chosen path).
   std::function<bool(const QStringList& filters, std::string& path)> chooseOpenFile;
@@ -143,6 +166,9 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
     QWidget* widget = nullptr;
   };
   void BuildWindow();
+  void BuildDirectoryPanel(QWidget* central);
+  void TreeClick(QTreeWidget* tree, QLineEdit* field);
+  void TreeDrop(QTreeWidget* tree, const QPoint& pos, int direction);
   void BuildPages();
   void BuildActions();
   void BuildMenus();
@@ -213,6 +239,18 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   QLabel* Protokoll;
   QPushButton* ButtonKommandos;
   QPushButton* Transfer_starten;
+  // The directory layout.
+  QWidget* DirectoryPanel;
+  QSplitter* DirectorySplitter;
+  QLabel* LabelDateiLeft;
+  QLabel* LabelDateiRight;
+  QTreeWidget* stvLeft;
+  QTreeWidget* stvRight;
+  QLineEdit* EditDateiLeft;
+  QLineEdit* EditDateiRight;
+  QPushButton* sbTransferLeftToRight;
+  QPushButton* sbTransferRightToLeft;
+  QWidget* FilePanel;
   // Options of the format pages.
   QPushButton* KoordEingabeButton;
   QPushButton* CodeEingabeButton;

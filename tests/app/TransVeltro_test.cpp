@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTreeWidget>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -331,6 +333,44 @@ TEST_F(MainWindowTest, WhileATransferRunsTheWindowRefusesToCloseOrChange) {
   for (const RecordedMessage& m : box.Messages()) refusals += m.text == "Transfer l\xE4uft";
   EXPECT_EQ(refusals, 3) << Messages();
   EXPECT_FALSE(w.TransferRunning());
+}
+
+// The directory layout: an instrument file chosen in the left tree, a folder
+// of the right tree as the drop target.
+TEST_F(MainWindowTest, ADropOnTheRightTreeTransfersIntoTheFolderDroppedOn) {
+  fs::create_directories(tmp / "feld");
+  fs::create_directories(tmp / "buero");
+  fs::copy_file(kGsi + "sample-messung.gsi", tmp / "feld/sample-messung.gsi");
+  std::string treePath = "/" + tmp / "feld/sample-messung.gsi";  // "/\\tmp\\...\\sample-messung.gsi"
+  std::replace(treePath.begin() + 1, treePath.end(), '/', '\\');
+  WriteRegString(kUser, ConfigPath("PathLeft"), treePath, true);
+  WriteRegInteger(kUser, ConfigPath("TransOf"), 1, true);
+  TfrmSurtrans& w = Start({"NewDesign"}, true);
+  PickInstrument(kGsiInstrument);
+  SetPage("ASCII_Blatt");
+  w.show();
+  QApplication::processEvents();
+  EXPECT_EQ(Get<QLineEdit>("EditDateiLeft")->text().toStdString(), tmp / "feld/sample-messung.gsi");
+  EXPECT_FALSE(Get<QLineEdit>("DateiInput")->isVisible());
+
+  auto* right = Get<QTreeWidget>("stvRight");
+  w.ShowInRightTree(w.TreePath(tmp / "buero"));
+  QTreeWidgetItem* target = right->currentItem();
+  ASSERT_NE(target, nullptr);
+  ASSERT_EQ(target->text(0), "buero");
+  right->scrollToItem(target);
+  QApplication::processEvents();
+  // Beside every node nothing happens.
+  w.stvRightDragDrop(QPoint(2, right->viewport()->height() - 2));
+  EXPECT_TRUE(fs::is_empty(tmp / "buero"));
+  w.stvRightDragDrop(right->visualItemRect(target).center());
+  ASSERT_FALSE(fs::is_empty(tmp / "buero")) << Messages();
+  const fs::path written = fs::directory_iterator(tmp / "buero")->path();
+  ConvertRun ref = RunConverter(tmp, "--instrument " + ShellQuote(kGsiInstrument) + " " +
+                                         ShellQuote(kGsi + "sample-messung.gsi") + " " + ShellQuote(tmp / "ref.asc"));
+  ASSERT_EQ(ref.status, 0) << ref.stderrText;
+  EXPECT_TRUE(SameBytes(ReadFile(tmp / "ref.asc"), ReadFile(written.string())));
+  EXPECT_EQ(Get<QLineEdit>("EditDateiRight")->text().toStdString(), tmp / "buero/");
 }
 
 // A receive over the serial line (a pty with the simulated instrument): the
