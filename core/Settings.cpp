@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "core/Settings.h"
 
 #include <charconv>
@@ -43,7 +44,8 @@ int TransOf() { return ReadRegIntegerInRange(kUser, ConfigPath(kSettingTransOf),
 void SetTransOf(int transOf) { WriteRegInteger(kUser, ConfigPath(kSettingTransOf), transOf, true); }
 
 int WaitForRemote() {
-  return ReadRegIntegerInRange(kUser, ConfigPath(kSettingWaitForRemote), kMinWaitForRemote, kMinWaitForRemote, INT_MAX);
+  return std::clamp(ReadRegInteger(kUser, ConfigPath(kSettingWaitForRemote), kMinWaitForRemote), kMinWaitForRemote,
+                    kMaxWaitForRemote);
 }
 
 std::optional<int> ParseWaitForRemote(const std::string& text) {
@@ -56,7 +58,7 @@ std::optional<int> ParseWaitForRemote(const std::string& text) {
   int value = 0;
   auto [ptr, ec] = std::from_chars(first, last, value);
   if (first == last || ec != std::errc() || ptr != last) return std::nullopt;
-  return value < kMinWaitForRemote ? kMinWaitForRemote : value;
+  return std::clamp(value, kMinWaitForRemote, kMaxWaitForRemote);
 }
 
 int RegistryTransferSettings::Methode() const { return veltro::Methode(); }

@@ -25,8 +25,10 @@ inline constexpr const char* kSettingWaitForRemote = "WaitForRemote";
 // Directly below the program key.
 inline constexpr const char* kSettingLanguage = "language";
 
-// Wait time handed to the instrument library, in ms; never below this.
+// Wait time handed to the instrument library, in ms. The library counts it
+// in 16 bits, so a larger value would wrap into a short or no start time-out.
 inline constexpr int kMinWaitForRemote = 10000;
+inline constexpr int kMaxWaitForRemote = 65535;
 
 // Path of a configuration value: configuration root + name ("GSI8\Code list\"
 // addresses the unnamed value of the sub-key "GSI8\Code list").
@@ -52,10 +54,11 @@ void SetMethode(int methode);
 int TransOf();
 void SetTransOf(int transOf);
 
-// "WaitForRemote" (default and minimum kMinWaitForRemote).
+// "WaitForRemote" (default kMinWaitForRemote), brought into
+// kMinWaitForRemote to kMaxWaitForRemote.
 int WaitForRemote();
 // The settings dialog's rule: the trimmed text as integer, raised to
-// kMinWaitForRemote; nullopt when the text is not an integer.
+// kMinWaitForRemote and lowered to kMaxWaitForRemote; nullopt when the text is not an integer.
 std::optional<int> ParseWaitForRemote(const std::string& text);
 
 // The engine's settings, read from the user's configuration at each use.

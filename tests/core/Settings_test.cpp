@@ -83,7 +83,7 @@ TEST_F(SettingsTest, MethodeAndTransOfAreWrittenAtOnceAndRangeChecked) {
   EXPECT_EQ(TransOf(), 0);
 }
 
-TEST_F(SettingsTest, WaitForRemoteIsNeverBelowTheMinimum) {
+TEST_F(SettingsTest, WaitForRemoteStaysInTheLibrarysRange) {
   EXPECT_EQ(WaitForRemote(), 10000);
   WriteRegInteger(kUser, ConfigPath("WaitForRemote"), 500, true);
   EXPECT_EQ(WaitForRemote(), 10000);
@@ -91,6 +91,9 @@ TEST_F(SettingsTest, WaitForRemoteIsNeverBelowTheMinimum) {
   EXPECT_EQ(WaitForRemote(), 25000);
   WriteRegString(kUser, ConfigPath("WaitForRemote"), "lang", true);
   EXPECT_EQ(WaitForRemote(), 10000);
+  // The library takes 16 bits: more would wrap into a short or no time-out.
+  WriteRegInteger(kUser, ConfigPath("WaitForRemote"), 70000, true);
+  EXPECT_EQ(WaitForRemote(), 65535);
 }
 
 TEST(WaitForRemoteText, TrimmedIntegersRaisedToTheMinimum) {
@@ -105,6 +108,7 @@ TEST(WaitForRemoteText, TrimmedIntegersRaisedToTheMinimum) {
   EXPECT_EQ(ParseWaitForRemote("1e5"), std::nullopt);
   EXPECT_EQ(ParseWaitForRemote("+-5"), std::nullopt);
   EXPECT_EQ(ParseWaitForRemote("99999999999"), std::nullopt);
+  EXPECT_EQ(ParseWaitForRemote("65536"), 65535);
 }
 
 }  // namespace
