@@ -1,12 +1,9 @@
 #include "app/CodeInput.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QShowEvent>
 #include <QTableWidget>
@@ -14,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/CodeListTexts.h"
+#include "app/InputGrid.h"
 #include "app/TranslateForm.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
@@ -43,72 +41,6 @@ constexpr int kColumns = 4;  // number column + code, entity, layer
 constexpr int kNewRows = 10;
 constexpr int kNumberWidth = 40;
 
-// The grid: Enter moves on, pasting tab- or line-separated text spreads it.
-class CodeGrid : public QTableWidget {
- public:
-  using QTableWidget::QTableWidget;
-  std::function<void()> nextCell;
-  std::function<void(const QString&)> spread;
-
-  void CommitEdit() {
-    QWidget* editor = indexWidget(currentIndex());
-    if (state() == QAbstractItemView::EditingState && editor) {
-      commitData(editor);
-      closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
-  }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && nextCell) {
-      nextCell();
-      return;
-    }
-    if (event->matches(QKeySequence::Paste) && spread) {
-      const QString text = QApplication::clipboard()->text();
-      if (text.contains('\t') || text.contains('\n') || text.contains('\r')) {
-        spread(text);
-        return;
-      }
-      if (currentColumn() > 0 && currentItem()) {
-        currentItem()->setText(text);
-        return;
-      }
-    }
-    QTableWidget::keyPressEvent(event);
-  }
-
-  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
-    QTableWidget::closeEditor(editor,
-                              hint == QAbstractItemDelegate::SubmitModelCache ? QAbstractItemDelegate::NoHint : hint);
-    if (hint == QAbstractItemDelegate::SubmitModelCache && nextCell) nextCell();
-  }
-};
-
-// Column title: " " + the text without its first "&" and first ":".
-QString ColumnTitle(int number, const char* fallback) {
-  std::string text = TextOr(number, fallback);
-  for (char c : {'&', ':'}) {
-    size_t p = text.find(c);
-    if (p != std::string::npos) text.erase(p, 1);
-  }
-  return " " + FromAnsi(text);
-}
-
-std::string PathOf(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-// All fields of text, empty ones included.
-std::vector<std::string> SplitAt(const std::string& text, char separator) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (;;) {
-    size_t p = text.find(separator, start);
-    fields.push_back(text.substr(start, p == std::string::npos ? std::string::npos : p - start));
-    if (p == std::string::npos) return fields;
-    start = p + 1;
-  }
-}
-
 }  // namespace
 
 TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
@@ -117,10 +49,10 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
   SetTextNumber(this, kTextCaption);
   setWindowTitle("Eingabe von Codes");
 
-  auto* grid = new CodeGrid(kNewRows, kColumns, this);
-  grid->nextCell = [this] { MoveToNextCell(); };
-  grid->spread = [this](const QString& text) { PasteText(grid_->currentRow(), grid_->currentColumn(), text); };
-  grid_ = grid;
+  grid_ = new InputGrid(kNewRows, kColumns, this);
+  grid_->nextCell = [this] { MoveToNextCell(); };
+  grid_->spread = [this](const QString& text) { PasteText(grid_->currentRow(), grid_->currentColumn(), text); };
+  grid_->edited = [this] { modified_ = true; };
   grid_->setObjectName("InputCodes");
   grid_->verticalHeader()->hide();
   grid_->setColumnWidth(0, kNumberWidth);
@@ -147,12 +79,12 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
   }
   chooseOpenFile = [this](std::string& path) {
     if (ladeCode_->exec() != QDialog::Accepted || ladeCode_->selectedFiles().isEmpty()) return false;
-    path = PathOf(ladeCode_->selectedFiles().front());
+    path = LocalPath(ladeCode_->selectedFiles().front());
     return true;
   };
   chooseSaveFile = [this](std::string& path) {
     if (saveCode_->exec() != QDialog::Accepted || saveCode_->selectedFiles().isEmpty()) return false;
-    path = PathOf(saveCode_->selectedFiles().front());
+    path = LocalPath(saveCode_->selectedFiles().front());
     return true;
   };
 
@@ -190,13 +122,7 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
   resize(480, 360);
 
   Translate();
-  ShowHeldList();
-}
-
-void TfrmCodeInput::ShowHeldList() {
-  NewClick();
-  // A point-code list held already is shown; any other list is left alone.
-  if (!list_->empty() && IsPointCodeLine(list_->front())) ShowList();
+  ShowList();
 }
 
 void TfrmCodeInput::Translate() {
@@ -210,23 +136,7 @@ void TfrmCodeInput::showEvent(QShowEvent* event) {
   if (event->spontaneous()) return;
   Translate();
   // Shown again later: the list may have changed meanwhile.
-  if (!modified_) ShowHeldList();
-}
-
-QString TfrmCodeInput::Cell(int row, int column) const {
-  const QTableWidgetItem* item = grid_->item(row, column);
-  return item ? item->text() : QString();
-}
-
-void TfrmCodeInput::SetCell(int row, int column, const QString& text) {
-  QTableWidgetItem* item = grid_->item(row, column);
-  if (!item) {
-    item = new QTableWidgetItem(text);
-    if (column == 0) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-    grid_->setItem(row, column, item);
-  } else {
-    item->setText(text);
-  }
+  if (!modified_) ShowList();
 }
 
 void TfrmCodeInput::SetRows(int rows) {
@@ -237,7 +147,7 @@ void TfrmCodeInput::SetRows(int rows) {
 void TfrmCodeInput::Renumber() {
   const bool filling = filling_;
   filling_ = true;
-  for (int r = 0; r < grid_->rowCount(); ++r) SetCell(r, 0, QString::number(r + 1));
+  grid_->Renumber();
   filling_ = filling;
 }
 
@@ -250,33 +160,36 @@ void TfrmCodeInput::NewClick() {
 }
 
 void TfrmCodeInput::ShowList() {
-  if (!list_->empty() && !IsPointCodeLine(list_->front())) {
-    ShowMessageBox(TextOr(kTextNotACodeList, "Die Datei enth\xE4lt keine g\xFCltige Codeliste."), kMsgError, kBtnOk);
-    list_->clear();
-    return;
-  }
+  const TextLines codes = PointListLines(*list_, true);
+  if (codes.empty())
+    NewClick();
+  else
+    FillRows(codes);
+}
+
+void TfrmCodeInput::FillRows(const TextLines& lines) {
   filling_ = true;
   grid_->clearContents();
-  SetRows(static_cast<int>(list_->size()) + 1);
-  for (size_t r = 0; r < list_->size(); ++r) {
-    const std::vector<std::string> fields = SplitAt((*list_)[r], kPointCodeSeparator);
+  SetRows(static_cast<int>(lines.size()) + 1);
+  for (size_t r = 0; r < lines.size(); ++r) {
+    const std::vector<std::string> fields = SplitFields(lines[r], kPointCodeSeparator);
     for (size_t c = 0; c < fields.size() && c + 1 < kColumns; ++c)
-      SetCell(static_cast<int>(r), static_cast<int>(c) + 1, FromAnsi(fields[c]));
+      grid_->SetCell(static_cast<int>(r), static_cast<int>(c) + 1, FromAnsi(fields[c]));
   }
   filling_ = false;
 }
 
 bool TfrmCodeInput::TakeOver() {
-  static_cast<CodeGrid*>(grid_)->CommitEdit();
-  list_->clear();
+  grid_->CommitEdit();
+  TextLines codes;
   bool ok = true;
   for (int r = 0; r < grid_->rowCount(); ++r) {
     std::vector<std::string> cells;
-    for (int c = 1; c < kColumns; ++c) cells.push_back(ToAnsi(Cell(r, c)));
+    for (int c = 1; c < kColumns; ++c) cells.push_back(ToAnsi(grid_->Cell(r, c)));
     const std::string line = PointCodeRowLine(cells);
     if (line.empty()) continue;
     if (IsValidPointCodeLine(line)) {
-      list_->push_back(line);
+      codes.push_back(line);
     } else {
       ok = false;
       ShowMessageBox(FormatText(TextOr(kTextBadRow, "Zeile %d: der Code fehlt oder die Symbolnummer ist keine Zahl."),
@@ -284,6 +197,8 @@ bool TfrmCodeInput::TakeOver() {
                      kMsgError, kBtnOk);
     }
   }
+  // Only a whole valid grid replaces the list's point codes.
+  if (ok) ReplacePointListLines(*list_, true, codes);
   return ok;
 }
 
@@ -299,10 +214,14 @@ void TfrmCodeInput::OpenClick() {
                    kMsgError, kBtnOk);
     return;
   }
-  *list_ = std::move(lines);
+  // A file of other lines is refused; grid and list keep what they hold.
+  if (!lines.empty() && !IsPointCodeLine(lines.front())) {
+    ShowMessageBox(TextOr(kTextNotACodeList, "Die Datei enth\xE4lt keine g\xFCltige Codeliste."), kMsgError, kBtnOk);
+    return;
+  }
   fileName_ = path;
-  NewClick();
-  ShowList();
+  FillRows(lines);
+  modified_ = false;
 }
 
 bool TfrmCodeInput::SaveClick() {
@@ -312,7 +231,7 @@ bool TfrmCodeInput::SaveClick() {
     fileName_ = path;
   }
   if (!TakeOver()) return false;
-  if (!SaveTextFile(fileName_, *list_)) {
+  if (!SaveTextFile(fileName_, PointListLines(*list_, true))) {
     ShowMessageBox(FormatText(TextOr(kTextCannotSave, "Die Datei kann nicht gespeichert werden."), {fileName_}),
                    kMsgError, kBtnOk);
     return false;
@@ -330,11 +249,8 @@ bool TfrmCodeInput::SaveAsClick() {
 }
 
 bool TfrmCodeInput::FinishInput() {
-  static_cast<CodeGrid*>(grid_)->CommitEdit();
-  // An unchanged grid leaves the list as it is: the list is shared with the
-  // other inputs of the editor page.
-  if (!modified_) return true;
   if (!TakeOver()) return false;
+  if (!modified_) return true;
   const int question = fileName_.empty() ? kTextSaveNew : kTextSaveChanges;
   const char* fallback = fileName_.empty()
                              ? "Die Daten wurden noch nicht gespeichert. Sollen sie in einer Datei gespeichert werden?"
@@ -377,9 +293,9 @@ void TfrmCodeInput::PasteText(int row, int column, const QString& text) {
   const int needed = row + static_cast<int>(lines.size()) + 1;
   if (grid_->rowCount() < needed) grid_->setRowCount(needed);
   for (size_t i = 0; i < lines.size(); ++i) {
-    const std::vector<std::string> fields = SplitAt(lines[i], '\t');
+    const std::vector<std::string> fields = SplitFields(lines[i], '\t');
     for (size_t j = 0; j < fields.size() && column + static_cast<int>(j) < kColumns; ++j)
-      SetCell(row + static_cast<int>(i), column + static_cast<int>(j), FromAnsi(fields[j]));
+      grid_->SetCell(row + static_cast<int>(i), column + static_cast<int>(j), FromAnsi(fields[j]));
   }
   Renumber();
   modified_ = true;

@@ -36,7 +36,8 @@ std::vector<int> UsedTextNumbers() {
       "850-854 "   // DL-100
       "880-883 "   // SDR
       "890-894 "   // office formats
-      "910-915 ";  // REC 500
+      "910-915 "   // REC 500
+      "940 ";      // format definition editor
   std::vector<int> numbers;
   std::istringstream in(kUsed);
   std::string token;
@@ -62,6 +63,7 @@ const std::map<int, int> kPatterns = {{34, 1},  {366, 2}, {486, 1}, {569, 1}, {5
                                       {880, 2}, {881, 3}, {882, 3}, {883, 3},
                                       {890, 1}, {892, 1}, {893, 1}, {894, 1},
                                       {910, 1}, {911, 1}, {912, 1}, {913, 2}, {914, 2}, {915, 1},
+                                      {940, 1},
 };
 
 int Placeholders(const std::string& text) {
