@@ -1,23 +1,16 @@
 #include "app/CodeInput.h"
 
 #include <QAction>
-#include <QFile>
-#include <QFileDialog>
 #include <QHeaderView>
-#include <QMenuBar>
 #include <QShowEvent>
 #include <QTableWidget>
-#include <QToolBar>
-#include <QVBoxLayout>
 
 #include "app/CodeListTexts.h"
 #include "app/InputGrid.h"
 #include "app/TranslateForm.h"
 #include "core/Messages.h"
-#include "core/Settings.h"
 #include "core/Transfer.h"
 #include "instruments/CodeListen.h"
-#include "platform/Registry.h"
 #include "platform/qt/QtMessageBox.h"
 
 namespace veltro {
@@ -39,7 +32,6 @@ constexpr int kTextCannotSave = 72;
 
 constexpr int kColumns = 4;  // number column + code, entity, layer
 constexpr int kNewRows = 10;
-constexpr int kNumberWidth = 40;
 
 }  // namespace
 
@@ -49,76 +41,21 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
   SetTextNumber(this, kTextCaption);
   setWindowTitle("Eingabe von Codes");
 
-  grid_ = new InputGrid(kNewRows, kColumns, this);
-  grid_->nextCell = [this] { MoveToNextCell(); };
+  const InputFrame frame =
+      BuildInputFrame(this,
+                      {"InputCodes", "LadeCode", "SaveCode", kColumns, kTextFilter,
+                       "Codedateien (*.cod)|*.cod|Alle Dateien (*.*)|*.*", "Codes", "Beendet die Codeeingabe"},
+                      chooseOpenFile, chooseSaveFile);
+  grid_ = frame.grid;
   grid_->spread = [this](const QString& text) { PasteText(grid_->currentRow(), grid_->currentColumn(), text); };
   grid_->edited = [this] { modified_ = true; };
-  grid_->setObjectName("InputCodes");
-  grid_->verticalHeader()->hide();
-  grid_->setColumnWidth(0, kNumberWidth);
   grid_->horizontalHeader()->setStretchLastSection(true);
-  connect(grid_, &QTableWidget::itemChanged, this, [this] {
-    if (!filling_) modified_ = true;
-  });
-
-  const std::string dataPath = ReadRegString(RegistryRoot::CurrentUser, ConfigPath(kSettingDataPath), "");
-  const QStringList filters =
-      codetexts::FileFilters(TextOr(kTextFilter, "Codedateien (*.cod)|*.cod|Alle Dateien (*.*)|*.*"));
-  ladeCode_ = new QFileDialog(this);
-  ladeCode_->setObjectName("LadeCode");
-  ladeCode_->setAcceptMode(QFileDialog::AcceptOpen);
-  ladeCode_->setFileMode(QFileDialog::ExistingFile);
-  ladeCode_->setNameFilters(filters);
-  saveCode_ = new QFileDialog(this);
-  saveCode_->setObjectName("SaveCode");
-  saveCode_->setAcceptMode(QFileDialog::AcceptSave);
-  saveCode_->setNameFilters(filters);
-  if (!dataPath.empty()) {
-    ladeCode_->setDirectory(QFile::decodeName(dataPath.c_str()));
-    saveCode_->setDirectory(QFile::decodeName(dataPath.c_str()));
-  }
-  chooseOpenFile = [this](std::string& path) {
-    if (ladeCode_->exec() != QDialog::Accepted || ladeCode_->selectedFiles().isEmpty()) return false;
-    path = LocalPath(ladeCode_->selectedFiles().front());
-    return true;
-  };
-  chooseSaveFile = [this](std::string& path) {
-    if (saveCode_->exec() != QDialog::Accepted || saveCode_->selectedFiles().isEmpty()) return false;
-    path = LocalPath(saveCode_->selectedFiles().front());
-    return true;
-  };
-
-  auto action = [this](const char* name, const char* text, const char* hint) {
-    auto* a = new QAction(FromAnsi(text), this);
-    a->setObjectName(name);
-    a->setToolTip(FromAnsi(hint));
-    return a;
-  };
-  actNew_ = action("New", "&Neu", "Leert die Maske f\xFCr Neueingaben");
-  actOpen_ = action("Open", "\xD6&ffnen...",
-                    "\xD6"
-                    "ffnet eine Datei mit Codes");
-  actSave_ = action("Save", "&Speichern", "Speichert die Codes in einer Datei");
-  actSaveAs_ = action("SaveAs", "Speichern &unter...", "Speichert die Codes in einer neuen Datei");
-  actEnd_ = action("End", "&Beenden", "Beendet die Codeeingabe");
-  connect(actNew_, &QAction::triggered, this, &TfrmCodeInput::NewClick);
-  connect(actOpen_, &QAction::triggered, this, &TfrmCodeInput::OpenClick);
-  connect(actSave_, &QAction::triggered, this, [this] { SaveClick(); });
-  connect(actSaveAs_, &QAction::triggered, this, [this] { SaveAsClick(); });
-  connect(actEnd_, &QAction::triggered, this, &TfrmCodeInput::EndClick);
-
-  auto* menuBar = new QMenuBar(this);
-  QMenu* file = menuBar->addMenu(FromAnsi("&Datei"));
-  file->addActions({actNew_, actOpen_, actSave_, actSaveAs_});
-  file->addSeparator();
-  file->addAction(actEnd_);
-  auto* tools = new QToolBar(this);
-  tools->setObjectName("SpeedButtons");
-  tools->addActions({actNew_, actOpen_, actSave_, actSaveAs_, actEnd_});
-  auto* layout = new QVBoxLayout(this);
-  layout->setMenuBar(menuBar);
-  layout->addWidget(tools);
-  layout->addWidget(grid_);
+  connect(grid_, &QTableWidget::itemChanged, this, [this] { modified_ = true; });
+  connect(frame.create, &QAction::triggered, this, &TfrmCodeInput::NewClick);
+  connect(frame.open, &QAction::triggered, this, &TfrmCodeInput::OpenClick);
+  connect(frame.save, &QAction::triggered, this, [this] { SaveClick(); });
+  connect(frame.saveAs, &QAction::triggered, this, [this] { SaveAsClick(); });
+  connect(frame.end, &QAction::triggered, this, &TfrmCodeInput::EndClick);
   resize(480, 360);
 
   Translate();
@@ -139,23 +76,8 @@ void TfrmCodeInput::showEvent(QShowEvent* event) {
   if (!modified_) ShowList();
 }
 
-void TfrmCodeInput::SetRows(int rows) {
-  grid_->setRowCount(rows);
-  Renumber();
-}
-
-void TfrmCodeInput::Renumber() {
-  const bool filling = filling_;
-  filling_ = true;
-  grid_->Renumber();
-  filling_ = filling;
-}
-
 void TfrmCodeInput::NewClick() {
-  filling_ = true;
-  grid_->clearContents();
-  SetRows(kNewRows);
-  filling_ = false;
+  grid_->Clear(kNewRows);
   modified_ = false;
 }
 
@@ -168,15 +90,7 @@ void TfrmCodeInput::ShowList() {
 }
 
 void TfrmCodeInput::FillRows(const TextLines& lines) {
-  filling_ = true;
-  grid_->clearContents();
-  SetRows(static_cast<int>(lines.size()) + 1);
-  for (size_t r = 0; r < lines.size(); ++r) {
-    const std::vector<std::string> fields = SplitFields(lines[r], kPointCodeSeparator);
-    for (size_t c = 0; c < fields.size() && c + 1 < kColumns; ++c)
-      grid_->SetCell(static_cast<int>(r), static_cast<int>(c) + 1, FromAnsi(fields[c]));
-  }
-  filling_ = false;
+  grid_->FillRows(lines, kPointCodeSeparator, [](int, const std::string& field) { return FromAnsi(field); });
 }
 
 bool TfrmCodeInput::TakeOver() {
@@ -267,37 +181,10 @@ void TfrmCodeInput::reject() {
   if (FinishInput()) QDialog::reject();
 }
 
-void TfrmCodeInput::MoveToNextCell() {
-  int row = std::max(grid_->currentRow(), 0);
-  int column = grid_->currentColumn();
-  if (column < kColumns - 1) {
-    column = std::max(column + 1, 1);
-  } else {
-    column = 1;
-    ++row;
-    if (row >= grid_->rowCount()) {
-      const bool filling = filling_;
-      filling_ = true;
-      grid_->insertRow(grid_->rowCount());
-      Renumber();
-      filling_ = filling;
-    }
-  }
-  grid_->setCurrentCell(row, column);
-}
+void TfrmCodeInput::MoveToNextCell() { grid_->MoveToNext(); }
 
 void TfrmCodeInput::PasteText(int row, int column, const QString& text) {
-  const TextLines lines = SplitLines(ToAnsi(text));
-  row = std::max(row, 0);
-  column = std::max(column, 1);
-  const int needed = row + static_cast<int>(lines.size()) + 1;
-  if (grid_->rowCount() < needed) grid_->setRowCount(needed);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const std::vector<std::string> fields = SplitFields(lines[i], '\t');
-    for (size_t j = 0; j < fields.size() && column + static_cast<int>(j) < kColumns; ++j)
-      grid_->SetCell(row + static_cast<int>(i), column + static_cast<int>(j), FromAnsi(fields[j]));
-  }
-  Renumber();
+  grid_->Spread(row, column, text);
   modified_ = true;
 }
 

@@ -10,8 +10,6 @@
 
 #include "platform/TextFile.h"
 
-class QAction;
-class QFileDialog;
 
 namespace veltro {
 
@@ -62,21 +60,11 @@ class TfrmCodeInput : public QDialog {
  private:
   bool FinishInput();
   void FillRows(const TextLines& lines);
-  void SetRows(int rows);
-  void Renumber();
 
   TextLines* list_;
   InputGrid* grid_;
-  QFileDialog* ladeCode_;
-  QFileDialog* saveCode_;
-  QAction* actNew_;
-  QAction* actOpen_;
-  QAction* actSave_;
-  QAction* actSaveAs_;
-  QAction* actEnd_;
   std::string fileName_;
   bool modified_ = false;
-  bool filling_ = false;
 };
 
 }  // namespace veltro

@@ -301,7 +301,12 @@ TfrmFormatDef::TfrmFormatDef(TdmNewFormat& module, const std::string& name, QWid
   action("ActionFolgecode", "Markierung f\xFCr Folgecode", [this] {
     if (section_ >= 0) pages_[static_cast<size_t>(section_)].editor->insertPlainText(FromAnsi(std::string(1, kFollowMark)));
   });
-  actColumnLine_ = action("ActionSpaltenlinie", "Spaltenlinie anzeigen", [this](bool on) { columnLine_->setVisible(on); });
+  actColumnLine_ = action("ActionSpaltenlinie", "Spaltenlinie anzeigen", [this](bool on) {
+    auto* line = static_cast<ColumnLine*>(columnLine_);
+    line->SetColumn(line->Column());
+    line->setVisible(on);
+    line->raise();
+  });
   actColumnLine_->setCheckable(true);
   top->addWidget(actions, 1);
   layout->addLayout(top);

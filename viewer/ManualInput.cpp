@@ -3,11 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QHeaderView>
-#include <QMenuBar>
 #include <QShowEvent>
-#include <QToolBar>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/CodeListTexts.h"
@@ -15,12 +11,10 @@
 #include "app/TranslateForm.h"
 #include "core/Messages.h"
 #include "core/Niederlassung.h"
-#include "core/Settings.h"
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "formats/office/Editor.h"
 #include "instruments/CodeListen.h"
-#include "platform/Registry.h"
 #include "platform/qt/QtMessageBox.h"
 
 namespace veltro {
@@ -46,8 +40,7 @@ constexpr int kFields = 6;  // point number, Y, X, height, code, comment
 constexpr int kColumns = kFields + 1;
 constexpr int kNumberColumns[] = {2, 3, 4};  // Y, X, height
 constexpr int kNewRows = 10;
-constexpr int kNumberWidth = 40;   // pixels
-constexpr int kCommentWidth = 120;
+constexpr int kCommentWidth = 120;  // pixels
 constexpr char kSeparator = ';';
 
 // A decimal number: optional sign, digits with at most one '.', at least one digit.
@@ -89,74 +82,22 @@ TfrmManualInput::TfrmManualInput(TdmEditor& editor, QWidget* parent, TextLines* 
   setObjectName("TfrmManualInput");
   setWindowTitle("Koordinateneingabe");
 
-  grid_ = new InputGrid(kNewRows, kColumns, this);
-  grid_->setObjectName("InputKoordinaten");
-  grid_->nextCell = [this] { MoveToNextCell(); };
+  const InputFrame frame = BuildInputFrame(
+      this,
+      {"InputKoordinaten", "OpenDialog", "SaveDialog", kColumns, kTextFilter,
+       "Textdateien (*.xyz)|*.xyz|Alle Dateien (*.*)|*.*", "Koordinaten", "Beendet die Koordinateneingabe"},
+      chooseOpenFile, chooseSaveFile);
+  grid_ = frame.grid;
   grid_->spread = [this](const QString& text) { PasteText(grid_->currentRow(), grid_->currentColumn(), text); };
   grid_->edited = [this] { modified_ = true; };
-  grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                         QAbstractItemView::AnyKeyPressed);
-  grid_->verticalHeader()->hide();
-  grid_->setColumnWidth(0, kNumberWidth);
   grid_->setColumnWidth(kFields, kCommentWidth);
-  connect(grid_, &QTableWidget::itemChanged, this, [this] {
-    if (!filling_) modified_ = true;
-  });
-
-  const std::string dataPath = ReadRegString(RegistryRoot::CurrentUser, ConfigPath(kSettingDataPath), "");
-  const QStringList filters =
-      codetexts::FileFilters(TextOr(kTextFilter, "Textdateien (*.xyz)|*.xyz|Alle Dateien (*.*)|*.*"));
-  openDialog_ = new QFileDialog(this);
-  openDialog_->setObjectName("OpenDialog");
-  openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
-  openDialog_->setFileMode(QFileDialog::ExistingFile);
-  saveDialog_ = new QFileDialog(this);
-  saveDialog_->setObjectName("SaveDialog");
-  saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-  saveDialog_->setDefaultSuffix("xyz");
-  for (QFileDialog* d : {openDialog_, saveDialog_}) {
-    d->setNameFilters(filters);
-    if (!dataPath.empty()) d->setDirectory(QFile::decodeName(dataPath.c_str()));
-  }
-  auto choose = [](QFileDialog* d, std::string& path) {
-    if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return false;
-    path = LocalPath(d->selectedFiles().front());
-    return true;
-  };
-  chooseOpenFile = [this, choose](std::string& path) { return choose(openDialog_, path); };
-  chooseSaveFile = [this, choose](std::string& path) { return choose(saveDialog_, path); };
-
-  auto action = [this](const char* name, const char* text, const char* hint) {
-    auto* a = new QAction(FromAnsi(text), this);
-    a->setObjectName(name);
-    a->setToolTip(FromAnsi(hint));
-    return a;
-  };
-  QAction* actNew = action("New", "&Neu", "Leert die Maske f\xFCr Neueingaben");
-  QAction* actOpen = action("Open", "\xD6&ffnen...",
-                            "\xD6"
-                            "ffnet eine Datei mit Koordinaten");
-  QAction* actSave = action("Save", "&Speichern", "Speichert die Koordinaten in einer Datei");
-  QAction* actSaveAs = action("SaveAs", "Speichern &unter...", "Speichert die Koordinaten in einer neuen Datei");
-  QAction* actEnd = action("End", "&Beenden", "Beendet die Koordinateneingabe");
-  connect(actNew, &QAction::triggered, this, &TfrmManualInput::NewClick);
-  connect(actOpen, &QAction::triggered, this, &TfrmManualInput::OpenClick);
-  connect(actSave, &QAction::triggered, this, [this] { SaveClick(); });
-  connect(actSaveAs, &QAction::triggered, this, [this] { SaveAsClick(); });
-  connect(actEnd, &QAction::triggered, this, &TfrmManualInput::EndClick);
-
-  auto* menuBar = new QMenuBar(this);
-  QMenu* file = menuBar->addMenu(FromAnsi("&Datei"));
-  file->addActions({actNew, actOpen, actSave, actSaveAs});
-  file->addSeparator();
-  file->addAction(actEnd);
-  auto* tools = new QToolBar(this);
-  tools->setObjectName("SpeedButtons");
-  tools->addActions({actNew, actOpen, actSave, actSaveAs, actEnd});
-  auto* layout = new QVBoxLayout(this);
-  layout->setMenuBar(menuBar);
-  layout->addWidget(tools);
-  layout->addWidget(grid_);
+  connect(grid_, &QTableWidget::itemChanged, this, [this] { modified_ = true; });
+  connect(frame.create, &QAction::triggered, this, &TfrmManualInput::NewClick);
+  connect(frame.open, &QAction::triggered, this, &TfrmManualInput::OpenClick);
+  connect(frame.save, &QAction::triggered, this, [this] { SaveClick(); });
+  connect(frame.saveAs, &QAction::triggered, this, [this] { SaveAsClick(); });
+  connect(frame.end, &QAction::triggered, this, &TfrmManualInput::EndClick);
+  if (QFileDialog* save = findChild<QFileDialog*>("SaveDialog")) save->setDefaultSuffix("xyz");
   resize(640, 400);
 
   Translate();
@@ -185,25 +126,10 @@ void TfrmManualInput::showEvent(QShowEvent* event) {
 void TfrmManualInput::ShowHeldList() {
   const TextLines points = PointListLines(*list_, false);
   if (points.empty())
-    ClearGrid(kNewRows);
+    grid_->Clear(kNewRows);
   else
     FillGrid(points);
   modified_ = false;
-}
-
-void TfrmManualInput::Renumber() {
-  const bool filling = filling_;
-  filling_ = true;
-  grid_->Renumber();
-  filling_ = filling;
-}
-
-void TfrmManualInput::ClearGrid(int rows) {
-  filling_ = true;
-  grid_->clearContents();
-  grid_->setRowCount(rows);
-  Renumber();
-  filling_ = false;
 }
 
 bool TfrmManualInput::MayDropRows() {
@@ -220,22 +146,15 @@ bool TfrmManualInput::MayDropRows() {
 
 void TfrmManualInput::NewClick() {
   if (!MayDropRows()) return;
-  ClearGrid(kNewRows);
+  grid_->Clear(kNewRows);
   fileName_.clear();
   modified_ = false;
 }
 
 void TfrmManualInput::FillGrid(const TextLines& lines) {
-  ClearGrid(static_cast<int>(lines.size()) + 1);
-  filling_ = true;
-  for (size_t r = 0; r < lines.size(); ++r) {
-    const std::vector<std::string> fields = SplitFields(lines[r], kSeparator);
-    for (int c = 1; c < kColumns && static_cast<size_t>(c) <= fields.size(); ++c) {
-      const std::string& f = fields[static_cast<size_t>(c) - 1];
-      grid_->SetCell(static_cast<int>(r), c, FromAnsi(IsNumberColumn(c) ? GridNumber(f) : f));
-    }
-  }
-  filling_ = false;
+  grid_->FillRows(lines, kSeparator, [](int column, const std::string& field) {
+    return FromAnsi(IsNumberColumn(column) ? GridNumber(field) : field);
+  });
 }
 
 bool TfrmManualInput::CollectRows(TextLines& lines) {
@@ -290,7 +209,7 @@ void TfrmManualInput::OpenClick() {
   }
   fileName_ = path;
   if (lines.empty())
-    ClearGrid(kNewRows);
+    grid_->Clear(kNewRows);
   else
     FillGrid(lines);
   modified_ = false;
@@ -348,37 +267,10 @@ void TfrmManualInput::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TfrmManualInput::MoveToNextCell() {
-  int row = std::max(grid_->currentRow(), 0);
-  int column = grid_->currentColumn();
-  if (column < kColumns - 1) {
-    column = std::max(column + 1, 1);
-  } else {
-    column = 1;
-    ++row;
-    if (row >= grid_->rowCount()) {
-      grid_->insertRow(grid_->rowCount());
-      Renumber();
-    }
-  }
-  grid_->setCurrentCell(row, column);
-}
+void TfrmManualInput::MoveToNextCell() { grid_->MoveToNext(); }
 
 void TfrmManualInput::PasteText(int row, int column, const QString& text) {
-  const TextLines lines = SplitLines(ToAnsi(text));
-  row = std::max(row, 0);
-  column = std::max(column, 1);
-  // Never fewer rows than before; always an empty row after the pasted ones.
-  const int needed = row + static_cast<int>(lines.size()) + 1;
-  filling_ = true;
-  if (grid_->rowCount() < needed) grid_->setRowCount(needed);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const std::vector<std::string> fields = SplitFields(lines[i], '\t');
-    for (size_t j = 0; j < fields.size() && column + static_cast<int>(j) < kColumns; ++j)
-      grid_->SetCell(row + static_cast<int>(i), column + static_cast<int>(j), FromAnsi(fields[j]));
-  }
-  grid_->Renumber();
-  filling_ = false;
+  grid_->Spread(row, column, text);
   modified_ = true;
 }
 

@@ -73,23 +73,16 @@ class TfrmManualInput : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void ClearGrid(int rows);
   void ShowHeldList();
   // Unsaved rows: asks 568/537; true when they may be dropped.
   bool MayDropRows();
   bool WriteFile(const TextLines& lines);
-  void Renumber();
-  QString Cell(int row, int column) const;
-  void SetCell(int row, int column, const QString& text);
 
   TdmEditor& editor_;
   TextLines* list_;
   InputGrid* grid_;
-  QFileDialog* openDialog_;
-  QFileDialog* saveDialog_;
   std::string fileName_;
   bool modified_ = false;
-  bool filling_ = false;
   bool closing_ = false;
 };
 

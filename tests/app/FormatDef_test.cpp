@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -242,6 +243,18 @@ TEST_F(FormatDefTest, SampleViewShowsTwentyLinesUnderTheRuler) {
   EXPECT_EQ(Child<QLabel>("lbLineal1")->text().left(12), "123456789012");
   EXPECT_EQ(Child<QWidget>("pnMuster")->minimumHeight(), 40);
   EXPECT_EQ(Child<QWidget>("pnEditor")->minimumHeight(), 70);
+
+  // The column line snaps to whole characters of the editor font.
+  auto* line = Child<QWidget>("ColumnLine");
+  EXPECT_FALSE(line->isVisible());
+  Trigger("ActionSpaltenlinie");
+  EXPECT_TRUE(line->isVisible());
+  const int x0 = line->x();
+  const int width = QFontMetrics(Editor("Informationen")->font()).horizontalAdvance('0');
+  QMouseEvent drag(QEvent::MouseMove, QPointF(3 * width + width / 3, 5), QPointF(), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(line, &drag);
+  EXPECT_EQ(line->x(), x0 + 3 * width);
 }
 
 TEST_F(FormatDefTest, QuestionsGuardUnsavedEditsAndActivationKeepsThem) {
@@ -326,6 +339,7 @@ TEST_F(FormatDefTest, ADrawnDefinitionIsStoredAndWrittenByteExact) {
   Child<QLineEdit>("edTitelKoordinaten")->setText("2");
   Child<QPlainTextEdit>("meKommentare")->setPlainText("#\n//\n");
   SetName("Koordinaten fest");
+  window->grab().save(VELTRO_BUILD_DIR "/tests/window-formatdef.png");
   ASSERT_TRUE(window->SaveToFileClick());
   EXPECT_EQ(Texts(), std::vector<std::string>{"T33"});
   const std::string file = tmp / "Koordinaten fest.Format";

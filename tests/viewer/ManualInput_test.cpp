@@ -308,6 +308,7 @@ TEST_F(ManualInputTest, TypedPointsReachGsi16ThroughTheEditorFormat) {
   }
   EXPECT_EQ(Get(0, 6), "Mauer Nord");
   EXPECT_EQ(Get(2, 1), "A12");
+  window->grab().save(VELTRO_BUILD_DIR "/tests/window-manualinput.png");
   ASSERT_TRUE(window->SaveClick());
   const std::string expected = ReadFile(kData + "/editor/manuell.xyz");
   EXPECT_TRUE(SameBytes(expected, ReadFile(savePath)));
