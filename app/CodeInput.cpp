@@ -1,25 +1,16 @@
 #include "app/CodeInput.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QFile>
-#include <QFileDialog>
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QMenuBar>
 #include <QShowEvent>
 #include <QTableWidget>
-#include <QToolBar>
-#include <QVBoxLayout>
 
 #include "app/CodeListTexts.h"
+#include "app/InputGrid.h"
 #include "app/TranslateForm.h"
 #include "core/Messages.h"
-#include "core/Settings.h"
 #include "core/Transfer.h"
 #include "instruments/CodeListen.h"
-#include "platform/Registry.h"
 #include "platform/qt/QtMessageBox.h"
 
 namespace veltro {
@@ -41,73 +32,6 @@ constexpr int kTextCannotSave = 72;
 
 constexpr int kColumns = 4;  // number column + code, entity, layer
 constexpr int kNewRows = 10;
-constexpr int kNumberWidth = 40;
-
-// The grid: Enter moves on, pasting tab- or line-separated text spreads it.
-class CodeGrid : public QTableWidget {
- public:
-  using QTableWidget::QTableWidget;
-  std::function<void()> nextCell;
-  std::function<void(const QString&)> spread;
-
-  void CommitEdit() {
-    QWidget* editor = indexWidget(currentIndex());
-    if (state() == QAbstractItemView::EditingState && editor) {
-      commitData(editor);
-      closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
-  }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && nextCell) {
-      nextCell();
-      return;
-    }
-    if (event->matches(QKeySequence::Paste) && spread) {
-      const QString text = QApplication::clipboard()->text();
-      if (text.contains('\t') || text.contains('\n') || text.contains('\r')) {
-        spread(text);
-        return;
-      }
-      if (currentColumn() > 0 && currentItem()) {
-        currentItem()->setText(text);
-        return;
-      }
-    }
-    QTableWidget::keyPressEvent(event);
-  }
-
-  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
-    QTableWidget::closeEditor(editor,
-                              hint == QAbstractItemDelegate::SubmitModelCache ? QAbstractItemDelegate::NoHint : hint);
-    if (hint == QAbstractItemDelegate::SubmitModelCache && nextCell) nextCell();
-  }
-};
-
-// Column title: " " + the text without its first "&" and first ":".
-QString ColumnTitle(int number, const char* fallback) {
-  std::string text = TextOr(number, fallback);
-  for (char c : {'&', ':'}) {
-    size_t p = text.find(c);
-    if (p != std::string::npos) text.erase(p, 1);
-  }
-  return " " + FromAnsi(text);
-}
-
-std::string PathOf(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-// All fields of text, empty ones included.
-std::vector<std::string> SplitAt(const std::string& text, char separator) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (;;) {
-    size_t p = text.find(separator, start);
-    fields.push_back(text.substr(start, p == std::string::npos ? std::string::npos : p - start));
-    if (p == std::string::npos) return fields;
-    start = p + 1;
-  }
-}
 
 }  // namespace
 
@@ -117,86 +41,25 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
   SetTextNumber(this, kTextCaption);
   setWindowTitle("Eingabe von Codes");
 
-  auto* grid = new CodeGrid(kNewRows, kColumns, this);
-  grid->nextCell = [this] { MoveToNextCell(); };
-  grid->spread = [this](const QString& text) { PasteText(grid_->currentRow(), grid_->currentColumn(), text); };
-  grid_ = grid;
-  grid_->setObjectName("InputCodes");
-  grid_->verticalHeader()->hide();
-  grid_->setColumnWidth(0, kNumberWidth);
+  const InputFrame frame =
+      BuildInputFrame(this,
+                      {"InputCodes", "LadeCode", "SaveCode", kColumns, kTextFilter,
+                       "Codedateien (*.cod)|*.cod|Alle Dateien (*.*)|*.*", "Codes", "Beendet die Codeeingabe"},
+                      chooseOpenFile, chooseSaveFile);
+  grid_ = frame.grid;
+  grid_->spread = [this](const QString& text) { PasteText(grid_->currentRow(), grid_->currentColumn(), text); };
+  grid_->edited = [this] { modified_ = true; };
   grid_->horizontalHeader()->setStretchLastSection(true);
-  connect(grid_, &QTableWidget::itemChanged, this, [this] {
-    if (!filling_) modified_ = true;
-  });
-
-  const std::string dataPath = ReadRegString(RegistryRoot::CurrentUser, ConfigPath(kSettingDataPath), "");
-  const QStringList filters =
-      codetexts::FileFilters(TextOr(kTextFilter, "Codedateien (*.cod)|*.cod|Alle Dateien (*.*)|*.*"));
-  ladeCode_ = new QFileDialog(this);
-  ladeCode_->setObjectName("LadeCode");
-  ladeCode_->setAcceptMode(QFileDialog::AcceptOpen);
-  ladeCode_->setFileMode(QFileDialog::ExistingFile);
-  ladeCode_->setNameFilters(filters);
-  saveCode_ = new QFileDialog(this);
-  saveCode_->setObjectName("SaveCode");
-  saveCode_->setAcceptMode(QFileDialog::AcceptSave);
-  saveCode_->setNameFilters(filters);
-  if (!dataPath.empty()) {
-    ladeCode_->setDirectory(QFile::decodeName(dataPath.c_str()));
-    saveCode_->setDirectory(QFile::decodeName(dataPath.c_str()));
-  }
-  chooseOpenFile = [this](std::string& path) {
-    if (ladeCode_->exec() != QDialog::Accepted || ladeCode_->selectedFiles().isEmpty()) return false;
-    path = PathOf(ladeCode_->selectedFiles().front());
-    return true;
-  };
-  chooseSaveFile = [this](std::string& path) {
-    if (saveCode_->exec() != QDialog::Accepted || saveCode_->selectedFiles().isEmpty()) return false;
-    path = PathOf(saveCode_->selectedFiles().front());
-    return true;
-  };
-
-  auto action = [this](const char* name, const char* text, const char* hint) {
-    auto* a = new QAction(FromAnsi(text), this);
-    a->setObjectName(name);
-    a->setToolTip(FromAnsi(hint));
-    return a;
-  };
-  actNew_ = action("New", "&Neu", "Leert die Maske f\xFCr Neueingaben");
-  actOpen_ = action("Open", "\xD6&ffnen...",
-                    "\xD6"
-                    "ffnet eine Datei mit Codes");
-  actSave_ = action("Save", "&Speichern", "Speichert die Codes in einer Datei");
-  actSaveAs_ = action("SaveAs", "Speichern &unter...", "Speichert die Codes in einer neuen Datei");
-  actEnd_ = action("End", "&Beenden", "Beendet die Codeeingabe");
-  connect(actNew_, &QAction::triggered, this, &TfrmCodeInput::NewClick);
-  connect(actOpen_, &QAction::triggered, this, &TfrmCodeInput::OpenClick);
-  connect(actSave_, &QAction::triggered, this, [this] { SaveClick(); });
-  connect(actSaveAs_, &QAction::triggered, this, [this] { SaveAsClick(); });
-  connect(actEnd_, &QAction::triggered, this, &TfrmCodeInput::EndClick);
-
-  auto* menuBar = new QMenuBar(this);
-  QMenu* file = menuBar->addMenu(FromAnsi("&Datei"));
-  file->addActions({actNew_, actOpen_, actSave_, actSaveAs_});
-  file->addSeparator();
-  file->addAction(actEnd_);
-  auto* tools = new QToolBar(this);
-  tools->setObjectName("SpeedButtons");
-  tools->addActions({actNew_, actOpen_, actSave_, actSaveAs_, actEnd_});
-  auto* layout = new QVBoxLayout(this);
-  layout->setMenuBar(menuBar);
-  layout->addWidget(tools);
-  layout->addWidget(grid_);
+  connect(grid_, &QTableWidget::itemChanged, this, [this] { modified_ = true; });
+  connect(frame.create, &QAction::triggered, this, &TfrmCodeInput::NewClick);
+  connect(frame.open, &QAction::triggered, this, &TfrmCodeInput::OpenClick);
+  connect(frame.save, &QAction::triggered, this, [this] { SaveClick(); });
+  connect(frame.saveAs, &QAction::triggered, this, [this] { SaveAsClick(); });
+  connect(frame.end, &QAction::triggered, this, &TfrmCodeInput::EndClick);
   resize(480, 360);
 
   Translate();
-  ShowHeldList();
-}
-
-void TfrmCodeInput::ShowHeldList() {
-  NewClick();
-  // A point-code list held already is shown; any other list is left alone.
-  if (!list_->empty() && IsPointCodeLine(list_->front())) ShowList();
+  ShowList();
 }
 
 void TfrmCodeInput::Translate() {
@@ -210,73 +73,37 @@ void TfrmCodeInput::showEvent(QShowEvent* event) {
   if (event->spontaneous()) return;
   Translate();
   // Shown again later: the list may have changed meanwhile.
-  if (!modified_) ShowHeldList();
-}
-
-QString TfrmCodeInput::Cell(int row, int column) const {
-  const QTableWidgetItem* item = grid_->item(row, column);
-  return item ? item->text() : QString();
-}
-
-void TfrmCodeInput::SetCell(int row, int column, const QString& text) {
-  QTableWidgetItem* item = grid_->item(row, column);
-  if (!item) {
-    item = new QTableWidgetItem(text);
-    if (column == 0) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-    grid_->setItem(row, column, item);
-  } else {
-    item->setText(text);
-  }
-}
-
-void TfrmCodeInput::SetRows(int rows) {
-  grid_->setRowCount(rows);
-  Renumber();
-}
-
-void TfrmCodeInput::Renumber() {
-  const bool filling = filling_;
-  filling_ = true;
-  for (int r = 0; r < grid_->rowCount(); ++r) SetCell(r, 0, QString::number(r + 1));
-  filling_ = filling;
+  if (!modified_) ShowList();
 }
 
 void TfrmCodeInput::NewClick() {
-  filling_ = true;
-  grid_->clearContents();
-  SetRows(kNewRows);
-  filling_ = false;
+  grid_->Clear(kNewRows);
   modified_ = false;
 }
 
 void TfrmCodeInput::ShowList() {
-  if (!list_->empty() && !IsPointCodeLine(list_->front())) {
-    ShowMessageBox(TextOr(kTextNotACodeList, "Die Datei enth\xE4lt keine g\xFCltige Codeliste."), kMsgError, kBtnOk);
-    list_->clear();
-    return;
-  }
-  filling_ = true;
-  grid_->clearContents();
-  SetRows(static_cast<int>(list_->size()) + 1);
-  for (size_t r = 0; r < list_->size(); ++r) {
-    const std::vector<std::string> fields = SplitAt((*list_)[r], kPointCodeSeparator);
-    for (size_t c = 0; c < fields.size() && c + 1 < kColumns; ++c)
-      SetCell(static_cast<int>(r), static_cast<int>(c) + 1, FromAnsi(fields[c]));
-  }
-  filling_ = false;
+  const TextLines codes = PointListLines(*list_, true);
+  if (codes.empty())
+    NewClick();
+  else
+    FillRows(codes);
+}
+
+void TfrmCodeInput::FillRows(const TextLines& lines) {
+  grid_->FillRows(lines, kPointCodeSeparator, [](int, const std::string& field) { return FromAnsi(field); });
 }
 
 bool TfrmCodeInput::TakeOver() {
-  static_cast<CodeGrid*>(grid_)->CommitEdit();
-  list_->clear();
+  grid_->CommitEdit();
+  TextLines codes;
   bool ok = true;
   for (int r = 0; r < grid_->rowCount(); ++r) {
     std::vector<std::string> cells;
-    for (int c = 1; c < kColumns; ++c) cells.push_back(ToAnsi(Cell(r, c)));
+    for (int c = 1; c < kColumns; ++c) cells.push_back(ToAnsi(grid_->Cell(r, c)));
     const std::string line = PointCodeRowLine(cells);
     if (line.empty()) continue;
     if (IsValidPointCodeLine(line)) {
-      list_->push_back(line);
+      codes.push_back(line);
     } else {
       ok = false;
       ShowMessageBox(FormatText(TextOr(kTextBadRow, "Zeile %d: der Code fehlt oder die Symbolnummer ist keine Zahl."),
@@ -284,6 +111,8 @@ bool TfrmCodeInput::TakeOver() {
                      kMsgError, kBtnOk);
     }
   }
+  // Only a whole valid grid replaces the list's point codes.
+  if (ok) ReplacePointListLines(*list_, true, codes);
   return ok;
 }
 
@@ -299,10 +128,14 @@ void TfrmCodeInput::OpenClick() {
                    kMsgError, kBtnOk);
     return;
   }
-  *list_ = std::move(lines);
+  // A file of other lines is refused; grid and list keep what they hold.
+  if (!lines.empty() && !IsPointCodeLine(lines.front())) {
+    ShowMessageBox(TextOr(kTextNotACodeList, "Die Datei enth\xE4lt keine g\xFCltige Codeliste."), kMsgError, kBtnOk);
+    return;
+  }
   fileName_ = path;
-  NewClick();
-  ShowList();
+  FillRows(lines);
+  modified_ = false;
 }
 
 bool TfrmCodeInput::SaveClick() {
@@ -312,7 +145,7 @@ bool TfrmCodeInput::SaveClick() {
     fileName_ = path;
   }
   if (!TakeOver()) return false;
-  if (!SaveTextFile(fileName_, *list_)) {
+  if (!SaveTextFile(fileName_, PointListLines(*list_, true))) {
     ShowMessageBox(FormatText(TextOr(kTextCannotSave, "Die Datei kann nicht gespeichert werden."), {fileName_}),
                    kMsgError, kBtnOk);
     return false;
@@ -330,11 +163,8 @@ bool TfrmCodeInput::SaveAsClick() {
 }
 
 bool TfrmCodeInput::FinishInput() {
-  static_cast<CodeGrid*>(grid_)->CommitEdit();
-  // An unchanged grid leaves the list as it is: the list is shared with the
-  // other inputs of the editor page.
-  if (!modified_) return true;
   if (!TakeOver()) return false;
+  if (!modified_) return true;
   const int question = fileName_.empty() ? kTextSaveNew : kTextSaveChanges;
   const char* fallback = fileName_.empty()
                              ? "Die Daten wurden noch nicht gespeichert. Sollen sie in einer Datei gespeichert werden?"
@@ -351,37 +181,10 @@ void TfrmCodeInput::reject() {
   if (FinishInput()) QDialog::reject();
 }
 
-void TfrmCodeInput::MoveToNextCell() {
-  int row = std::max(grid_->currentRow(), 0);
-  int column = grid_->currentColumn();
-  if (column < kColumns - 1) {
-    column = std::max(column + 1, 1);
-  } else {
-    column = 1;
-    ++row;
-    if (row >= grid_->rowCount()) {
-      const bool filling = filling_;
-      filling_ = true;
-      grid_->insertRow(grid_->rowCount());
-      Renumber();
-      filling_ = filling;
-    }
-  }
-  grid_->setCurrentCell(row, column);
-}
+void TfrmCodeInput::MoveToNextCell() { grid_->MoveToNext(); }
 
 void TfrmCodeInput::PasteText(int row, int column, const QString& text) {
-  const TextLines lines = SplitLines(ToAnsi(text));
-  row = std::max(row, 0);
-  column = std::max(column, 1);
-  const int needed = row + static_cast<int>(lines.size()) + 1;
-  if (grid_->rowCount() < needed) grid_->setRowCount(needed);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const std::vector<std::string> fields = SplitAt(lines[i], '\t');
-    for (size_t j = 0; j < fields.size() && column + static_cast<int>(j) < kColumns; ++j)
-      SetCell(row + static_cast<int>(i), column + static_cast<int>(j), FromAnsi(fields[j]));
-  }
-  Renumber();
+  grid_->Spread(row, column, text);
   modified_ = true;
 }
 

@@ -10,12 +10,10 @@
 
 #include "platform/TextFile.h"
 
-class QAction;
-class QFileDialog;
-class QTableWidget;
-class QTableWidgetItem;
 
 namespace veltro {
+
+class InputGrid;
 
 class TfrmCodeInput : public QDialog {
   Q_OBJECT
@@ -31,13 +29,16 @@ class TfrmCodeInput : public QDialog {
 
   void Translate();
   void NewClick();
-  // Fills the grid from the list (clears a list that is no point-code list).
+  // Fills the grid from the list's point-code lines.
   void ShowList();
-  // The grid into the list; false when a row was refused (each is reported).
+  // A valid grid replaces the list's point-code lines; false (list
+  // unchanged) when a row was refused (each is reported).
   bool TakeOver();
   void OpenClick();
   bool SaveClick();
   bool SaveAsClick();
+  // Open: a file that is no point-code list is refused (text 590) and the
+  // grid keeps its rows.
   // End: take over, offer to save changes, close; stays open when the
   // take-over fails.
   void EndClick();
@@ -58,24 +59,12 @@ class TfrmCodeInput : public QDialog {
 
  private:
   bool FinishInput();
-  void ShowHeldList();
-  void SetRows(int rows);
-  void Renumber();
-  QString Cell(int row, int column) const;
-  void SetCell(int row, int column, const QString& text);
+  void FillRows(const TextLines& lines);
 
   TextLines* list_;
-  QTableWidget* grid_;
-  QFileDialog* ladeCode_;
-  QFileDialog* saveCode_;
-  QAction* actNew_;
-  QAction* actOpen_;
-  QAction* actSave_;
-  QAction* actSaveAs_;
-  QAction* actEnd_;
+  InputGrid* grid_;
   std::string fileName_;
   bool modified_ = false;
-  bool filling_ = false;
 };
 
 }  // namespace veltro

@@ -394,6 +394,21 @@ bool IsValidPointCodeLine(const std::string& line) {
                      [](char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; });
 }
 
+TextLines PointListLines(const TextLines& list, bool pointCodes) {
+  TextLines own;
+  for (const std::string& line : list)
+    if (IsPointCodeLine(line) == pointCodes) own.push_back(line);
+  return own;
+}
+
+void ReplacePointListLines(TextLines& list, bool pointCodes, const TextLines& lines) {
+  TextLines others = PointListLines(list, !pointCodes);
+  TextLines joined = pointCodes ? std::move(others) : lines;
+  const TextLines& tail = pointCodes ? lines : others;
+  joined.insert(joined.end(), tail.begin(), tail.end());
+  list = std::move(joined);
+}
+
 void ReadCodeListSettings() {
   CodeListState& s = g_state;
   std::string name = ReadRegString(kUser, ConfigPath(std::string(kCodeListSubKey) + "\\"), kDefaultCodeList);

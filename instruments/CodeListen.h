@@ -190,6 +190,12 @@ std::string PointCodeRowLine(const std::vector<std::string>& cells);
 // A line is accepted when its first field is not empty and its second field,
 // without blanks at either end, holds only digits, "+", "-" and ".".
 bool IsValidPointCodeLine(const std::string& line);
+// The manual point list holds coordinate lines and point-code lines (those
+// IsPointCodeLine accepts); each input window edits only its own kind.
+TextLines PointListLines(const TextLines& list, bool pointCodes);
+// Replaces the lines of one kind and keeps the others: coordinates first,
+// point codes after them.
+void ReplacePointListLines(TextLines& list, bool pointCodes, const TextLines& lines);
 
 // Text numbers used here.
 inline constexpr int kTextCodeNotTranslated = 366;

@@ -491,6 +491,7 @@ const LanguageText kLanguageTexts[] = {
     {913, "Die Punktnummer %s ist länger als 14 Zeichen und wurde als %s geschrieben."},
     {914, "Der Code %s ist länger als 13 Zeichen und wurde als %s geschrieben."},
     {915, "Das Format %s enthält keine Daten, die dieses Programm lesen kann. Es wurde nichts geschrieben."},
+    {940, "Die Anzahl der Titelzeilen der Seite %s muss eine ganze Zahl ab 0 sein."},
     {810, "Die Formatdefinition \"%s\" ist nicht gespeichert."},
     {811, "Der Name \"%s\" kann keine Formatdefinition benennen: er darf nicht leer sein, nicht nur aus Punkten#13#10"
           "bestehen und kein \";\", \"\\\" oder \"/\" enthalten."},

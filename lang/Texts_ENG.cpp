@@ -492,6 +492,7 @@ const LanguageText kLanguageTexts[] = {
     {913, "The point number %s is longer than 14 characters and was written as %s."},
     {914, "The code %s is longer than 13 characters and was written as %s."},
     {915, "The format %s carries no data that this program can read. Nothing was written."},
+    {940, "The number of title lines of the page %s must be a whole number of 0 or more."},
     {810, "The format definition \"%s\" is not stored."},
     {811, "The name \"%s\" cannot name a format definition: it must not be empty or made of dots only, nor#13#10"
           "hold \";\", \"\\\" or \"/\"."},

@@ -154,7 +154,7 @@ TEST_F(CodeInputTest, AFailedTakeOverKeepsTheWindowOpen) {
   EXPECT_TRUE(dialog->isVisible());
   ASSERT_EQ(box.Messages().size(), 1u);
   EXPECT_EQ(box.Messages()[0].text, "Zeile 3 ist falsch");
-  EXPECT_EQ(list, TextLines{"MA" + kSep + "12" + kSep + "Mauer"});  // the good rows are taken over
+  EXPECT_TRUE(list.empty());  // only a whole valid grid is taken over
 
   // Closing the window the other way is refused too.
   dialog->close();
@@ -179,6 +179,9 @@ TEST_F(CodeInputTest, RowsWithoutCodeAreRefusedAndEmptyRowsSkipped) {
   EXPECT_FALSE(dialog->TakeOver());
   ASSERT_EQ(box.Messages().size(), 1u);
   EXPECT_EQ(box.Messages()[0].text, "Zeile 2 ist falsch");
+  EXPECT_TRUE(list.empty());
+  Set(1, 2, "");
+  EXPECT_TRUE(dialog->TakeOver());
   EXPECT_EQ(list, TextLines{"C" + kSep + kSep});
 }
 
@@ -215,27 +218,30 @@ TEST_F(CodeInputTest, SaveWithoutNameAsksOneAndOpenShowsTheFile) {
             "8\xA6L2\r\n");
   openPath = settings.Dir() / "b.cod";
   Trigger("Open");
-  EXPECT_EQ(list.size(), 2u);
   EXPECT_EQ(grid->rowCount(), 3);
   EXPECT_EQ(Get(1, 3), "L2");
   EXPECT_EQ(dialog->FileName(), openPath);
   EXPECT_FALSE(dialog->Modified());
+  Trigger("End");
+  EXPECT_EQ(list.size(), 2u);  // the opened list is taken over on End
 }
 
-TEST_F(CodeInputTest, OpeningAFileThatIsNoCodeListReportsAndClearsTheList) {
+TEST_F(CodeInputTest, OpeningAFileThatIsNoCodeListReportsAndKeepsTheRows) {
   WriteFile(settings.Dir() / "k.xyz", "1;100.0;200.0;0;MA;\r\n");
   openPath = settings.Dir() / "k.xyz";
+  list = {"Z" + kSep + "4" + kSep + "L"};
   Open();
   Trigger("Open");
   ASSERT_EQ(box.Messages().size(), 1u);
   EXPECT_EQ(box.Messages()[0].kind, kMsgError);
-  EXPECT_TRUE(list.empty());
-  EXPECT_EQ(grid->rowCount(), 10);
+  EXPECT_EQ(list, TextLines{"Z" + kSep + "4" + kSep + "L"});
+  EXPECT_EQ(grid->rowCount(), 2);
+  EXPECT_EQ(Get(0, 1), "Z");
 
   // The editor format can put its own test in place.
   SetPointCodeLineTest([](const std::string& line) { return line.find(';') != std::string::npos; });
   Trigger("Open");
-  EXPECT_EQ(list.size(), 1u);
+  EXPECT_EQ(Get(0, 1), "1;100.0;200.0;0;MA;");
   EXPECT_EQ(box.Messages().size(), 1u);
 }
 

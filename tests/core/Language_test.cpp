@@ -38,7 +38,8 @@ std::vector<int> UsedTextNumbers() {
       "870-879 884-889 "  // exchange formats of GIS tools
       "880-883 "   // SDR
       "890-894 "   // office formats
-      "910-915 ";  // REC 500
+      "910-915 "   // REC 500
+      "940 ";      // format definition editor
   std::vector<int> numbers;
   std::istringstream in(kUsed);
   std::string token;
@@ -68,6 +69,7 @@ const std::map<int, int> kPatterns = {{34, 1},  {366, 2}, {486, 1}, {569, 1}, {5
                                       {886, 2}, {887, 3}, {888, 1}, {889, 2},
                                       {890, 1}, {892, 1}, {893, 1}, {894, 1},
                                       {910, 1}, {911, 1}, {912, 1}, {913, 2}, {914, 2}, {915, 1},
+                                      {940, 1},
 };
 
 int Placeholders(const std::string& text) {
