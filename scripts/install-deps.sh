@@ -4,7 +4,7 @@ set -euo pipefail
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev socat xvfb xauth clang libclang-rt-14-dev
           libproj-dev proj-data proj-bin python3-ezdxf
-          nlohmann-json3-dev libpugixml-dev gdal-bin libxml2-utils)
+          gdal-bin libxml2-utils)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

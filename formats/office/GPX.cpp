@@ -19,24 +19,22 @@ std::vector<std::string> TdmGPX::Head() {
 std::string TdmGPX::PointElement(const GisPoint& p) {
   auto g = ToGeographic(p);
   if (!g) return kWriteError;
-  pugi::xml_document doc;
-  pugi::xml_node w = doc.append_child("wpt");
-  w.append_attribute("lat").set_value(g->lat.c_str());
-  w.append_attribute("lon").set_value(g->lon.c_str());
+  XmlElement w;
+  w.name = "wpt";
+  w.Set("lat", g->lat).Set("lon", g->lon);
   if (!g->height.empty()) AddText(w, "ele", g->height);
   if (!p.Punktnummer.empty()) AddText(w, "name", AnsiToUtf8(p.Punktnummer));
   if (!p.Kommentar.empty()) AddText(w, "cmt", AnsiToUtf8(p.Kommentar));
   if (!p.Code1.empty()) AddText(w, "type", AnsiToUtf8(p.Code1));
-  return ElementLine(w);
+  return w.Print();
 }
 
 bool TdmGPX::IsDocument(const std::string& text) const { return text.find("<gpx") != std::string::npos; }
 
 void TdmGPX::Parse(const std::string& bytes) {
-  pugi::xml_document doc;
-  if (!Load(doc, bytes, "gpx")) return;
-  for (pugi::xml_node n = doc.document_element().first_child(); n; n = n.next_sibling()) {
-    if (n.type() != pugi::node_element) continue;
+  XmlElement root;
+  if (!Load(root, bytes, "gpx")) return;
+  for (const XmlElement& n : root.children) {
     const std::string name = LocalName(n);
     if (name == "rte" || name == "trk") {
       Note(kTextNotAPoint, Where(n), "<" + name + ">");
@@ -44,7 +42,7 @@ void TdmGPX::Parse(const std::string& bytes) {
     }
     if (name != "wpt") continue;
     GisPoint p;
-    if (!FromGeographic(n.attribute("lon").value(), n.attribute("lat").value(), ChildText(n, "ele"), Where(n), p))
+    if (!FromGeographic(n.Attribute("lon"), n.Attribute("lat"), ChildText(n, "ele"), Where(n), p))
       continue;
     p.Punktnummer = Text(ChildText(n, "name"), n);
     p.Kommentar = FromUtf8(ChildText(n, "cmt"), Where(n));

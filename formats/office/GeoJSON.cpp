@@ -1,11 +1,10 @@
 #include "formats/office/GeoJSON.h"
 
-#include <nlohmann/json.hpp>
-
 #include <iterator>
 
 #include "core/Settings.h"
 #include "core/TextUtils.h"
+#include "formats/office/JsonReader.h"
 #include "instruments/CoordinateSystem.h"
 #include "platform/CodePage1252.h"
 #include "platform/Registry.h"
@@ -22,10 +21,8 @@ constexpr int kTextTooDeep = 887;       // %s caption, %s line, %s levels
 constexpr const char* kSettingGrid = "GeoJSON\\Grid coordinates";
 constexpr const char* kUtf8Mark = "\xEF\xBB\xBF";
 
-using Json = nlohmann::json;
-
 // A JSON string of a record text.
-std::string Quoted(const std::string& ansi) { return Json(AnsiToUtf8(ansi)).dump(); }
+std::string Quoted(const std::string& ansi) { return JsonQuoted(AnsiToUtf8(ansi)); }
 
 bool IsSet(const std::string& option) { return option == "1" || option == "yes" || option == "true"; }
 
@@ -107,30 +104,27 @@ class LinesIterator {
 }  // namespace
 
 // The JSON events of a document, turned into points.
-class GeoJsonEvents : public nlohmann::json_sax<Json> {
+class GeoJsonEvents {
  public:
   enum class Role { Root, Features, Feature, Geometry, Coordinates, Properties, Crs, CrsProperties, Other };
 
   GeoJsonEvents(TdmGeoJSON& module, bool grid, size_t& line) : line(line), module_(module), grid_(grid) {}
-  size_t& line;  // the line the parser stands on
+  size_t& line;  // the line the reader stands on
 
-  bool null() override { return Scalar("null", false); }
-  bool boolean(bool v) override { return Scalar(v ? "true" : "false", false); }
-  bool number_integer(number_integer_t v) override { return Scalar(std::to_string(v), true); }
-  bool number_unsigned(number_unsigned_t v) override { return Scalar(std::to_string(v), true); }
-  bool number_float(number_float_t, const string_t& raw) override { return Scalar(raw, true); }
-  bool string(string_t& v) override { return Scalar(v, false, true); }
-  bool binary(binary_t&) override { return true; }
-  bool key(string_t& k) override {
+  bool Null() { return Scalar("null", false); }
+  bool Boolean(bool v) { return Scalar(v ? "true" : "false", false); }
+  bool Number(const std::string& raw) { return Scalar(raw, true); }
+  bool String(const std::string& v) { return Scalar(v, false, true); }
+  bool Key(const std::string& k) {
     stack_.back().key = k;
     return true;
   }
-  bool start_object(std::size_t) override { return Open(true); }
-  bool end_object() override { return Close(); }
-  bool start_array(std::size_t) override { return Open(false); }
-  bool end_array() override { return Close(); }
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
-    module_.Note(kTextCannotRead, std::to_string(line), ex.what());
+  bool StartObject() { return Open(true); }
+  bool EndObject() { return Close(); }
+  bool StartArray() { return Open(false); }
+  bool EndArray() { return Close(); }
+  bool Error(const std::string& reason) {
+    module_.Note(kTextCannotRead, std::to_string(line), reason);
     return false;
   }
 
@@ -334,7 +328,7 @@ bool TdmGeoJSON::IsDocument(const std::string& text) const {
 template <class Iterator>
 void TdmGeoJSON::ParseRange(Iterator first, Iterator last, size_t& line) {
   GeoJsonEvents events(*this, !Geographic(), line);
-  Json::sax_parse(first, last, &events, nlohmann::detail::input_format_t::json, true, true);
+  JsonReader<Iterator>(first, last).Read(events);
 }
 
 void TdmGeoJSON::Parse(const std::string& bytes) {

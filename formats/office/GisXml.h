@@ -1,15 +1,40 @@
-// The XML side of the exchange formats (GPX, KML, LandXML), on pugixml.
-// Elements are built as nodes and printed on one line, so that pugixml does
-// all escaping. Reading refuses a document type declaration (no entity of a
-// file is ever expanded), walks at most kMaxDepth levels and names the line
-// of every element it lists.
+// The XML side of the exchange formats (GPX, KML, LandXML): a small element
+// tree, written on one line with all escaping, and read from UTF-8, UTF-16
+// or ISO-8859-1 documents. Reading refuses a document type declaration (no
+// entity of a file is ever expanded), keeps the tree only kMaxDepth levels
+// and a little more deep (deeper elements are checked, not kept), and names
+// the line of every element it lists.
 #pragma once
 
-#include <pugixml.hpp>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "formats/office/GisFormat.h"
 
 namespace veltro {
+
+struct XmlElement {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> attributes;
+  std::string text;  // the element's own character data, entities resolved
+  size_t line = 0;   // the line its start tag stands on
+  std::vector<XmlElement> children;
+
+  bool empty() const { return name.empty(); }
+  // The attribute's value ("" for none).
+  const std::string& Attribute(const std::string& attribute) const;
+  XmlElement& Set(const std::string& attribute, std::string value);
+  XmlElement& Append(std::string childName);
+  // The element and its children on one line.
+  std::string Print() const;
+};
+
+// Parses a whole document into root. Elements below keepLevels levels (the
+// root is level 1) are checked but not kept. False, with the line and the
+// reason, when it is no well-formed document or declares a document type.
+bool ParseXml(const std::string& bytes, size_t keepLevels, XmlElement& root, size_t& errorLine,
+              std::string& reason);
 
 class TdmGisXmlFormat : public TdmGisFormat {
  public:
@@ -18,22 +43,21 @@ class TdmGisXmlFormat : public TdmGisFormat {
  protected:
   using TdmGisFormat::TdmGisFormat;
 
-  // The node (and its children) on one line, without declaration.
-  static std::string ElementLine(const pugi::xml_node& node);
   // An element with a text child.
-  static pugi::xml_node AddText(pugi::xml_node parent, const char* name, const std::string& utf8);
+  static XmlElement& AddText(XmlElement& parent, const char* name, const std::string& utf8);
   // Parses the file; false (noted) when it is no well-formed XML document,
   // declares a document type or its root is not rootName.
-  bool Load(pugi::xml_document& doc, const std::string& bytes, const char* rootName);
+  bool Load(XmlElement& root, const std::string& bytes, const char* rootName);
   // The element name without its namespace prefix.
-  static std::string LocalName(const pugi::xml_node& node);
+  static std::string LocalName(const XmlElement& node);
   // The text of the first child element of that local name ("" for none).
-  static std::string ChildText(const pugi::xml_node& node, const char* name);
-  static pugi::xml_node Child(const pugi::xml_node& node, const char* name);
+  static std::string ChildText(const XmlElement& node, const char* name);
+  // The first child element of that local name (an empty one for none).
+  static const XmlElement& Child(const XmlElement& node, const char* name);
   // The line an element starts on.
-  std::string Where(const pugi::xml_node& node);
+  static std::string Where(const XmlElement& node);
   // The record text of a file text, trimmed.
-  std::string Text(const std::string& utf8, const pugi::xml_node& at);
+  std::string Text(const std::string& utf8, const XmlElement& at);
 };
 
 }  // namespace veltro

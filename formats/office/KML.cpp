@@ -27,31 +27,26 @@ std::vector<std::string> TdmKML::Head() {
 std::string TdmKML::PointElement(const GisPoint& p) {
   auto g = ToGeographic(p);
   if (!g) return kWriteError;
-  pugi::xml_document doc;
-  pugi::xml_node m = doc.append_child("Placemark");
+  XmlElement m;
+  m.name = "Placemark";
   if (!p.Punktnummer.empty()) AddText(m, "name", AnsiToUtf8(p.Punktnummer));
   if (!p.Kommentar.empty()) AddText(m, "description", AnsiToUtf8(p.Kommentar));
-  if (!p.Code1.empty()) {
-    pugi::xml_node data = m.append_child("ExtendedData").append_child("Data");
-    data.append_attribute("name").set_value(kCodeData);
-    AddText(data, "value", AnsiToUtf8(p.Code1));
-  }
-  pugi::xml_node point = m.append_child("Point");
+  if (!p.Code1.empty()) AddText(m.Append("ExtendedData").Append("Data").Set("name", kCodeData), "value", AnsiToUtf8(p.Code1));
+  XmlElement& point = m.Append("Point");
   if (!g->height.empty()) AddText(point, "altitudeMode", "absolute");
   AddText(point, "coordinates", g->lon + "," + g->lat + (g->height.empty() ? std::string() : "," + g->height));
-  return ElementLine(m);
+  return m.Print();
 }
 
 bool TdmKML::IsDocument(const std::string& text) const { return text.find("<kml") != std::string::npos; }
 
 void TdmKML::Parse(const std::string& bytes) {
-  pugi::xml_document doc;
-  if (Load(doc, bytes, "kml")) ReadContainer(doc.document_element(), 1);
+  XmlElement root;
+  if (Load(root, bytes, "kml")) ReadContainer(root, 1);
 }
 
-void TdmKML::ReadContainer(const pugi::xml_node& container, int depth) {
-  for (pugi::xml_node n = container.first_child(); n; n = n.next_sibling()) {
-    if (n.type() != pugi::node_element) continue;
+void TdmKML::ReadContainer(const XmlElement& container, int depth) {
+  for (const XmlElement& n : container.children) {
     const std::string name = LocalName(n);
     if (name == "Placemark") {
       ReadPlacemark(n);
@@ -65,11 +60,11 @@ void TdmKML::ReadContainer(const pugi::xml_node& container, int depth) {
   }
 }
 
-void TdmKML::ReadPlacemark(const pugi::xml_node& m) {
-  const pugi::xml_node point = Child(m, "Point");
-  if (!point) {
+void TdmKML::ReadPlacemark(const XmlElement& m) {
+  const XmlElement& point = Child(m, "Point");
+  if (point.empty()) {
     for (const char* geometry : kGeometries)
-      if (Child(m, geometry)) {
+      if (!Child(m, geometry).empty()) {
         Note(kTextNotAPoint, Where(m), std::string("<") + geometry + ">");
         return;
       }
@@ -88,8 +83,8 @@ void TdmKML::ReadPlacemark(const pugi::xml_node& m) {
   if (!FromGeographic(values[0], values[1], values.size() > 2 ? values[2] : std::string(), Where(point), p)) return;
   p.Punktnummer = Text(ChildText(m, "name"), m);
   p.Kommentar = FromUtf8(ChildText(m, "description"), Where(m));
-  for (pugi::xml_node d = Child(m, "ExtendedData").first_child(); d; d = d.next_sibling())
-    if (LocalName(d) == "Data" && std::string(d.attribute("name").value()) == kCodeData)
+  for (const XmlElement& d : Child(m, "ExtendedData").children)
+    if (LocalName(d) == "Data" && d.Attribute("name") == kCodeData)
       p.Code1 = Text(ChildText(d, "value"), d);
   Emit(p);
 }

@@ -27,8 +27,8 @@ class TdmKML : public TdmGisXmlFormat {
   bool IsDocument(const std::string& text) const override;
 
  private:
-  void ReadContainer(const pugi::xml_node& container, int depth);
-  void ReadPlacemark(const pugi::xml_node& placemark);
+  void ReadContainer(const XmlElement& container, int depth);
+  void ReadPlacemark(const XmlElement& placemark);
 };
 
 }  // namespace veltro

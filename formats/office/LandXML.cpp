@@ -1,7 +1,5 @@
 #include "formats/office/LandXML.h"
 
-#include <sstream>
-
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
 #include "platform/Clock.h"
@@ -52,30 +50,24 @@ std::string TdmLandXML::UnitsLine() const {
 }
 
 std::vector<std::string> TdmLandXML::Head() {
-  survey_.reset();
-  survey_.append_child("Survey");
-  setup_ = pugi::xml_node();
+  survey_ = XmlElement();
+  survey_.name = "Survey";
+  setup_ = nullptr;
   setups_ = 0;
   degrees_ = Upper(Option(kSettingAngleUnit)).rfind("DEG", 0) == 0;
   const double now = NowDateTime();
-  pugi::xml_document doc;
-  pugi::xml_node root = doc.append_child("LandXML");
-  root.append_attribute("xmlns").set_value("http://www.landxml.org/schema/LandXML-1.2");
-  root.append_attribute("version").set_value("1.2");
-  root.append_attribute("date").set_value(FormatDate("YYYY-MM-DD", now).c_str());
-  root.append_attribute("time").set_value(FormatTime("HH:NN:SS", now).c_str());
-  std::string open = ElementLine(root);
+  XmlElement root;
+  root.name = "LandXML";
+  root.Set("xmlns", "http://www.landxml.org/schema/LandXML-1.2").Set("version", "1.2");
+  root.Set("date", FormatDate("YYYY-MM-DD", now)).Set("time", FormatTime("HH:NN:SS", now));
+  std::string open = root.Print();
   open.replace(open.size() - 2, 2, ">");  // "<LandXML .../>" opened
   return {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", open, UnitsLine(), "<CgPoints>"};
 }
 
 std::vector<std::string> TdmLandXML::Tail() {
   std::vector<std::string> tail{"</CgPoints>"};
-  if (setups_ > 0) {
-    std::ostringstream out;
-    survey_.first_child().print(out, "", pugi::format_raw | pugi::format_no_declaration);
-    tail.push_back(out.str());
-  }
+  if (setups_ > 0) tail.push_back(survey_.Print());
   tail.push_back("</LandXML>");
   return tail;
 }
@@ -92,23 +84,21 @@ std::string TdmLandXML::InformationenWrite(TDaten& Daten) {
 }
 
 std::string TdmLandXML::PointElement(const GisPoint& p) {
-  pugi::xml_document doc;
-  pugi::xml_node c = doc.append_child("CgPoint");
-  if (!p.Punktnummer.empty()) c.append_attribute("name").set_value(AnsiToUtf8(p.Punktnummer).c_str());
-  if (!p.Code1.empty()) c.append_attribute("code").set_value(AnsiToUtf8(p.Code1).c_str());
-  if (!p.Kommentar.empty()) c.append_attribute("desc").set_value(AnsiToUtf8(p.Kommentar).c_str());
-  c.text().set((p.X + " " + p.Y + (p.Hoehe.empty() ? std::string() : " " + p.Hoehe)).c_str());
-  return ElementLine(c);
+  XmlElement c;
+  c.name = "CgPoint";
+  if (!p.Punktnummer.empty()) c.Set("name", AnsiToUtf8(p.Punktnummer));
+  if (!p.Code1.empty()) c.Set("code", AnsiToUtf8(p.Code1));
+  if (!p.Kommentar.empty()) c.Set("desc", AnsiToUtf8(p.Kommentar));
+  c.text = p.X + " " + p.Y + (p.Hoehe.empty() ? std::string() : " " + p.Hoehe);
+  return c.Print();
 }
 
 std::string TdmLandXML::StationenWrite(TDaten& Daten) {
   const TStation& s = Daten.Station;
-  setup_ = survey_.first_child().append_child("InstrumentSetup");
-  setup_.append_attribute("id").set_value(("setup" + std::to_string(++setups_)).c_str());
-  if (!s.Punktnummer.empty()) setup_.append_attribute("stationName").set_value(AnsiToUtf8(s.Punktnummer).c_str());
-  if (auto h = NormalNumber(s.Instrumentenhoehe)) setup_.append_attribute("instrumentHeight").set_value(h->c_str());
-  if (!s.Punktnummer.empty())
-    setup_.append_child("InstrumentPoint").append_attribute("pntRef").set_value(AnsiToUtf8(s.Punktnummer).c_str());
+  setup_ = &survey_.Append("InstrumentSetup").Set("id", "setup" + std::to_string(++setups_));
+  if (!s.Punktnummer.empty()) setup_->Set("stationName", AnsiToUtf8(s.Punktnummer));
+  if (auto h = NormalNumber(s.Instrumentenhoehe)) setup_->Set("instrumentHeight", *h);
+  if (!s.Punktnummer.empty()) setup_->Append("InstrumentPoint").Set("pntRef", AnsiToUtf8(s.Punktnummer));
   return StationPointElement(s);
 }
 
@@ -131,17 +121,14 @@ std::string TdmLandXML::Observation(TDaten& Daten, bool backsight) {
     any = true;
   }
   if (!any) return point;
-  if (!setup_) {
-    setup_ = survey_.first_child().append_child("InstrumentSetup");
-    setup_.append_attribute("id").set_value(("setup" + std::to_string(++setups_)).c_str());
-  }
-  pugi::xml_node o = setup_.append_child("RawObservation");
-  if (backsight) o.append_attribute("purpose").set_value("backsight");
+  if (!setup_) setup_ = &survey_.Append("InstrumentSetup").Set("id", "setup" + std::to_string(++setups_));
+  XmlElement& o = setup_->Append("RawObservation");
+  if (backsight) o.Set("purpose", "backsight");
   for (const auto& [name, value] : values)
-    if (auto n = NormalNumber(*value); n && !TrimBlanks(*value).empty()) o.append_attribute(name).set_value(n->c_str());
-  pugi::xml_node target = o.append_child("TargetPoint");
-  if (!p.Punktnummer.empty()) target.append_attribute(point.empty() ? "name" : "pntRef").set_value(AnsiToUtf8(p.Punktnummer).c_str());
-  if (!p.Code1.empty()) target.append_attribute("code").set_value(AnsiToUtf8(p.Code1).c_str());
+    if (auto n = NormalNumber(*value); n && !TrimBlanks(*value).empty()) o.Set(name, *n);
+  XmlElement& target = o.Append("TargetPoint");
+  if (!p.Punktnummer.empty()) target.Set(point.empty() ? "name" : "pntRef", AnsiToUtf8(p.Punktnummer));
+  if (!p.Code1.empty()) target.Set("code", AnsiToUtf8(p.Code1));
   return point;
 }
 
@@ -152,10 +139,9 @@ std::string TdmLandXML::NeupunkteWrite(TDaten& Daten) { return Observation(Daten
 bool TdmLandXML::IsDocument(const std::string& text) const { return text.find("<LandXML") != std::string::npos; }
 
 void TdmLandXML::Parse(const std::string& bytes) {
-  pugi::xml_document doc;
-  if (!Load(doc, bytes, "LandXML")) return;
-  for (pugi::xml_node n = doc.document_element().first_child(); n; n = n.next_sibling()) {
-    if (n.type() != pugi::node_element) continue;
+  XmlElement root;
+  if (!Load(root, bytes, "LandXML")) return;
+  for (const XmlElement& n : root.children) {
     const std::string name = LocalName(n);
     if (name == "CgPoints")
       ReadPoints(n, 1);
@@ -164,9 +150,8 @@ void TdmLandXML::Parse(const std::string& bytes) {
   }
 }
 
-void TdmLandXML::ReadPoints(const pugi::xml_node& group, int depth) {
-  for (pugi::xml_node n = group.first_child(); n; n = n.next_sibling()) {
-    if (n.type() != pugi::node_element) continue;
+void TdmLandXML::ReadPoints(const XmlElement& group, int depth) {
+  for (const XmlElement& n : group.children) {
     const std::string name = LocalName(n);
     if (name == "CgPoints") {
       if (depth >= kMaxDepth)
@@ -182,7 +167,7 @@ void TdmLandXML::ReadPoints(const pugi::xml_node& group, int depth) {
     // "northing easting [height]"
     std::vector<std::string> values;
     std::string value;
-    for (char c : std::string(n.text().get()) + " ") {
+    for (char c : n.text + " ") {
       if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
         if (!value.empty()) values.push_back(std::move(value));
         value.clear();
@@ -202,12 +187,12 @@ void TdmLandXML::ReadPoints(const pugi::xml_node& group, int depth) {
       else (i == 0 ? p.X : i == 1 ? p.Y : p.Hoehe) = *number;
     }
     if (!ok) {
-      Note(kTextNotANumber, Where(n), n.text().get());
+      Note(kTextNotANumber, Where(n), n.text);
       continue;
     }
-    p.Punktnummer = Text(n.attribute("name").value(), n);
-    p.Code1 = Text(n.attribute("code").value(), n);
-    p.Kommentar = FromUtf8(n.attribute("desc").value(), Where(n));
+    p.Punktnummer = Text(n.Attribute("name"), n);
+    p.Code1 = Text(n.Attribute("code"), n);
+    p.Kommentar = FromUtf8(n.Attribute("desc"), Where(n));
     Emit(p);
   }
 }

@@ -39,11 +39,11 @@ class TdmLandXML : public TdmGisXmlFormat {
 
  private:
   std::string Observation(TDaten& Daten, bool backsight);
-  void ReadPoints(const pugi::xml_node& points, int depth);
+  void ReadPoints(const XmlElement& points, int depth);
   std::string UnitsLine() const;
 
-  pugi::xml_document survey_;  // the Survey element, filled while writing
-  pugi::xml_node setup_;       // the current InstrumentSetup
+  XmlElement survey_;             // the Survey element, filled while writing
+  XmlElement* setup_ = nullptr;  // the current InstrumentSetup in it
   int setups_ = 0;
   bool degrees_ = false;
 };
