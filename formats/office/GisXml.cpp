@@ -273,7 +273,8 @@ void Escape(const std::string& text, bool attribute, std::string& out) {
     else if (c == '<') out += "&lt;";
     else if (c == '>' && !attribute) out += "&gt;";
     else if (attribute && c == '"') out += "&quot;";
-    else if (u < 0x20 && (attribute || (c != '\t' && c != '\n' && c != '\r'))) out += "&#" + std::to_string(u) + ";";
+    // A raw carriage return would be read back as a line end.
+    else if (u < 0x20 && (attribute || (c != '\t' && c != '\n'))) out += "&#" + std::to_string(u) + ";";
     else out += c;
   }
 }

@@ -8,6 +8,8 @@
 
 #include "core/Messages.h"
 #include "core/Transfer.h"
+#include "formats/office/GisXml.h"
+#include "formats/office/JsonReader.h"
 #include "instruments/TransferModules.h"
 #include "platform/MessageBox.h"
 #include "tests/support/TempSettings.h"
@@ -189,6 +191,152 @@ TEST_F(GisFormatsTest, HostileFilesAreReadSafely) {
       EXPECT_TRUE(format->ReadDocument(bad).empty()) << bad;
       EXPECT_NE(Notes(), "") << bad;
     }
+  }
+}
+
+// Markup, quotes, line ends and control characters written by the element
+// tree come back unchanged.
+TEST(GisXmlTest, PrintedElementsReadBackUnchanged) {
+  std::string all;
+  for (int c = 1; c < 0x80; ++c) all += static_cast<char>(c);
+  all += "\xC3\xA4";
+  XmlElement e;
+  e.name = "a";
+  e.Set("v", all).Set("w", "'\"");
+  e.Append("b");
+  e.Append("c").text = all;
+  const std::string line = e.Print();
+  EXPECT_NE(line.find("<b/>"), std::string::npos) << line;
+  XmlElement back;
+  size_t errorLine = 0;
+  std::string reason;
+  ASSERT_TRUE(ParseXml(line, 40, back, errorLine, reason)) << reason;
+  EXPECT_EQ(back.Attribute("v"), all);
+  EXPECT_EQ(back.Attribute("w"), "'\"");
+  ASSERT_EQ(back.children.size(), 2u);
+  EXPECT_EQ(back.children[1].text, all);
+  EXPECT_EQ(back.Print(), line);
+}
+
+// Every text a string literal can carry is read back from JsonQuoted.
+TEST(GisJsonTest, QuotedTextsReadBackUnchanged) {
+  struct Strings {
+    std::vector<std::string> seen;
+    std::string error;
+    bool Null() { return true; }
+    bool Boolean(bool) { return true; }
+    bool Number(const std::string&) { return true; }
+    bool String(const std::string& s) {
+      seen.push_back(s);
+      return true;
+    }
+    bool Key(const std::string&) { return true; }
+    bool StartObject() { return true; }
+    bool EndObject() { return true; }
+    bool StartArray() { return true; }
+    bool EndArray() { return true; }
+    bool Error(const std::string& reason) {
+      error = reason;
+      return false;
+    }
+  };
+  std::string all;
+  for (int c = 1; c < 0x80; ++c) all += static_cast<char>(c);
+  all += "\xC3\xA4\xF0\x9F\x98\x80";
+  const std::string doc = "[" + JsonQuoted(all) + ",\"\\u00e4\\ud83d\\ude00\\/\"]";
+  Strings h;
+  EXPECT_TRUE(JsonReader<const char*>(doc.data(), doc.data() + doc.size()).Read(h)) << h.error;
+  EXPECT_EQ(h.seen, (std::vector<std::string>{all, "\xC3\xA4\xF0\x9F\x98\x80/"}));
+}
+
+// Well-formed documents in their variety are read, and every breach of the
+// grammar is refused with its line instead of read by guess.
+TEST_F(GisFormatsTest, XmlDocumentsAreReadByTheGrammar) {
+  const std::string good =
+      "<?xml version='1.0' encoding='UTF-8'?>\r\n<!-- made by hand -->\r\n<lx:LandXML xmlns:lx='x'>\r\n"
+      "<?app data?><lx:CgPoints><lx:CgPoint name='P&#228;&#x41;' desc=\"a&amp;b\r\nc\"><![CDATA[2 1]]> 3"
+      "</lx:CgPoint></lx:CgPoints>\r\n<Other/></lx:LandXML>\r\n";
+  std::vector<GisPoint> read = modules.landXml->ReadDocument(good);
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(read[0].Punktnummer, "P\xE4" "A");
+  EXPECT_EQ(read[0].Kommentar, "a&b c");
+  EXPECT_EQ(read[0].X, "2");
+  EXPECT_EQ(read[0].Hoehe, "3");
+  EXPECT_EQ(Notes(), "T878:LandXML:6:<Other>\n");
+
+  read = modules.landXml->ReadDocument(
+      "<?xml version=\"1.0\" encoding=\"windows-1252\"?><LandXML><CgPoints><CgPoint name=\"\x80\">1 2</CgPoint>"
+      "</CgPoints></LandXML>");
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(read[0].Punktnummer, "\x80");
+
+  const std::pair<const char*, const char*> bad[] = {
+      {"<LandXML>\n<CgPoints>\n</CgPoint></LandXML>", "T879:LandXML:3:</CgPoint> does not close <CgPoints>"},
+      {"<LandXML><CgPoints>\n<CgPoint name=\"&nbsp;\">1 2</CgPoint></CgPoints></LandXML>", "T879:LandXML:2:undefined"},
+      {"<LandXML><CgPoints><CgPoint name=1>1 2</CgPoint></CgPoints></LandXML>", "T879:LandXML:1:unquoted"},
+      {"<LandXML/>\n<LandXML/>", "T879:LandXML:2:a second root"},
+      {"<LandXML/>x", "T879:LandXML:1:text outside"},
+      {"<LandXML><!-- open", "T879:LandXML:1:unclosed comment"},
+      {"<LandXML><CgPoints><CgPoint>1 2&#0;</CgPoint></CgPoints></LandXML>", "T879:LandXML:1:bad character"},
+      {"<LandXML><!ENTITY a 'b'></LandXML>", "T879:LandXML:1:markup declaration"},
+      {"<LandXML><CgPoints>", "T879:LandXML:1:<CgPoints> is not closed"},
+      {"\xFF\xFE<\0\x00\xDC", "T879:LandXML:1:broken UTF-16"},
+  };
+  for (const auto& [doc, note] : bad) {
+    SCOPED_TRACE(doc);
+    EXPECT_TRUE(modules.landXml->ReadDocument(doc).empty());
+    const std::string notes = Notes();
+    EXPECT_EQ(notes.rfind(note, 0), 0u) << notes;
+  }
+
+  // Nesting is followed to its limit and listed beyond it.
+  for (int levels : {32, 33}) {
+    std::string deep = "<LandXML>";
+    for (int i = 0; i < levels; ++i) deep += "<CgPoints>";
+    deep += "<CgPoint>1 2</CgPoint>";
+    for (int i = 0; i < levels; ++i) deep += "</CgPoints>";
+    EXPECT_EQ(modules.landXml->ReadDocument(deep + "</LandXML>").size(), levels == 32 ? 1u : 0u);
+    const std::string notes = Notes();
+    EXPECT_EQ(notes.find("T887:LandXML:1:32\n") == std::string::npos, levels == 32) << notes;
+  }
+}
+
+TEST_F(GisFormatsTest, JsonDocumentsAreReadByTheGrammar) {
+  const std::string good =
+      "// grid values\n{\"type\": \"Feature\", /* the system */ \"crs\": {\"properties\": {\"name\": \"EPSG:2056\"}},\n"
+      "\"tiny\": 1e-400, \"big\": 123456789012345678901234567890, \"flags\": [true, false, null, {}, []],\n"
+      "\"properties\": {\"id\": \"A\\u00e4\\/\", \"code\": \"\\ud83d\\ude00\"},\n"
+      "\"geometry\": {\"type\": \"Point\", \"coordinates\": [600000.5, 2000.25E2, -0.5]}}\n";
+  std::vector<GisPoint> read = modules.geoJson->ReadDocument(good);
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(read[0].Punktnummer, "A\xE4/");
+  EXPECT_EQ(read[0].Code1, "?");
+  EXPECT_EQ(read[0].Y, "600000.5");
+  EXPECT_EQ(read[0].X, "200025");
+  EXPECT_EQ(read[0].Hoehe, "-0.5");
+  EXPECT_EQ(Notes(), "T884:GeoJSON:2:U+1F600\n");
+
+  const std::pair<const char*, const char*> bad[] = {
+      {"{\"type\": \"Feature\",\n}", "T879:GeoJSON:2:unexpected '}'"},
+      {"{\"a\": [01]}", "T879:GeoJSON:1:not a number: 01"},
+      {"{\"a\": -}", "T879:GeoJSON:1:not a number: -"},
+      {"{\"a\": 1.}", "T879:GeoJSON:1:not a number: 1."},
+      {"{\"a\": \"\\ud800\"}", "T879:GeoJSON:1:lone surrogate"},
+      {"{\"a\": \"tab\there\"}", "T879:GeoJSON:1:control character"},
+      {"{\"a\": \"\\x\"}", "T879:GeoJSON:1:unknown escape"},
+      {"{\"a\": \"\xC0\xAF\"}", "T879:GeoJSON:1:ill-formed UTF-8"},
+      {"{\"a\": tru}", "T879:GeoJSON:1:not a literal (true)"},
+      {"{\"a\": 1} {}", "T879:GeoJSON:1:unexpected '{' after the document"},
+      {"{\"a\" 1}", "T879:GeoJSON:1:unexpected '1' instead of ':'"},
+      {"{1: 2}", "T879:GeoJSON:1:unexpected '1' instead of a member name"},
+      {"{\"a\": 1} /* open", "T879:GeoJSON:1:unclosed comment"},
+      {"{\"a\": 1e400}", "T879:GeoJSON:1:number overflow: 1e400"},
+  };
+  for (const auto& [doc, note] : bad) {
+    SCOPED_TRACE(doc);
+    EXPECT_TRUE(modules.geoJson->ReadDocument(doc).empty());
+    const std::string notes = Notes();
+    EXPECT_NE(notes.find(note), std::string::npos) << notes;
   }
 }
 
