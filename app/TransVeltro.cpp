@@ -37,6 +37,7 @@
 #include "app/CodeInput.h"
 #include "app/ComDialog.h"
 #include "app/FormatChoiceDialog.h"
+#include "app/FormatDef.h"
 #include "app/InstrumentenWahl.h"
 #include "app/Kommandos.h"
 #include "app/TransModul.h"
@@ -54,6 +55,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/qt/QtMessageBox.h"
+#include "viewer/ManualInput.h"
 #include "viewer/Viewer.h"
 
 namespace veltro {
@@ -635,7 +637,9 @@ void TfrmSurtrans::BuildActions() {
     if (statistik_ && !running_) statistik_->ShowLast();
   });
   make(Kommandos, "Kommandos", 394, "Tachymeter &Kommandos", [this] { OpenKommandos(); });
-  make(KoordEingabe, "KoordEingabe", kTextCoordinateInput, "&Koordinaten eingeben ...", [] {});
+  make(KoordEingabe, "KoordEingabe", kTextCoordinateInput, "&Koordinaten eingeben ...", [this] {
+    if (!Busy()) ShowManualInput(*modules_.editor, this);
+  });
   make(CodeEingabe, "CodeEingabe", kTextCodeInput, "&Codes eingeben ...", [this] { OpenCodeInput(); });
   make(Calculate, "Calculate", kTextCalculationOnly, "Nivellementberechnung", [this] { CalculateClick(); });
   make(Information, "Information", kTextAbout, "&Über ...", [] {
@@ -645,9 +649,7 @@ void TfrmSurtrans::BuildActions() {
     if (FileExists(helpFile_)) QDesktopServices::openUrl(QUrl::fromLocalFile(Bytes(helpFile_)));
   });
   make(Schluss, "Schluss", kTextExit, "B&eenden", [this] { EndeClick(); });
-  // The manual coordinate input is not part of this program yet.
-  KoordEingabe->setEnabled(false);
-  KoordEingabeButton->setEnabled(false);
+  connect(KoordEingabeButton, &QPushButton::clicked, KoordEingabe, &QAction::trigger);
   connect(CodeEingabeButton, &QPushButton::clicked, CodeEingabe, &QAction::trigger);
   StartTransfer->setShortcut(QKeySequence(Qt::Key_F9));
 
@@ -1512,8 +1514,16 @@ void TfrmSurtrans::OpenFormatChoice() {
   std::vector<std::string> captions;
   for (const Page& p : pages_) captions.push_back(p.definition->Caption);
   TfrmDatenformate dialog(captions, ReadActivFormats(), PageControl->currentIndex(), this);
+  std::vector<std::string> names;
+  for (int i = 0; i < Formatbox->count(); ++i) names.push_back(ToAnsi(Formatbox->itemText(i)));
+  dialog.SetTemplateFormats(TrimBlanks(ToAnsi(Formatbox->currentText())), names);
+  dialog.SetDefineFormatHandler([this, &dialog](std::string& name, std::vector<std::string>& list) {
+    ShowFormatDef(*modules_.newFormat, *modules_.geraete, name, list, &dialog);
+  });
   if (dialog.exec() != QDialog::Accepted) return;
   WriteActivFormats(dialog.Mask());
+  FillFormatbox();
+  if (!dialog.TemplateFormatName().empty()) Formatbox->setCurrentText(FromAnsi(dialog.TemplateFormatName()));
   for (int n = 0; n < static_cast<int>(pages_.size()); ++n) PageControl->setTabVisible(n, PageOffered(dialog.Mask(), n));
 }
 

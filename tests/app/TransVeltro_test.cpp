@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -36,6 +39,7 @@
 #include "tests/support/ConvertRun.h"
 #include "tests/support/InstrumentSim.h"
 #include "tests/support/TempSettings.h"
+#include <QTimer>
 
 namespace veltro::test {
 namespace {
@@ -408,6 +412,41 @@ TEST_F(MainWindowTest, AReceiveOverTheLineShowsTheConnectionState) {
   EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "Kein Transfer");
   const std::string got = ReadFile(tmp / "empfang.txt");
   EXPECT_NE(got.find("P40;1.000;2.000;3.000;C"), std::string::npos) << Messages();
+}
+
+// The manual input opens from its action and its button on the Editor page;
+// the format definition editor from "Neues Format definieren" of the format choice.
+TEST_F(MainWindowTest, TheInputWindowsOpenFromTheirEntryPoints) {
+  Start();
+  std::vector<std::string> seen;
+  auto closeModal = [&seen] {
+    QTimer::singleShot(0, [&seen] {
+      QWidget* modal = QApplication::activeModalWidget();
+      seen.push_back(modal ? modal->objectName().toStdString() : "");
+      if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
+    });
+  };
+  ASSERT_TRUE(Action("KoordEingabe")->isEnabled());
+  closeModal();
+  Action("KoordEingabe")->trigger();
+  closeModal();
+  Get<QPushButton>("KoordEingabeButton")->click();
+  QTimer::singleShot(0, [&seen] {
+    QWidget* modal = QApplication::activeModalWidget();
+    seen.push_back(modal ? modal->objectName().toStdString() : "");
+    QTimer::singleShot(0, [&seen] {
+      QWidget* inner = QApplication::activeModalWidget();
+      seen.push_back(inner ? inner->objectName().toStdString() : "");
+      if (auto* d = qobject_cast<QDialog*>(inner)) d->reject();
+      QTimer::singleShot(0, [] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+      });
+    });
+    if (auto* b = modal ? modal->findChild<QPushButton*>(QStringLiteral("NeuesFormat")) : nullptr) b->click();
+  });
+  Action("Fremddatenformate")->trigger();
+  EXPECT_EQ(seen, (std::vector<std::string>{"TfrmManualInput", "TfrmManualInput", "frmDatenformate",
+                                            "frmFormatDef"}));
 }
 
 }  // namespace
