@@ -151,6 +151,14 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   const std::string& PortMap() const { return portMap_; }
   QTabWidget* Pages() const { return PageControl; }
 
+  // The levelling calculation and its settings.
+  void CalculateClick();
+  void BerechnungsparameterClick();
+  void TabellenparameterClick();
+  void KundeninfosClick();
+  // The customer text of the about box; none is set in this program.
+  static std::string CustomerText() { return {}; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -190,7 +198,8 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   void SetIndicator(InstrumentTransferHost::Indicator indicator, std::uint32_t rgb);
   void SetInstrumentTexts();
   void LanguageClick(int languageId);
-  void CalculateClick();
+  // The levelling-calculation library, loaded on first use.
+  bool LoadCalcNiv();
   void OpenInstrumentDialog();
   void OpenConfiguration();
   void OpenFormatChoice();
