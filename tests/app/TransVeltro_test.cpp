@@ -24,10 +24,12 @@
 #include <memory>
 
 #include "app/ProgramStart.h"
+#include "core/DateTime.h"
 #include "core/DatenformatDefinitionen.h"
 #include "core/Language.h"
 #include "core/Settings.h"
 #include "core/TextUtils.h"
+#include "platform/Clock.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/MessageBox.h"
 #include "platform/MessagePump.h"
@@ -507,6 +509,38 @@ TEST_F(MainWindowTest, AReceiveOverTheLineShowsTheConnectionState) {
   EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "Kein Transfer");
   const std::string got = ReadFile(tmp / "empfang.txt");
   EXPECT_NE(got.find("P40;1.000;2.000;3.000;C"), std::string::npos) << Messages();
+}
+
+// A send over the serial line: the simulated instrument gets what the
+// converter writes offline for the same file, followed by the end mark.
+TEST_F(MainWindowTest, ASendOverTheLineDeliversWhatTheConverterWritesOffline) {
+  SimulatedInstrument sim({"--xonxoff"});
+  ASSERT_TRUE(sim.Ready());
+  ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
+  FreezeClock(EncodeDate(2026, 12, 8));  // the converter's date
+  Start();
+  PickInstrument("SDR-33");
+  Action("dfSDR33")->trigger();
+  SetPage("ASCII_Blatt");
+  const std::string input = VELTRO_TEST_DATA "/sdr/koordinaten.asc";
+  Get<QRadioButton>("rbInstrument")->click();
+  Get<QRadioButton>("rbFromInstrument")->click();
+  EXPECT_TRUE(Get<QLineEdit>("DateiInput")->isEnabled());
+  EXPECT_FALSE(Get<QLineEdit>("DateiOutput")->isEnabled());
+  Get<QLineEdit>("DateiInput")->setText(QString::fromStdString(input));
+  Get<QPushButton>("Transfer_starten")->click();
+  ::unsetenv("VELTRO_COM1");
+  FreezeClock(0);
+  EXPECT_FALSE(W().TransferRunning());
+  EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "Kein Transfer");
+
+  const ConvertRun ref = RunConverter(
+      tmp, "--instrument SDR-33 --to SDR33 " + ShellQuote(input) + " " + ShellQuote(tmp / "offline.sdr"));
+  ASSERT_EQ(ref.status, 0) << ref.stderrText;
+  const std::string expected = ReadFile(tmp / "offline.sdr");
+  ASSERT_FALSE(expected.empty());
+  ASSERT_TRUE(sim.WaitForReceived(expected.size() + 2)) << Messages() << sim.Received();
+  EXPECT_TRUE(SameBytes(expected + "\r\n", sim.Received()));
 }
 
 }  // namespace
