@@ -1323,10 +1323,15 @@ bool TfrmSurtrans::ShowViewer(TextLines& lines, const std::string&) {
 
 // ---- Files -------------------------------------------------------------------------------------
 
-std::string TfrmSurtrans::FormatFilter(bool forOpen) const {
+std::string TfrmSurtrans::InstrumentFilter() const {
   TInstrument& inst = modules_.geraete->CurrentInstrument();
   std::string instrument = GetText(inst.Dateifilter);
   if (inst.GeraeteFormat) instrument += GetText(inst.GeraeteFormat->Dateifilter);
+  return instrument;
+}
+
+std::string TfrmSurtrans::FormatFilter(bool forOpen) const {
+  const std::string instrument = InstrumentFilter();
   const int n = PageControl->currentIndex();
   const TDatenformatDefinitionen* office = n >= 0 ? pages_[static_cast<size_t>(n)].definition : nullptr;
   std::string officeFilter = office ? GetText(office->Dateifilter) : std::string();
@@ -1343,17 +1348,19 @@ QStringList TfrmSurtrans::DialogFilters(const std::string& filter) const {
   return list;
 }
 
+bool TfrmSurtrans::ChooseOpenFile(const std::string& filter, std::string& path) {
+  const QStringList filters = DialogFilters(filter);
+  if (chooseOpenFile) return chooseOpenFile(filters, path);
+  const QString chosen =
+      QFileDialog::getOpenFileName(this, QString(), Bytes(tdm_.Settings().DataPath()), filters.join(";;"));
+  if (chosen.isEmpty()) return false;
+  path = PathOf(chosen);
+  return true;
+}
+
 void TfrmSurtrans::LadenClick() {
-  const QStringList filters = DialogFilters(FormatFilter(true));
   std::string path;
-  if (chooseOpenFile) {
-    if (!chooseOpenFile(filters, path)) return;
-  } else {
-    const QString chosen =
-        QFileDialog::getOpenFileName(this, QString(), Bytes(tdm_.Settings().DataPath()), filters.join(";;"));
-    if (chosen.isEmpty()) return;
-    path = PathOf(chosen);
-  }
+  if (!ChooseOpenFile(FormatFilter(true), path)) return;
   SetInputFileField(path);
   DateiOutput->setFocus();
 }
@@ -1585,16 +1592,8 @@ void TfrmSurtrans::CalculateClick() {
   if (Busy() || !LoadCalcNiv()) return;
   TransferState& t = CurrentTransfer();
   if (t.ReceivedLines.empty()) {
-    const QStringList filters = DialogFilters(FormatFilter(true));
     std::string path;
-    if (chooseOpenFile) {
-      if (!chooseOpenFile(filters, path)) return;
-    } else {
-      const QString chosen =
-          QFileDialog::getOpenFileName(this, QString(), Bytes(tdm_.Settings().DataPath()), filters.join(";;"));
-      if (chosen.isEmpty()) return;
-      path = PathOf(chosen);
-    }
+    if (!ChooseOpenFile(InstrumentFilter(), path)) return;
     TextLines lines;
     if (!LoadTextFile(path, lines)) {
       ShowMessageBox(GetText(kTextFileNotLoaded), kMsgError, kBtnOk);

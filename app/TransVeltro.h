@@ -193,6 +193,10 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   std::string InstrumentSideName() const;
   std::string FormatFilter(bool forOpen) const;
   QStringList DialogFilters(const std::string& filter) const;
+  // The current instrument's filter followed by its format's.
+  std::string InstrumentFilter() const;
+  // The open-file dialog on filter (tests answer it).
+  bool ChooseOpenFile(const std::string& filter, std::string& path);
   int PageIndex(const std::string& name) const;
   bool Busy();
   void SetIndicator(InstrumentTransferHost::Indicator indicator, std::uint32_t rgb);

@@ -431,11 +431,22 @@ TEST_F(MainWindowTest, TheLevellingCalculationLibraryGetsItsCallsInOrder) {
   TransferState& t = CurrentTransfer();
   t.ReceivedLines.clear();
   std::string chosen = tmp / "fehlt.l";
-  W().chooseOpenFile = [&](const QStringList&, std::string& path) {
+  QStringList filters;
+  W().chooseOpenFile = [&](const QStringList& offered, std::string& path) {
+    filters = offered;
     path = chosen;
     return true;
   };
+  // The instrument's filters, also when a send is set up.
+  SetPage("ASCII_Blatt");
+  Get<QRadioButton>("rbInstrumentTo")->click();
+  W().LadenClick();
+  const QStringList instrumentFilters = filters;
+  Get<QRadioButton>("rbFromInstrument")->click();
+  W().LadenClick();
+  ASSERT_NE(filters, instrumentFilters);
   W().CalculateClick();
+  EXPECT_EQ(filters, instrumentFilters);
   ASSERT_EQ(box.Messages().size(), 1u);
   EXPECT_EQ(box.Messages()[0].text, ExpandTextEscapes(GetText(70)));
   EXPECT_EQ(calls(), "");
