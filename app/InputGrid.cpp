@@ -202,17 +202,6 @@ QString ColumnTitle(int number, const char* fallback) {
   return " " + FromAnsi(text);
 }
 
-std::vector<std::string> SplitFields(const std::string& text, char separator) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (;;) {
-    size_t p = text.find(separator, start);
-    fields.push_back(text.substr(start, p == std::string::npos ? std::string::npos : p - start));
-    if (p == std::string::npos) return fields;
-    start = p + 1;
-  }
-}
-
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace veltro

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/TextFile.h"
+#include "core/TextUtils.h"
 
 class QAction;
 class QDialog;
@@ -77,8 +78,6 @@ InputFrame BuildInputFrame(QDialog* window, const InputFrameTexts& texts,
 // Column title of a text number: " " + its caption without the first "&"
 // and the first ":" (fallback while the language has none).
 QString ColumnTitle(int number, const char* fallback);
-// Every field of text, empty ones included.
-std::vector<std::string> SplitFields(const std::string& text, char separator);
 // A path chosen in a file dialog, in the file system's encoding.
 std::string LocalPath(const QString& path);
 

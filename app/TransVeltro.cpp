@@ -37,6 +37,7 @@
 #include "app/CodeInput.h"
 #include "app/ComDialog.h"
 #include "app/FormatChoiceDialog.h"
+#include "app/FormatDef.h"
 #include "app/InstrumentenWahl.h"
 #include "app/Kommandos.h"
 #include "app/TransModul.h"
@@ -54,6 +55,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/qt/QtMessageBox.h"
+#include "viewer/ManualInput.h"
 #include "viewer/Viewer.h"
 
 namespace veltro {
@@ -99,6 +101,8 @@ enum : int {
   kTextTarget = 365,
   kTextTachymeter = 400,
   kTextNivellier = 401,
+  kTextFileNotLoaded = 70,
+  kTextNoLevelling = 436,
   kTextCalcNotLoaded = 602,
   kTextMenuFile = 790,
   kTextMenuSettings = 791,
@@ -635,7 +639,9 @@ void TfrmSurtrans::BuildActions() {
     if (statistik_ && !running_) statistik_->ShowLast();
   });
   make(Kommandos, "Kommandos", 394, "Tachymeter &Kommandos", [this] { OpenKommandos(); });
-  make(KoordEingabe, "KoordEingabe", kTextCoordinateInput, "&Koordinaten eingeben ...", [] {});
+  make(KoordEingabe, "KoordEingabe", kTextCoordinateInput, "&Koordinaten eingeben ...", [this] {
+    if (!Busy()) ShowManualInput(*modules_.editor, this);
+  });
   make(CodeEingabe, "CodeEingabe", kTextCodeInput, "&Codes eingeben ...", [this] { OpenCodeInput(); });
   make(Calculate, "Calculate", kTextCalculationOnly, "Nivellementberechnung", [this] { CalculateClick(); });
   make(Information, "Information", kTextAbout, "&Über ...", [] {
@@ -645,9 +651,7 @@ void TfrmSurtrans::BuildActions() {
     if (FileExists(helpFile_)) QDesktopServices::openUrl(QUrl::fromLocalFile(Bytes(helpFile_)));
   });
   make(Schluss, "Schluss", kTextExit, "B&eenden", [this] { EndeClick(); });
-  // The manual coordinate input is not part of this program yet.
-  KoordEingabe->setEnabled(false);
-  KoordEingabeButton->setEnabled(false);
+  connect(KoordEingabeButton, &QPushButton::clicked, KoordEingabe, &QAction::trigger);
   connect(CodeEingabeButton, &QPushButton::clicked, CodeEingabe, &QAction::trigger);
   StartTransfer->setShortcut(QKeySequence(Qt::Key_F9));
 
@@ -681,6 +685,14 @@ void TfrmSurtrans::BuildMenus() {
   input->addAction(Kommandos);
   Berechnungen = Named(menuBar()->addMenu(FromAnsi("&Berechnungen")), "Berechnungen", kTextMenuCalculations);
   Berechnungen->addAction(Calculate);
+  Berechnungen->addSeparator();
+  for (auto [name, click] : {std::pair{"Berechnungsparameter", &TfrmSurtrans::BerechnungsparameterClick},
+                             std::pair{"Tabellenparameter", &TfrmSurtrans::TabellenparameterClick},
+                             std::pair{"Kundeninfos", &TfrmSurtrans::KundeninfosClick}}) {
+    QAction* a = Berechnungen->addAction(QString::fromLatin1(name));
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, click);
+  }
   auto* help = Named(menuBar()->addMenu(FromAnsi("&Hilfe")), "Hilfe", kTextMenuHelp);
   help->addAction(Help);
   help->addAction(Information);
@@ -1313,10 +1325,15 @@ bool TfrmSurtrans::ShowViewer(TextLines& lines, const std::string&) {
 
 // ---- Files -------------------------------------------------------------------------------------
 
-std::string TfrmSurtrans::FormatFilter(bool forOpen) const {
+std::string TfrmSurtrans::InstrumentFilter() const {
   TInstrument& inst = modules_.geraete->CurrentInstrument();
   std::string instrument = GetText(inst.Dateifilter);
   if (inst.GeraeteFormat) instrument += GetText(inst.GeraeteFormat->Dateifilter);
+  return instrument;
+}
+
+std::string TfrmSurtrans::FormatFilter(bool forOpen) const {
+  const std::string instrument = InstrumentFilter();
   const int n = PageControl->currentIndex();
   const TDatenformatDefinitionen* office = n >= 0 ? pages_[static_cast<size_t>(n)].definition : nullptr;
   std::string officeFilter = office ? GetText(office->Dateifilter) : std::string();
@@ -1333,17 +1350,19 @@ QStringList TfrmSurtrans::DialogFilters(const std::string& filter) const {
   return list;
 }
 
+bool TfrmSurtrans::ChooseOpenFile(const std::string& filter, std::string& path) {
+  const QStringList filters = DialogFilters(filter);
+  if (chooseOpenFile) return chooseOpenFile(filters, path);
+  const QString chosen =
+      QFileDialog::getOpenFileName(this, QString(), Bytes(tdm_.Settings().DataPath()), filters.join(";;"));
+  if (chosen.isEmpty()) return false;
+  path = PathOf(chosen);
+  return true;
+}
+
 void TfrmSurtrans::LadenClick() {
-  const QStringList filters = DialogFilters(FormatFilter(true));
   std::string path;
-  if (chooseOpenFile) {
-    if (!chooseOpenFile(filters, path)) return;
-  } else {
-    const QString chosen =
-        QFileDialog::getOpenFileName(this, QString(), Bytes(tdm_.Settings().DataPath()), filters.join(";;"));
-    if (chosen.isEmpty()) return;
-    path = PathOf(chosen);
-  }
+  if (!ChooseOpenFile(FormatFilter(true), path)) return;
   SetInputFileField(path);
   DateiOutput->setFocus();
 }
@@ -1512,8 +1531,16 @@ void TfrmSurtrans::OpenFormatChoice() {
   std::vector<std::string> captions;
   for (const Page& p : pages_) captions.push_back(p.definition->Caption);
   TfrmDatenformate dialog(captions, ReadActivFormats(), PageControl->currentIndex(), this);
+  std::vector<std::string> names;
+  for (int i = 0; i < Formatbox->count(); ++i) names.push_back(ToAnsi(Formatbox->itemText(i)));
+  dialog.SetTemplateFormats(TrimBlanks(ToAnsi(Formatbox->currentText())), names);
+  dialog.SetDefineFormatHandler([this, &dialog](std::string& name, std::vector<std::string>& list) {
+    ShowFormatDef(*modules_.newFormat, *modules_.geraete, name, list, &dialog);
+  });
   if (dialog.exec() != QDialog::Accepted) return;
   WriteActivFormats(dialog.Mask());
+  FillFormatbox();
+  if (!dialog.TemplateFormatName().empty()) Formatbox->setCurrentText(FromAnsi(dialog.TemplateFormatName()));
   for (int n = 0; n < static_cast<int>(pages_.size()); ++n) PageControl->setTabVisible(n, PageOffered(dialog.Mask(), n));
 }
 
@@ -1529,10 +1556,11 @@ void TfrmSurtrans::OpenKommandos() {
   dialog.exec();
 }
 
-void TfrmSurtrans::CalculateClick() {
-  if (!calcNiv_.IsLoaded() && !LoadLibraryByName(kCalcNivLibrary, calcNiv_)) {
+bool TfrmSurtrans::LoadCalcNiv() {
+  if (calcNiv_.IsLoaded()) return true;
+  if (!LoadLibraryByName(kCalcNivLibrary, calcNiv_)) {
     ShowMessageBox(GetText(kTextCalcNotLoaded), kMsgInformation, kBtnOk);
-    return;
+    return false;
   }
   using SetRect = void (*)(std::int16_t, std::int16_t, std::int16_t, std::int16_t);
   if (auto set = calcNiv_.Export<SetRect>("SetMainFormRect"))
@@ -1540,6 +1568,78 @@ void TfrmSurtrans::CalculateClick() {
         static_cast<std::int16_t>(height()));
   using SetLanguage = void (*)(void*);
   if (auto lang = calcNiv_.Export<SetLanguage>("SetLanguageCalcNiv")) lang(ActiveLanguageHandle());
+  return true;
+}
+
+namespace {
+// The settings root as the calculation library receives it.
+constexpr std::int32_t kCalcRoot = static_cast<std::int32_t>(RegistryRoot::CurrentUser);
+std::string CalcKey(const char* value) { return std::string(kConfigurationKey) + value; }
+constexpr const char* kComputeParameter = "Compute parameter";
+constexpr const char* kPrinterParameter = "Printer parameter";
+}  // namespace
+
+void TfrmSurtrans::BerechnungsparameterClick() {
+  if (!LoadCalcNiv()) return;
+  using Show = void (*)(std::int32_t, const char*);
+  if (auto show = calcNiv_.Export<Show>("ShowBerechnungsparameter")) show(kCalcRoot, CalcKey(kComputeParameter).c_str());
+}
+
+void TfrmSurtrans::TabellenparameterClick() {
+  if (!LoadCalcNiv()) return;
+  using Show = void (*)(std::int32_t, const char*);
+  if (auto show = calcNiv_.Export<Show>("ShowTableparameter")) show(kCalcRoot, CalcKey(kPrinterParameter).c_str());
+}
+
+void TfrmSurtrans::KundeninfosClick() {
+  if (!LoadCalcNiv()) return;
+  using Show = void (*)(std::int32_t, const char*, const char*);
+  if (auto show = calcNiv_.Export<Show>("ShowKundenInfo"))
+    show(kCalcRoot, CalcKey(kPrinterParameter).c_str(), CustomerText().c_str());
+}
+
+void TfrmSurtrans::CalculateClick() {
+  if (Busy() || !LoadCalcNiv()) return;
+  TransferState& t = CurrentTransfer();
+  if (t.ReceivedLines.empty()) {
+    std::string path;
+    if (!ChooseOpenFile(InstrumentFilter(), path)) return;
+    TextLines lines;
+    if (!LoadTextFile(path, lines)) {
+      ShowMessageBox(GetText(kTextFileNotLoaded), kMsgError, kBtnOk);
+      return;
+    }
+    t.ReceivedLines = std::move(lines);
+  }
+  TGeraeteFormat* format = modules_.geraete->CurrentInstrument().GeraeteFormat;
+  std::string tag;
+  if (format && format->OnFormat && !t.ReceivedLines.empty())
+    tag = format->OnFormat(t.ReceivedLines.front(), TextFrom(t.ReceivedLines, 0, kFormatBufferSize));
+  if (tag.empty()) {
+    // What follows the answer is the library's business; nothing is computed here.
+    ShowMessageBox(GetText(kTextNoLevelling), kMsgConfirmation, kBtnYesNo);
+    return;
+  }
+  using Result = void (*)(std::int32_t, const char*, const char*, const char*, const char*, const char*, const char*,
+                          const char*, const char*, const char*, const char*, const char*, const char*, const char*);
+  auto result = calcNiv_.Export<Result>("ShowResult");
+  if (!result) return;
+  TDatenformatDefinitionen* previous = nullptr;
+  if (modules_.dfd->Original) previous = ActivateFormat(*modules_.dfd, *modules_.dfd->Original);
+  const std::string printer = CalcKey(kPrinterParameter), compute = CalcKey(kComputeParameter);
+  const std::string title = ToAnsi(windowTitle()), customer = CustomerText();
+  const std::string start = JoinLines(format->Startdaten), mess = JoinLines(format->Messdaten),
+                    end = JoinLines(format->Enddaten), comments = JoinLines(format->Kommentare),
+                    lines = JoinLines(t.ReceivedLines);
+  result(kCalcRoot, tdm_.Settings().DataPath().c_str(), printer.c_str(), compute.c_str(), title.c_str(),
+         customer.c_str(), start.c_str(), mess.c_str(), end.c_str(), comments.c_str(), format->Datumsformat.c_str(),
+         format->Uhrzeitformat.c_str(), lines.c_str(), tag.c_str());
+  if (modules_.dfd->Original) {
+    if (previous)
+      ActivateFormat(*modules_.dfd, *previous);
+    else
+      modules_.dfd->Original->Active = false;
+  }
 }
 
 // ---- End -----------------------------------------------------------------------------------------

@@ -151,6 +151,14 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   const std::string& PortMap() const { return portMap_; }
   QTabWidget* Pages() const { return PageControl; }
 
+  // The levelling calculation and its settings.
+  void CalculateClick();
+  void BerechnungsparameterClick();
+  void TabellenparameterClick();
+  void KundeninfosClick();
+  // The customer text of the about box; none is set in this program.
+  static std::string CustomerText() { return {}; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -185,12 +193,17 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   std::string InstrumentSideName() const;
   std::string FormatFilter(bool forOpen) const;
   QStringList DialogFilters(const std::string& filter) const;
+  // The current instrument's filter followed by its format's.
+  std::string InstrumentFilter() const;
+  // The open-file dialog on filter (tests answer it).
+  bool ChooseOpenFile(const std::string& filter, std::string& path);
   int PageIndex(const std::string& name) const;
   bool Busy();
   void SetIndicator(InstrumentTransferHost::Indicator indicator, std::uint32_t rgb);
   void SetInstrumentTexts();
   void LanguageClick(int languageId);
-  void CalculateClick();
+  // The levelling-calculation library, loaded on first use.
+  bool LoadCalcNiv();
   void OpenInstrumentDialog();
   void OpenConfiguration();
   void OpenFormatChoice();

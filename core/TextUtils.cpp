@@ -272,4 +272,15 @@ std::string FilterExtension(const std::string& filter) {
   return ext == "*" ? std::string() : ext;
 }
 
+std::vector<std::string> SplitFields(const std::string& text, char separator) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t at = text.find(separator, start);
+    fields.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return fields;
+    start = at + 1;
+  }
+}
+
 }  // namespace veltro

@@ -31,6 +31,9 @@ std::string CutToken(std::string& text, char c);
 int TokenCount(const std::string& text, char c);
 std::string FieldAt(const std::string& text, char c, int n);
 void SplitToList(const std::string& text, char c, std::vector<std::string>& list);
+// The fields of text between the separators, empty ones included ("a,,b"
+// gives three).
+std::vector<std::string> SplitFields(const std::string& text, char separator);
 std::string ReplaceField(const std::string& value, const std::string& text, char c, int n);
 int CountChar(const std::string& text, char c);
 std::string ReplaceChar(const std::string& text, char c, const std::string& s);

@@ -94,17 +94,6 @@ void AddLineError(int text, int lineNumber, const std::string& line) {
                                      EscapeMessageData(line));
 }
 
-std::vector<std::string> SplitFields(const std::string& text, char separator) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (;;) {
-    const size_t at = text.find(separator, start);
-    fields.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return fields;
-    start = at + 1;
-  }
-}
-
 std::string PlainNumber(const std::string& text) {
   const std::string trimmed = TrimBlanks(text);
   return FormatDecimalText(trimmed, DecimalsAfterPoint(trimmed)).value_or(trimmed);

@@ -14,6 +14,7 @@
 #include "core/ReadWriteDaten.h"
 #include "core/TransDef.h"
 #include "platform/TextFile.h"
+#include "core/TextUtils.h"
 
 namespace veltro {
 
@@ -75,10 +76,6 @@ TReadWriteDaten* AddFormatComponent(
 // Appends to the transfer's error list: the language text filled with the
 // line number, then the line itself.
 void AddLineError(int text, int lineNumber, const std::string& line);
-
-// The fields of text between the separators, empty ones included ("a,,b"
-// gives three).
-std::vector<std::string> SplitFields(const std::string& text, char separator);
 
 // A decimal text as written in a file ("00512", "+1.50") in its plain form
 // ("512", "1.50"); a text that is no number comes back trimmed.

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -24,18 +27,23 @@
 #include <memory>
 
 #include "app/ProgramStart.h"
+#include "core/DateTime.h"
+#include "core/DatenformatDefinitionen.h"
 #include "core/Language.h"
 #include "core/Settings.h"
 #include "core/TextUtils.h"
+#include "platform/Clock.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/MessageBox.h"
 #include "platform/MessagePump.h"
 #include "platform/Registry.h"
+#include "platform/TextFile.h"
 #include "platform/qt/QtMessageBox.h"
 #include "tests/app/QtTestApp.h"
 #include "tests/support/ConvertRun.h"
 #include "tests/support/InstrumentSim.h"
 #include "tests/support/TempSettings.h"
+#include <QTimer>
 
 namespace veltro::test {
 namespace {
@@ -373,6 +381,114 @@ TEST_F(MainWindowTest, ADropOnTheRightTreeTransfersIntoTheFolderDroppedOn) {
   EXPECT_EQ(Get<QLineEdit>("EditDateiRight")->text().toStdString(), tmp / "buero/");
 }
 
+// The calls' record of the fake levelling-calculation library, one call a
+// line, CR and LF of the arguments escaped.
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+  return out;
+}
+
+TEST_F(MainWindowTest, TheLevellingCalculationLibraryGetsItsCallsInOrder) {
+  // Without the library the calculation only says so.
+  Start();
+  EXPECT_FALSE(W().FeatureMask() & 4);
+  W().CalculateClick();
+  ASSERT_EQ(box.Messages().size(), 1u);
+  EXPECT_EQ(box.Messages()[0].text, ExpandTextEscapes(GetText(602)));
+
+  // An installation with the library: the program's folder mirrored, the
+  // fake beside it under the library's name.
+  program.reset();
+  const fs::path inst = tmp / "inst";
+  fs::create_directories(inst);
+  for (const fs::directory_entry& e : fs::directory_iterator(ExtractFilePath(InstalledConverter())))
+    fs::create_symlink(e.path(), inst / e.path().filename());
+  fs::copy_file(VELTRO_TEST_LIBS "/libFakeCalcNiv.so", inst / "libCALCNIV.so");
+  SetInstallationDirectory(inst.string());
+  DynamicLibrary fake;
+  ASSERT_TRUE(fake.Load((inst / "libCALCNIV.so").string()));
+  auto calls = [&] { return std::string(fake.Export<const char* (*)()>("FakeCalls")()); };
+
+  Start();
+  box.Clear();
+  EXPECT_TRUE(W().FeatureMask() & 4);
+  EXPECT_TRUE(Get<QMenu>("Berechnungen")->menuAction()->isVisible());
+  PickInstrument("Topcon DL-100");
+  TGeraeteFormat* format = program->Modules().geraete->CurrentInstrument().GeraeteFormat;
+  ASSERT_NE(format, nullptr);
+  W().setGeometry(40, 50, 700, 500);
+  const QRect frame = W().geometry();
+  Action("Berechnungsparameter")->trigger();
+  Action("Tabellenparameter")->trigger();
+  Action("Kundeninfos")->trigger();
+  const std::string key = "Software\\VELTRO Marten\\Surtrans\\2.1.1.5\\Configuration\\";
+  // Loaded once: the window's rectangle and the language only then.
+  EXPECT_EQ(calls(), "SetMainFormRect|" + std::to_string(frame.x()) + "|" + std::to_string(frame.y()) + "|" +
+                         std::to_string(frame.width()) + "|" + std::to_string(frame.height()) +
+                         "\nSetLanguageCalcNiv|handle\nShowBerechnungsparameter|0|" + key +
+                         "Compute parameter\nShowTableparameter|0|" + key + "Printer parameter\nShowKundenInfo|0|" +
+                         key + "Printer parameter|\n");
+
+  // No received lines: a chosen levelling file; an unreadable one is said.
+  fake.Export<void (*)()>("FakeClear")();
+  TransferState& t = CurrentTransfer();
+  t.ReceivedLines.clear();
+  std::string chosen = tmp / "fehlt.l";
+  QStringList filters;
+  W().chooseOpenFile = [&](const QStringList& offered, std::string& path) {
+    filters = offered;
+    path = chosen;
+    return true;
+  };
+  // The instrument's filters, also when a send is set up.
+  SetPage("ASCII_Blatt");
+  Get<QRadioButton>("rbInstrumentTo")->click();
+  W().LadenClick();
+  const QStringList instrumentFilters = filters;
+  Get<QRadioButton>("rbFromInstrument")->click();
+  W().LadenClick();
+  ASSERT_NE(filters, instrumentFilters);
+  W().CalculateClick();
+  EXPECT_EQ(filters, instrumentFilters);
+  ASSERT_EQ(box.Messages().size(), 1u);
+  EXPECT_EQ(box.Messages()[0].text, ExpandTextEscapes(GetText(70)));
+  EXPECT_EQ(calls(), "");
+
+  chosen = VELTRO_TEST_DATA "/dl100/nivellement-rv.l";
+  TDatenformatDefinitionen* active = FindActiveFormat(*program->Modules().dfd);
+  ASSERT_NE(active, program->Modules().dfd->Original);
+  W().CalculateClick();
+  TextLines file;
+  ASSERT_TRUE(LoadTextFile(chosen, file));
+  EXPECT_EQ(t.ReceivedLines, file);
+  const std::string tag = format->OnFormat(file.front(), TextFrom(file, 0, kFormatBufferSize));
+  ASSERT_FALSE(tag.empty());
+  // The data folder lies below the user's data folder.
+  const std::string record = calls();
+  const std::string dataDir = record.substr(13, record.find('|', 13) - 13);
+  EXPECT_EQ(dataDir.rfind(home / "data", 0), 0u) << dataDir;
+  std::string expected = "ShowResult|0";
+  for (const std::string& arg :
+       {dataDir, key + "Printer parameter",
+        key + "Compute parameter", ToAnsi(W().windowTitle()), std::string(), JoinLines(format->Startdaten),
+        JoinLines(format->Messdaten), JoinLines(format->Enddaten), JoinLines(format->Kommentare),
+        format->Datumsformat, format->Uhrzeitformat, JoinLines(file), tag})
+    expected += "|" + Escaped(arg);
+  EXPECT_EQ(record, expected + "\n");
+  // The office format active before is active again.
+  EXPECT_EQ(FindActiveFormat(*program->Modules().dfd), active);
+
+  // Lines of no levelling format: asked, nothing computed.
+  fake.Export<void (*)()>("FakeClear")();
+  t.ReceivedLines = {"keine Messung", "auch keine"};
+  W().CalculateClick();
+  ASSERT_EQ(box.Messages().size(), 2u);
+  EXPECT_EQ(box.Messages()[1].text, ExpandTextEscapes(GetText(436)));
+  EXPECT_EQ(calls(), "");
+  t.ReceivedLines.clear();
+}
+
 // A receive over the serial line (a pty with the simulated instrument): the
 // indicators and the state label follow the connection.
 TEST_F(MainWindowTest, AReceiveOverTheLineShowsTheConnectionState) {
@@ -408,6 +524,72 @@ TEST_F(MainWindowTest, AReceiveOverTheLineShowsTheConnectionState) {
   EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "Kein Transfer");
   const std::string got = ReadFile(tmp / "empfang.txt");
   EXPECT_NE(got.find("P40;1.000;2.000;3.000;C"), std::string::npos) << Messages();
+}
+
+// The manual input opens from its action and its button on the Editor page;
+// the format definition editor from "Neues Format definieren" of the format choice.
+TEST_F(MainWindowTest, TheInputWindowsOpenFromTheirEntryPoints) {
+  Start();
+  std::vector<std::string> seen;
+  auto closeModal = [&seen] {
+    QTimer::singleShot(0, [&seen] {
+      QWidget* modal = QApplication::activeModalWidget();
+      seen.push_back(modal ? modal->objectName().toStdString() : "");
+      if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
+    });
+  };
+  ASSERT_TRUE(Action("KoordEingabe")->isEnabled());
+  closeModal();
+  Action("KoordEingabe")->trigger();
+  closeModal();
+  Get<QPushButton>("KoordEingabeButton")->click();
+  QTimer::singleShot(0, [&seen] {
+    QWidget* modal = QApplication::activeModalWidget();
+    seen.push_back(modal ? modal->objectName().toStdString() : "");
+    QTimer::singleShot(0, [&seen] {
+      QWidget* inner = QApplication::activeModalWidget();
+      seen.push_back(inner ? inner->objectName().toStdString() : "");
+      if (auto* d = qobject_cast<QDialog*>(inner)) d->reject();
+      QTimer::singleShot(0, [] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+      });
+    });
+    if (auto* b = modal ? modal->findChild<QPushButton*>(QStringLiteral("NeuesFormat")) : nullptr) b->click();
+  });
+  Action("Fremddatenformate")->trigger();
+  EXPECT_EQ(seen, (std::vector<std::string>{"TfrmManualInput", "TfrmManualInput", "frmDatenformate",
+                                            "frmFormatDef"}));
+
+// A send over the serial line: the simulated instrument gets what the
+// converter writes offline for the same file, followed by the end mark.
+TEST_F(MainWindowTest, ASendOverTheLineDeliversWhatTheConverterWritesOffline) {
+  SimulatedInstrument sim({"--xonxoff"});
+  ASSERT_TRUE(sim.Ready());
+  ::setenv("VELTRO_COM1", sim.Device().c_str(), 1);
+  FreezeClock(EncodeDate(2026, 12, 8));  // the converter's date
+  Start();
+  PickInstrument("SDR-33");
+  Action("dfSDR33")->trigger();
+  SetPage("ASCII_Blatt");
+  const std::string input = VELTRO_TEST_DATA "/sdr/koordinaten.asc";
+  Get<QRadioButton>("rbInstrument")->click();
+  Get<QRadioButton>("rbFromInstrument")->click();
+  EXPECT_TRUE(Get<QLineEdit>("DateiInput")->isEnabled());
+  EXPECT_FALSE(Get<QLineEdit>("DateiOutput")->isEnabled());
+  Get<QLineEdit>("DateiInput")->setText(QString::fromStdString(input));
+  Get<QPushButton>("Transfer_starten")->click();
+  ::unsetenv("VELTRO_COM1");
+  FreezeClock(0);
+  EXPECT_FALSE(W().TransferRunning());
+  EXPECT_EQ(Get<QLabel>("StatusText")->text().toStdString(), "Kein Transfer");
+
+  const ConvertRun ref = RunConverter(
+      tmp, "--instrument SDR-33 --to SDR33 " + ShellQuote(input) + " " + ShellQuote(tmp / "offline.sdr"));
+  ASSERT_EQ(ref.status, 0) << ref.stderrText;
+  const std::string expected = ReadFile(tmp / "offline.sdr");
+  ASSERT_FALSE(expected.empty());
+  ASSERT_TRUE(sim.WaitForReceived(expected.size() + 2)) << Messages() << sim.Received();
+  EXPECT_TRUE(SameBytes(expected + "\r\n", sim.Received()));
 }
 
 }  // namespace
