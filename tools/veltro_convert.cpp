@@ -992,14 +992,11 @@ int main(int argc, char** argv) {
       Report(kTextOtherFormat, {o.input, fileTag.substr(1), instrument->Name});
       return kExitNothingWritten;
     }
-    if (fileTag.empty()) {
-      if (Upper(o.from) != "AUTO" && !o.force) {
-        Report(kTextNotOfFormat,
-               {o.input, instrument->Caption.empty() ? instrument->Name : instrument->Caption, recognised()});
-        return kExitNothingWritten;
-      }
-      fileTag = (IsCoordinateListFormat(instrument->Name) ? "k" : "d") + instrument->Name;
-    }
+    // Nothing detected: a named format reads the file when its own line
+    // classifier finds a record in it (files the detection has no rule for,
+    // such as coordinate uploads), and refuses it otherwise.
+    const bool assumed = fileTag.empty() && Upper(o.from) != "AUTO" && !o.force;
+    if (fileTag.empty()) fileTag = (IsCoordinateListFormat(instrument->Name) ? "k" : "d") + instrument->Name;
     CurrentTransfer().FormatTag = fileTag;
     if (instrument->OnSetup) instrument->OnSetup();
     // One record is enough; the engine classifies every line itself.
@@ -1017,6 +1014,9 @@ int main(int argc, char** argv) {
       // with colons is no DC1 data): the file is not recognised.
       if (Upper(o.from) == "AUTO")
         Report(kTextNotRecognised, {o.input});
+      else if (assumed)
+        Report(kTextNotOfFormat,
+               {o.input, instrument->Caption.empty() ? instrument->Name : instrument->Caption, recognised()});
       else
         Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;
