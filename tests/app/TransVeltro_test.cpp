@@ -559,6 +559,7 @@ TEST_F(MainWindowTest, TheInputWindowsOpenFromTheirEntryPoints) {
   Action("Fremddatenformate")->trigger();
   EXPECT_EQ(seen, (std::vector<std::string>{"TfrmManualInput", "TfrmManualInput", "frmDatenformate",
                                             "frmFormatDef"}));
+}
 
 // A send over the serial line: the simulated instrument gets what the
 // converter writes offline for the same file, followed by the end mark.
