@@ -590,6 +590,8 @@ void TfrmSurtrans::BuildPages() {
   Formatbox = Named(new QComboBox(pages_[9].widget), "Formatbox");
   Formatbox->setEditable(true);
   Formatbox->setMinimumWidth(200);
+  // A double click on the box opens the format definition editor on its name.
+  Formatbox->lineEdit()->installEventFilter(this);
   g->addWidget(Named(new QLabel(FromAnsi("Format:"), pages_[9].widget), "Formatbox_Label", kTextTemplateName), 0, 0);
   g->addWidget(Formatbox, 0, 1);
 
@@ -1386,8 +1388,10 @@ void TfrmSurtrans::SpeichernClick() {
 }
 
 bool TfrmSurtrans::eventFilter(QObject* watched, QEvent* event) {
-  const bool left = watched == stvLeft->viewport();
-  if (left || watched == stvRight->viewport()) {
+  // Events of the file fields and the format box come while the window is
+  // built, before the folder trees exist.
+  const bool left = stvLeft && watched == stvLeft->viewport();
+  if (left || (stvRight && watched == stvRight->viewport())) {
     const QEvent::Type type = event->type();
     if (type == QEvent::DragEnter || type == QEvent::DragMove) {
       auto* drag = static_cast<QDropEvent*>(event);
@@ -1415,6 +1419,14 @@ bool TfrmSurtrans::eventFilter(QObject* watched, QEvent* event) {
       Transfer_startenClick();
       return true;
     }
+  }
+  if (Formatbox && watched == Formatbox->lineEdit() && event->type() == QEvent::MouseButtonDblClick && !Busy()) {
+    std::string name = TrimBlanks(ToAnsi(Formatbox->currentText()));
+    std::vector<std::string> names;
+    ShowFormatDef(*modules_.newFormat, *modules_.geraete, name, names, this);
+    FillFormatbox();
+    if (!name.empty()) Formatbox->setCurrentText(FromAnsi(name));
+    return true;
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -257,8 +257,8 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   QSplitter* DirectorySplitter;
   QLabel* LabelDateiLeft;
   QLabel* LabelDateiRight;
-  QTreeWidget* stvLeft;
-  QTreeWidget* stvRight;
+  QTreeWidget* stvLeft = nullptr;
+  QTreeWidget* stvRight = nullptr;
   QLineEdit* EditDateiLeft;
   QLineEdit* EditDateiRight;
   QPushButton* sbTransferLeftToRight;
@@ -280,7 +280,7 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   QLineEdit* GNumInput_HOMERE;
   QLineEdit* PunkttypInput_HOMERE;
   QLineEdit* TolWertInput_HOMERE;
-  QComboBox* Formatbox;
+  QComboBox* Formatbox = nullptr;
   QLineEdit* EditCodeliste;
   QPushButton* LadenCodeliste;
   QLineEdit* GNumInput_Bonjour;

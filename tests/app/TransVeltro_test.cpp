@@ -4,11 +4,14 @@
 // writes for the same files.
 #include "app/TransVeltro.h"
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QTest>
 #include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
@@ -527,7 +530,8 @@ TEST_F(MainWindowTest, AReceiveOverTheLineShowsTheConnectionState) {
 }
 
 // The manual input opens from its action and its button on the Editor page;
-// the format definition editor from "Neues Format definieren" of the format choice.
+// the format definition editor from "Neues Format definieren" of the format
+// choice and from a double click on the template page's format box.
 TEST_F(MainWindowTest, TheInputWindowsOpenFromTheirEntryPoints) {
   Start();
   std::vector<std::string> seen;
@@ -559,6 +563,21 @@ TEST_F(MainWindowTest, TheInputWindowsOpenFromTheirEntryPoints) {
   Action("Fremddatenformate")->trigger();
   EXPECT_EQ(seen, (std::vector<std::string>{"TfrmManualInput", "TfrmManualInput", "frmDatenformate",
                                             "frmFormatDef"}));
+  seen.clear();
+  // The double click's own event processing may run a timer before the
+  // window opens: look for it until it is there.
+  std::function<void(int)> closeWhenShown = [&](int tries) {
+    QTimer::singleShot(20, [&, tries] {
+      auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!d && tries > 0) return closeWhenShown(tries - 1);
+      seen.push_back(d ? d->objectName().toStdString() : "");
+      if (d) d->reject();
+    });
+  };
+  closeWhenShown(100);
+  SetPage("Neues_Format");
+  QTest::mouseDClick(Get<QComboBox>("Formatbox")->lineEdit(), Qt::LeftButton);
+  EXPECT_EQ(seen, std::vector<std::string>{"frmFormatDef"});
 }
 
 // A send over the serial line: the simulated instrument gets what the
