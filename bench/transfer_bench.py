@@ -21,50 +21,32 @@ import tempfile
 import time
 
 
-def gsi16_measurements(path, mb):
+def write_lines(path, mb, line):
+    """Writes line(i) for i = 1, 2, ... until the file holds mb megabytes;
+    returns the number of lines."""
     lines = 0
     with open(path, "wb") as f:
-        i = 0
         while f.tell() < mb * 1e6:
-            chunk = []
-            for _ in range(10000):
-                i += 1
-                chunk.append("*110001+%016d 21.324+%016d 22.324+%016d 31..00+%016d 87..10+%016d \r\n"
-                             % (i, (i * 7919) % 40000000, 9000000 + i % 100000, 1000 + (i * 13) % 900000, 1500))
+            chunk = [line(lines + k) for k in range(1, 10001)]
             f.write("".join(chunk).encode())
             lines += len(chunk)
     return lines
+
+
+def gsi16_measurements(path, mb):
+    return write_lines(path, mb, lambda i: "*110001+%016d 21.324+%016d 22.324+%016d 31..00+%016d 87..10+%016d \r\n"
+                       % (i, (i * 7919) % 40000000, 9000000 + i % 100000, 1000 + (i * 13) % 900000, 1500))
 
 
 def gsi8_coordinates(path, mb):
-    lines = 0
-    with open(path, "wb") as f:
-        i = 0
-        while f.tell() < mb * 1e6:
-            chunk = []
-            for _ in range(10000):
-                i += 1
-                chunk.append("110001+%08d 81..10+%08d 82..10+%08d 83..10+%08d \r\n"
-                             % (i % 100000000, 10000000 + i % 9000000, 20000000 + i % 7000000, 450000 + i % 1000))
-            f.write("".join(chunk).encode())
-            lines += len(chunk)
-    return lines
+    return write_lines(path, mb, lambda i: "110001+%08d 81..10+%08d 82..10+%08d 83..10+%08d \r\n"
+                       % (i % 100000000, 10000000 + i % 9000000, 20000000 + i % 7000000, 450000 + i % 1000))
 
 
 def ascii_coordinates(path, mb):
-    lines = 0
-    with open(path, "wb") as f:
-        i = 0
-        while f.tell() < mb * 1e6:
-            chunk = []
-            for _ in range(10000):
-                i += 1
-                chunk.append("%d|CODE%d|%d.%03d|%d.%03d|%d.%03d|\r\n"
-                             % (i, i % 50, 2600000 + i % 90000, i % 1000, 1200000 + i % 70000, (i * 7) % 1000,
-                                400 + i % 100, (i * 3) % 1000))
-            f.write("".join(chunk).encode())
-            lines += len(chunk)
-    return lines
+    return write_lines(path, mb, lambda i: "%d|CODE%d|%d.%03d|%d.%03d|%d.%03d|\r\n"
+                       % (i, i % 50, 2600000 + i % 90000, i % 1000, 1200000 + i % 70000, (i * 7) % 1000,
+                          400 + i % 100, (i * 3) % 1000))
 
 
 CASES = (
