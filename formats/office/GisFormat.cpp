@@ -31,7 +31,6 @@ constexpr int kAngleDecimals = 9;   // degrees; 1e-9 degree is about 0.1 mm
 constexpr int kHeightDecimals = 3;  // metres
 constexpr int kGridDecimals = 3;    // metres, after a geographic conversion
 
-bool SameName(const std::string& a, const std::string& b) { return AnsiUpperCase(a) == AnsiUpperCase(b); }
 
 // A field of the point line holds neither mark nor line break.
 std::string Clean(const std::string& value) {
@@ -414,20 +413,10 @@ void TdmGisFormat::AddOption(std::string name, std::string value) {
   options_.push_back({std::move(name), std::move(value)});
 }
 
-std::string TdmGisFormat::Option(const std::string& name) const {
-  for (const GisOption& o : options_)
-    if (SameName(o.Name, name)) return o.Value;
-  return {};
-}
+std::string TdmGisFormat::Option(const std::string& name) const { return OptionValue(options_, name); }
 
 bool TdmGisFormat::SetOption(const std::string& name, const std::string& value) {
-  for (GisOption& o : options_) {
-    if (SameName(o.Name, name)) {
-      o.Value = value;
-      return true;
-    }
-  }
-  return false;
+  return SetOptionValue(options_, name, value);
 }
 
 void TdmGisFormat::ReadOptions() {

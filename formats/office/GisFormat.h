@@ -22,6 +22,7 @@
 
 #include "core/ReadWriteDaten.h"
 #include "formats/office/DFDefs.h"
+#include "formats/office/OfficeFormat.h"
 #include "wgsxyz/CoordinateBlock.h"
 
 namespace veltro {
@@ -43,10 +44,7 @@ std::optional<std::string> GisNumber(const std::string& text, bool decimalComma 
 // The text is valid UTF-8 (a file of another code page seldom is).
 bool IsUtf8(const std::string& text);
 
-struct GisOption {
-  std::string Name;   // settings name below the configuration key ("CSV\Separator")
-  std::string Value;  // starts as the default
-};
+using GisOption = OfficeOption;  // settings name below the configuration key ("CSV\Separator")
 
 class TdmGisFormat : public TDataModule {
  public:

@@ -125,20 +125,26 @@ void TdmOfficeFormat::AddOption(std::string name, std::string value) {
   options_.push_back({std::move(name), std::move(value)});
 }
 
-std::string TdmOfficeFormat::Option(const std::string& name) const {
-  for (const OfficeOption& o : options_)
+std::string OptionValue(const std::vector<OfficeOption>& options, const std::string& name) {
+  for (const OfficeOption& o : options)
     if (SameName(o.Name, name)) return o.Value;
   return {};
 }
 
-bool TdmOfficeFormat::SetOption(const std::string& name, const std::string& value) {
-  for (OfficeOption& o : options_) {
+bool SetOptionValue(std::vector<OfficeOption>& options, const std::string& name, const std::string& value) {
+  for (OfficeOption& o : options) {
     if (SameName(o.Name, name)) {
       o.Value = value;
       return true;
     }
   }
   return false;
+}
+
+std::string TdmOfficeFormat::Option(const std::string& name) const { return OptionValue(options_, name); }
+
+bool TdmOfficeFormat::SetOption(const std::string& name, const std::string& value) {
+  return SetOptionValue(options_, name, value);
 }
 
 void TdmOfficeFormat::ReadOptions() {

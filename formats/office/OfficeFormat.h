@@ -41,6 +41,11 @@ struct OfficeOption {
   std::string Value;  // starts as the page's default
 };
 
+// An option list of a format module, looked up by settings name in any case.
+std::string OptionValue(const std::vector<OfficeOption>& options, const std::string& name);
+// False when the list has no option of that name.
+bool SetOptionValue(std::vector<OfficeOption>& options, const std::string& name, const std::string& value);
+
 class TdmOfficeFormat : public TDataModule {
  public:
   ~TdmOfficeFormat() override;
