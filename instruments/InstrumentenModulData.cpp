@@ -367,9 +367,9 @@ constexpr std::pair<const char*, const char*> kFormatHandlers[] = {
      "OnFormat=SDR33Format OnSetup=SDR33Setup OnInitWrite=SDR33InitWrite OnAfterTrans=SDR33AfterTrans "
      "OnAfterRead=SDR33AfterRead OnAfterWrite=SDR33AfterWrite OnBeforeWrite=SDR33BeforeWrite "
      "OnGetDatenart=SDR33GetDatenart OnSetTDA=SDR33SetTDA OnInitEditor=SDR33InitEditor OnEditNext=SDR33EditNext"},
-    {"NMEA", "OnFormat=NMEAFormat OnSetup=DefaultSetup OnGetDatenart=NMEAGetDatenart OnSetTDA=NMEASetTDA"},
+    {"NMEA", "OnFormat=NMEAFormat OnSetup=DefaultSetup OnAfterTrans=NMEAAfterTrans OnGetDatenart=NMEAGetDatenart OnSetTDA=NMEASetTDA"},
     {"TAVRIN", "OnFormat=TAVRINFormat OnSetup=DefaultSetup OnGetDatenart=TAVRINGetDatenart OnSetTDA=TAVRINSetTDA"},
-    {"MMW", "OnFormat=MMWFormat OnSetup=MMWSetup OnGetDatenart=MMWGetDatenart OnSetTDA=MMWSetTDA"},
+    {"MMW", "OnFormat=MMWFormat OnSetup=MMWSetup OnAfterTrans=MMWAfterTrans OnGetDatenart=MMWGetDatenart OnSetTDA=MMWSetTDA"},
     {"OTS", "OnFormat=OTSFormat OnSetup=DefaultSetup OnGetDatenart=OTSGetDatenart OnSetTDA=OTSSetTDA"},
     {"OGTS7",
      "OnFormat=OGTS7Format OnSetup=DefaultSetup OnAfterTrans=OGTS7AfterTrans OnGetDatenart=OGTS7GetDatenart "

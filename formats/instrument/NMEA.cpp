@@ -112,7 +112,16 @@ TdmNMEA::TdmNMEA(TGeraete& geraete, const char* formatName)
   h.OnSetup = [&geraete] { geraete.DefaultSetup(); };
   h.OnGetDatenart = [this](std::string& S) { return WaypointKind(S); };
   h.OnSetTDA = [this](TTransferDatenart kind) { return WaypointSetTDA(kind); };
+  h.OnAfterTrans = [this] { CloseWaypointList(); };
+  h.OnFrameLine = [this](const std::string& S) { return TrimBlanks(S) == format_->Ende; };
   geraete.BindFormatHandlers(formatName, h);
+}
+
+void TdmNMEA::CloseWaypointList() {
+  if (!format_ || format_->Ende.empty() || OfficeIsPassThrough()) return;
+  TextLines& lines = CurrentTransfer().ReceivedLines;
+  if (lines.empty() || TrimBlanks(lines.back()) == format_->Ende) return;
+  lines.push_back(format_->Ende);
 }
 
 TdmNMEA::~TdmNMEA() {

@@ -69,6 +69,7 @@ class TdmNMEA : public TDataModule {
   std::string NMEAFormat(const std::string& S, const std::string& Buf);
   TTransferDatenart NMEAGetDatenart(std::string& S);
   std::string NMEASetTDA(TTransferDatenart kind);
+  void NMEAAfterTrans() { CloseWaypointList(); }
 
  protected:
   std::string WaypointFormat(const std::string& S, const std::string& Buf);
@@ -76,6 +77,9 @@ class TdmNMEA : public TDataModule {
   // that cannot be read or converted is listed as an error and skipped.
   TTransferDatenart WaypointKind(std::string& S);
   std::string WaypointSetTDA(TTransferDatenart kind);
+  // Ends written waypoints with the definition's closing command, which
+  // tells a receiver that the upload is complete.
+  void CloseWaypointList();
 
   TGeraete& geraete_;
   TGeraeteFormat* format_;
@@ -94,6 +98,7 @@ class TdmMMW : public TdmNMEA {
 
   std::string MMWFormat(const std::string& S, const std::string& Buf) { return WaypointFormat(S, Buf); }
   TTransferDatenart MMWGetDatenart(std::string& S) { return WaypointKind(S); }
+  void MMWAfterTrans() { CloseWaypointList(); }
   std::string MMWSetTDA(TTransferDatenart kind) { return WaypointSetTDA(kind); }
   void MMWSetup();
 };

@@ -285,6 +285,11 @@ class GpsTest : public ControllerTest {
 };
 
 TEST_F(GpsTest, WithoutALibraryOnlyWaypointsAreReadAndTheAxesStay) {
+  // The closing command of an upload is no record and no line left unread.
+  EXPECT_EQ(Receive("up.wpt", Sentence("PMGNWPL,0002.00000,N,00001.00000,E,4,M,Q,,") + "\r\n$PMGNCMD,END*3D\r\n"),
+            "Q||1.00000|2.00000|4|\r\n");
+  EXPECT_EQ(Shown().find("T741"), std::string::npos) << Shown();
+
   const std::string log = "# Log\n" +
                           Sentence("GPGGA,101530.00,4723.12345678,N,00826.54321012,E,2,09,0.9,512.3,M,47.4,M,,") +
                           "\n" + Sentence("PMGNWPL,4723.12345,S,00826.54321,W,0000512,M,P 1,Mast,a") + "\n" +
@@ -295,7 +300,7 @@ TEST_F(GpsTest, WithoutALibraryOnlyWaypointsAreReadAndTheAxesStay) {
 
   const std::string sent = Send("P 1|a|-826.54321|-4723.12345|512|\r\nQ||1|2|3.6|\r\n");
   EXPECT_EQ(sent, Sentence("PMGNWPL,4723.12345,S,00826.54321,W,512,M,P 1,,a") + "\r\n" +
-                      Sentence("PMGNWPL,0002.00000,N,00001.00000,E,4,M,Q,,") + "\r\n");
+                      Sentence("PMGNWPL,0002.00000,N,00001.00000,E,4,M,Q,,") + "\r\n$PMGNCMD,END*3D\r\n");
 }
 
 TEST_F(GpsTest, ModesOneAndTwoGoThroughTheLibraryAndFailuresAreSkipped) {
@@ -307,7 +312,7 @@ TEST_F(GpsTest, ModesOneAndTwoGoThroughTheLibraryAndFailuresAreSkipped) {
   EXPECT_EQ(out, "A||8265.43210|47231.23450|501.00000|\r\n");
   EXPECT_NE(Shown().find("T856:2::"), std::string::npos) << Shown();
   EXPECT_EQ(Send("A||8265.4321|47231.2345|501|\r\nN||1|90000|1|\r\n"),
-            Sentence("PMGNWPL,4723.12345,N,00826.54321,E,500,M,A,,") + "\r\n");
+            Sentence("PMGNWPL,4723.12345,N,00826.54321,E,500,M,A,,") + "\r\n$PMGNCMD,END*3D\r\n");
   EXPECT_NE(Shown().find("N||1|90000|1|"), std::string::npos);
 
   // RW5 GPS record: packed degrees as written, mode 2, the offset onto the grid value.
