@@ -18,6 +18,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTreeView>
 #include <QWidget>
@@ -115,26 +117,32 @@ inline void CheckButton(const QAbstractButton* button, std::vector<std::string>&
   opt.iconSize = button->iconSize();
   opt.icon = button->icon();
   if (!opt.icon.isNull()) contents += QSize(opt.iconSize.width() + 4, 0);
+  // Width: the style's margins around the text (and its indicator); height:
+  // the text inside the button's frame, or beside the indicator.
+  QStyle* style = button->style();
   QStyle::ContentsType type;
+  int height = contents.height();
   if (qobject_cast<const QCheckBox*>(button)) {
     type = QStyle::CT_CheckBox;
+    height = std::max(height, style->pixelMetric(QStyle::PM_IndicatorHeight, &opt, button));
   } else if (qobject_cast<const QRadioButton*>(button)) {
     type = QStyle::CT_RadioButton;
+    height = std::max(height, style->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, &opt, button));
   } else if (auto* push = qobject_cast<const QPushButton*>(button)) {
     type = QStyle::CT_PushButton;
     // Without text the style adds its margins only, not its minimum width.
     opt.text.clear();
     if (push->autoDefault() || push->isDefault()) opt.features |= QStyleOptionButton::AutoDefaultButton;
+    height += 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, button);
   } else {
     return;
   }
-  const QSize needed = button->style()->sizeFromContents(type, &opt, contents, button);
-  if (needed.width() > button->width())
-    faults.push_back(Name(button) + ": caption \"" + text.toStdString() + "\" width" +
-                     Size(needed.width(), button->width()));
-  if (needed.height() > button->height())
+  const int width = style->sizeFromContents(type, &opt, contents, button).width();
+  if (width > button->width())
+    faults.push_back(Name(button) + ": caption \"" + text.toStdString() + "\" width" + Size(width, button->width()));
+  if (height > button->height())
     faults.push_back(Name(button) + ": caption \"" + text.toStdString() + "\" height" +
-                     Size(needed.height(), button->height()));
+                     Size(height, button->height()));
 }
 
 inline void CheckGroupBox(const QGroupBox* box, std::vector<std::string>& faults) {
@@ -189,6 +197,26 @@ inline void CheckItemView(const QAbstractItemView* view, std::vector<std::string
     faults.push_back(name + ": columns" + Size(header->length(), view->viewport()->width()));
 }
 
+inline void CheckTabBar(const QTabBar* bar, std::vector<std::string>& faults) {
+  QStyle* style = bar->style();
+  for (int i = 0; i < bar->count(); ++i) {
+    if (!bar->isTabVisible(i)) continue;
+    const QString text = WithoutMnemonic(bar->tabText(i));
+    const QRect tab = bar->tabRect(i);
+    QStyleOptionTab opt;
+    opt.initFrom(bar);
+    opt.text = text;
+    opt.shape = bar->shape();
+    const QSize contents(TextWidth(bar->fontMetrics(), text) + style->pixelMetric(QStyle::PM_TabBarTabHSpace, &opt, bar),
+                         TextHeight(bar->fontMetrics(), text) + style->pixelMetric(QStyle::PM_TabBarTabVSpace, &opt, bar));
+    const int needed = style->sizeFromContents(QStyle::CT_TabBarTab, &opt, contents, bar).width();
+    if (needed > tab.width())
+      faults.push_back(Name(bar) + ": tab \"" + text.toStdString() + "\"" + Size(needed, tab.width()));
+    if (!bar->rect().contains(tab))
+      faults.push_back(Name(bar) + ": tab \"" + text.toStdString() + "\" beyond the bar's end");
+  }
+}
+
 }  // namespace layout_detail
 
 // Lets pending layout and scroll-bar updates of a shown window run.
@@ -197,12 +225,16 @@ inline void SettleWindow(QWidget& window) {
   (void)window;
 }
 
-// Every fault of the shown window, one line each, naming the widget.
-inline std::vector<std::string> LayoutFaults(QWidget& window) {
+// Every fault of the shown window, one line each, naming the widget; with
+// part, only of part and the widgets inside it. Pages of a tab widget other than the
+// current one are not looked at (LayoutFaultsOfEveryPage).
+inline std::vector<std::string> LayoutFaults(QWidget& window, QWidget* part = nullptr) {
   using namespace layout_detail;
   SettleWindow(window);
   std::vector<std::string> faults;
-  for (QWidget* w : window.findChildren<QWidget*>()) {
+  QList<QWidget*> widgets = (part ? part : &window)->findChildren<QWidget*>();
+  if (part) widgets.prepend(part);
+  for (QWidget* w : widgets) {
     if (w->isWindow() || !w->isVisibleTo(&window) || InsideViewport(w, &window)) continue;
     const QWidget* parent = w->parentWidget();
     if (!parent->rect().contains(w->geometry()))
@@ -217,6 +249,26 @@ inline std::vector<std::string> LayoutFaults(QWidget& window) {
       CheckGroupBox(box, faults);
     else if (auto* view = qobject_cast<QAbstractItemView*>(w))
       CheckItemView(view, faults);
+    else if (auto* bar = qobject_cast<QTabBar*>(w))
+      CheckTabBar(bar, faults);
+  }
+  return faults;
+}
+
+// LayoutFaults of the window as shown and of every other page of its tab
+// widgets, each shown in turn; the tab widgets are left on their pages.
+inline std::vector<std::string> LayoutFaultsOfEveryPage(QWidget& window) {
+  std::vector<std::string> faults = LayoutFaults(window);
+  for (QTabWidget* tabs : window.findChildren<QTabWidget*>()) {
+    if (!tabs->isVisibleTo(&window)) continue;
+    const int shown = tabs->currentIndex();
+    for (int i = 0; i < tabs->count(); ++i) {
+      if (i == shown || !tabs->isTabVisible(i)) continue;
+      tabs->setCurrentIndex(i);
+      for (const std::string& fault : LayoutFaults(window, tabs->widget(i)))
+        faults.push_back("page \"" + tabs->tabText(i).toStdString() + "\": " + fault);
+    }
+    tabs->setCurrentIndex(shown);
   }
   return faults;
 }
