@@ -64,8 +64,8 @@ TfrmCodeInput::TfrmCodeInput(QWidget* parent, TextLines* list)
 
 void TfrmCodeInput::Translate() {
   TranslateForm(this);
-  grid_->setHorizontalHeaderLabels({QString(), ColumnTitle(kTextCode, "Code"), ColumnTitle(kTextEntity, "Symbolnummer"),
-                                    ColumnTitle(kTextLayer, "Layer")});
+  grid_->SetColumnTitles(
+      {ColumnTitle(kTextCode, "Code"), ColumnTitle(kTextEntity, "Symbolnummer"), ColumnTitle(kTextLayer, "Layer")});
 }
 
 void TfrmCodeInput::showEvent(QShowEvent* event) {

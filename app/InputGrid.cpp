@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/CodeListTexts.h"
 #include "core/Settings.h"
@@ -121,6 +122,12 @@ void InputGrid::keyPressEvent(QKeyEvent* event) {
     }
   }
   QTableWidget::keyPressEvent(event);
+}
+
+void InputGrid::SetColumnTitles(const QStringList& titles) {
+  setHorizontalHeaderLabels(QStringList{QString()} + titles);
+  for (int c = 1; c < columnCount(); ++c)
+    setColumnWidth(c, std::max(columnWidth(c), horizontalHeader()->sectionSizeHint(c)));
 }
 
 void InputGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {

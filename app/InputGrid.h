@@ -29,6 +29,9 @@ class InputGrid : public QTableWidget {
   void CommitEdit();
   QString Cell(int row, int column) const;
   void SetCell(int row, int column, const QString& text);
+  // Heads the columns from column 1 on with titles; each column is widened
+  // to show its whole title.
+  void SetColumnTitles(const QStringList& titles);
   // Numbers rows 1, 2, ... in column 0.
   void Renumber();
   // rows empty numbered rows.

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -158,6 +159,9 @@ void TfrmTransferOptions::FillGrid(QTableWidget* grid, int headerText, const std
   for (size_t c = 0; c < columns; ++c) labels << (c < titles.size() ? FromAnsi(titles[c]) : QString());
   grid->setHorizontalHeaderLabels(labels);
   for (size_t c = 0; c < widths.size(); ++c) grid->setColumnWidth(static_cast<int>(c), widths[c]);
+  // Every column in view, beside a vertical scroll bar when the rows need one.
+  grid->setMinimumWidth(grid->horizontalHeader()->length() + 2 * grid->frameWidth() +
+                        grid->verticalScrollBar()->sizeHint().width());
   for (size_t r = 0; r < rows.size(); ++r)
     for (size_t c = 0; c < columns; ++c)
       grid->setItem(static_cast<int>(r), static_cast<int>(c),

@@ -28,16 +28,25 @@ constexpr int kTextMethodeDoppelt = 391;
 
 const QString kMethodeCaption = QStringLiteral("Nivellmentmethode:");
 
+// The accents of capitals ("Ü") rise above the font's ascent, which is all
+// a label reserves above its text: room for them on top.
+void ReserveAccentRoom(QLabel* label) {
+  const QFontMetrics fm(label->font());
+  const int above = -fm.tightBoundingRect(QStringLiteral("\u00C4\u00D6\u00DC")).top() - fm.ascent();
+  if (above > 0) label->setContentsMargins(0, above, 0, 0);
+}
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = {}) {
   auto* label = new QLabel(text, parent);
   if (name) label->setObjectName(QString::fromLatin1(name));
+  ReserveAccentRoom(label);
   return label;
 }
 
 // A caption and its value label in the next row of grid.
 QLabel* AddRow(QGridLayout* grid, QWidget* panel, const QString& caption, const char* name) {
   int row = grid->rowCount();
-  grid->addWidget(new QLabel(caption, panel), row, 0);
+  grid->addWidget(MakeLabel(panel, nullptr, caption), row, 0);
   QLabel* value = MakeLabel(panel, name);
   value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   value->setMinimumWidth(90);
