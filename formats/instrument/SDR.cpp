@@ -146,6 +146,24 @@ bool IsReadableTime(const std::string& text) {
 // ---- Transmission checksum -----------------------------------------------------------
 
 void SdrChecksum::Add(std::string_view line) {
+  // A line without STX or ETX leaves the state as it is: its bytes but CR
+  // and LF are summed in one pass without branches.
+  std::uint64_t sum = 0;
+  bool framing = false, data = false;
+  for (const char ch : line) {
+    const auto c = static_cast<unsigned char>(ch);
+    framing |= c == kSdrStx || c == kSdrEtx;
+    const bool end = c == '\r' || c == '\n';
+    sum += end ? 0 : c;
+    data |= !end;
+  }
+  if (!framing) {
+    if (inBlock_ && data) {
+      sum_ += sum;
+      counted_ = true;
+    }
+    return;
+  }
   for (const char c : line) {
     if (c == kSdrEtx) inBlock_ = false;
     if (inBlock_ && c != kSdrStx && c != '\r' && c != '\n') {
