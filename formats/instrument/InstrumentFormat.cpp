@@ -94,8 +94,30 @@ void AddLineError(int text, int lineNumber, const std::string& line) {
                                      EscapeMessageData(line));
 }
 
+namespace {
+// Already in plain form: [-](0|1-9 digits)[.digits], not a negative zero.
+bool IsPlain(std::string_view t) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  size_t i = !t.empty() && t[0] == '-' ? 1 : 0;
+  const size_t start = i;
+  while (i < t.size() && digit(t[i])) ++i;
+  if (i == start || (i - start > 1 && t[start] == '0')) return false;
+  if (i < t.size()) {
+    if (t[i] != '.') return false;
+    const size_t fraction = ++i;
+    while (i < t.size() && digit(t[i])) ++i;
+    if (i == fraction || i != t.size()) return false;
+  }
+  return t[0] != '-' || t.find_first_of("123456789") != std::string_view::npos;
+}
+}  // namespace
+
 std::string PlainNumber(const std::string& text) {
-  const std::string trimmed = TrimBlanks(text);
+  std::string_view view = text;
+  while (!view.empty() && view.front() == ' ') view.remove_prefix(1);
+  while (!view.empty() && view.back() == ' ') view.remove_suffix(1);
+  if (IsPlain(view)) return std::string(view);
+  const std::string trimmed(view);
   return FormatDecimalText(trimmed, DecimalsAfterPoint(trimmed)).value_or(trimmed);
 }
 
