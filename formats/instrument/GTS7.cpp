@@ -129,9 +129,7 @@ std::string_view Gts7Keyword(std::string_view line, bool ogts7) {
     const size_t blank = line.find(' ');
     return blank == std::string_view::npos ? std::string_view("OGTS") : line.substr(0, blank);
   }
-  std::string_view keyword = line.substr(0, kKeywordWidth);
-  while (!keyword.empty() && keyword.front() == ' ') keyword.remove_prefix(1);
-  while (!keyword.empty() && keyword.back() == ' ') keyword.remove_suffix(1);
+  const std::string_view keyword = TrimBlanksView(line.substr(0, kKeywordWidth));
   return keyword.empty() ? std::string_view("GTS") : keyword;
 }
 

@@ -94,6 +94,12 @@ void AddLineError(int text, int lineNumber, const std::string& line) {
                                      EscapeMessageData(line));
 }
 
+std::string_view TrimBlanksView(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 namespace {
 // Already in plain form: [-](0|1-9 digits)[.digits], not a negative zero.
 bool IsPlain(std::string_view t) {
@@ -112,10 +118,8 @@ bool IsPlain(std::string_view t) {
 }
 }  // namespace
 
-std::string PlainNumber(const std::string& text) {
-  std::string_view view = text;
-  while (!view.empty() && view.front() == ' ') view.remove_prefix(1);
-  while (!view.empty() && view.back() == ' ') view.remove_suffix(1);
+std::string PlainNumber(std::string_view text) {
+  const std::string_view view = TrimBlanksView(text);
   if (IsPlain(view)) return std::string(view);
   const std::string trimmed(view);
   return FormatDecimalText(trimmed, DecimalsAfterPoint(trimmed)).value_or(trimmed);

@@ -80,12 +80,6 @@ std::string Field(const std::vector<std::string_view>& fields, size_t i) {
   return i < fields.size() ? std::string(fields[i]) : std::string();
 }
 
-std::string_view TrimmedView(std::string_view s) {
-  const size_t first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 // Field positions of a template that is the two-digit record type followed
 // by sized conversions only ("08%2.2s%4.4s..."); empty for any other.
 std::vector<std::pair<size_t, size_t>> FixedSpans(const std::string& layout, const std::vector<int>& widths) {
@@ -404,7 +398,7 @@ void TdmSDR::CutInto(std::string_view line, int type, Fields& fields) {
     return;
   }
   for (const auto& [start, width] : r.spans)
-    fields.push_back(start < line.size() ? TrimmedView(line.substr(start, width)) : std::string_view());
+    fields.push_back(start < line.size() ? TrimBlanksView(line.substr(start, width)) : std::string_view());
 }
 
 // The fields are views into line, valid until the next cut.
@@ -425,7 +419,7 @@ std::string TdmSDR::Kept(int type, size_t field) {
 std::string TdmSDR::Derivation(int type) const {
   const auto& line = kept_[static_cast<size_t>(type)];
   if (!line) return kDefaultDerivation;
-  return std::string(TrimmedView(std::string_view(*line).substr(std::min<size_t>(2, line->size()), 2)));
+  return std::string(TrimBlanksView(std::string_view(*line).substr(std::min<size_t>(2, line->size()), 2)));
 }
 
 // The order of the last header read; northing first, as read, for SDR
