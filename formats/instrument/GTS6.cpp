@@ -581,10 +581,9 @@ const TdmGTS6::Layouts& TdmGTS6::CurrentLayouts() {
   return layouts_;
 }
 
-void TdmGTS6::ReadBlock(const std::string& blockText, TPunkt& p) {
+void TdmGTS6::ReadBlock(const Layouts& layouts, const std::string& blockText, TPunkt& p) {
   const std::string block = WithoutBracket(blockText);
   if (block.empty()) return;
-  const Layouts& layouts = CurrentLayouts();
   const int r = layouts.rowOfLetter[static_cast<unsigned char>(block[0])];
   if (r < 0) return;
   const ReadRow& row = kReadRows[r];
@@ -620,10 +619,11 @@ void TdmGTS6::NeupunkteRead(const std::string& S, TDaten& Daten) {
     p.Reflektorhoehe = c.Text(5);
     return;
   }
-  const std::vector<std::string> f = CutFields(CurrentLayouts().outer, line);
+  const Layouts& layouts = CurrentLayouts();
+  const std::vector<std::string> f = CutFields(layouts.outer, line);
   if (f.size() < 4) return;
   p.Punktnummer = f[0];
-  ReadBlock(f[1], p);
+  ReadBlock(layouts, f[1], p);
   p.Code1 = geraete_.OemToAnsiText(f[2]);
   p.Reflektorhoehe = f[3];
 }
