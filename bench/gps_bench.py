@@ -108,8 +108,10 @@ def install(build, folder):
     shutil.copy(os.path.join(app, "veltro-convert"), folder)
     family = os.path.abspath(os.path.join(build, "tests", "testlibs", "libTestFamily.so"))
     for name in ("ProMark2", "SurvCE"):
-        if not os.path.exists(os.path.join(folder, "lib%s.so" % name)):
-            os.symlink(family, os.path.join(folder, "lib%s.so" % name))
+        target = os.path.join(folder, "lib%s.so" % name)
+        if os.path.lexists(target):
+            os.remove(target)  # a built receiver library: the family library stands in all the same
+        os.symlink(family, target)
     return os.path.join(folder, "veltro-convert")
 
 
