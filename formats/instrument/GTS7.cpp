@@ -343,7 +343,10 @@ TTransferDatenart TdmGTS7::LineKind(TGeraeteFormat& format, const std::string& t
     c.lines = lines;
     c.size = lines->size();
     c.head = j;
-    c.headLine = j >= 0 ? (*lines)[static_cast<size_t>(j)] : std::string();
+    if (j >= 0)
+      c.headLine = (*lines)[static_cast<size_t>(j)];  // into the buffer held
+    else
+      c.headLine.clear();
     c.to = i;
     c.groupEnd = j >= 0 ? GroupEnd(*lines, static_cast<size_t>(j)) : -1;
   }
@@ -418,8 +421,7 @@ void TdmGTS7::ReadCoordinates(Walk& w, const std::string& layout, std::string& y
   h = Field(f, 2);
 }
 
-void TdmGTS7::ReadObservations(Walk& w) {
-  const TStringList& d = CurrentFormat().Detailpunkt;
+void TdmGTS7::ReadObservations(Walk& w, const TStringList& d) {
   TPunkt& p = w.daten.Punkt;
   while (w.HasNext()) {
     const std::string_view keyword = Gts7Keyword(w.Next(), ogts7_);
@@ -594,7 +596,7 @@ void TdmGTS7::AnschlusspunkteRead(const std::string& S, TDaten& Daten) {
     p.Reflektorhoehe = Field(v, 1);
     p.Zusatzwert1 = Field(v, 2);
   }
-  ReadObservations(w);
+  ReadObservations(w, CurrentFormat().Detailpunkt);
   Finish(w, Daten);
 }
 
@@ -615,7 +617,7 @@ void TdmGTS7::NeupunkteRead(const std::string& S, TDaten& Daten) {
     p.Messflags |= mfKoordinaten;
     ReadCoordinates(w, Layout(t, kSsXyz), p.Y, p.X, p.Hoehe);
   }
-  ReadObservations(w);
+  ReadObservations(w, t);
   Finish(w, Daten);
 }
 

@@ -148,7 +148,7 @@ class TdmGTS7 : public TDataModule {
   Gts7Group GroupOf(std::string_view line) const;
   long GroupEnd(const TextLines& lines, size_t head) const;
   bool ReadHead(Walk& w, Gts7Group group);
-  void ReadObservations(Walk& w);
+  void ReadObservations(Walk& w, const TStringList& templates);
   void ReadCoordinates(Walk& w, const std::string& layout, std::string& y, std::string& x, std::string& h);
   void Finish(Walk& w, TDaten& Daten);
   std::string CoordinateLine(const std::string& layout, const std::string& y, const std::string& x,

@@ -1,5 +1,6 @@
 #include "formats/instrument/InstrumentFormat.h"
 
+#include <optional>
 #include <vector>
 
 #include "core/DecimalText.h"
@@ -101,26 +102,38 @@ std::string_view TrimBlanksView(std::string_view text) {
 }
 
 namespace {
-// Already in plain form: [-](0|1-9 digits)[.digits], not a negative zero.
-bool IsPlain(std::string_view t) {
+constexpr size_t kQuickPlainLength = 1000;
+
+// The plain form of [+-]digits[.digits] (digits on both sides of a point)
+// without the decimal engine: no "+", no leading zeros, no sign on a zero.
+std::optional<std::string> QuickPlain(std::string_view t) {
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  size_t i = !t.empty() && t[0] == '-' ? 1 : 0;
+  // Far more decimals than any field: left to the engine, which refuses them.
+  if (t.size() > kQuickPlainLength) return std::nullopt;
+  const bool signed_ = !t.empty() && (t[0] == '+' || t[0] == '-');
+  size_t i = signed_ ? 1 : 0;
   const size_t start = i;
   while (i < t.size() && digit(t[i])) ++i;
-  if (i == start || (i - start > 1 && t[start] == '0')) return false;
+  const size_t integerEnd = i;
+  if (integerEnd == start) return std::nullopt;
   if (i < t.size()) {
-    if (t[i] != '.') return false;
+    if (t[i] != '.') return std::nullopt;
     const size_t fraction = ++i;
     while (i < t.size() && digit(t[i])) ++i;
-    if (i == fraction || i != t.size()) return false;
+    if (i == fraction || i != t.size()) return std::nullopt;
   }
-  return t[0] != '-' || t.find_first_of("123456789") != std::string_view::npos;
+  size_t lead = start;
+  while (lead + 1 < integerEnd && t[lead] == '0') ++lead;
+  std::string out;
+  if (signed_ && t[0] == '-' && t.find_first_of("123456789", start) != std::string_view::npos) out += '-';
+  out.append(t.substr(lead));
+  return out;
 }
 }  // namespace
 
 std::string PlainNumber(std::string_view text) {
   const std::string_view view = TrimBlanksView(text);
-  if (IsPlain(view)) return std::string(view);
+  if (auto quick = QuickPlain(view)) return std::move(*quick);
   const std::string trimmed(view);
   return FormatDecimalText(trimmed, DecimalsAfterPoint(trimmed)).value_or(trimmed);
 }

@@ -44,10 +44,11 @@ std::optional<std::string> Written(const std::string& value, int decimals) {
 
 }  // namespace
 
-std::string Rw5Record::Value(std::string_view tag) const {
+const std::string& Rw5Record::Value(std::string_view tag) const {
+  static const std::string kNone;
   for (const auto& [t, v] : fields)
     if (t == tag) return v;
-  return {};
+  return kNone;
 }
 
 bool Rw5Record::Has(std::string_view tag) const {
