@@ -1,5 +1,8 @@
 #include "formats/instrument/SDR.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "core/CoordinateUnit.h"
 #include "core/DateTime.h"
 #include "core/Messages.h"
@@ -139,26 +142,49 @@ bool IsReadableTime(const std::string& text) {
 
 // ---- Transmission checksum -----------------------------------------------------------
 
+namespace {
+constexpr std::uint64_t kByteOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kByteHighs = 0x8080808080808080ULL;
+constexpr std::uint64_t kByteLows = 0x00FF00FF00FF00FFULL;
+
+bool HasByte(std::uint64_t word, char byte) {
+  const std::uint64_t v = word ^ (kByteOnes * static_cast<unsigned char>(byte));
+  return ((v - kByteOnes) & ~v & kByteHighs) != 0;
+}
+
+// Sum of the eight bytes of a word.
+std::uint64_t ByteSum(std::uint64_t word) {
+  std::uint64_t pairs = (word & kByteLows) + ((word >> 8) & kByteLows);
+  pairs += pairs >> 16;
+  pairs += pairs >> 32;
+  return pairs & 0xFFFF;
+}
+}  // namespace
+
 void SdrChecksum::Add(std::string_view line) {
-  // A line without STX or ETX leaves the state as it is: its bytes but CR
-  // and LF are summed in one pass without branches.
-  std::uint64_t sum = 0;
-  bool framing = false, data = false;
-  for (const char ch : line) {
-    const auto c = static_cast<unsigned char>(ch);
-    framing |= c == kSdrStx || c == kSdrEtx;
-    const bool end = c == '\r' || c == '\n';
-    sum += end ? 0 : c;
-    data |= !end;
-  }
-  if (!framing) {
-    if (inBlock_ && data) {
+  const char* data = line.data();
+  size_t i = 0;
+  if (inBlock_) {
+    // Eight bytes at a time while none is STX, ETX, CR or LF: all are summed.
+    std::uint64_t sum = 0;
+    for (; i + 8 <= line.size(); i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data + i, sizeof word);
+      if (HasByte(word, kSdrStx) || HasByte(word, kSdrEtx) || HasByte(word, '\r') || HasByte(word, '\n')) break;
+      sum += ByteSum(word);
+    }
+    if (i > 0) {
       sum_ += sum;
       counted_ = true;
     }
-    return;
+  } else {
+    // Outside a block only an STX changes anything.
+    const void* stx = std::memchr(data, kSdrStx, line.size());
+    if (!stx) return;
+    i = static_cast<size_t>(static_cast<const char*>(stx) - data);
   }
-  for (const char c : line) {
+  for (; i < line.size(); ++i) {
+    const char c = data[i];
     if (c == kSdrEtx) inBlock_ = false;
     if (inBlock_ && c != kSdrStx && c != '\r' && c != '\n') {
       sum_ += static_cast<unsigned char>(c);
