@@ -95,12 +95,6 @@ void AddLineError(int text, int lineNumber, const std::string& line) {
                                      EscapeMessageData(line));
 }
 
-std::string_view TrimBlanksView(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 namespace {
 constexpr size_t kQuickPlainLength = 1000;
 

@@ -79,7 +79,11 @@ TReadWriteDaten* AddFormatComponent(
 void AddLineError(int text, int lineNumber, const std::string& line);
 
 // text without leading and trailing blanks (a view into it).
-std::string_view TrimBlanksView(std::string_view text);
+inline std::string_view TrimBlanksView(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
 
 // A decimal text as written in a file ("00512", "+1.50") in its plain form
 // ("512", "1.50"); a text that is no number comes back trimmed.
