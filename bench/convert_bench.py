@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Converts generated GSI files, a framed GTS-6 download, a GTS-7 job and an
 SDR 33 download of N points (default 1,000,000; the SDR 33 job is then about
-100 MB) each into ASCII with veltro-convert and reports MB/s, points per second
-and peak memory, beside the time `cat` needs to copy the same file (this machine's limit).
+100 MB) or of about MB megabytes each into ASCII with veltro-convert, pinned
+to one core (taskset), checks the output's line count and reports MB/s,
+points per second and peak memory, beside the time `cat` needs to copy the
+same file (this machine's limit).
 
-    python3 bench/convert_bench.py [--points N] [--build build-rel] [--only NAME]
+    python3 bench/convert_bench.py [--points N | --mb MB] [--build build-rel] [--only NAME] [--core C]
 
 Build first in Release:  cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Release
                          cmake --build build-rel --target veltro-convert TestFamily
@@ -22,6 +24,7 @@ import tempfile
 import time
 
 
+# Each generator answers the number of lines the ASCII output must hold.
 def gsi16_measurements(path, n):
     with open(path, "wb") as f:
         for i in range(1, n + 1):
@@ -30,6 +33,7 @@ def gsi16_measurements(path, n):
             sd = 1000 + (i * 13) % 900000
             f.write(("*110001+%016d 21.324+%016d 22.324+%016d 31..00+%016d 87..10+%016d \r\n"
                      % (i, hz, v, sd, 1500)).encode())
+    return n
 
 
 def gsi8_coordinates(path, n):
@@ -37,6 +41,7 @@ def gsi8_coordinates(path, n):
         for i in range(1, n + 1):
             f.write(("110001+%08d 81..10+%08d 82..10+%08d 83..10+%08d \r\n"
                      % (i, 10000000 + i, 20000000 + i, 450000 + i % 1000)).encode())
+    return n
 
 
 def gts6_framed(path, n):
@@ -57,6 +62,7 @@ def gts6_framed(path, n):
                     f.write(b"1A2B\x03\n\x02")
                     block = 0
         f.write(b"_" + b" " * (249 - block) + b"1A2B\x03\x04\r\n")
+    return n + 1  # and the station
 
 
 def gts7_job(path, n):
@@ -69,6 +75,7 @@ def gts7_job(path, n):
                 f.write(("STN     S%d,1.550,\r\nXYZ     600000.000,200000.000,450.000\r\n" % i).encode())
             f.write(("SS      P%d,1.600,KERB\r\nXYZ     %d.123,%d.456,450.789\r\nSD      %d.12345,98.76543,%d.1234\r\n"
                      % (i, 600000 + i % 1000, 200000 + i % 777, i % 400, 10 + i % 90)).encode())
+    return n + (n + 999) // 1000 + 3  # stations; project, date and time
 
 
 def sdr33_job(path, n):
@@ -98,6 +105,21 @@ def sdr33_job(path, n):
                     + field("%.4f" % (2600000 + i / 1000)) + field("%.3f" % (450 + i % 100))
                     + field("CODE%d" % (i % 50)))
         f.write(b"\x03%05d\r\n" % (total % 65536))
+    return n + (n + 999) // 1000 + 2  # stations; date and time
+
+
+def count_lines(path):
+    with open(path, "rb") as f:
+        return sum(chunk.count(b"\n") for chunk in iter(lambda: f.read(1 << 20), b""))
+
+
+def points_for(make, mb, tmp):
+    """Points that make a file of about mb megabytes."""
+    probe = os.path.join(tmp, "probe")
+    make(probe, 5000)
+    size = os.path.getsize(probe)
+    os.remove(probe)
+    return max(1, int(mb * 1e6 * 5000 / size))
 
 
 def run(cmd):
@@ -138,8 +160,12 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--points", type=int, default=1000000)
     ap.add_argument("--build", default="build-rel")
+    ap.add_argument("--mb", type=float, default=0, help="size of each file instead of --points")
     ap.add_argument("--only", default="", help="run only the files whose name contains this")
+    ap.add_argument("--core", default="0")
     args = ap.parse_args()
+    pin = ["taskset", "-c", args.core] if shutil.which("taskset") else []
+    failed = False
     with tempfile.TemporaryDirectory() as tmp:
         install = os.path.join(tmp, "install")
         os.mkdir(install)
@@ -152,21 +178,27 @@ def main():
             if args.only not in name:
                 continue
             src = os.path.join(tmp, name)
-            make(src, args.points)
+            points = points_for(make, args.mb, tmp) if args.mb else args.points
+            expected = make(src, points)
             size_mb = os.path.getsize(src) / 1e6
             _, cat_s, _, _, _ = run(["sh", "-c", "cat '%s' > /dev/null" % src])
             out = src + ".asc"
-            rc, secs, peak_kb, user_s, err = run([convert, "--quiet", "--yes", "--settings", settings, src, out])
+            rc, secs, peak_kb, user_s, err = run(pin + [convert, "--quiet", "--yes", "--settings", settings, src, out])
+            lines = count_lines(out) if os.path.exists(out) else 0
             # On a shared machine the user time is the steadier measure.
             print("%-22s %7.1f MB  rc=%d  %6.2f s  %7.1f MB/s  %9.0f points/s  peak %6.1f MB (%.1fx input)"
                   "  user %.2f s (%.1f MB/s)  | cat %.3f s (%.0f MB/s)"
-                  % (name, size_mb, rc, secs, size_mb / secs, args.points / secs, peak_kb / 1024,
+                  % (name, size_mb, rc, secs, size_mb / secs, points / secs, peak_kb / 1024,
                      peak_kb / 1024 / size_mb, user_s, size_mb / max(user_s, 1e-9), cat_s,
                      size_mb / max(cat_s, 1e-9)))
-            if rc not in (0, 1):
+            if rc not in (0, 1) or lines != expected:
+                print("%s: exit %d, %d lines written of %d" % (name, rc, lines, expected))
                 print(err.decode(errors="replace")[-2000:])
+                failed = True
             if os.path.exists(out):
                 os.remove(out)
+            os.remove(src)
+    raise SystemExit(1 if failed else 0)
 
 
 if __name__ == "__main__":

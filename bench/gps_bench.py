@@ -3,10 +3,11 @@
 job, each of about SIZE MB (default 100), into ASCII with veltro-convert:
 without a coordinate system (--gps-system none) and with a grid (LV95
 through the coordinate-system library, chosen in the settings file this
-script writes). Reports MB/s, waypoints per second and peak memory against
-the input size, beside the time `cat` needs to read the same file.
+script writes), pinned to one core (taskset). Checks the output's line count
+and reports MB/s, waypoints per second and peak memory against the input
+size, beside the time `cat` needs to read the same file.
 
-    python3 bench/gps_bench.py [--size MB] [--build build-rel] [--only NAME]
+    python3 bench/gps_bench.py [--size MB] [--build build-rel] [--only NAME] [--core C]
 
 Build first:  cmake --build build-rel --target veltro-convert WGSXYZ TestFamily
 The instrument libraries of the GPS receivers are not part of the program:
@@ -55,8 +56,10 @@ def nmea_log(path, size):
 
 def rw5_job(path, size):
     """A station every 500 shots; side shots, their notes, GPS positions and
-    the commented grid of each."""
+    the commented grid of each. Answers the records and the lines the ASCII
+    output holds."""
     points = 0
+    lines = 4  # project, date, time, units
     with open(path, "w", newline="") as f:
         f.write("JB,NMBENCH,DT12-09-2026,TM08:00:00\r\nMO,AD0,UN2,SF1.00000000,EC0,EO0.0,AU0\r\n")
         i = 0
@@ -65,15 +68,23 @@ def rw5_job(path, size):
             if i % 500 == 1:
                 f.write("OC,OP%d,N 1200000.000,E 2600000.000,EL500.000,--Stand\r\nLS,HI1.550000,HR1.800000\r\n"
                         "BK,OP%d,BP%d,BS0.0000,BC0.0000\r\n" % (i, i, i + 1))
+                lines += 2  # the station's coordinates and the backsight
             if i % 4 == 0:
                 f.write("GPS,PN%d,LA46.5703%05d,LN7.2618%05d,EL%.3f,--\r\n--GS,PN%d,N %.3f,E %.3f,EL%.3f\r\n"
                         % (i, i % 10**5, (i * 3) % 10**5, 550 + i % 100, i, 1200000 + i % 999, 2600000 + i % 777,
                            500 + i % 100))
+                lines += 2  # the point and the note
             else:
                 f.write("SS,OP1,FP%d,AR%.4f,ZE%.4f,SD%.6f,--Code %d\r\n" % (i, (i * 7) % 360, 90 + i % 10, 10 + i % 90,
                                                                           i % 50))
+                lines += 1
             points += 1
-    return points
+    return points, lines
+
+
+def count_lines(path):
+    with open(path, "rb") as f:
+        return sum(chunk.count(b"\n") for chunk in iter(lambda: f.read(1 << 20), b""))
 
 
 def run(cmd, env):
@@ -97,7 +108,10 @@ def install(build, folder):
     shutil.copy(os.path.join(app, "veltro-convert"), folder)
     family = os.path.abspath(os.path.join(build, "tests", "testlibs", "libTestFamily.so"))
     for name in ("ProMark2", "SurvCE"):
-        os.symlink(family, os.path.join(folder, "lib%s.so" % name))
+        target = os.path.join(folder, "lib%s.so" % name)
+        if os.path.lexists(target):
+            os.remove(target)  # a built receiver library: the family library stands in all the same
+        os.symlink(family, target)
     return os.path.join(folder, "veltro-convert")
 
 
@@ -106,7 +120,10 @@ def main():
     ap.add_argument("--size", type=float, default=100, help="MB per generated file")
     ap.add_argument("--build", default="build-rel")
     ap.add_argument("--only", default="", help="run only the cases whose name contains this")
+    ap.add_argument("--core", default="0")
     args = ap.parse_args()
+    pin = ["taskset", "-c", args.core] if shutil.which("taskset") else []
+    failed = False
     size = int(args.size * 1e6)
     with tempfile.TemporaryDirectory() as tmp:
         convert = install(args.build, tmp)
@@ -119,8 +136,9 @@ def main():
             if args.only and not any(args.only in case for case in (name + " none", name + " grid")):
                 continue
             path = os.path.join(tmp, name)
-            files[name] = (path, make(path, size))
-        for name, (path, records) in files.items():
+            made = make(path, size)
+            files[name] = (path, made) if isinstance(made, tuple) else (path, (made, made))
+        for name, (path, (records, expected)) in files.items():
             mb = os.path.getsize(path) / 1e6
             _, cat_s, _, _, _ = run(["sh", "-c", "cat '%s' > /dev/null" % path], env)
             for system in ("none", "grid"):
@@ -131,17 +149,21 @@ def main():
                 cmd = [convert, "--quiet", "--yes", "--settings", settings, "--from", "NMEA" if name == "log.nmea" else "RW5"]
                 if system == "none":
                     cmd += ["--gps-system", "none"]
-                rc, secs, peak_kb, cpu, err = run(cmd + [path, out], env)
+                rc, secs, peak_kb, cpu, err = run(pin + cmd + [path, out], env)
+                lines = count_lines(out) if os.path.exists(out) else 0
                 unit = "waypoints" if name == "log.nmea" else "records"
                 # A shared machine: the CPU time is the figure that does not depend on the load.
                 print("%-14s %6.1f MB  rc=%d  wall %6.2f s %7.1f MB/s  cpu %6.2f s %7.1f MB/s %9.0f %s/s"
                       "  peak %6.1f MB (%.2fx input)  | cat %.0f MB/s"
                       % (case, mb, rc, secs, mb / secs, cpu, mb / cpu, records / cpu, unit, peak_kb / 1024,
                          peak_kb / 1024 / mb, mb / max(cat_s, 1e-9)))
-                if rc not in (0, 1):
+                if rc not in (0, 1) or lines != expected:
+                    print("%s: exit %d, %d lines written of %d" % (case, rc, lines, expected))
                     print(err.decode(errors="replace")[-2000:])
+                    failed = True
                 if os.path.exists(out):
                     os.remove(out)
+    raise SystemExit(1 if failed else 0)
 
 
 if __name__ == "__main__":

@@ -216,11 +216,49 @@ BlockLayout MeasureBlock(const std::string& layout) {
 
 // Fields of a line cut by a layout; a field that the line's end cuts short
 // is flagged (a number there is no value).
+// ScaleNumber(text, -decimals), with a shortcut for the usual field of a
+// sign and up to 18 digits.
+std::string ScaledInteger(const std::string& text, int decimals) {
+  const size_t sign = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+  const size_t n = text.size() - sign;
+  if (n == 0 || n > 18 || decimals < 0 || decimals > 18) return ScaleNumber(text, -decimals);
+  std::uint64_t value = 0;
+  size_t lead = text.size();
+  for (size_t i = sign; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c < '0' || c > '9') return ScaleNumber(text, -decimals);
+    if (c != '0' && lead == text.size()) lead = i;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  // The value that ParseNumber reserves for "no value".
+  if (value == static_cast<std::uint64_t>(kNoValue)) return ScaleNumber(text, -decimals);
+  const auto places = static_cast<size_t>(decimals);
+  std::string out;
+  if (value == 0) {
+    out = "0";
+    if (places > 0) out.append(1, '.').append(places, '0');
+    return out;
+  }
+  const std::string_view digits = std::string_view(text).substr(lead);
+  if (text[0] == '-') out += '-';
+  if (digits.size() > places) {
+    out.append(digits.substr(0, digits.size() - places));
+  } else {
+    out += '0';
+  }
+  if (places > 0) {
+    out += '.';
+    if (digits.size() < places) out.append(places - digits.size(), '0');
+    out.append(digits.substr(digits.size() > places ? digits.size() - places : 0));
+  }
+  return out;
+}
+
 struct CutLine {
   std::vector<std::string> fields;
   std::vector<bool> cut;
   std::string Number(size_t k, int decimals) const {
-    return k < fields.size() && !cut[k] ? ScaleNumber(fields[k], -decimals) : std::string();
+    return k < fields.size() && !cut[k] ? ScaledInteger(fields[k], decimals) : std::string();
   }
   std::string Text(size_t k) const { return k < fields.size() ? fields[k] : std::string(); }
 };
@@ -332,25 +370,34 @@ std::string GtsPrepareStream(std::string text) {
   if (!IsGtsStreamTag(DetectFormat(text.substr(0, kFormatBufferSize)))) return text;
 
   std::string body;
-  {
-    std::string_view t = text;
-    const size_t stx = t.find(kStx);
-    if (stx != std::string_view::npos && stx > 0) t.remove_prefix(stx);
-    if (t.find(kEtx) != std::string_view::npos) {
-      body = RemoveBlockFrames(t);
-    } else {
-      body = std::string(t);
-      RemoveTrailingFill(body);
-    }
+  const size_t stx = text.find(kStx);
+  const size_t start = stx != std::string::npos ? stx : 0;
+  if (text.find(kEtx, start) != std::string::npos) {
+    body = RemoveBlockFrames(std::string_view(text).substr(start));
+    std::string().swap(text);
+  } else {
+    text.erase(0, start);
+    RemoveTrailingFill(text);
+    body = std::move(text);
   }
-  text.clear();
-  text.shrink_to_fit();
 
+  // A line break before every record mark that does not start a line; text
+  // already one record per line comes back as it is.
   std::string out;
-  out.reserve(body.size() + body.size() / 16 + 2);
-  for (size_t i = 0; i < body.size(); ++i) {
-    if (IsRecordMark(body, i) && !out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
-    out += body[i];
+  size_t from = 0;
+  for (size_t i = 1; i < body.size(); ++i) {
+    const char c = body[i];
+    if ((c != '_' && c != kEot) || !IsRecordMark(body, i)) continue;
+    if (body[i - 1] == '\n' || body[i - 1] == '\r') continue;
+    if (out.empty()) out.reserve(body.size() + body.size() / 16 + 2);
+    out.append(body, from, i - from).append("\r\n");
+    from = i;
+  }
+  if (from == 0) {
+    out = std::move(body);
+  } else {
+    out.append(body, from, std::string::npos);
+    std::string().swap(body);
   }
   if (out.rfind("\r\n", 0) == 0) out.erase(0, 2);
   return out;
@@ -359,6 +406,7 @@ std::string GtsPrepareStream(std::string text) {
 std::string GtsCleanLine(const std::string& line) {
   std::string_view in = line;
   while (!in.empty() && (in.back() == '\r' || in.back() == '\n')) in.remove_suffix(1);
+  if (in.find('`') == std::string_view::npos) return std::string(in);
   std::string out;
   out.reserve(in.size());
   for (char c : in) {
@@ -533,10 +581,9 @@ const TdmGTS6::Layouts& TdmGTS6::CurrentLayouts() {
   return layouts_;
 }
 
-void TdmGTS6::ReadBlock(const std::string& blockText, TPunkt& p) {
+void TdmGTS6::ReadBlock(const Layouts& layouts, const std::string& blockText, TPunkt& p) {
   const std::string block = WithoutBracket(blockText);
   if (block.empty()) return;
-  const Layouts& layouts = CurrentLayouts();
   const int r = layouts.rowOfLetter[static_cast<unsigned char>(block[0])];
   if (r < 0) return;
   const ReadRow& row = kReadRows[r];
@@ -572,10 +619,11 @@ void TdmGTS6::NeupunkteRead(const std::string& S, TDaten& Daten) {
     p.Reflektorhoehe = c.Text(5);
     return;
   }
-  const std::vector<std::string> f = CutFields(CurrentLayouts().outer, line);
+  const Layouts& layouts = CurrentLayouts();
+  const std::vector<std::string> f = CutFields(layouts.outer, line);
   if (f.size() < 4) return;
   p.Punktnummer = f[0];
-  ReadBlock(f[1], p);
+  ReadBlock(layouts, f[1], p);
   p.Code1 = geraete_.OemToAnsiText(f[2]);
   p.Reflektorhoehe = f[3];
 }

@@ -144,7 +144,7 @@ class TdmGTS6 : public TDataModule {
   bool IsGts6x() const;
   const std::string& Template(int index) const;
   const Layouts& CurrentLayouts();
-  void ReadBlock(const std::string& block, TPunkt& p);
+  void ReadBlock(const Layouts& layouts, const std::string& block, TPunkt& p);
   std::optional<std::string> WriteBlock(TDaten& Daten, int row);
 
   TGeraete& geraete_;

@@ -97,7 +97,10 @@ bool OneOf(std::string_view keyword, std::initializer_list<std::string_view> lis
   return false;
 }
 
-bool IsObservationKeyword(std::string_view k) { return OneOf(k, {"HV", "SD", "HD", "OFFSET", "NOTE", "CTL"}); }
+// The continuation keywords but XYZ (the same in both dialects).
+bool IsObservationKeyword(std::string_view k) {
+  return k != "XYZ" && Gts7GroupOf(k, false) == Gts7Group::Continuation;
+}
 
 std::string Field(const std::vector<std::string>& f, size_t i) { return i < f.size() ? f[i] : std::string(); }
 
@@ -121,23 +124,41 @@ bool DataMergingSetting() { return ReadRegBool(RegistryRoot::CurrentUser, Config
 
 // ---- Free functions -------------------------------------------------------------------
 
-std::string Gts7Keyword(const std::string& line, bool ogts7) {
+std::string_view Gts7Keyword(std::string_view line, bool ogts7) {
   if (ogts7) {
     const size_t blank = line.find(' ');
-    return blank == std::string::npos ? std::string("OGTS") : line.substr(0, blank);
+    return blank == std::string_view::npos ? std::string_view("OGTS") : line.substr(0, blank);
   }
-  std::string keyword = TrimBlanks(line.substr(0, kKeywordWidth));
-  return keyword.empty() ? std::string("GTS") : keyword;
+  const std::string_view keyword = TrimBlanksView(line.substr(0, kKeywordWidth));
+  return keyword.empty() ? std::string_view("GTS") : keyword;
 }
 
-Gts7Group Gts7GroupOf(const std::string& k, bool ogts7) {
-  if (OneOf(k, {"JOB", "NAME", "INST", "SCALE", "DATE", "UNITS"}) || (ogts7 && k == "ATMOS"))
-    return Gts7Group::Information;
-  if (IsObservationKeyword(k) || k == "XYZ") return Gts7Group::Continuation;
-  if (k == "STN") return Gts7Group::Station;
-  if (OneOf(k, {"BKB", "BS", "FS", "RES_OBS"})) return Gts7Group::Backsight;
-  if (k == "SS") return Gts7Group::SideShot;
-  return Gts7Group::Other;
+// Every line is classified, often several times: a switch on the first
+// letter, then whole keywords.
+Gts7Group Gts7GroupOf(std::string_view k, bool ogts7) {
+  using G = Gts7Group;
+  if (k.empty()) return G::Other;
+  switch (k[0]) {
+    case 'A': return ogts7 && k == "ATMOS" ? G::Information : G::Other;
+    case 'B': return k == "BKB" || k == "BS" ? G::Backsight : G::Other;
+    case 'C': return k == "CTL" ? G::Continuation : G::Other;
+    case 'D': return k == "DATE" ? G::Information : G::Other;
+    case 'F': return k == "FS" ? G::Backsight : G::Other;
+    case 'H': return k == "HV" || k == "HD" ? G::Continuation : G::Other;
+    case 'I': return k == "INST" ? G::Information : G::Other;
+    case 'J': return k == "JOB" ? G::Information : G::Other;
+    case 'N': return k == "NAME" ? G::Information : k == "NOTE" ? G::Continuation : G::Other;
+    case 'O': return k == "OFFSET" ? G::Continuation : G::Other;
+    case 'R': return k == "RES_OBS" ? G::Backsight : G::Other;
+    case 'S':
+      if (k == "SS") return G::SideShot;
+      if (k == "SD") return G::Continuation;
+      if (k == "STN") return G::Station;
+      return k == "SCALE" ? G::Information : G::Other;
+    case 'U': return k == "UNITS" ? G::Information : G::Other;
+    case 'X': return k == "XYZ" ? G::Continuation : G::Other;
+    default: return G::Other;
+  }
 }
 
 bool Gts7IsRecordStart(const std::string& line) {
@@ -222,7 +243,7 @@ TdmGTS7::TdmGTS7(TGeraete& geraete, Dialect dialect)
     // The version line ("FIELD V2.1", "FC-6 V1.0 JOB") and the temperature
     // lines, which the station after them reads.
     h.OnFrameLine = [this](const std::string& S) {
-      const std::string keyword = Gts7Keyword(S, ogts7_);
+      const std::string_view keyword = Gts7Keyword(S, ogts7_);
       return S.rfind("FIELD ", 0) == 0 || S.rfind("FC-", 0) == 0 || keyword == (ogts7_ ? "ATMOS" : "TEMP");
     };
     h.OnSetTDA = [this, f](TTransferDatenart kind) { return SetTDA(*f, kind); };
@@ -256,15 +277,15 @@ const std::string& TdmGTS7::Layout(const TStringList& list, size_t index) const 
   return index < list.size() ? list[index] : kNone;
 }
 
-Gts7Group TdmGTS7::GroupOf(const std::string& line) const { return Gts7GroupOf(Gts7Keyword(line, ogts7_), ogts7_); }
+Gts7Group TdmGTS7::GroupOf(std::string_view line) const { return Gts7GroupOf(Gts7Keyword(line, ogts7_), ogts7_); }
 
 // Last line of the record that the head at `head` reads: its coordinate
 // line (station, BKB, side shot) and its observation lines (not station).
 long TdmGTS7::GroupEnd(const TextLines& lines, size_t head) const {
   const Gts7Group group = GroupOf(lines[head]);
-  const std::string keyword = Gts7Keyword(lines[head], ogts7_);
+  const std::string_view keyword = Gts7Keyword(lines[head], ogts7_);
   const bool ogts = ogts7_;
-  auto keywordAt = [&](size_t i) { return i < lines.size() ? Gts7Keyword(lines[i], ogts) : std::string(); };
+  auto keywordAt = [&](size_t i) { return i < lines.size() ? Gts7Keyword(lines[i], ogts) : std::string_view(); };
   size_t end = head;
   const bool takesXyz = group == Gts7Group::Station || group == Gts7Group::SideShot || keyword == "BKB";
   if (takesXyz && keywordAt(end + 1) == "XYZ") ++end;
@@ -280,7 +301,7 @@ TTransferDatenart TdmGTS7::Gts7LineKind(const std::string& tag, const std::strin
 TTransferDatenart TdmGTS7::LineKind(TGeraeteFormat& format, const std::string& tag, const std::string& line) {
   format.MoreLine = false;
   if (!ogts7_ && tag.size() > 1) {
-    const std::string name = tag.substr(1);
+    const std::string_view name = std::string_view(tag).substr(1);
     if (name == "GTS7" || name == "FC6") {
       switch (tag[0]) {
         case 'k': return tdaKoordinate;
@@ -322,7 +343,10 @@ TTransferDatenart TdmGTS7::LineKind(TGeraeteFormat& format, const std::string& t
     c.lines = lines;
     c.size = lines->size();
     c.head = j;
-    c.headLine = j >= 0 ? (*lines)[static_cast<size_t>(j)] : std::string();
+    if (j >= 0)
+      c.headLine = (*lines)[static_cast<size_t>(j)];  // into the buffer held
+    else
+      c.headLine.clear();
     c.to = i;
     c.groupEnd = j >= 0 ? GroupEnd(*lines, static_cast<size_t>(j)) : -1;
   }
@@ -397,11 +421,10 @@ void TdmGTS7::ReadCoordinates(Walk& w, const std::string& layout, std::string& y
   h = Field(f, 2);
 }
 
-void TdmGTS7::ReadObservations(Walk& w) {
-  const TStringList& d = CurrentFormat().Detailpunkt;
+void TdmGTS7::ReadObservations(Walk& w, const TStringList& d) {
   TPunkt& p = w.daten.Punkt;
   while (w.HasNext()) {
-    const std::string keyword = Gts7Keyword(w.Next(), ogts7_);
+    const std::string_view keyword = Gts7Keyword(w.Next(), ogts7_);
     if (!IsObservationKeyword(keyword)) break;
     const std::string& line = w.Advance();
     auto fields = [&](size_t templ) { return CutFields(Layout(d, templ), line); };
@@ -462,7 +485,7 @@ void TdmGTS7::InformationenRead(const std::string& S, TDaten& Daten) {
       w.Advance();
     }
     const std::string& line = w.Line();
-    const std::string keyword = Gts7Keyword(line, ogts7_);
+    const std::string_view keyword = Gts7Keyword(line, ogts7_);
     auto f = [&](size_t templ) { return CutFields(Layout(t, templ), line); };
     if (keyword == "JOB") {
       const auto v = f(kJob);
@@ -518,7 +541,7 @@ void TdmGTS7::StationenRead(const std::string& S, TDaten& Daten) {
   TPunkt& p = Daten.Punkt;
   p.Messflags = mfHzVzSd;
   for (size_t i = w.last + 1; i < w.lines->size(); ++i) {
-    const std::string keyword = Gts7Keyword((*w.lines)[i], ogts7_);
+    const std::string_view keyword = Gts7Keyword((*w.lines)[i], ogts7_);
     if (keyword == "STN") break;
     if (keyword == "HD") {
       p.Messflags = mfHzHdDh;
@@ -542,7 +565,7 @@ void TdmGTS7::AnschlusspunkteRead(const std::string& S, TDaten& Daten) {
   }
   const TStringList& t = CurrentFormat().Anschlusspunkt;
   TPunkt& p = Daten.Punkt;
-  const std::string keyword = Gts7Keyword(w.Line(), ogts7_);
+  const std::string_view keyword = Gts7Keyword(w.Line(), ogts7_);
   if (keyword == "BKB") {
     const auto v = CutFields(Layout(t, kBkb), w.Line());
     p.Messflags = kFlagsBkb;
@@ -573,7 +596,7 @@ void TdmGTS7::AnschlusspunkteRead(const std::string& S, TDaten& Daten) {
     p.Reflektorhoehe = Field(v, 1);
     p.Zusatzwert1 = Field(v, 2);
   }
-  ReadObservations(w);
+  ReadObservations(w, CurrentFormat().Detailpunkt);
   Finish(w, Daten);
 }
 
@@ -594,7 +617,7 @@ void TdmGTS7::NeupunkteRead(const std::string& S, TDaten& Daten) {
     p.Messflags |= mfKoordinaten;
     ReadCoordinates(w, Layout(t, kSsXyz), p.Y, p.X, p.Hoehe);
   }
-  ReadObservations(w);
+  ReadObservations(w, t);
   Finish(w, Daten);
 }
 

@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "core/Components.h"
 #include "core/DatenformatDefinitionen.h"
@@ -38,11 +39,11 @@ enum class Gts7Group { Information, Continuation, Station, Backsight, SideShot, 
 
 // Keyword of a line: GTS7/FC6 its first 8 characters trimmed ("GTS" when
 // that is empty); OGTS7 the text before its first blank ("OGTS" without a
-// blank).
-std::string Gts7Keyword(const std::string& line, bool ogts7);
+// blank). A view into line (or a literal).
+std::string_view Gts7Keyword(std::string_view line, bool ogts7);
 // Group of a keyword (an exact member of the group's list); OGTS7 counts
 // ATMOS as information.
-Gts7Group Gts7GroupOf(const std::string& keyword, bool ogts7);
+Gts7Group Gts7GroupOf(std::string_view keyword, bool ogts7);
 // The line's keyword starts a record for the editor (JOB, STN, SS, BKB, BS,
 // RES_OBS, FS).
 bool Gts7IsRecordStart(const std::string& line);
@@ -144,10 +145,10 @@ class TdmGTS7 : public TDataModule {
 
   TGeraeteFormat& CurrentFormat() const;
   TTransferDatenart LineKind(TGeraeteFormat& format, const std::string& tag, const std::string& line);
-  Gts7Group GroupOf(const std::string& line) const;
+  Gts7Group GroupOf(std::string_view line) const;
   long GroupEnd(const TextLines& lines, size_t head) const;
   bool ReadHead(Walk& w, Gts7Group group);
-  void ReadObservations(Walk& w);
+  void ReadObservations(Walk& w, const TStringList& templates);
   void ReadCoordinates(Walk& w, const std::string& layout, std::string& y, std::string& x, std::string& h);
   void Finish(Walk& w, TDaten& Daten);
   std::string CoordinateLine(const std::string& layout, const std::string& y, const std::string& x,

@@ -1,5 +1,6 @@
 #include "formats/instrument/InstrumentFormat.h"
 
+#include <optional>
 #include <vector>
 
 #include "core/DecimalText.h"
@@ -94,8 +95,40 @@ void AddLineError(int text, int lineNumber, const std::string& line) {
                                      EscapeMessageData(line));
 }
 
-std::string PlainNumber(const std::string& text) {
-  const std::string trimmed = TrimBlanks(text);
+namespace {
+constexpr size_t kQuickPlainLength = 1000;
+
+// The plain form of [+-]digits[.digits] (digits on both sides of a point)
+// without the decimal engine: no "+", no leading zeros, no sign on a zero.
+std::optional<std::string> QuickPlain(std::string_view t) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  // Far more decimals than any field: left to the engine, which refuses them.
+  if (t.size() > kQuickPlainLength) return std::nullopt;
+  const bool signed_ = !t.empty() && (t[0] == '+' || t[0] == '-');
+  size_t i = signed_ ? 1 : 0;
+  const size_t start = i;
+  while (i < t.size() && digit(t[i])) ++i;
+  const size_t integerEnd = i;
+  if (integerEnd == start) return std::nullopt;
+  if (i < t.size()) {
+    if (t[i] != '.') return std::nullopt;
+    const size_t fraction = ++i;
+    while (i < t.size() && digit(t[i])) ++i;
+    if (i == fraction || i != t.size()) return std::nullopt;
+  }
+  size_t lead = start;
+  while (lead + 1 < integerEnd && t[lead] == '0') ++lead;
+  std::string out;
+  if (signed_ && t[0] == '-' && t.find_first_of("123456789", start) != std::string_view::npos) out += '-';
+  out.append(t.substr(lead));
+  return out;
+}
+}  // namespace
+
+std::string PlainNumber(std::string_view text) {
+  const std::string_view view = TrimBlanksView(text);
+  if (auto quick = QuickPlain(view)) return std::move(*quick);
+  const std::string trimmed(view);
   return FormatDecimalText(trimmed, DecimalsAfterPoint(trimmed)).value_or(trimmed);
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -77,9 +78,16 @@ TReadWriteDaten* AddFormatComponent(
 // line number, then the line itself.
 void AddLineError(int text, int lineNumber, const std::string& line);
 
+// text without leading and trailing blanks (a view into it).
+inline std::string_view TrimBlanksView(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
 // A decimal text as written in a file ("00512", "+1.50") in its plain form
 // ("512", "1.50"); a text that is no number comes back trimmed.
-std::string PlainNumber(const std::string& text);
+std::string PlainNumber(std::string_view text);
 
 // The point a line classifier converted while phase 2 converts the received
 // lines, kept for the reader of the same line (a coordinate system is asked

@@ -1,5 +1,6 @@
 #include "formats/instrument/NMEA.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -32,7 +33,7 @@ int HexValue(char c) {
   return -1;
 }
 
-std::string Signed(const std::string& value, const std::string& hemisphere, char negative) {
+std::string Signed(const std::string& value, std::string_view hemisphere, char negative) {
   if (value.empty() || hemisphere.empty() || hemisphere[0] != negative) return value;
   return value[0] == '-' ? value.substr(1) : "-" + value;
 }
@@ -78,18 +79,26 @@ WaypointLine ReadWaypoint(const std::string& line, Waypoint& w) {
   const size_t star = line.find('*');
   const size_t bodyEnd = star == std::string::npos || star > end ? end : star;
   if (star != std::string::npos && star < end) {
-    const std::string given = TrimBlanks(line.substr(star + 1, end - star - 1));
+    const std::string_view given = TrimBlanksView(std::string_view(line).substr(star + 1, end - star - 1));
     if (!given.empty()) {
-      const std::string sum = NmeaChecksum(std::string_view(line).substr(1, star - 1));
+      int sum = 0;
+      for (const char c : std::string_view(line).substr(1, star - 1)) sum ^= static_cast<unsigned char>(c);
       if (given.size() != 2 || HexValue(given[0]) < 0 || HexValue(given[1]) < 0 ||
-          HexValue(given[0]) * 16 + HexValue(given[1]) != HexValue(sum[0]) * 16 + HexValue(sum[1]))
+          HexValue(given[0]) * 16 + HexValue(given[1]) != sum)
         return WaypointLine::BadChecksum;
     }
   }
-  std::vector<std::string> f = SplitFields(line.substr(name.size() + 1, bodyEnd - name.size() - 1), ',');
-  f.resize(std::max<size_t>(f.size(), kIcon + 1));
-  w.latitude = Signed(PlainNumber(f[kLat]), TrimBlanks(f[kNorthSouth]), 'S');
-  w.longitude = Signed(PlainNumber(f[kLon]), TrimBlanks(f[kEastWest]), 'W');
+  // The fields up to the icon; later ones are not read.
+  std::array<std::string_view, kIcon + 1> f{};
+  const std::string_view body = std::string_view(line).substr(name.size() + 1, bodyEnd - name.size() - 1);
+  for (size_t k = 0, pos = 0; k < f.size(); ++k) {
+    const size_t comma = body.find(',', pos);
+    f[k] = body.substr(pos, comma == std::string_view::npos ? comma : comma - pos);
+    if (comma == std::string_view::npos) break;
+    pos = comma + 1;
+  }
+  w.latitude = Signed(PlainNumber(f[kLat]), TrimBlanksView(f[kNorthSouth]), 'S');
+  w.longitude = Signed(PlainNumber(f[kLon]), TrimBlanksView(f[kEastWest]), 'W');
   w.altitude = PlainNumber(f[kAltitude]);
   w.name = f[kName];
   w.comment = f[kComment];

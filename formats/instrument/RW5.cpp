@@ -5,6 +5,7 @@
 #include "core/ConvertedLine.h"
 #include "core/TextUtils.h"
 #include "core/Transfer.h"
+#include "formats/instrument/InstrumentFormat.h"
 #include "formats/instrument/NMEA.h"
 #include "formats/office/Layout.h"
 #include "instruments/CoordinateSystem.h"
@@ -43,10 +44,11 @@ std::optional<std::string> Written(const std::string& value, int decimals) {
 
 }  // namespace
 
-std::string Rw5Record::Value(std::string_view tag) const {
+const std::string& Rw5Record::Value(std::string_view tag) const {
+  static const std::string kNone;
   for (const auto& [t, v] : fields)
     if (t == tag) return v;
-  return {};
+  return kNone;
 }
 
 bool Rw5Record::Has(std::string_view tag) const {
@@ -57,8 +59,9 @@ bool Rw5Record::Has(std::string_view tag) const {
 
 Rw5Record ReadRw5Record(const std::string& line) {
   Rw5Record r;
-  const std::string text = RemoveLineEnds(line);
-  if (StartsWith(text, kNoteMark)) {
+  std::string_view text = line;
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
+  if (text.substr(0, 2) == kNoteMark) {
     r.code = kNoteMark;
     r.note = text.substr(2);
     return r;
@@ -68,15 +71,15 @@ Rw5Record ReadRw5Record(const std::string& line) {
   r.fields.reserve(kUsualFields);
   while (at != std::string::npos) {
     const size_t start = at + 1;
-    if (text.compare(start, 2, kNoteMark) == 0) {
+    if (text.substr(start, 2) == kNoteMark) {
       r.note = text.substr(start + 2);
       break;
     }
     at = text.find(',', start);
-    const std::string field = text.substr(start, at == std::string::npos ? std::string::npos : at - start);
+    const std::string_view field = text.substr(start, at == std::string_view::npos ? at : at - start);
     if (field.empty()) continue;
     r.fields.emplace_back(field.substr(0, kTagLength),
-                          TrimBlanks(field.size() > kTagLength ? field.substr(kTagLength) : ""));
+                          TrimBlanksView(field.size() > kTagLength ? field.substr(kTagLength) : std::string_view()));
   }
   return r;
 }

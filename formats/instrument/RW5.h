@@ -36,7 +36,7 @@ struct Rw5Record {
   std::vector<std::pair<std::string, std::string>> fields;  // tag, trimmed value
   std::string note;                                         // after "--"
   // The value of the first field with that tag; "" when there is none.
-  std::string Value(std::string_view tag) const;
+  const std::string& Value(std::string_view tag) const;
   bool Has(std::string_view tag) const;
 };
 

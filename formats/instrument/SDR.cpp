@@ -1,5 +1,8 @@
 #include "formats/instrument/SDR.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "core/CoordinateUnit.h"
 #include "core/DateTime.h"
 #include "core/Messages.h"
@@ -80,12 +83,6 @@ std::string Field(const std::vector<std::string_view>& fields, size_t i) {
   return i < fields.size() ? std::string(fields[i]) : std::string();
 }
 
-std::string_view TrimmedView(std::string_view s) {
-  const size_t first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 // Field positions of a template that is the two-digit record type followed
 // by sized conversions only ("08%2.2s%4.4s..."); empty for any other.
 std::vector<std::pair<size_t, size_t>> FixedSpans(const std::string& layout, const std::vector<int>& widths) {
@@ -145,8 +142,49 @@ bool IsReadableTime(const std::string& text) {
 
 // ---- Transmission checksum -----------------------------------------------------------
 
+namespace {
+constexpr std::uint64_t kByteOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kByteHighs = 0x8080808080808080ULL;
+constexpr std::uint64_t kByteLows = 0x00FF00FF00FF00FFULL;
+
+bool HasByte(std::uint64_t word, char byte) {
+  const std::uint64_t v = word ^ (kByteOnes * static_cast<unsigned char>(byte));
+  return ((v - kByteOnes) & ~v & kByteHighs) != 0;
+}
+
+// Sum of the eight bytes of a word.
+std::uint64_t ByteSum(std::uint64_t word) {
+  std::uint64_t pairs = (word & kByteLows) + ((word >> 8) & kByteLows);
+  pairs += pairs >> 16;
+  pairs += pairs >> 32;
+  return pairs & 0xFFFF;
+}
+}  // namespace
+
 void SdrChecksum::Add(std::string_view line) {
-  for (const char c : line) {
+  const char* data = line.data();
+  size_t i = 0;
+  if (inBlock_) {
+    // Eight bytes at a time while none is STX, ETX, CR or LF: all are summed.
+    std::uint64_t sum = 0;
+    for (; i + 8 <= line.size(); i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data + i, sizeof word);
+      if (HasByte(word, kSdrStx) || HasByte(word, kSdrEtx) || HasByte(word, '\r') || HasByte(word, '\n')) break;
+      sum += ByteSum(word);
+    }
+    if (i > 0) {
+      sum_ += sum;
+      counted_ = true;
+    }
+  } else {
+    // Outside a block only an STX changes anything.
+    const void* stx = std::memchr(data, kSdrStx, line.size());
+    if (!stx) return;
+    i = static_cast<size_t>(static_cast<const char*>(stx) - data);
+  }
+  for (; i < line.size(); ++i) {
+    const char c = data[i];
     if (c == kSdrEtx) inBlock_ = false;
     if (inBlock_ && c != kSdrStx && c != '\r' && c != '\n') {
       sum_ += static_cast<unsigned char>(c);
@@ -386,7 +424,7 @@ void TdmSDR::CutInto(std::string_view line, int type, Fields& fields) {
     return;
   }
   for (const auto& [start, width] : r.spans)
-    fields.push_back(start < line.size() ? TrimmedView(line.substr(start, width)) : std::string_view());
+    fields.push_back(start < line.size() ? TrimBlanksView(line.substr(start, width)) : std::string_view());
 }
 
 // The fields are views into line, valid until the next cut.
@@ -407,7 +445,7 @@ std::string TdmSDR::Kept(int type, size_t field) {
 std::string TdmSDR::Derivation(int type) const {
   const auto& line = kept_[static_cast<size_t>(type)];
   if (!line) return kDefaultDerivation;
-  return std::string(TrimmedView(std::string_view(*line).substr(std::min<size_t>(2, line->size()), 2)));
+  return std::string(TrimBlanksView(std::string_view(*line).substr(std::min<size_t>(2, line->size()), 2)));
 }
 
 // The order of the last header read; northing first, as read, for SDR

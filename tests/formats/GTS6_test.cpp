@@ -57,6 +57,9 @@ TEST(GtsPrepareStream, EdgesOfFramesAndFills) {
   // An ETX among the first four characters: no position below the start.
   EXPECT_EQ(GtsPrepareStream(kStx + "A1" + kEtx + "\n" + kStx + "_+P2_ ?000045678m1A2B" + kEtx + kEot),
             "_\r\n_+P2_ ?000045678m");
+  // An ETX only before the first STX does not make the text framed.
+  const std::string records = Joined(kRecords, "\r\n");
+  EXPECT_EQ(GtsPrepareStream(kEtx + kStx + Joined(kRecords, "")), kStx + "\r\n" + records.substr(0, records.size() - 2));
   // Unframed text loses a trailing fill; EOT starts a line of its own.
   EXPECT_EQ(GtsPrepareStream(kRecords[2] + "_    " + kEot), kRecords[2] + "\r\n" + kEot);
   // A text of another format comes back unchanged.
@@ -110,6 +113,10 @@ TEST_F(Gts6Test, CoordinatesReadAndWritten) {
   EXPECT_EQ(daten.Punkt.Hoehe, "0");
   gts6.KoordinatenRead("_+P1        _ x0001234567_ y00007", daten);  // cut short
   EXPECT_EQ(daten.Punkt.Y, "");
+  gts6.KoordinatenRead("_+P1        _ x-000000000_ y0000000005_ z+0001 2345", daten);
+  EXPECT_EQ(daten.Punkt.X, "0.000");  // no sign on a zero
+  EXPECT_EQ(daten.Punkt.Y, "0.005");
+  EXPECT_EQ(daten.Punkt.Hoehe, "");  // a blank inside is no number
   daten = TDaten{};
   gts6.KoordinatenRead("F00F000", daten);
   EXPECT_TRUE(daten.Konstanten.Originalzeilen.empty());

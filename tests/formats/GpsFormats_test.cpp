@@ -23,6 +23,17 @@ const std::string kStandInDir = VELTRO_BUILD_DIR "/app/";
 
 std::string Sentence(const std::string& body) { return "$" + body + "*" + NmeaChecksum(body); }
 
+TEST(PlainNumbers, SignsZerosAndWhatIsNoPlainNumber) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"00512", "512"}, {"+1.50", "1.50"}, {"-0.000", "0.000"}, {"-000", "0"}, {"-00720.01000", "-720.01000"},
+      {"5.", "5"},      {".5", "0.5"},     {"1e2", "100"},      {" 12 ", "12"}, {"abc", "abc"}, {"", ""}};
+  for (const auto& [text, plain] : cases) EXPECT_EQ(PlainNumber(text), plain) << text;
+  // Far more decimals than a field holds stay as written.
+  const std::string many = "+1." + std::string(5000, '5');
+  EXPECT_EQ(PlainNumber(many), many);
+  EXPECT_EQ(PlainNumber("+1." + std::string(1001, '5')), "1." + std::string(1001, '5'));
+}
+
 TEST(WaypointLines, FieldsEndAtCommaAndStarAndChecksumsAreChecked) {
   Waypoint w;
   // 3 decimals, zero-padded altitude, an empty comment, no checksum.

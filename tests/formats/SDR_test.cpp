@@ -27,6 +27,20 @@ TEST(SdrChecksum, SumsTheFramedBytesToSixteenBitsAndChecksTheLastLine) {
             "\x03"
             "00198");
 
+  // Long lines: frame marks, line ends and high bytes anywhere in them.
+  SdrChecksum mixed;
+  mixed.Add(
+      "before\x02"
+      "ABCDEFGHIJ\r\nKLMNOPQR\x03"
+      "xyz\x02"
+      "\xB0\xB0\xB0\xB0\xB0\xB0\xB0\xB0\xB0");
+  EXPECT_EQ(mixed.FullSum(), 695u + 628 + 9 * 176);
+  mixed.Add(std::string(16, '\xFF'));
+  mixed.Add(
+      "ABCDEFGHIJ\x03"
+      "KLMNOPQRSTUVWXYZ");
+  EXPECT_EQ(mixed.FullSum(), 695u + 628 + 9 * 176 + 16 * 255 + 695);
+
   // Above 65535 the sum is kept to 16 bits, in the trailer and when compared.
   SdrChecksum big;
   big.Add("\x02");
