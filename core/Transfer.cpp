@@ -299,10 +299,13 @@ int TransferPhase1(bool retry) {
   const std::string ende = TrimBlanks(office.Ende);
   t.ActiveLines = &t.InputLines;
   daten.Konstanten.Zeile = 0;
+  // The line is copied (readers may add lines to the list), into one buffer
+  // that keeps its capacity from line to line.
+  std::string line;
   while (daten.Konstanten.Zeile >= 0 && static_cast<size_t>(daten.Konstanten.Zeile) < t.InputLines.size() &&
          !t.StopFlag) {
     const int current = daten.Konstanten.Zeile;
-    const std::string line = t.InputLines[static_cast<size_t>(current)];
+    line = t.InputLines[static_cast<size_t>(current)];
 
     bool isRecord;
     if (passThrough) {
@@ -407,10 +410,11 @@ void TransferPhase2() {
 
     t.ActiveLines = &t.ReceivedLines;
     daten.Konstanten.Zeile = 0;
+    std::string line;  // as in phase 1: one buffer for the copies of the lines
     while (daten.Konstanten.Zeile >= 0 && static_cast<size_t>(daten.Konstanten.Zeile) < t.ReceivedLines.size() &&
            !t.StopFlag) {
       const int current = daten.Konstanten.Zeile;
-      std::string line = t.ReceivedLines[static_cast<size_t>(current)];
+      line = t.ReceivedLines[static_cast<size_t>(current)];
       TTransferDatenart kind = instrument.OnGetDatenart ? instrument.OnGetDatenart(line) : tdaNone;
       if (kind != tdaNone) {
         if (instrument.OnSetTDA) instrument.OnSetTDA(kind);

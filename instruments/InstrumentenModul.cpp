@@ -239,11 +239,12 @@ std::string TGeraete::LibraryPathToLoad(const TInstrument& instrument) const {
 }
 
 TInstrument& TGeraete::CurrentInstrument() {
-  TInstrument* current = nullptr;
+  if (current_ && current_->Active) return *current_;
+  current_ = nullptr;
   ForEach<TInstrument>([&](TInstrument& i) {
-    if (i.Active) current = &i;
+    if (i.Active) current_ = &i;
   });
-  return current ? *current : ActivateFirstInstrument();
+  return current_ ? *current_ : ActivateFirstInstrument();
 }
 
 TInstrument& TGeraete::ActivateFirstInstrument() {
@@ -251,6 +252,7 @@ TInstrument& TGeraete::ActivateFirstInstrument() {
     auto* i = dynamic_cast<TInstrument*>(c.get());
     if (i && LibraryInstalled(*i)) {
       i->Active = true;
+      current_ = i;
       return *i;
     }
   }
@@ -304,6 +306,7 @@ void TGeraete::ReadInstrumentSettings(TInstrument& i) {
   i.TransferMethode = ReadRegIntegerInRange(RegistryRoot::CurrentUser, key + kRegTransferOptions, i.TransferMethode, 0,
                                             kMaxTransferMethode);
   i.Active = ReadRegBool(RegistryRoot::CurrentUser, key + kRegActive, i.Active);
+  current_ = nullptr;
   i.GeraeteFormat->OEMConvert =
       ReadRegBool(RegistryRoot::CurrentUser, key + kRegOEMConvert, i.GeraeteFormat->OEMConvert);
   i.Lesezeit = ReadTime(key + kRegReadTime, i.Lesezeit);

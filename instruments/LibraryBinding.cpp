@@ -218,7 +218,8 @@ void TLibraryBinding::LibReadLine(std::string& tag, std::string& line) {
   }
   if (auto buf = Export<veltro_text_fn>("GetReadBuf")) {
     Call call(*this);
-    line = Copy(buf());
+    // Into the caller's line, which keeps its capacity from line to line.
+    if (const char* text = buf()) line.assign(text);
   }
   if (auto format = Export<veltro_text_fn>("GetTFFormat")) {
     Call call(*this);

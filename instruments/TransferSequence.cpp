@@ -58,12 +58,15 @@ class ReceivingScope {
 };
 
 // Binds the kind of the received line at index (Zeile on it) and counts it.
-void ClassifyAt(TGeraeteFormat& format, size_t index) {
+// The line is copied (a statistics handler may insert lines), and once more
+// for the classifier, which may change its text: into the caller's buffers,
+// which keep their capacity from line to line.
+void ClassifyAt(TGeraeteFormat& format, size_t index, std::string& line, std::string& s) {
   TransferState& t = CurrentTransfer();
   t.Daten.Konstanten.Zeile = static_cast<int>(index);
-  const std::string line = t.ReceivedLines[index];
+  line = t.ReceivedLines[index];
   if (format.OnGetDatenart) {
-    std::string s = line;
+    s = line;
     const TTransferDatenart kind = format.OnGetDatenart(s);
     if (format.OnSetTDA) format.OnSetTDA(kind);
   }
@@ -157,7 +160,8 @@ void TInstrumentTransfer::ClassifyPending(TGeraeteFormat& format) {
   TransferState& t = CurrentTransfer();
   // A statistics handler may insert lines (merged coordinates): the size is
   // read anew each time.
-  for (; classified_ < t.ReceivedLines.size(); ++classified_) ClassifyAt(format, classified_);
+  for (; classified_ < t.ReceivedLines.size(); ++classified_)
+    ClassifyAt(format, classified_, classifiedLine_, classifiedText_);
 }
 
 // Framed or unbroken GTS-6 / FC-5 text: one record per line; the prepared
@@ -180,9 +184,10 @@ bool TInstrumentTransfer::HasReadableLine(TGeraeteFormat& format) {
   if (!format.OnGetDatenart) return false;
   TransferState& t = CurrentTransfer();
   ReceivingScope scope;
+  std::string s;
   for (size_t i = 0; i < t.ReceivedLines.size(); ++i) {
     t.Daten.Konstanten.Zeile = static_cast<int>(i);
-    std::string s = t.ReceivedLines[i];
+    s = t.ReceivedLines[i];
     if (format.OnGetDatenart(s) != tdaNone) return true;
   }
   return false;

@@ -836,13 +836,13 @@ int main(int argc, char** argv) {
     }
   }
 
-  TextLines lines;
+  // The loaded source, as recognisers see it: the transfer's input lines.
+  TextLines& lines = CurrentTransfer().InputLines;
   if (!LoadTextFile(input, lines)) {
     Report(kTextCannotRead, {o.input});
     return kExitNothingWritten;
   }
   const std::string head = TextFrom(lines, 0, kFormatBufferSize);
-  CurrentTransfer().InputLines = lines;  // the loaded source, as recognisers see it
   // A named instrument format is the preferred candidate of the detection.
   const TGeraeteFormat* named = Upper(o.from) == "AUTO" ? nullptr : FindInstrumentFormat(*modules.geraete, o.from);
   const std::string rawTag = DetectFormat(head, named ? named->Name : std::string());
@@ -1021,9 +1021,8 @@ int main(int argc, char** argv) {
         Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;
     }
-    // A receive reads no office source: neither copy of the file stays.
+    // A receive reads no office source: the file's lines do not stay.
     TextLines().swap(lines);
-    TextLines().swap(CurrentTransfer().InputLines);
   }
   // The instrument library reads the input file itself.
   return RunTransfer(modules, o, box, direction, true, input, output, fileTag);
