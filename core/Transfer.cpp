@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/CoordinateUnit.h"
 #include "core/Fatal.h"
 #include "core/Language.h"
 #include "core/Messages.h"
@@ -300,8 +301,8 @@ int TransferPhase1(bool retry) {
   t.ActiveLines = &t.InputLines;
   daten.Konstanten.Zeile = 0;
   // The line is copied (readers may add lines to the list), into one buffer
-  // that keeps its capacity from line to line.
-  std::string line;
+  // that keeps its capacity from line to line; so is the recognition text.
+  std::string line, recognitionText;
   while (daten.Konstanten.Zeile >= 0 && static_cast<size_t>(daten.Konstanten.Zeile) < t.InputLines.size() &&
          !t.StopFlag) {
     const int current = daten.Konstanten.Zeile;
@@ -313,7 +314,8 @@ int TransferPhase1(bool retry) {
     } else if (!office.Start.empty() && line.find(office.Start) != std::string::npos) {
       isRecord = false;
     } else if (office.OnFormat) {
-      isRecord = !office.OnFormat(line, TextFrom(t.InputLines, static_cast<size_t>(current), kFormatBufferSize)).empty();
+      TextFrom(t.InputLines, static_cast<size_t>(current), kFormatBufferSize, recognitionText);
+      isRecord = !office.OnFormat(line, recognitionText).empty();
     } else {
       isRecord = false;
     }
@@ -508,8 +510,10 @@ void Transfer_startenClick() {
   ++g_transferDepth;
   Window().SetStartTransferEnabled(false);
   const int direction = Settings().Methode();
-  // Settings are read for every record: the file is not looked at anew each time.
+  // Settings are read for every record: the file is not looked at anew each
+  // time, and the coordinate unit is read once.
   RegistryBatch settingsBatch(RegistryRoot::CurrentUser);
+  KoordUnitHold unitHold;
 
   if (Window().TreeLayout()) {
     std::string previous = Window().OutputFileField();

@@ -249,13 +249,12 @@ bool TLibraryBinding::LibTakeWriteBuf(TextLines& lines) {
   if (!connected_) return false;
   auto buf = Export<veltro_text_fn>("GetWriteBuf");
   if (!buf) return false;
-  std::string text;
-  {
-    Call call(*this);
-    text = Copy(buf());
-  }
+  // Split straight from the library's text (valid until the next call), not
+  // from a copy of the whole output.
+  Call call(*this);
+  const char* text = buf();
   lines.clear();
-  AppendTextLines(lines, text);
+  if (text) AppendTextLines(lines, text);
   return true;
 }
 
