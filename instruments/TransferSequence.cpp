@@ -350,8 +350,9 @@ void TInstrumentTransfer::SendLines() {
   if (index < 0) index = 0;
   bool ok = true;
   bool processed = false;
+  std::string line;  // a copy (handlers may change the list), kept from line to line
   while (static_cast<size_t>(index) < t.ReceivedLines.size() && ok && !t.StopFlag) {
-    const std::string line = t.ReceivedLines[static_cast<size_t>(index)];
+    line = t.ReceivedLines[static_cast<size_t>(index)];
     TReadWriteDaten* rw = geraete_.CurrentGeraeteFormat().ReadWrite;
     if (rw && rw->OnStatistik && IsData(line)) rw->OnStatistik(line, Statistics().Statistik());
     Statistics().Refresh();

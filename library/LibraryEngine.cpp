@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "formats/instrument/CheckFormate.h"
 #include "platform/TextFile.h"
@@ -466,14 +467,17 @@ int TInstrumentLibrary::SendToPort(const std::string& text) {
 }
 
 int TInstrumentLibrary::WriteStep(const std::string& line) {
-  std::string text = line == kEndOfTransmission ? std::string() : line;
-  if (const size_t p = text.find(kLineEnd); p != std::string::npos) text.resize(p);
-  text += EndofLineText(comm_->EndofLine());
+  // The line up to its first CR LF, then the port's line end; collected in
+  // place when writing to a file.
+  std::string_view data = line == kEndOfTransmission ? std::string_view() : std::string_view(line);
+  data = data.substr(0, data.find(kLineEnd));
+  const std::string eol = EndofLineText(comm_->EndofLine());
   int result = lrOk;
   if (fileMode_) {
-    writeBuf_ += text;
+    writeBuf_ += data;
+    writeBuf_ += eol;
   } else if (comm_->IsOpen()) {
-    result = profile_.silenceEndsData ? SendFamily(line) : SendToPort(text);
+    result = profile_.silenceEndsData ? SendFamily(line) : SendToPort(std::string(data) + eol);
   } else {
     NoteHangUp(lrWriteFailed);
   }
