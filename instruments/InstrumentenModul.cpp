@@ -239,12 +239,11 @@ std::string TGeraete::LibraryPathToLoad(const TInstrument& instrument) const {
 }
 
 TInstrument& TGeraete::CurrentInstrument() {
-  if (current_ && current_->Active) return *current_;
-  current_ = nullptr;
+  TInstrument* current = nullptr;
   ForEach<TInstrument>([&](TInstrument& i) {
-    if (i.Active) current_ = &i;
+    if (i.Active) current = &i;
   });
-  return current_ ? *current_ : ActivateFirstInstrument();
+  return current ? *current : ActivateFirstInstrument();
 }
 
 TInstrument& TGeraete::ActivateFirstInstrument() {
@@ -252,7 +251,6 @@ TInstrument& TGeraete::ActivateFirstInstrument() {
     auto* i = dynamic_cast<TInstrument*>(c.get());
     if (i && LibraryInstalled(*i)) {
       i->Active = true;
-      current_ = i;
       return *i;
     }
   }
@@ -306,7 +304,6 @@ void TGeraete::ReadInstrumentSettings(TInstrument& i) {
   i.TransferMethode = ReadRegIntegerInRange(RegistryRoot::CurrentUser, key + kRegTransferOptions, i.TransferMethode, 0,
                                             kMaxTransferMethode);
   i.Active = ReadRegBool(RegistryRoot::CurrentUser, key + kRegActive, i.Active);
-  current_ = nullptr;
   i.GeraeteFormat->OEMConvert =
       ReadRegBool(RegistryRoot::CurrentUser, key + kRegOEMConvert, i.GeraeteFormat->OEMConvert);
   i.Lesezeit = ReadTime(key + kRegReadTime, i.Lesezeit);

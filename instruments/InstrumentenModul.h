@@ -285,9 +285,7 @@ class TGeraete : public TDataModule {
   TGeraeteFormat* Format(const std::string& name) const;
 
   // The last active instrument in creation order; with none active,
-  // ActivateFirstInstrument(). The instrument found is kept while it stays
-  // active: whoever marks another one active clears the others' marks
-  // (SelectInstrument does), or reads them anew from the settings.
+  // ActivateFirstInstrument().
   TInstrument& CurrentInstrument();
   // Activates and answers the first instrument whose library is installed.
   // With none: the error box kNoInstrumentText, then the program ends with 1.
@@ -421,7 +419,6 @@ class TGeraete : public TDataModule {
 
   std::string installationDirectory_;
   std::function<TGeraeteFormat*()> viewerFormat_;
-  TInstrument* current_ = nullptr;  // the last answer of CurrentInstrument
   InstrumentLibraryHooks noHooks_;
   InstrumentLibraryHooks* hooks_ = &noHooks_;
 };
