@@ -157,7 +157,11 @@ bool LoadInputFile() {
   return true;
 }
 
-bool SaveOutputFile() {
+namespace {
+// Saves the output through save(path), asking for another name as long as
+// a save fails; the output lines are cleared either way.
+template <typename Save>
+bool SaveOutput(Save save) {
   TransferState& t = CurrentTransfer();
   if (t.AutoNameFlag && FileExists(t.OutputFileName)) {
     int answer = ShowMessageBox(GetText(41) + " " + t.OutputFileName + " " + GetText(69), kMsgWarning, kBtnYesNo);
@@ -174,7 +178,7 @@ bool SaveOutputFile() {
   }
   bool saved = false;
   while (!saved && !t.OutputFileName.empty()) {
-    if (SaveTextFile(t.OutputFileName, t.OutputLines)) {
+    if (save(t.OutputFileName)) {
       saved = true;
       break;
     }
@@ -185,6 +189,32 @@ bool SaveOutputFile() {
   }
   t.OutputLines.clear();
   return saved;
+}
+
+// Text that SaveTextFile would write unchanged for its lines: every line
+// ends with CR LF.
+bool IsSavedForm(std::string_view text) {
+  if (!text.empty() && !text.ends_with("\r\n")) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) return false;
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return false;
+  }
+  return true;
+}
+}  // namespace
+
+bool SaveOutputFile() {
+  return SaveOutput([](const std::string& path) { return SaveTextFile(path, CurrentTransfer().OutputLines); });
+}
+
+bool SaveOutputText(std::string_view text) {
+  TransferState& t = CurrentTransfer();
+  t.OutputLines.clear();
+  if (!IsSavedForm(text)) {
+    AppendTextLines(t.OutputLines, text);
+    return SaveOutputFile();
+  }
+  return SaveOutput([text](const std::string& path) { return SaveFileBytes(path, text); });
 }
 
 void StartTransferOnPage(const std::string& page) {

@@ -258,6 +258,16 @@ bool TLibraryBinding::LibTakeWriteBuf(TextLines& lines) {
   return true;
 }
 
+bool TLibraryBinding::LibTakeWriteText(std::string& text) {
+  text.clear();
+  if (!connected_) return false;
+  auto buf = Export<veltro_text_fn>("GetWriteBuf");
+  if (!buf) return false;
+  Call call(*this);
+  if (const char* written = buf()) text.assign(written);
+  return true;
+}
+
 std::string TLibraryBinding::Text(const char* exportName) {
   if (!connected_) return {};
   auto f = Export<veltro_text_fn>(exportName);

@@ -370,9 +370,10 @@ void TInstrumentTransfer::SendLines() {
   // empty line).
   if (processed && complete && !offline) binding_.LibWriteLine(kEndOfTransmission);
   if (format.OnAfterWrite) format.OnAfterWrite();
-  // The library's collected text, taken once after the last write.
-  TextLines written;
-  const bool collected = binding_.LibTakeWriteBuf(written);
+  // The library's collected text, taken once after the last write, and
+  // saved as one text (not as a line list beside it).
+  std::string written;
+  const bool collected = binding_.LibTakeWriteText(written);
   binding_.LibClose();
   EndIndicators();
   Statistics().Close();
@@ -382,12 +383,11 @@ void TInstrumentTransfer::SendLines() {
     ShowMessageBox(GetText(46), kMsgWarning, kBtnOk);
     return;
   }
-  t.OutputLines = std::move(written);
   if (!complete && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
     t.OutputLines.clear();
     return;
   }
-  SaveOutputFile();
+  SaveOutputText(written);
 }
 
 // ---- Set-up of the instruments --------------------------------------------------------
