@@ -124,12 +124,18 @@ std::string ListFormats() { return g_dfd ? ListFormats(*g_dfd) : std::string(); 
 
 std::string TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit) {
   std::string buf;
+  TextFrom(lines, from, limit, buf);
+  return buf;
+}
+
+void TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& buf) {
+  buf.clear();
   for (size_t i = from; i < lines.size() && buf.size() < limit; ++i) {
-    buf += lines[i];
+    const std::string& line = lines[i];
+    buf.append(line, 0, std::min(line.size(), limit - buf.size()));
     buf += "\r\n";
   }
   if (buf.size() > limit) buf.resize(limit);
-  return buf;
 }
 
 std::string RecogniseFormat(TDatenformatDefinitionen& format, const std::vector<std::string>& source) {

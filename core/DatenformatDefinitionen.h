@@ -149,6 +149,8 @@ constexpr size_t kRecognitionLines = 50;
 constexpr size_t kFormatBufferSize = 1024;
 // Text of lines from index `from` on, joined with CR LF, cut to `limit` characters.
 std::string TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit);
+// The same text into buf, whose capacity is kept (a text per line read).
+void TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& buf);
 std::string RecogniseFormat(TDatenformatDefinitionen& format, const std::vector<std::string>& source);
 // RecogniseFormat with every description in component order; the first answer.
 std::string RecogniseSource(const TDataModule& dfd, const std::vector<std::string>& source);

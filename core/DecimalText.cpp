@@ -193,7 +193,7 @@ std::optional<DecimalNumber> ParseDecimal(const std::string& text) {
   if (v.IsZero()) {
     n.digits = "0";
   } else {
-    n.digits = v.digits;
+    n.digits = std::move(v.digits);
     n.digits.append(static_cast<size_t>(v.exponent + n.scale), '0');
   }
   return n;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/CoordinateUnit.h"
 #include "core/Fatal.h"
 #include "core/Language.h"
 #include "core/Messages.h"
@@ -156,7 +157,11 @@ bool LoadInputFile() {
   return true;
 }
 
-bool SaveOutputFile() {
+namespace {
+// Saves the output through save(path), asking for another name as long as
+// a save fails; the output lines are cleared either way.
+template <typename Save>
+bool SaveOutput(Save save) {
   TransferState& t = CurrentTransfer();
   if (t.AutoNameFlag && FileExists(t.OutputFileName)) {
     int answer = ShowMessageBox(GetText(41) + " " + t.OutputFileName + " " + GetText(69), kMsgWarning, kBtnYesNo);
@@ -173,7 +178,7 @@ bool SaveOutputFile() {
   }
   bool saved = false;
   while (!saved && !t.OutputFileName.empty()) {
-    if (SaveTextFile(t.OutputFileName, t.OutputLines)) {
+    if (save(t.OutputFileName)) {
       saved = true;
       break;
     }
@@ -184,6 +189,32 @@ bool SaveOutputFile() {
   }
   t.OutputLines.clear();
   return saved;
+}
+
+// Text that SaveTextFile would write unchanged for its lines: every line
+// ends with CR LF.
+bool IsSavedForm(std::string_view text) {
+  if (!text.empty() && !text.ends_with("\r\n")) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) return false;
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return false;
+  }
+  return true;
+}
+}  // namespace
+
+bool SaveOutputFile() {
+  return SaveOutput([](const std::string& path) { return SaveTextFile(path, CurrentTransfer().OutputLines); });
+}
+
+bool SaveOutputText(std::string_view text) {
+  TransferState& t = CurrentTransfer();
+  t.OutputLines.clear();
+  if (!IsSavedForm(text)) {
+    AppendTextLines(t.OutputLines, text);
+    return SaveOutputFile();
+  }
+  return SaveOutput([text](const std::string& path) { return SaveFileBytes(path, text); });
 }
 
 void StartTransferOnPage(const std::string& page) {
@@ -299,10 +330,13 @@ int TransferPhase1(bool retry) {
   const std::string ende = TrimBlanks(office.Ende);
   t.ActiveLines = &t.InputLines;
   daten.Konstanten.Zeile = 0;
+  // The line is copied (readers may add lines to the list), into one buffer
+  // that keeps its capacity from line to line; so is the recognition text.
+  std::string line, recognitionText;
   while (daten.Konstanten.Zeile >= 0 && static_cast<size_t>(daten.Konstanten.Zeile) < t.InputLines.size() &&
          !t.StopFlag) {
     const int current = daten.Konstanten.Zeile;
-    const std::string line = t.InputLines[static_cast<size_t>(current)];
+    line = t.InputLines[static_cast<size_t>(current)];
 
     bool isRecord;
     if (passThrough) {
@@ -310,7 +344,8 @@ int TransferPhase1(bool retry) {
     } else if (!office.Start.empty() && line.find(office.Start) != std::string::npos) {
       isRecord = false;
     } else if (office.OnFormat) {
-      isRecord = !office.OnFormat(line, TextFrom(t.InputLines, static_cast<size_t>(current), kFormatBufferSize)).empty();
+      TextFrom(t.InputLines, static_cast<size_t>(current), kFormatBufferSize, recognitionText);
+      isRecord = !office.OnFormat(line, recognitionText).empty();
     } else {
       isRecord = false;
     }
@@ -407,10 +442,11 @@ void TransferPhase2() {
 
     t.ActiveLines = &t.ReceivedLines;
     daten.Konstanten.Zeile = 0;
+    std::string line;  // as in phase 1: one buffer for the copies of the lines
     while (daten.Konstanten.Zeile >= 0 && static_cast<size_t>(daten.Konstanten.Zeile) < t.ReceivedLines.size() &&
            !t.StopFlag) {
       const int current = daten.Konstanten.Zeile;
-      std::string line = t.ReceivedLines[static_cast<size_t>(current)];
+      line = t.ReceivedLines[static_cast<size_t>(current)];
       TTransferDatenart kind = instrument.OnGetDatenart ? instrument.OnGetDatenart(line) : tdaNone;
       if (kind != tdaNone) {
         if (instrument.OnSetTDA) instrument.OnSetTDA(kind);
@@ -504,8 +540,10 @@ void Transfer_startenClick() {
   ++g_transferDepth;
   Window().SetStartTransferEnabled(false);
   const int direction = Settings().Methode();
-  // Settings are read for every record: the file is not looked at anew each time.
+  // Settings are read for every record: the file is not looked at anew each
+  // time, and the coordinate unit is read once.
   RegistryBatch settingsBatch(RegistryRoot::CurrentUser);
+  KoordUnitHold unitHold;
 
   if (Window().TreeLayout()) {
     std::string previous = Window().OutputFileField();

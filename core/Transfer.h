@@ -12,6 +12,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/DatenformatDefinitionen.h"
 #include "core/TransDef.h"
@@ -191,6 +192,10 @@ void TransferPhase2();
 std::string DatedFileName(const std::string& path, const std::string& pattern);
 bool LoadInputFile();
 bool SaveOutputFile();
+// SaveOutputFile for the output as one text, split at its line ends as
+// AppendTextLines splits; text already in the saved form (every line
+// ending with CR LF) is written as it is.
+bool SaveOutputText(std::string_view text);
 std::string CheckInputFormat();
 void StartTransferOnPage(const std::string& page);
 

@@ -34,35 +34,44 @@ TInitDaten* TdmInit::Create(const char* name, TTransferDatenart tda, TNotifyInit
   return &init;
 }
 
-// Each reset assigns a fresh part: its defaults are the initial values
-// ("0" for the levelling values, 0 for date-times, empty texts, no flags).
+namespace {
+// Each reset copies a fresh part: its defaults are the initial values ("0"
+// for the levelling values, 0 for date-times, empty texts, no flags).
+// Copying, not moving, keeps the texts' buffers, so a reset per record
+// allocates nothing.
+template <typename Part>
+void Reset(Part& part) {
+  static const Part kInitial{};
+  part = kInitial;
+}
+}  // namespace
 
-void TdmInit::InformationenInit(TDaten& Daten) { Daten.Info = TInfo{}; }
+void TdmInit::InformationenInit(TDaten& Daten) { Reset(Daten.Info); }
 
-void TdmInit::StationenInit(TDaten& Daten) { Daten.Station = TStation{}; }
+void TdmInit::StationenInit(TDaten& Daten) { Reset(Daten.Station); }
 
 void TdmInit::AnschlusspunkteInit(TDaten& Daten) { NeupunkteInit(Daten); }
 
-void TdmInit::NeupunkteInit(TDaten& Daten) { Daten.Punkt = TPunkt{}; }
+void TdmInit::NeupunkteInit(TDaten& Daten) { Reset(Daten.Punkt); }
 
-void TdmInit::KommentareInit(TDaten& Daten) { Daten.Kommentar = TKommentar{}; }
+void TdmInit::KommentareInit(TDaten& Daten) { Reset(Daten.Kommentar); }
 
 void TdmInit::KoordinatenInit(TDaten& Daten) { NeupunkteInit(Daten); }
 
-void TdmInit::QuerprofileInit(TDaten& Daten) { Daten.Querprofil = TQuerprofil{}; }
+void TdmInit::QuerprofileInit(TDaten& Daten) { Reset(Daten.Querprofil); }
 
-void TdmInit::PunktcodesInit(TDaten& Daten) { Daten.Punktcode = TPunktcode{}; }
+void TdmInit::PunktcodesInit(TDaten& Daten) { Reset(Daten.Punktcode); }
 
-void TdmInit::StartDatenInit(TDaten& Daten) { Daten.Start = TStart{}; }
+void TdmInit::StartDatenInit(TDaten& Daten) { Reset(Daten.Start); }
 
-void TdmInit::MessdatenInit(TDaten& Daten) { Daten.Messung = TMessung{}; }
+void TdmInit::MessdatenInit(TDaten& Daten) { Reset(Daten.Messung); }
 
-void TdmInit::EnddatenInit(TDaten& Daten) { Daten.Ende = TEnde{}; }
+void TdmInit::EnddatenInit(TDaten& Daten) { Reset(Daten.Ende); }
 
 void TdmInit::NivKoordinatenInit(TDaten& Daten) { NeupunkteInit(Daten); }
 
 void TdmInit::NivKommentareInit(TDaten& Daten) { KommentareInit(Daten); }
 
-void TdmInit::KonstantenInit(TDaten& Daten) { Daten.Konstanten = TKonstanten{}; }
+void TdmInit::KonstantenInit(TDaten& Daten) { Reset(Daten.Konstanten); }
 
 }  // namespace veltro

@@ -218,7 +218,8 @@ void TLibraryBinding::LibReadLine(std::string& tag, std::string& line) {
   }
   if (auto buf = Export<veltro_text_fn>("GetReadBuf")) {
     Call call(*this);
-    line = Copy(buf());
+    // Into the caller's line, which keeps its capacity from line to line.
+    if (const char* text = buf()) line.assign(text);
   }
   if (auto format = Export<veltro_text_fn>("GetTFFormat")) {
     Call call(*this);
@@ -248,13 +249,22 @@ bool TLibraryBinding::LibTakeWriteBuf(TextLines& lines) {
   if (!connected_) return false;
   auto buf = Export<veltro_text_fn>("GetWriteBuf");
   if (!buf) return false;
-  std::string text;
-  {
-    Call call(*this);
-    text = Copy(buf());
-  }
+  // Split straight from the library's text (valid until the next call), not
+  // from a copy of the whole output.
+  Call call(*this);
+  const char* text = buf();
   lines.clear();
-  AppendTextLines(lines, text);
+  if (text) AppendTextLines(lines, text);
+  return true;
+}
+
+bool TLibraryBinding::LibTakeWriteText(std::string& text) {
+  text.clear();
+  if (!connected_) return false;
+  auto buf = Export<veltro_text_fn>("GetWriteBuf");
+  if (!buf) return false;
+  Call call(*this);
+  if (const char* written = buf()) text.assign(written);
   return true;
 }
 

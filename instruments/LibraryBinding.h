@@ -91,6 +91,8 @@ class TLibraryBinding : public InstrumentLibraryHooks {
   // The lines the library collected in its write buffer (an offline send),
   // into lines; false (lines untouched) without a connection or export.
   bool LibTakeWriteBuf(TextLines& lines);
+  // The same collected text as it is, not split into lines.
+  bool LibTakeWriteText(std::string& text);
   std::string LibGetOriginalDaten();
   // The library's error text, headed by text 546; "" when there is none.
   // Also after LibClose: the end of a transfer asks for it after closing.

@@ -58,12 +58,15 @@ class ReceivingScope {
 };
 
 // Binds the kind of the received line at index (Zeile on it) and counts it.
-void ClassifyAt(TGeraeteFormat& format, size_t index) {
+// The line is copied (a statistics handler may insert lines), and once more
+// for the classifier, which may change its text: into the caller's buffers,
+// which keep their capacity from line to line.
+void ClassifyAt(TGeraeteFormat& format, size_t index, std::string& line, std::string& s) {
   TransferState& t = CurrentTransfer();
   t.Daten.Konstanten.Zeile = static_cast<int>(index);
-  const std::string line = t.ReceivedLines[index];
+  line = t.ReceivedLines[index];
   if (format.OnGetDatenart) {
-    std::string s = line;
+    s = line;
     const TTransferDatenart kind = format.OnGetDatenart(s);
     if (format.OnSetTDA) format.OnSetTDA(kind);
   }
@@ -157,7 +160,8 @@ void TInstrumentTransfer::ClassifyPending(TGeraeteFormat& format) {
   TransferState& t = CurrentTransfer();
   // A statistics handler may insert lines (merged coordinates): the size is
   // read anew each time.
-  for (; classified_ < t.ReceivedLines.size(); ++classified_) ClassifyAt(format, classified_);
+  for (; classified_ < t.ReceivedLines.size(); ++classified_)
+    ClassifyAt(format, classified_, classifiedLine_, classifiedText_);
 }
 
 // Framed or unbroken GTS-6 / FC-5 text: one record per line; the prepared
@@ -180,9 +184,10 @@ bool TInstrumentTransfer::HasReadableLine(TGeraeteFormat& format) {
   if (!format.OnGetDatenart) return false;
   TransferState& t = CurrentTransfer();
   ReceivingScope scope;
+  std::string s;
   for (size_t i = 0; i < t.ReceivedLines.size(); ++i) {
     t.Daten.Konstanten.Zeile = static_cast<int>(i);
-    std::string s = t.ReceivedLines[i];
+    s = t.ReceivedLines[i];
     if (format.OnGetDatenart(s) != tdaNone) return true;
   }
   return false;
@@ -345,8 +350,9 @@ void TInstrumentTransfer::SendLines() {
   if (index < 0) index = 0;
   bool ok = true;
   bool processed = false;
+  std::string line;  // a copy (handlers may change the list), kept from line to line
   while (static_cast<size_t>(index) < t.ReceivedLines.size() && ok && !t.StopFlag) {
-    const std::string line = t.ReceivedLines[static_cast<size_t>(index)];
+    line = t.ReceivedLines[static_cast<size_t>(index)];
     TReadWriteDaten* rw = geraete_.CurrentGeraeteFormat().ReadWrite;
     if (rw && rw->OnStatistik && IsData(line)) rw->OnStatistik(line, Statistics().Statistik());
     Statistics().Refresh();
@@ -364,9 +370,10 @@ void TInstrumentTransfer::SendLines() {
   // empty line).
   if (processed && complete && !offline) binding_.LibWriteLine(kEndOfTransmission);
   if (format.OnAfterWrite) format.OnAfterWrite();
-  // The library's collected text, taken once after the last write.
-  TextLines written;
-  const bool collected = binding_.LibTakeWriteBuf(written);
+  // The library's collected text, taken once after the last write, and
+  // saved as one text (not as a line list beside it).
+  std::string written;
+  const bool collected = binding_.LibTakeWriteText(written);
   binding_.LibClose();
   EndIndicators();
   Statistics().Close();
@@ -376,12 +383,11 @@ void TInstrumentTransfer::SendLines() {
     ShowMessageBox(GetText(46), kMsgWarning, kBtnOk);
     return;
   }
-  t.OutputLines = std::move(written);
   if (!complete && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
     t.OutputLines.clear();
     return;
   }
-  SaveOutputFile();
+  SaveOutputText(written);
 }
 
 // ---- Set-up of the instruments --------------------------------------------------------

@@ -141,6 +141,8 @@ class TInstrumentTransfer : public CatalogueInstrumentSide {
   size_t receivedChars_ = 0;
   bool settled_ = false;
   std::string settledTag_;
+  // Copies of the line being classified, kept from line to line.
+  std::string classifiedLine_, classifiedText_;
   std::string assumedTag_;
   bool sentAll_ = false;
 };

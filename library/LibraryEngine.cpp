@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "formats/instrument/CheckFormate.h"
 #include "platform/TextFile.h"
@@ -146,6 +147,8 @@ int TInstrumentLibrary::OpenComm(int port, int baudRate, int dataBits, int stopB
       input_ = std::fopen(fileName.c_str(), "rb");
       inputName_ = fileName;
       inputLine_ = 0;
+      fileBuf_.clear();
+      filePos_ = 0;
       if (!input_) {
         NoteError("cannot open " + fileName + ": " + std::strerror(errno));
         result = lrFileOpenFailed;
@@ -204,13 +207,15 @@ bool TInstrumentLibrary::AcceptsFormat(int formatNumber) const {
 
 bool TInstrumentLibrary::AcceptsFlow() const { return profile_.flowControls.Contains(comm_->FlowControl()); }
 
-std::string TInstrumentLibrary::DropZeros(std::string bytes) {
+void TInstrumentLibrary::DropZerosInPlace(std::string& bytes) {
   // A zero byte would end the text at the C boundary.
-  const auto zeros = std::count(bytes.begin(), bytes.end(), '\0');
-  if (zeros > 0) {
-    zerosDropped_ += zeros;
-    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
-  }
+  if (bytes.find('\0') == std::string::npos) return;
+  zerosDropped_ += std::count(bytes.begin(), bytes.end(), '\0');
+  bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
+}
+
+std::string TInstrumentLibrary::DropZeros(std::string bytes) {
+  DropZerosInPlace(bytes);
   return bytes;
 }
 
@@ -254,26 +259,41 @@ int TInstrumentLibrary::ReadComm(int formatNumber) {
   return result;
 }
 
+int TInstrumentLibrary::NextFileByte() {
+  if (filePos_ == fileBuf_.size()) {
+    fileBuf_.resize(kFileChunk);
+    fileBuf_.resize(std::fread(fileBuf_.data(), 1, kFileChunk, input_));
+    filePos_ = 0;
+    if (fileBuf_.empty()) return EOF;
+  }
+  return static_cast<unsigned char>(fileBuf_[filePos_++]);
+}
+
 int TInstrumentLibrary::ReadFileLine() {
-  std::string line = kEndOfTransmission;
+  std::string& line = fileLine_;
+  line = kEndOfTransmission;
   int result = lrOk;
   if (!input_) {
     NoteError("no input file is open");
     result = lrFileReadFailed;
   } else {
-    // The file is read by this call only: no locking per character.
-    int c = getc_unlocked(input_);
+    int c = NextFileByte();
     if (c != EOF) {
       line.clear();
       ++inputLine_;
-      // A line ends at CR LF, LF or CR.
-      while (c != EOF && c != '\n' && c != '\r') {
-        line += static_cast<char>(c);
-        c = getc_unlocked(input_);
+      // A line ends at CR LF, LF or CR; it is taken from the chunk in one piece.
+      for (;;) {
+        const size_t start = filePos_ - 1;
+        size_t end = start;
+        while (end < fileBuf_.size() && fileBuf_[end] != '\n' && fileBuf_[end] != '\r') ++end;
+        line.append(fileBuf_, start, end - start);
+        filePos_ = end;
+        c = NextFileByte();
+        if (c == EOF || c == '\n' || c == '\r') break;
       }
       if (c == '\r') {
-        c = getc_unlocked(input_);
-        if (c != '\n' && c != EOF) std::ungetc(c, input_);
+        c = NextFileByte();
+        if (c != '\n' && c != EOF) --filePos_;
       }
     }
     if (std::ferror(input_)) {
@@ -288,10 +308,11 @@ int TInstrumentLibrary::ReadFileLine() {
         NoteError(inputName_ + " line " + std::to_string(inputLine_) + ": TOPCON header cut short");
       line.erase(p, kTopconHeaderCut);
     }
-    line = DropZeros(std::move(line));
+    DropZerosInPlace(line);
   }
-  readBuf_ += line + kLineEnd;
-  if (readBuf_ == std::string(kEndOfTransmission) + kLineEnd) readBuf_ = kEndOfTransmission;
+  readBuf_ += line;
+  readBuf_ += kLineEnd;
+  if (readBuf_ == "\x04\r\n") readBuf_ = kEndOfTransmission;
   return result;
 }
 
@@ -384,7 +405,7 @@ void TInstrumentLibrary::RecogniseLines(int& result) {
 }
 
 int TInstrumentLibrary::ReadStep() {
-  readBuf_ = pending_;
+  readBuf_.swap(pending_);
   pending_.clear();
   int result = lrOk;
   if (ended_ && readBuf_.empty()) {
@@ -407,7 +428,7 @@ int TInstrumentLibrary::ReadStep() {
     const std::string eol = fileMode_ ? std::string(kLineEnd) : EndofLineText(comm_->EndofLine());
     size_t length = 0;
     if (const size_t p = FindLineEnd(readBuf_, eol, length); p != std::string::npos) {
-      pending_ = readBuf_.substr(p + length);
+      pending_.assign(readBuf_, p + length);
       readBuf_.resize(p);
     }
   }
@@ -446,14 +467,17 @@ int TInstrumentLibrary::SendToPort(const std::string& text) {
 }
 
 int TInstrumentLibrary::WriteStep(const std::string& line) {
-  std::string text = line == kEndOfTransmission ? std::string() : line;
-  if (const size_t p = text.find(kLineEnd); p != std::string::npos) text.resize(p);
-  text += EndofLineText(comm_->EndofLine());
+  // The line up to its first CR LF, then the port's line end; collected in
+  // place when writing to a file.
+  std::string_view data = line == kEndOfTransmission ? std::string_view() : std::string_view(line);
+  data = data.substr(0, data.find(kLineEnd));
+  const std::string eol = EndofLineText(comm_->EndofLine());
   int result = lrOk;
   if (fileMode_) {
-    writeBuf_ += text;
+    writeBuf_ += data;
+    writeBuf_ += eol;
   } else if (comm_->IsOpen()) {
-    result = profile_.silenceEndsData ? SendFamily(line) : SendToPort(text);
+    result = profile_.silenceEndsData ? SendFamily(line) : SendToPort(std::string(data) + eol);
   } else {
     NoteHangUp(lrWriteFailed);
   }

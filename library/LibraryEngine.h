@@ -141,6 +141,8 @@ class TInstrumentLibrary {
   int SendToPort(const std::string& text);
   void NoteHangUp(int code);
   std::string DropZeros(std::string bytes);
+  void DropZerosInPlace(std::string& bytes);
+  int NextFileByte();  // EOF at the end of the file or on an error
   void CleanUp(int& result);
 
   const TLibraryProfile& profile_;
@@ -151,6 +153,11 @@ class TInstrumentLibrary {
   std::FILE* input_ = nullptr;
   std::string inputName_;
   long inputLine_ = 0;
+  // The input file is read in chunks; filePos_ is the next byte of fileBuf_.
+  static constexpr size_t kFileChunk = 1 << 16;
+  std::string fileBuf_;
+  size_t filePos_ = 0;
+  std::string fileLine_;  // the line being read, kept from line to line
   std::string pending_;
   std::string readBuf_;
   std::string writeBuf_;

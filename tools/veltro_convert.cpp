@@ -672,6 +672,31 @@ int RunSelf(const std::vector<std::string>& args) {
 // names (a file in a private temporary folder), which is then received into
 // the target. Whatever the intermediate format cannot hold is listed by
 // its writer.
+// The first lines of a file, loaded as LoadTextFile loads them, from its
+// first kHeadBytes; whole when the file ended within them. The lines kept
+// are complete and hold at least the recognition text, else the file is
+// loaded whole.
+constexpr size_t kHeadBytes = 1 << 20;
+
+bool LoadHeadLines(const std::string& path, TextLines& lines, bool& whole) {
+  lines.clear();
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::string bytes(kHeadBytes, '\0');
+  bytes.resize(std::fread(bytes.data(), 1, kHeadBytes, f));
+  whole = std::feof(f) != 0;
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return false;
+  if (whole) return LoadTextFile(path, lines);
+  AppendTextLines(lines, bytes);
+  if (!lines.empty()) lines.pop_back();  // may go on after the head
+  if (!lines.empty() && lines[0].rfind(kUtf8ByteOrderMark, 0) == 0) lines[0].erase(0, kUtf8ByteOrderMark.size());
+  if (TextFrom(lines, 0, kFormatBufferSize).size() >= kFormatBufferSize) return true;
+  whole = true;
+  return LoadTextFile(path, lines);
+}
+
 int RunVia(const Options& o) {
   const char* base = std::getenv("TMPDIR");
   std::string folder = std::string(base && *base ? base : "/tmp") + "/veltro-via-XXXXXX";
@@ -836,13 +861,20 @@ int main(int argc, char** argv) {
     }
   }
 
-  TextLines lines;
-  if (!LoadTextFile(input, lines)) {
+  // The loaded source, as recognisers see it: the transfer's input lines.
+  // Detection and the check for one record of a receive need only its first
+  // lines; the office recognisers get the whole file.
+  TextLines& lines = CurrentTransfer().InputLines;
+  bool whole = false;
+  if (!LoadHeadLines(input, lines, whole)) {
     Report(kTextCannotRead, {o.input});
     return kExitNothingWritten;
   }
+  auto loadWhole = [&]() {
+    if (!whole) whole = LoadTextFile(input, lines);
+    return whole;
+  };
   const std::string head = TextFrom(lines, 0, kFormatBufferSize);
-  CurrentTransfer().InputLines = lines;  // the loaded source, as recognisers see it
   // A named instrument format is the preferred candidate of the detection.
   const TGeraeteFormat* named = Upper(o.from) == "AUTO" ? nullptr : FindInstrumentFormat(*modules.geraete, o.from);
   const std::string rawTag = DetectFormat(head, named ? named->Name : std::string());
@@ -855,6 +887,7 @@ int main(int argc, char** argv) {
   // What the input was recognised as, for the messages that refuse it.
   auto recognised = [&]() -> std::string {
     if (!rawTag.empty()) return rawTag.substr(1);
+    loadWhole();
     const std::string name = modules.dfd->RecogniseSource(lines);
     return name.empty() ? GetText(kTextRecognisedNone) : name;
   };
@@ -874,6 +907,10 @@ int main(int argc, char** argv) {
         if (!LoadTemplate(*modules.newFormat, o.templ)) return kExitNothingWritten;
         templateLoaded = true;
       }
+      if (!loadWhole()) {
+        Report(kTextCannotRead, {o.input});
+        return kExitNothingWritten;
+      }
       std::string name = modules.dfd->RecogniseSource(lines);
       office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
       if (!office) {
@@ -886,6 +923,10 @@ int main(int argc, char** argv) {
     direction = 0;
   } else if ((office = FindOfficeFormat(*modules.dfd, o.from))) {
     direction = 1;
+    if (!loadWhole()) {
+      Report(kTextCannotRead, {o.input});
+      return kExitNothingWritten;
+    }
     if (!ReadsOffice(*modules.dfd, *office)) {
       Report(kTextNoReadableData, {office->Caption.empty() ? office->Name : office->Caption});
       return kExitUsage;
@@ -921,6 +962,7 @@ int main(int argc, char** argv) {
     }
     bytes = GtsPrepareStream(std::move(bytes));
     AppendTextLines(lines, bytes);
+    whole = true;
     std::string().swap(bytes);
     tag = DetectFormat(TextFrom(lines, 0, kFormatBufferSize));
     if (Upper(o.from) == "AUTO" && !tag.empty())
@@ -999,10 +1041,19 @@ int main(int argc, char** argv) {
     if (fileTag.empty()) fileTag = (IsCoordinateListFormat(instrument->Name) ? "k" : "d") + instrument->Name;
     CurrentTransfer().FormatTag = fileTag;
     if (instrument->OnSetup) instrument->OnSetup();
-    // One record is enough; the engine classifies every line itself.
+    // One record is enough; the engine classifies every line itself. A
+    // record of the first lines counts when the lines a classifier may read
+    // ahead follow it; else the whole file is looked at.
+    constexpr size_t kReadAheadLines = 16;
     bool hasRecord = false;
     CurrentTransfer().ActiveLines = &lines;
     for (size_t i = 0; i < lines.size() && !hasRecord && instrument->OnGetDatenart; ++i) {
+      if (!whole && i + kReadAheadLines >= lines.size()) {
+        if (!loadWhole()) {
+          Report(kTextCannotRead, {o.input});
+          return kExitNothingWritten;
+        }
+      }
       CurrentTransfer().Daten.Konstanten.Zeile = static_cast<int>(i);
       std::string s = lines[i];
       hasRecord = instrument->OnGetDatenart(s) != tdaNone;
@@ -1021,9 +1072,8 @@ int main(int argc, char** argv) {
         Report(kTextNoData, {o.input, instrument->Caption});
       return kExitNothingWritten;
     }
-    // A receive reads no office source: neither copy of the file stays.
+    // A receive reads no office source: the file's lines do not stay.
     TextLines().swap(lines);
-    TextLines().swap(CurrentTransfer().InputLines);
   }
   // The instrument library reads the input file itself.
   return RunTransfer(modules, o, box, direction, true, input, output, fileTag);

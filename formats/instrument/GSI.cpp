@@ -412,18 +412,29 @@ bool IsGsiPointLine(const std::string& line) { return LineBody(line).substr(0, 2
 std::optional<std::string> GsiNumberWord(const std::string& value, int decimals, int width) {
   const auto number = ParseDecimal(TrimBlanks(value));
   if (!number || decimals < 0) return std::nullopt;
+  // The value in units of the last decimal: the digits kept, then zeros,
+  // without leading zeros; built in place.
   const std::string& digits = number->digits;
-  std::string units;
+  size_t kept = digits.size();
+  size_t zeros = 0;
   if (number->scale <= decimals) {
-    units = digits + std::string(static_cast<size_t>(decimals - number->scale), '0');
+    zeros = static_cast<size_t>(decimals - number->scale);
   } else {
     const size_t drop = static_cast<size_t>(number->scale - decimals);
-    units = drop >= digits.size() ? std::string("0") : digits.substr(0, digits.size() - drop);
+    kept = drop >= digits.size() ? 0 : digits.size() - drop;
   }
-  units = TrimLeftChar(units, '0');
-  if (units.size() > static_cast<size_t>(width)) return std::nullopt;
-  const char sign = number->negative && !units.empty() ? '-' : '+';
-  return sign + PadLeft(units, '0', width);
+  const size_t first = std::min(digits.find_first_not_of('0'), kept);
+  const size_t units = first == kept ? 0 : kept - first + zeros;
+  if (units > static_cast<size_t>(width)) return std::nullopt;
+  std::string word;
+  word.reserve(static_cast<size_t>(width) + 1);
+  word += number->negative && units > 0 ? '-' : '+';
+  word.append(static_cast<size_t>(width) - units, '0');
+  if (units > 0) {
+    word.append(digits, first, kept - first);
+    word.append(zeros, '0');
+  }
+  return word;
 }
 
 GsiWriteUnit GsiCoordinateUnit(int koordUnit) {
@@ -864,22 +875,23 @@ std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
   const std::string codeData = ZeroPad(CutToWord(code, n, false), n);
   auto word = [&](const std::string& value) -> std::optional<std::string> {
     auto data = GsiNumberWord(value, unit.decimals, n);
-    if (!data) return std::nullopt;
-    return std::string("...") + unit.unit + *data;
+    if (data) data->insert(0, {'.', '.', '.', unit.unit});
+    return data;
   };
-  const auto y = word(geraete_.ApplyOffset(TrimBlanks(p.Y), kOffsetRemoveX));
-  const auto x = word(geraete_.ApplyOffset(TrimBlanks(p.X), kOffsetRemoveY));
+  auto y = word(geraete_.ApplyOffset(TrimBlanks(p.Y), kOffsetRemoveX));
+  auto x = word(geraete_.ApplyOffset(TrimBlanks(p.X), kOffsetRemoveY));
   if (!y || !x) return kWriteError;
   std::string height;  // an empty height leaves the optional word out
   if (!TrimBlanks(p.Hoehe).empty()) {
-    const auto h = word(p.Hoehe);
+    auto h = word(p.Hoehe);
     if (!h) return kWriteError;
-    height = *h;
+    height = std::move(*h);
   }
-  auto line =
-      FormatLayout(CurrentFormat().Koordinaten, {kFieldHeadText + number, kFieldHeadText + codeData, *y, *x, height});
+  auto line = FormatLayout(CurrentFormat().Koordinaten, {kFieldHeadText + number, kFieldHeadText + codeData,
+                                                         std::move(*y), std::move(*x), std::move(height)});
   if (!line) return kWriteError;
-  return n == kGsi16Width ? "*" + *line : *line;
+  if (n == kGsi16Width) line->insert(0, 1, '*');
+  return std::move(*line);
 }
 
 // A text longer than a word keeps its right (point numbers) or left end;

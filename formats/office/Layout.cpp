@@ -261,7 +261,7 @@ std::optional<char> NextLiteral(const std::vector<Token>& tokens, size_t k) {
 
 namespace {
 
-std::optional<std::string> FormatTokens(const std::string& layout, const LayoutArgs& args, bool inColumns) {
+std::optional<std::string> FormatTokens(const std::string& layout, LayoutArgSpan args, bool inColumns) {
   const auto& parsed = Parse(layout);
   if (!parsed || parsed->conversions > args.size()) return std::nullopt;
   const std::vector<Token>& tokens = parsed->tokens;
@@ -294,15 +294,15 @@ std::optional<std::string> FormatTokens(const std::string& layout, const LayoutA
 
 }  // namespace
 
-std::optional<std::string> FormatLayout(const std::string& layout, const LayoutArgs& args) {
+std::optional<std::string> FormatLayout(const std::string& layout, LayoutArgSpan args) {
   return FormatTokens(layout, args, false);
 }
 
-std::optional<std::string> FormatLayoutInColumns(const std::string& layout, const LayoutArgs& args) {
+std::optional<std::string> FormatLayoutInColumns(const std::string& layout, LayoutArgSpan args) {
   return FormatTokens(layout, args, true);
 }
 
-std::string FormatLayoutOrError(const std::string& layout, const LayoutArgs& args) {
+std::string FormatLayoutOrError(const std::string& layout, LayoutArgSpan args) {
   auto text = FormatLayout(layout, args);
   return text ? *text : std::string("Error");
 }

@@ -14,7 +14,9 @@
 // bracket pair that holds no conversion are literal text.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +50,10 @@ class LayoutArg {
 };
 
 using LayoutArgs = std::vector<LayoutArg>;
+// The arguments as the formatter reads them: a LayoutArgs, or a braced list
+// of a writer ({p.Punktnummer, p.Y, ...}), read where it stands rather than
+// copied into a vector first.
+using LayoutArgSpan = std::span<const LayoutArg>;
 
 // Writes a record: the arguments in order into the layout's conversions.
 // Optional groups are kept (without brackets) when one of their conversions
@@ -58,15 +64,25 @@ using LayoutArgs = std::vector<LayoutArg>;
 // decimal text half away from zero to precision decimals (2 without one).
 // nullopt is a formatting failure: a malformed layout, fewer arguments than
 // conversions, or an argument of "d"/"f" that is not such a number.
-std::optional<std::string> FormatLayout(const std::string& layout, const LayoutArgs& args);
+std::optional<std::string> FormatLayout(const std::string& layout, LayoutArgSpan args);
+inline std::optional<std::string> FormatLayout(const std::string& layout, std::initializer_list<LayoutArg> args) {
+  return FormatLayout(layout, LayoutArgSpan(args.begin(), args.size()));
+}
 
 // FormatLayout for fixed-column files, whose readers cut by column: a
 // conversion with a width whose text is longer than that width fails
 // instead of widening its field and moving the columns after it.
-std::optional<std::string> FormatLayoutInColumns(const std::string& layout, const LayoutArgs& args);
+std::optional<std::string> FormatLayoutInColumns(const std::string& layout, LayoutArgSpan args);
+inline std::optional<std::string> FormatLayoutInColumns(const std::string& layout,
+                                                        std::initializer_list<LayoutArg> args) {
+  return FormatLayoutInColumns(layout, LayoutArgSpan(args.begin(), args.size()));
+}
 
 // FormatLayout for writers: the text, or exactly "Error" on failure.
-std::string FormatLayoutOrError(const std::string& layout, const LayoutArgs& args);
+std::string FormatLayoutOrError(const std::string& layout, LayoutArgSpan args);
+inline std::string FormatLayoutOrError(const std::string& layout, std::initializer_list<LayoutArg> args) {
+  return FormatLayoutOrError(layout, LayoutArgSpan(args.begin(), args.size()));
+}
 
 // Tests a line against a layout (the recognisers). The layout needs a
 // conversion; every literal must stand where the walk has got to. A sized

@@ -17,7 +17,7 @@ class RecordText {
   // (FormatLayoutInColumns).
   explicit RecordText(bool inColumns = false) : inColumns_(inColumns) {}
 
-  void Add(const TStringList& layouts, size_t index, const LayoutArgs& args) {
+  void Add(const TStringList& layouts, size_t index, LayoutArgSpan args) {
     if (failed_) return;
     if (index >= layouts.size()) {
       failed_ = true;
@@ -25,7 +25,10 @@ class RecordText {
     }
     Add(layouts[index], args);
   }
-  void Add(const std::string& layout, const LayoutArgs& args) {
+  void Add(const TStringList& layouts, size_t index, std::initializer_list<LayoutArg> args) {
+    Add(layouts, index, LayoutArgSpan(args.begin(), args.size()));
+  }
+  void Add(const std::string& layout, LayoutArgSpan args) {
     if (failed_) return;
     auto line = inColumns_ ? FormatLayoutInColumns(layout, args) : FormatLayout(layout, args);
     if (!line) {
@@ -33,6 +36,9 @@ class RecordText {
       return;
     }
     AddLine(*line);
+  }
+  void Add(const std::string& layout, std::initializer_list<LayoutArg> args) {
+    Add(layout, LayoutArgSpan(args.begin(), args.size()));
   }
   void AddLine(std::string_view line) {
     if (failed_) return;

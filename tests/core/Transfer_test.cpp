@@ -51,6 +51,18 @@ TEST_F(EngineTest, ReceivedLinesBecomeOfficeFileWithStartAndEnde) {
   EXPECT_EQ(CurrentTransfer().LinesNotRead, 1);
 }
 
+// An output given as one text is saved as its lines would be: every line
+// end becomes CR LF, a last line gets one, nothing is written twice.
+TEST_F(EngineTest, OutputTextIsSavedAsItsLines) {
+  CurrentTransfer().OutputFileName = tmp / "text.txt";
+  for (const std::string text : {"a\r\nb\r\n", "a\rb\nc", "a\r\n\r\nb\n\r", ""}) {
+    SCOPED_TRACE(text);
+    ASSERT_TRUE(SaveOutputText(text));
+    EXPECT_EQ(ReadFile(tmp / "text.txt"), JoinLines(SplitLines(text)));
+    EXPECT_TRUE(CurrentTransfer().OutputLines.empty());
+  }
+}
+
 // The opener is the first xdg-open on the PATH; without one the user is told.
 TEST_F(EngineTest, TopocadOpensTheOutputOrSaysItCannot) {
   const std::string path = getenv("PATH") ? getenv("PATH") : "";

@@ -5,7 +5,9 @@
 #include <random>
 
 #include "core/CoordinateUnit.h"
+#include "core/Settings.h"
 #include "formats/office/Layout.h"
+#include "platform/Registry.h"
 #include "tests/formats/GsiFixture.h"
 
 namespace veltro::test {
@@ -768,6 +770,21 @@ TEST_F(GsiWriteTest, CoordinateUnitFromTheSettings) {
   EXPECT_EQ(Write("1", "12.34", "0", ""), "11....+00000001 71....+00000000 81...7+00123400 82...7+00000000 ");
   SetKoordUnit(99);  // out of range: the default
   EXPECT_EQ(KoordUnit(), 0);
+}
+
+// A transfer reads the unit once: a value written to the settings behind
+// its back changes no record, one chosen through SetKoordUnit does.
+TEST_F(GsiWriteTest, ATransferHoldsTheCoordinateUnit) {
+  SetKoordUnit(4);
+  {
+    KoordUnitHold hold;
+    WriteRegInteger(RegistryRoot::CurrentUser, ConfigPath(kSettingCoordinateUnit), 5, true);
+    EXPECT_EQ(Write("1", "1.23456", "0", ""), "11....+00000001 71....+00000000 81...6+00012345 82...6+00000000 ");
+    SetKoordUnit(5);
+    EXPECT_EQ(Write("1", "1.23456", "0", ""), "11....+00000001 71....+00000000 81...8+00123456 82...8+00000000 ");
+  }
+  WriteRegInteger(RegistryRoot::CurrentUser, ConfigPath(kSettingCoordinateUnit), 7, true);
+  EXPECT_EQ(KoordUnit(), 7);
 }
 
 TEST_F(GsiWriteTest, WrittenLinesReadBack) {

@@ -3,6 +3,7 @@
 // and takes exactly the formats of the instruments that name it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -149,6 +150,48 @@ TEST(FamilyLibraries, EveryCatalogueLibraryTakesExactlyItsFormats) {
       close();
     }
   }
+}
+
+// The library reads its file in chunks of 64 KB: a CR LF split by a
+// chunk's edge, a line longer than a chunk, lone CRs and LFs and a last line
+// without an end give the lines the program's own loading gives.
+TEST(FamilyLibraries, FileLinesDoNotDependOnTheReadChunks) {
+  const std::map<std::string, Family> families = CatalogueFamilies();
+  const auto gsi = std::find_if(families.begin(), families.end(),
+                                [](const auto& f) { return f.second.names.count("GSI16") > 0; });
+  ASSERT_NE(gsi, families.end());
+  constexpr size_t kChunk = 65536;
+  const char* ends[] = {"\r\n", "\n", "\r"};
+  std::string text = "*110001+0000000000000001 81..10+0000002600000000 82..10+0000001200000000 \r\n";
+  auto addLines = [&](size_t until) {
+    for (int i = 0; text.size() < until; ++i)
+      text += "*110001+" + std::string(static_cast<size_t>(i % 40), '0') + std::to_string(i) + ends[i % 3];
+  };
+  addLines(kChunk - 200);
+  text += std::string(kChunk - 1 - text.size(), 'x') + "\r\n";  // CR last of the first chunk, LF first of the next
+  text += std::string(kChunk + 4000, '7') + "\n";
+  addLines(3 * kChunk);
+  text += "*110001+0000000000000009";
+
+  TempDir tmp;
+  const std::string name = tmp / "chunks.gsi";
+  WriteFile(name, text);
+  DynamicLibrary library;
+  ASSERT_TRUE(library.Load(FindLibrary(gsi->first, kProgramDir))) << library.Error();
+  auto open = library.Export<veltro_open_comm_fn>("OpenComm");
+  auto read = library.Export<veltro_code_int_fn>("ReadComm");
+  auto readBuf = library.Export<veltro_text_fn>("GetReadBuf");
+  auto close = library.Export<veltro_code_fn>("CloseComm");
+  ASSERT_TRUE(open && read && readBuf && close);
+  TempDir install;
+  TGeraete catalogue(install.path() + "/");
+  catalogue.WriteBackOnDestroy = false;
+  const int gsi16 = catalogue.Format("GSI16")->Order;
+  ASSERT_EQ(open(1, 6, 4, 0, 0, kNoFlow, kEolCRLF, kLong, kLong, kLong, name.c_str()), VELTRO_OK);
+  std::vector<std::string> lines;
+  while (read(gsi16) == VELTRO_OK && std::string(readBuf()) != "\x04") lines.push_back(readBuf());
+  close();
+  EXPECT_EQ(lines, FileLines(text));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/TextFile.h"
@@ -53,6 +54,22 @@ TEST_F(ConvertChecks, TrailingCodeBlockOfACoordinateFileWritesNoRecord) {
             "410002+0000MARK \r\n");
   ASSERT_EQ(Run(At("k.gsi") + " " + At("k.asc")), 0) << err;
   EXPECT_EQ(ReadFile(tmp / "k.asc"), "1234||12.345|67.890|0.500|\r\n");
+}
+
+// A receive detects its file from the first lines only: a file beyond that
+// head (with a byte-order mark) still converts every line.
+TEST_F(ConvertChecks, AFileLargerThanTheDetectionHeadConvertsWhole) {
+  std::string gsi = std::string(kUtf8ByteOrderMark), expected;
+  for (int i = 1; i <= 25000; ++i) {
+    char line[96];
+    std::snprintf(line, sizeof line, "110001+%08d 81..10+00012345 82..10+00067890 83..10+00000500 \r\n", i);
+    gsi += line;
+    expected += std::to_string(i) + "||12.345|67.890|0.500|\r\n";
+  }
+  ASSERT_GT(gsi.size(), 1u << 20);
+  WriteFile(tmp / "big.gsi", gsi);
+  ASSERT_EQ(Run(At("big.gsi") + " " + At("big.asc")), 0) << err;
+  EXPECT_EQ(ReadFile(tmp / "big.asc"), expected);
 }
 
 TEST_F(ConvertChecks, MeasurementOutputIsNoCoordinateFile) {
