@@ -392,7 +392,8 @@ void TInstrumentLibrary::RecogniseLines(int& result) {
   if (timers_ && start) timers_->start.Enable();
   if (timers_ && read) timers_->read.Enable();
   if (tag.empty()) {
-    if (end) tagFinal_ = true;
+    // Once the head is full no later line changes the answer.
+    if (end || recognition_.size() >= profile_.recognitionChars) tagFinal_ = true;
     return;
   }
   const bool accepted = TagAccepted(tag);
