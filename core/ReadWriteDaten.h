@@ -62,6 +62,26 @@ inline TReadWriteDaten* AddReadWriteDaten(TDataModule& module, const char* name,
   return &rw;
 }
 
+// The measurement kinds of an office format, in their fixed order, each
+// written by the module's writer of the same name; a module without a
+// comment writer writes no comments.
+template <class Module>
+void AddMeasurementWriters(Module& m) {
+  m.Informationen = AddReadWriteDaten(m, "Informationen", tdaInformation);
+  m.Informationen->OnWrite = [&m](TDaten& D) { return m.InformationenWrite(D); };
+  m.Stationen = AddReadWriteDaten(m, "Stationen", tdaStation);
+  m.Stationen->OnWrite = [&m](TDaten& D) { return m.StationenWrite(D); };
+  m.Anschlusspunkte = AddReadWriteDaten(m, "Anschlusspunkte", tdaAnschlusspunkt);
+  m.Anschlusspunkte->OnWrite = [&m](TDaten& D) { return m.AnschlusspunkteWrite(D); };
+  m.Neupunkte = AddReadWriteDaten(m, "Neupunkte", tdaNeupunkt);
+  m.Neupunkte->OnWrite = [&m](TDaten& D) { return m.NeupunkteWrite(D); };
+  m.Kommentare = AddReadWriteDaten(m, "Kommentare", tdaKommentar);
+  if constexpr (requires(TDaten& D) { m.KommentareWrite(D); })
+    m.Kommentare->OnWrite = [&m](TDaten& D) { return m.KommentareWrite(D); };
+  else
+    m.Kommentare->OnWrite = [](TDaten&) { return std::string(); };
+}
+
 // A point line counted: one more point, one more step of the progress.
 inline void CountPoint(TTransferStatistik& State) {
   ++State.Punkte;

@@ -128,16 +128,7 @@ TdmASCII::TdmASCII(TDFD& dfd) : TDataModule("dmASCII"), dfd_(dfd), def_(*dfd.ASC
     NivKoordinatenStatistik(S, St);
   };
 
-  Informationen = AddReadWriteDaten(*this, "Informationen", tdaInformation);
-  Informationen->OnWrite = [this](TDaten& D) { return InformationenWrite(D); };
-  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
-  Stationen->OnWrite = [this](TDaten& D) { return StationenWrite(D); };
-  Anschlusspunkte = AddReadWriteDaten(*this, "Anschlusspunkte", tdaAnschlusspunkt);
-  Anschlusspunkte->OnWrite = [this](TDaten& D) { return AnschlusspunkteWrite(D); };
-  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
-  Neupunkte->OnWrite = [this](TDaten& D) { return NeupunkteWrite(D); };
-  Kommentare = AddReadWriteDaten(*this, "Kommentare", tdaKommentar);
-  Kommentare->OnWrite = [this](TDaten& D) { return KommentareWrite(D); };
+  AddMeasurementWriters(*this);
   Startdaten = AddReadWriteDaten(*this, "Startdaten", tdaStartdaten);
   Startdaten->OnWrite = [this](TDaten& D) { return StartdatenWrite(D); };
   Messdaten = AddReadWriteDaten(*this, "Messdaten", tdaMessdaten);

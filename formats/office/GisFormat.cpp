@@ -150,16 +150,7 @@ TdmGisFormat::TdmGisFormat(const char* moduleName, TDFD& dfd, TDatenformatDefini
   Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
   Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
   Koordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { KoordinatenStatistik(S, St); };
-  Informationen = AddReadWriteDaten(*this, "Informationen", tdaInformation);
-  Informationen->OnWrite = [this](TDaten& D) { return InformationenWrite(D); };
-  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
-  Stationen->OnWrite = [this](TDaten& D) { return StationenWrite(D); };
-  Anschlusspunkte = AddReadWriteDaten(*this, "Anschlusspunkte", tdaAnschlusspunkt);
-  Anschlusspunkte->OnWrite = [this](TDaten& D) { return AnschlusspunkteWrite(D); };
-  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
-  Neupunkte->OnWrite = [this](TDaten& D) { return NeupunkteWrite(D); };
-  Kommentare = AddReadWriteDaten(*this, "Kommentare", tdaKommentar);
-  Kommentare->OnWrite = [](TDaten&) { return std::string(); };
+  AddMeasurementWriters(*this);
 
   OfficeModuleHooks hooks;
   hooks.isKoordinateIn = [this](const std::string& line, const std::string& text) { return IsKoordinate(line, text); };

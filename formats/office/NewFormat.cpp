@@ -285,17 +285,8 @@ TdmNewFormat::TdmNewFormat(TDFD& dfd, TGeraete& geraete)
   NivKoordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) {
     NivKoordinatenStatistik(S, St);
   };
-  Informationen = AddReadWriteDaten(*this, "Informationen", tdaInformation);
-  Informationen->OnWrite = [this](TDaten& D) { return InformationenWrite(D); };
-  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
-  Stationen->OnWrite = [this](TDaten& D) { return StationenWrite(D); };
-  Anschlusspunkte = AddReadWriteDaten(*this, "Anschlusspunkte", tdaAnschlusspunkt);
-  Anschlusspunkte->OnWrite = [this](TDaten& D) { return AnschlusspunkteWrite(D); };
-  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
-  Neupunkte->OnWrite = [this](TDaten& D) { return NeupunkteWrite(D); };
-  Kommentare = AddReadWriteDaten(*this, "Kommentare", tdaKommentar);
+  AddMeasurementWriters(*this);
   Kommentare->OnRead = [this](const std::string& S, TDaten& D) { KommentareRead(S, D); };
-  Kommentare->OnWrite = [this](TDaten& D) { return KommentareWrite(D); };
   Enddaten = AddReadWriteDaten(*this, "Enddaten", tdaEnddaten);
   Enddaten->OnWrite = [this](TDaten& D) { return EnddatenWrite(D); };
   Startdaten = AddReadWriteDaten(*this, "Startdaten", tdaStartdaten);

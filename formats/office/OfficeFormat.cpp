@@ -37,16 +37,7 @@ TdmOfficeFormat::TdmOfficeFormat(const char* moduleName, TDFD& dfd, TDatenformat
   Koordinaten->OnStatistik = [this](const std::string& S, TTransferStatistik& St) { KoordinatenStatistik(S, St); };
   if (parts == Parts::CoordinatesOnly) return;
   Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
-  Informationen = AddReadWriteDaten(*this, "Informationen", tdaInformation);
-  Informationen->OnWrite = [this](TDaten& D) { return InformationenWrite(D); };
-  Stationen = AddReadWriteDaten(*this, "Stationen", tdaStation);
-  Stationen->OnWrite = [this](TDaten& D) { return StationenWrite(D); };
-  Anschlusspunkte = AddReadWriteDaten(*this, "Anschlusspunkte", tdaAnschlusspunkt);
-  Anschlusspunkte->OnWrite = [this](TDaten& D) { return AnschlusspunkteWrite(D); };
-  Neupunkte = AddReadWriteDaten(*this, "Neupunkte", tdaNeupunkt);
-  Neupunkte->OnWrite = [this](TDaten& D) { return NeupunkteWrite(D); };
-  Kommentare = AddReadWriteDaten(*this, "Kommentare", tdaKommentar);
-  Kommentare->OnWrite = [this](TDaten& D) { return KommentareWrite(D); };
+  AddMeasurementWriters(*this);
 }
 
 TdmOfficeFormat::~TdmOfficeFormat() { dfd_.DetachModule(def_); }
