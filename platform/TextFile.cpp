@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -145,8 +146,13 @@ bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* err
   return ok;
 }
 
-bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error) {
+namespace {
+// The lines of the file's first limit bytes (rounded up to a piece), or all
+// of them (whole) when the file ends within them; a line the limit cuts is
+// left out.
+bool LoadLines(const std::string& path, TextLines& lines, size_t limit, bool& whole, std::string* error) {
   lines.clear();
+  whole = false;
   std::FILE* f = OpenForReading(path, error);
   if (!f) return false;
   // Read in pieces and split as they come: the file's bytes are never held
@@ -154,9 +160,13 @@ bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error)
   constexpr size_t kPiece = 1 << 20;
   std::unique_ptr<char[]> piece(new char[kPiece]);
   LineSplitter splitter(lines);
-  size_t got;
-  while ((got = std::fread(piece.get(), 1, kPiece, f)) > 0) splitter.Add(piece.get(), got);
-  splitter.Finish();
+  size_t got, total = 0;
+  while (total < limit && (got = std::fread(piece.get(), 1, kPiece, f)) > 0) {
+    splitter.Add(piece.get(), got);
+    total += got;
+  }
+  whole = std::feof(f) != 0 || (total < limit && !std::ferror(f));
+  if (whole) splitter.Finish();
   // A UTF-8 byte-order mark is no part of the first line.
   if (!lines.empty() && lines[0].rfind(kUtf8ByteOrderMark, 0) == 0) lines[0].erase(0, kUtf8ByteOrderMark.size());
   const bool ok = !std::ferror(f);
@@ -166,6 +176,16 @@ bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error)
   }
   std::fclose(f);
   return ok;
+}
+}  // namespace
+
+bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error) {
+  bool whole;
+  return LoadLines(path, lines, SIZE_MAX, whole, error);
+}
+
+bool LoadTextHead(const std::string& path, TextLines& lines, size_t maxBytes, bool& whole, std::string* error) {
+  return LoadLines(path, lines, maxBytes, whole, error);
 }
 
 namespace {

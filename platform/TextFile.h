@@ -22,6 +22,10 @@ std::string JoinLines(const TextLines& lines);
 
 // The lines of a file; a UTF-8 byte-order mark at its start is dropped.
 bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error = nullptr);
+// The complete lines of the file's first maxBytes bytes (about), as
+// LoadTextFile loads them; whole is set when they are all of the file.
+bool LoadTextHead(const std::string& path, TextLines& lines, size_t maxBytes, bool& whole,
+                  std::string* error = nullptr);
 // The UTF-8 byte-order mark some editors put at the start of a text file.
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 

@@ -668,35 +668,22 @@ int RunSelf(const std::vector<std::string>& args) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : kExitNothingWritten;
 }
 
-// Office to office: the input is sent into the instrument format --via
-// names (a file in a private temporary folder), which is then received into
-// the target. Whatever the intermediate format cannot hold is listed by
-// its writer.
 // The first lines of a file, loaded as LoadTextFile loads them, from its
 // first kHeadBytes; whole when the file ended within them. The lines kept
-// are complete and hold at least the recognition text, else the file is
-// loaded whole.
+// hold at least the recognition text, else the file is loaded whole.
 constexpr size_t kHeadBytes = 1 << 20;
 
 bool LoadHeadLines(const std::string& path, TextLines& lines, bool& whole) {
-  lines.clear();
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::string bytes(kHeadBytes, '\0');
-  bytes.resize(std::fread(bytes.data(), 1, kHeadBytes, f));
-  whole = std::feof(f) != 0;
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) return false;
-  if (whole) return LoadTextFile(path, lines);
-  AppendTextLines(lines, bytes);
-  if (!lines.empty()) lines.pop_back();  // may go on after the head
-  if (!lines.empty() && lines[0].rfind(kUtf8ByteOrderMark, 0) == 0) lines[0].erase(0, kUtf8ByteOrderMark.size());
-  if (TextFrom(lines, 0, kFormatBufferSize).size() >= kFormatBufferSize) return true;
+  if (!LoadTextHead(path, lines, kHeadBytes, whole)) return false;
+  if (whole || TextFrom(lines, 0, kFormatBufferSize).size() >= kFormatBufferSize) return true;
   whole = true;
   return LoadTextFile(path, lines);
 }
 
+// Office to office: the input is sent into the instrument format --via
+// names (a file in a private temporary folder), which is then received into
+// the target. Whatever the intermediate format cannot hold is listed by
+// its writer.
 int RunVia(const Options& o) {
   const char* base = std::getenv("TMPDIR");
   std::string folder = std::string(base && *base ? base : "/tmp") + "/veltro-via-XXXXXX";
@@ -872,6 +859,7 @@ int main(int argc, char** argv) {
   }
   auto loadWhole = [&]() {
     if (!whole) whole = LoadTextFile(input, lines);
+    if (!whole) Report(kTextCannotRead, {o.input});
     return whole;
   };
   const std::string head = TextFrom(lines, 0, kFormatBufferSize);
@@ -907,10 +895,7 @@ int main(int argc, char** argv) {
         if (!LoadTemplate(*modules.newFormat, o.templ)) return kExitNothingWritten;
         templateLoaded = true;
       }
-      if (!loadWhole()) {
-        Report(kTextCannotRead, {o.input});
-        return kExitNothingWritten;
-      }
+      if (!loadWhole()) return kExitNothingWritten;
       std::string name = modules.dfd->RecogniseSource(lines);
       office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
       if (!office) {
@@ -923,10 +908,7 @@ int main(int argc, char** argv) {
     direction = 0;
   } else if ((office = FindOfficeFormat(*modules.dfd, o.from))) {
     direction = 1;
-    if (!loadWhole()) {
-      Report(kTextCannotRead, {o.input});
-      return kExitNothingWritten;
-    }
+    if (!loadWhole()) return kExitNothingWritten;
     if (!ReadsOffice(*modules.dfd, *office)) {
       Report(kTextNoReadableData, {office->Caption.empty() ? office->Name : office->Caption});
       return kExitUsage;
@@ -1049,10 +1031,7 @@ int main(int argc, char** argv) {
     CurrentTransfer().ActiveLines = &lines;
     for (size_t i = 0; i < lines.size() && !hasRecord && instrument->OnGetDatenart; ++i) {
       if (!whole && i + kReadAheadLines >= lines.size()) {
-        if (!loadWhole()) {
-          Report(kTextCannotRead, {o.input});
-          return kExitNothingWritten;
-        }
+        if (!loadWhole()) return kExitNothingWritten;
       }
       CurrentTransfer().Daten.Konstanten.Zeile = static_cast<int>(i);
       std::string s = lines[i];

@@ -1,6 +1,8 @@
 #include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <sys/stat.h>
 
 #include "platform/MessageBox.h"
@@ -51,6 +53,17 @@ TEST(TextFile, LargeFilesLoadAsTheirWholeTextSplits) {
       EXPECT_EQ(lines, SplitLines(text)) << shift;
       ASSERT_TRUE(SaveTextFile(tmp / "copy.txt", lines));
       EXPECT_EQ(ReadFile(tmp / "copy.txt"), JoinLines(lines));
+      // The head is a prefix of complete lines; a small limit still gives all of a short file.
+      TextLines head;
+      bool whole = true;
+      ASSERT_TRUE(LoadTextHead(tmp / "big.txt", head, 1, whole));
+      EXPECT_FALSE(whole);
+      ASSERT_LT(head.size(), lines.size());
+      EXPECT_TRUE(std::equal(head.begin(), head.end(), lines.begin())) << shift;
+      WriteFile(tmp / "small.txt", "\xEF\xBB\xBF" "a\r\nb");
+      ASSERT_TRUE(LoadTextHead(tmp / "small.txt", head, 1 << 20, whole));
+      EXPECT_TRUE(whole);
+      EXPECT_EQ(head, (TextLines{"a", "b"}));
     }
   }
 }
