@@ -1,5 +1,6 @@
 #include "formats/instrument/GTS6.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string_view>
@@ -214,71 +215,128 @@ BlockLayout MeasureBlock(const std::string& layout) {
   return b;
 }
 
-// Fields of a line cut by a layout; a field that the line's end cuts short
-// is flagged (a number there is no value).
-// ScaleNumber(text, -decimals), with a shortcut for the usual field of a
-// sign and up to 18 digits.
-std::string ScaledInteger(const std::string& text, int decimals) {
+// ScaleNumber(text, -decimals) into out, with a shortcut for the usual
+// field of a sign and up to 18 digits.
+void ScaledInteger(std::string_view text, int decimals, std::string& out) {
   const size_t sign = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
   const size_t n = text.size() - sign;
-  if (n == 0 || n > 18 || decimals < 0 || decimals > 18) return ScaleNumber(text, -decimals);
+  auto general = [&] { out = ScaleNumber(std::string(text), -decimals); };
+  if (n == 0 || n > 18 || decimals < 0 || decimals > 18) return general();
   std::uint64_t value = 0;
   size_t lead = text.size();
   for (size_t i = sign; i < text.size(); ++i) {
     const char c = text[i];
-    if (c < '0' || c > '9') return ScaleNumber(text, -decimals);
+    if (c < '0' || c > '9') return general();
     if (c != '0' && lead == text.size()) lead = i;
     value = value * 10 + static_cast<std::uint64_t>(c - '0');
   }
   // The value that ParseNumber reserves for "no value".
-  if (value == static_cast<std::uint64_t>(kNoValue)) return ScaleNumber(text, -decimals);
+  if (value == static_cast<std::uint64_t>(kNoValue)) return general();
   const auto places = static_cast<size_t>(decimals);
-  std::string out;
+  // Sign, integer digits (at least "0"), point and decimals: at most 40.
+  char buffer[48];
+  size_t k = 0;
   if (value == 0) {
-    out = "0";
-    if (places > 0) out.append(1, '.').append(places, '0');
-    return out;
+    buffer[k++] = '0';
+    if (places > 0) {
+      buffer[k++] = '.';
+      for (size_t i = 0; i < places; ++i) buffer[k++] = '0';
+    }
+    out.assign(buffer, k);
+    return;
   }
-  const std::string_view digits = std::string_view(text).substr(lead);
-  if (text[0] == '-') out += '-';
-  if (digits.size() > places) {
-    out.append(digits.substr(0, digits.size() - places));
-  } else {
-    out += '0';
-  }
+  const std::string_view digits = text.substr(lead);
+  if (text[0] == '-') buffer[k++] = '-';
+  const size_t whole = digits.size() > places ? digits.size() - places : 0;
+  if (whole == 0) buffer[k++] = '0';
+  for (size_t i = 0; i < whole; ++i) buffer[k++] = digits[i];
   if (places > 0) {
-    out += '.';
-    if (digits.size() < places) out.append(places - digits.size(), '0');
-    out.append(digits.substr(digits.size() > places ? digits.size() - places : 0));
+    buffer[k++] = '.';
+    for (size_t i = digits.size(); i < places; ++i) buffer[k++] = '0';
+    for (size_t i = whole; i < digits.size(); ++i) buffer[k++] = digits[i];
   }
-  return out;
+  out.assign(buffer, k);
 }
-
-struct CutLine {
-  std::vector<std::string> fields;
-  std::vector<bool> cut;
-  std::string Number(size_t k, int decimals) const {
-    return k < fields.size() && !cut[k] ? ScaledInteger(fields[k], decimals) : std::string();
-  }
-  std::string Text(size_t k) const { return k < fields.size() ? fields[k] : std::string(); }
-};
 
 constexpr char kPastEnd = '\x01';
 constexpr size_t kPastEndLength = 64;  // more than any field is wide
 
-CutLine CutWithEnd(const std::string& layout, const std::string& line) {
-  CutLine c;
-  c.fields = CutFields(layout, line + std::string(kPastEndLength, kPastEnd));
-  c.cut.assign(c.fields.size(), false);
-  for (size_t k = 0; k < c.fields.size(); ++k) {
-    std::string& f = c.fields[k];
-    const size_t past = f.find(kPastEnd);
-    if (past == std::string::npos) continue;
-    c.cut[k] = true;
-    f = TrimBlanks(f.substr(0, past));
+// Fields of a line cut by a layout, as views; a field that the line's end
+// cuts short is flagged (a number there is no value) and holds what the
+// line has of it. The views point into the cutter, which is reused from
+// line to line.
+class EndCutter {
+ public:
+  // A layout of sized fields only, as offsets and widths in the line
+  // (what CutFields takes of a line long enough); nullopt otherwise.
+  using Span = std::pair<size_t, size_t>;  // offset, width
+  static std::optional<std::vector<Span>> FixedSpans(const std::string& layout) {
+    const std::vector<int> widths = FieldWidths(layout);
+    if (widths.empty()) return std::nullopt;
+    size_t total = 0;
+    for (int w : widths) {
+      if (w <= 0) return std::nullopt;
+      total += static_cast<size_t>(w);
+    }
+    const std::string probe(total + layout.size(), 'x');
+    std::vector<std::string_view> fields;
+    CutFieldViews(layout, probe, fields);
+    std::vector<Span> spans;
+    for (std::string_view f : fields) spans.emplace_back(static_cast<size_t>(f.data() - probe.data()), f.size());
+    return spans;
   }
-  return c;
-}
+
+  // Cut by fixed spans: the same fields and flags as Cut gives.
+  void Cut(const std::vector<Span>& spans, std::string_view line) {
+    fields_.resize(spans.size());
+    cut_.assign(spans.size(), false);
+    for (size_t k = 0; k < spans.size(); ++k) {
+      const auto [offset, width] = spans[k];
+      if (offset >= line.size()) {
+        fields_[k] = {};
+        cut_[k] = offset < line.size() + kPastEndLength;
+      } else if (offset + width > line.size()) {
+        fields_[k] = TrimBlanksView(line.substr(offset));
+        cut_[k] = true;
+      } else {
+        fields_[k] = TrimBlanksView(line.substr(offset, width));
+      }
+    }
+  }
+
+  void Cut(const std::string& layout, std::string_view line) {
+    padded_.assign(line);
+    padded_.append(kPastEndLength, kPastEnd);
+    CutFieldViews(layout, padded_, fields_);
+    cut_.assign(fields_.size(), false);
+    for (size_t k = 0; k < fields_.size(); ++k) {
+      std::string_view& f = fields_[k];
+      const size_t past = f.find(kPastEnd);
+      if (past == std::string_view::npos) continue;
+      cut_[k] = true;
+      f = TrimBlanksView(f.substr(0, past));
+    }
+  }
+  size_t size() const { return fields_.size(); }
+  std::string_view Text(size_t k) const { return k < fields_.size() ? fields_[k] : std::string_view(); }
+  // The field as a number with its decimals; empty when absent or cut.
+  void Number(size_t k, int decimals, std::string& out) const {
+    if (k < fields_.size() && !cut_[k])
+      ScaledInteger(fields_[k], decimals, out);
+    else
+      out.clear();
+  }
+  std::string Number(size_t k, int decimals) const {
+    std::string out;
+    Number(k, decimals, out);
+    return out;
+  }
+
+ private:
+  std::string padded_;
+  std::vector<std::string_view> fields_;
+  std::vector<bool> cut_;
+};
 
 const BlockLayout& Measured(const std::string& layout) {
   static std::unordered_map<std::string, BlockLayout> cache;
@@ -350,9 +408,9 @@ const Gts6Templates& Gts6xFormatTemplates() { return kGts6x; }
 const Gts6Templates& Fc5FormatTemplates() { return kFc5; }
 
 TTransferDatenart GtsLineKind(const std::string& tag, const std::string& line) {
-  if (tag == "kGTS6x" || tag == "kGTS6" || tag == "kFC5")
+  if (!tag.empty() && tag[0] == 'k' && (tag == "kGTS6x" || tag == "kGTS6" || tag == "kFC5"))
     return line.rfind("_+", 0) == 0 ? tdaKoordinate : tdaNone;
-  if (tag == "pGTS6") return line.rfind("_:", 0) == 0 ? tdaPunktcode : tdaNone;
+  if (!tag.empty() && tag[0] == 'p' && tag == "pGTS6") return line.rfind("_:", 0) == 0 ? tdaPunktcode : tdaNone;
   if (line.size() < 2) return tdaNone;
   switch (line[1]) {
     case '!': return tdaInformation;
@@ -385,9 +443,16 @@ std::string GtsPrepareStream(std::string text) {
   // already one record per line comes back as it is.
   std::string out;
   size_t from = 0;
-  for (size_t i = 1; i < body.size(); ++i) {
-    const char c = body[i];
-    if ((c != '_' && c != kEot) || !IsRecordMark(body, i)) continue;
+  const std::string_view view = body;
+  size_t nextEot = view.find(kEot, 1);
+  size_t nextMark = view.find('_', 1);
+  while (nextMark != std::string_view::npos || nextEot != std::string_view::npos) {
+    const size_t i = std::min(nextMark, nextEot);
+    if (i == nextEot)
+      nextEot = view.find(kEot, i + 1);
+    else
+      nextMark = view.find('_', i + 1);
+    if (!IsRecordMark(view, i)) continue;
     if (body[i - 1] == '\n' || body[i - 1] == '\r') continue;
     if (out.empty()) out.reserve(body.size() + body.size() / 16 + 2);
     out.append(body, from, i - from).append("\r\n");
@@ -402,6 +467,31 @@ std::string GtsPrepareStream(std::string text) {
   if (out.rfind("\r\n", 0) == 0) out.erase(0, 2);
   return out;
 }
+
+namespace {
+// GtsCleanLine as a view: into line when it holds no erase mark, else into
+// scratch.
+std::string_view CleanLineView(const std::string& line, std::string& scratch) {
+  std::string_view in = line;
+  while (!in.empty() && (in.back() == '\r' || in.back() == '\n')) in.remove_suffix(1);
+  if (in.find('`') == std::string_view::npos) return in;
+  std::string& out = scratch;
+  out.clear();
+  out.reserve(in.size());
+  for (char c : in) {
+    if (c != '`') {
+      out += c;
+      continue;
+    }
+    const size_t mark = out.rfind('_');
+    if (mark == std::string::npos)
+      out.clear();
+    else if (mark + 2 <= out.size())
+      out.resize(mark + 2);
+  }
+  return out;
+}
+}  // namespace
 
 std::string GtsCleanLine(const std::string& line) {
   std::string_view in = line;
@@ -440,7 +530,8 @@ TdmGTS6::TdmGTS6(TGeraete& geraete)
       geraete_(geraete),
       fc5_(geraete.Format("FC5")),
       gts6_(geraete.Format("GTS6")),
-      gts6x_(geraete.Format("GTS6x")) {
+      gts6x_(geraete.Format("GTS6x")),
+      scratch_(std::make_unique<ReadScratch>()) {
   Koordinaten = AddReadWriteDaten(*this, "Koordinaten", tdaKoordinate);
   Koordinaten->OnRead = [this](const std::string& S, TDaten& D) { KoordinatenRead(S, D); };
   Koordinaten->OnWrite = [this](TDaten& D) { return KoordinatenWrite(D); };
@@ -486,6 +577,14 @@ TdmGTS6::TdmGTS6(TGeraete& geraete)
     geraete.BindFormatHandlers(format->Name, h);
   }
 }
+
+// Buffers the readers reuse from record to record.
+struct TdmGTS6::ReadScratch {
+  std::string clean;
+  std::vector<std::string_view> outer;
+  EndCutter block;
+  EndCutter line;
+};
 
 TdmGTS6::~TdmGTS6() {
   for (TGeraeteFormat* f : {fc5_, gts6_, gts6x_})
@@ -543,14 +642,18 @@ void TdmGTS6::StationenRead(const std::string& S, TDaten& Daten) {
 void TdmGTS6::KoordinatenRead(const std::string& S, TDaten& Daten) {
   if (S.rfind("_+", 0) != 0) return;
   Daten.Konstanten.Originalzeilen = S;
-  const CutLine c = CutWithEnd(CurrentFormat().Koordinaten, GtsCleanLine(S));
-  if (c.fields.size() < 4) return;
+  EndCutter& c = scratch_->line;
+  c.Cut(CurrentFormat().Koordinaten, CleanLineView(S, scratch_->clean));
+  if (c.size() < 4) return;
   TPunkt& p = Daten.Punkt;
   p.Punktnummer = c.Text(0);
   p.X = geraete_.ApplyOffset(c.Number(1, 3), kOffsetAddY);
   p.Y = geraete_.ApplyOffset(c.Number(2, 3), kOffsetAddX);
-  p.Hoehe = c.Text(3).empty() ? "0" : c.Number(3, 3);
-  if (c.fields.size() >= 5) p.Code1 = geraete_.OemToAnsiText(c.Text(4));
+  if (c.Text(3).empty())
+    p.Hoehe = "0";
+  else
+    c.Number(3, 3, p.Hoehe);
+  if (c.size() >= 5) p.Code1 = geraete_.OemToAnsiText(std::string(c.Text(4)));
 }
 
 void TdmGTS6::PunktcodesRead(const std::string& S, TDaten& Daten) {
@@ -569,7 +672,10 @@ const TdmGTS6::Layouts& TdmGTS6::CurrentLayouts() {
   l.source = format.Detailpunkt;
   l.outer = PlainOuterTemplate(Template(0));
   l.rowOfLetter.fill(-1);
-  for (int i = 0; i < static_cast<int>(l.source.size()); ++i) l.blocks.push_back(WithoutBracket(Template(i)));
+  for (int i = 0; i < static_cast<int>(l.source.size()); ++i) {
+    l.blocks.push_back(WithoutBracket(Template(i)));
+    l.spans.push_back(EndCutter::FixedSpans(l.blocks.back()));
+  }
   for (int r = 0; r < static_cast<int>(std::size(kReadRows)); ++r) {
     const size_t t = static_cast<size_t>(kReadRows[r].templ);
     if (t < l.blocks.size() && !l.blocks[t].empty()) {
@@ -581,50 +687,73 @@ const TdmGTS6::Layouts& TdmGTS6::CurrentLayouts() {
   return layouts_;
 }
 
-void TdmGTS6::ReadBlock(const Layouts& layouts, const std::string& blockText, TPunkt& p) {
-  const std::string block = WithoutBracket(blockText);
+void TdmGTS6::ReadBlock(const Layouts& layouts, std::string_view block, TPunkt& p) {
+  if (!block.empty() && block[0] == '[') block.remove_prefix(1);
   if (block.empty()) return;
   const int r = layouts.rowOfLetter[static_cast<unsigned char>(block[0])];
   if (r < 0) return;
   const ReadRow& row = kReadRows[r];
-  const std::string& layout = layouts.blocks[static_cast<size_t>(row.templ)];
+  const size_t t = static_cast<size_t>(row.templ);
+  const std::string& layout = layouts.blocks[t];
   p.Messflags = row.flags;
-  CutLine cut = CutWithEnd(layout, block);
+  EndCutter& cut = scratch_->block;
+  if (const auto& spans = layouts.spans[t])
+    cut.Cut(*spans, block);
+  else
+    cut.Cut(layout, block);
   for (int i = 0; i < row.count; ++i) {
     const Take& take = row.takes[static_cast<size_t>(i)];
-    std::string value = cut.Number(static_cast<size_t>(take.field), take.decimals);
-    if (take.target == Value::X) value = geraete_.ApplyOffset(value, kOffsetAddY);
-    if (take.target == Value::Y) value = geraete_.ApplyOffset(value, kOffsetAddX);
-    ValueOf(p, take.target) = std::move(value);
+    std::string& target = ValueOf(p, take.target);
+    cut.Number(static_cast<size_t>(take.field), take.decimals, target);
+    if (take.target == Value::X) target = geraete_.ApplyOffset(target, kOffsetAddY);
+    if (take.target == Value::Y) target = geraete_.ApplyOffset(target, kOffsetAddX);
   }
+  // Its fields and letters are taken when a block is written.
   last_.templ = row.templ;
-  last_.fields = std::move(cut.fields);
+  last_.block.assign(block);
+  last_.layout.assign(layout);
+  last_.pending = true;
+}
+
+void TdmGTS6::TakeLastBlock() {
+  if (!last_.pending) return;
+  last_.pending = false;
+  EndCutter cut;
+  cut.Cut(last_.layout, last_.block);
+  last_.fields.resize(cut.size());
+  for (size_t k = 0; k < cut.size(); ++k) last_.fields[k].assign(cut.Text(k));
   last_.letters.clear();
-  for (size_t pos : Measured(layout).letters) last_.letters += pos < block.size() ? block[pos] : layout[0];
+  for (size_t pos : Measured(last_.layout).letters)
+    last_.letters += pos < last_.block.size() ? last_.block[pos] : last_.layout[0];
 }
 
 void TdmGTS6::NeupunkteRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
-  const std::string line = GtsCleanLine(S);
+  const std::string_view line = CleanLineView(S, scratch_->clean);
   TPunkt& p = Daten.Punkt;
   if (line.find("_ a") != std::string::npos) {
     p.Messflags = kFc5LineFlags;
-    const CutLine c = CutWithEnd(Template(7), line);
-    if (c.fields.size() < 6) return;
+    EndCutter& c = scratch_->line;
+    c.Cut(Template(7), line);
+    if (c.size() < 6) return;
     p.Punktnummer = c.Text(0);
-    p.Horizontalwinkel = c.Number(1, 4);
-    p.Vertikalwinkel = c.Number(2, 4);
-    p.Schraegdistanz = c.Number(3, 3);
-    p.Code1 = geraete_.OemToAnsiText(c.Text(4));
+    c.Number(1, 4, p.Horizontalwinkel);
+    c.Number(2, 4, p.Vertikalwinkel);
+    c.Number(3, 3, p.Schraegdistanz);
+    p.Code1 = geraete_.OemToAnsiText(std::string(c.Text(4)));
     p.Reflektorhoehe = c.Text(5);
     return;
   }
   const Layouts& layouts = CurrentLayouts();
-  const std::vector<std::string> f = CutFields(layouts.outer, line);
+  std::vector<std::string_view>& f = scratch_->outer;
+  CutFieldViews(layouts.outer, line, f);
   if (f.size() < 4) return;
   p.Punktnummer = f[0];
   ReadBlock(layouts, f[1], p);
-  p.Code1 = geraete_.OemToAnsiText(f[2]);
+  if (f[2].empty() || !layouts.format->OEMConvert)
+    p.Code1 = f[2];
+  else
+    p.Code1 = OemToAnsi(std::string(f[2]));
   p.Reflektorhoehe = f[3];
 }
 
@@ -707,6 +836,7 @@ std::optional<std::string> TdmGTS6::WriteBlock(TDaten& Daten, int r) {
   const bool wide = IsGts6x();
   const WriteRow& row = kWriteRows[r];
   const std::string& layout = CurrentLayouts().blocks.at(static_cast<size_t>(row.templ));
+  TakeLastBlock();
   const bool sameBlock = last_.templ == row.templ;
   std::vector<std::string> values;
   for (int i = 0; i < row.count; ++i) {

@@ -21,8 +21,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Components.h"
@@ -127,6 +130,11 @@ class TdmGTS6 : public TDataModule {
     int templ = -1;
     std::vector<std::string> fields;
     std::string letters;
+    // The block text and its template; fields and letters not yet taken
+    // from them while pending.
+    std::string block;
+    std::string layout;
+    bool pending = false;
   };
 
   // The current format's observation templates as the readers and writers
@@ -137,6 +145,8 @@ class TdmGTS6 : public TDataModule {
     TStringList source;
     std::string outer;
     std::vector<std::string> blocks;
+    // Offsets and widths of the fields of each block of sized fields only.
+    std::vector<std::optional<std::vector<std::pair<size_t, size_t>>>> spans;
     std::array<int, 256> rowOfLetter{};
   };
 
@@ -144,8 +154,9 @@ class TdmGTS6 : public TDataModule {
   bool IsGts6x() const;
   const std::string& Template(int index) const;
   const Layouts& CurrentLayouts();
-  void ReadBlock(const Layouts& layouts, const std::string& block, TPunkt& p);
+  void ReadBlock(const Layouts& layouts, std::string_view block, TPunkt& p);
   std::optional<std::string> WriteBlock(TDaten& Daten, int row);
+  void TakeLastBlock();
 
   TGeraete& geraete_;
   TGeraeteFormat* fc5_;
@@ -153,6 +164,8 @@ class TdmGTS6 : public TDataModule {
   TGeraeteFormat* gts6x_;
   LastBlock last_;
   Layouts layouts_;
+  struct ReadScratch;
+  std::unique_ptr<ReadScratch> scratch_;
 };
 
 }  // namespace veltro

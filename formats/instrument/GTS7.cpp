@@ -103,6 +103,9 @@ bool IsObservationKeyword(std::string_view k) {
 }
 
 std::string Field(const std::vector<std::string>& f, size_t i) { return i < f.size() ? f[i] : std::string(); }
+std::string_view Field(const std::vector<std::string_view>& f, size_t i) {
+  return i < f.size() ? f[i] : std::string_view();
+}
 
 // A written line with its CR LF, or nothing when it cannot be formatted.
 std::optional<std::string> Line(const std::string& layout, const LayoutArgs& args) {
@@ -401,12 +404,12 @@ bool TdmGTS7::ReadHead(Walk& w, Gts7Group group) {
 }
 
 void TdmGTS7::Finish(Walk& w, TDaten& Daten) {
-  std::string text;
+  std::string& text = Daten.Konstanten.Originalzeilen;
+  text.clear();
   for (size_t i = w.first; i <= w.last; ++i) {
     if (i > w.first) text += "\r\n";
     text += (*w.lines)[i];
   }
-  Daten.Konstanten.Originalzeilen = std::move(text);
   if (!w.Engine()) return;
   Daten.Konstanten.Zeile = static_cast<int>(w.last);
   // Continuation lines that no record takes are listed, once, here.
@@ -415,9 +418,10 @@ void TdmGTS7::Finish(Walk& w, TDaten& Daten) {
 }
 
 void TdmGTS7::ReadCoordinates(Walk& w, const std::string& layout, std::string& y, std::string& x, std::string& h) {
-  const std::vector<std::string> f = CutFields(layout, w.Advance());
-  y = geraete_.ApplyOffset(Field(f, 0), kOffsetAddX);
-  x = geraete_.ApplyOffset(Field(f, 1), kOffsetAddY);
+  std::vector<std::string_view>& f = cut_;
+  CutFieldViews(layout, w.Advance(), f);
+  y = geraete_.ApplyOffset(std::string(Field(f, 0)), kOffsetAddX);
+  x = geraete_.ApplyOffset(std::string(Field(f, 1)), kOffsetAddY);
   h = Field(f, 2);
 }
 
@@ -427,31 +431,34 @@ void TdmGTS7::ReadObservations(Walk& w, const TStringList& d) {
     const std::string_view keyword = Gts7Keyword(w.Next(), ogts7_);
     if (!IsObservationKeyword(keyword)) break;
     const std::string& line = w.Advance();
-    auto fields = [&](size_t templ) { return CutFields(Layout(d, templ), line); };
+    auto fields = [&](size_t templ) -> const std::vector<std::string_view>& {
+      CutFieldViews(Layout(d, templ), line, cut_);
+      return cut_;
+    };
     if (keyword == "CTL") {
-      const auto f = fields(kCtl);
+      const auto& f = fields(kCtl);
       p.Kontrollkodierung = Field(f, 0);
-      p.Code2 = geraete_.OemToAnsiText(Field(f, 1));
+      p.Code2 = geraete_.OemToAnsiText(std::string(Field(f, 1)));
       p.Anmerkung2 = Field(f, 2);
     } else if (keyword == "HV") {
-      const auto f = fields(kHv);
+      const auto& f = fields(kHv);
       p.Messflags |= mfHzVz;
       p.Horizontalwinkel = Field(f, 0);
       p.Vertikalwinkel = Field(f, 1);
     } else if (keyword == "SD") {
-      const auto f = fields(kSd);
+      const auto& f = fields(kSd);
       p.Messflags |= mfHzVzSd;
       p.Horizontalwinkel = Field(f, 0);
       p.Vertikalwinkel = Field(f, 1);
       p.Schraegdistanz = Field(f, 2);
     } else if (keyword == "HD") {
-      const auto f = fields(kHd);
+      const auto& f = fields(kHd);
       p.Messflags |= mfHzHdDh;
       p.Horizontalwinkel = Field(f, 0);
       p.Horizontaldistanz = Field(f, 1);
       p.Vertikaldistanz = Field(f, 2);
     } else if (keyword == "OFFSET") {
-      const auto f = fields(kOffset);
+      const auto& f = fields(kOffset);
       p.Laengsverschiebung = Field(f, 0);
       p.Querverschiebung = Field(f, 1);
       p.Vertikalverschiebung = Field(f, 2);
@@ -608,10 +615,11 @@ void TdmGTS7::NeupunkteRead(const std::string& S, TDaten& Daten) {
   }
   const TStringList& t = CurrentFormat().Detailpunkt;
   TPunkt& p = Daten.Punkt;
-  const auto v = CutFields(Layout(t, kSs), w.Line());
+  const std::vector<std::string_view>& v = cut_;
+  CutFieldViews(Layout(t, kSs), w.Line(), cut_);
   p.Punktnummer = Field(v, 0);
   p.Reflektorhoehe = Field(v, 1);
-  p.Code1 = geraete_.OemToAnsiText(Field(v, 2));
+  p.Code1 = geraete_.OemToAnsiText(std::string(Field(v, 2)));
   p.Anmerkung1 = Field(v, 3);
   if (w.HasNext() && Gts7Keyword(w.Next(), ogts7_) == "XYZ") {
     p.Messflags |= mfKoordinaten;

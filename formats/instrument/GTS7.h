@@ -162,6 +162,7 @@ class TdmGTS7 : public TDataModule {
   TGeraeteFormat* fc6_ = nullptr;
   TGeraeteFormat* ogts7Format_ = nullptr;
   HeadCache cache_;
+  std::vector<std::string_view> cut_;  // fields of the line being read
   size_t held_ = 0;  // received lines kept by Setup while merging
 };
 

@@ -44,11 +44,10 @@ std::optional<std::string> Written(const std::string& value, int decimals) {
 
 }  // namespace
 
-const std::string& Rw5Record::Value(std::string_view tag) const {
-  static const std::string kNone;
+std::string_view Rw5Record::Value(std::string_view tag) const {
   for (const auto& [t, v] : fields)
     if (t == tag) return v;
-  return kNone;
+  return {};
 }
 
 bool Rw5Record::Has(std::string_view tag) const {
@@ -57,7 +56,7 @@ bool Rw5Record::Has(std::string_view tag) const {
   return false;
 }
 
-Rw5Record ReadRw5Record(const std::string& line) {
+Rw5Record ReadRw5Record(std::string_view line) {
   Rw5Record r;
   std::string_view text = line;
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
@@ -130,11 +129,11 @@ void TdmRW5::InformationenRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
   const Rw5Record r = ReadRw5Record(S);
   if (r.code == "JB") {
-    Daten.Info.Projekt = r.Has("NM") ? r.Value("NM") : r.fields.empty() ? std::string() : r.fields[0].second;
-    const std::string date = r.Value("DT");
+    Daten.Info.Projekt = r.Has("NM") ? r.Value("NM") : r.fields.empty() ? std::string_view() : r.fields[0].second;
+    const std::string date(r.Value("DT"));
     if (!date.empty() && format_) {
       const double day = ParseDate(format_->Datumsformat, date);
-      const double time = ParseTime(format_->Uhrzeitformat, r.Value("TM"));
+      const double time = ParseTime(format_->Uhrzeitformat, std::string(r.Value("TM")));
       if (day > 0) Daten.Info.Zeitpunkt = day + (time > 0 ? time : 0);
     }
   } else if (r.code == "MO") {
@@ -160,7 +159,7 @@ void TdmRW5::StationenRead(const std::string& S, TDaten& Daten) {
   s.Y = geraete_.ApplyOffset(PlainNumber(r.Value("E ")), kOffsetAddX);
   s.X = geraete_.ApplyOffset(PlainNumber(r.Value("N ")), kOffsetAddY);
   s.Hoehe = PlainNumber(r.Value("EL"));
-  s.Code = geraete_.OemToAnsiText(r.note);
+  s.Code = geraete_.OemToAnsiText(std::string(r.note));
 }
 
 void TdmRW5::AnschlusspunkteRead(const std::string& S, TDaten& Daten) {
@@ -183,7 +182,7 @@ void TdmRW5::NeupunkteRead(const std::string& S, TDaten& Daten) {
   p.Horizontalwinkel = PlainNumber(r.Value("AR"));
   p.Vertikalwinkel = PlainNumber(r.Value("ZE"));
   p.Schraegdistanz = PlainNumber(r.Value("SD"));
-  p.Code1 = geraete_.OemToAnsiText(r.note);
+  p.Code1 = geraete_.OemToAnsiText(std::string(r.note));
   p.Reflektorhoehe = Daten.Konstanten.Reflektorhoehe;
 }
 
@@ -195,7 +194,7 @@ bool TdmRW5::PointOf(const Rw5Record& r, TPunkt& p) {
   std::string north = PlainNumber(r.Value(geographic ? "LA" : "N "));
   std::string east = PlainNumber(r.Value(geographic ? "LN" : "E "));
   std::string height = PlainNumber(r.Value("EL"));
-  p.Code1 = geraete_.OemToAnsiText(r.note);
+  p.Code1 = geraete_.OemToAnsiText(std::string(r.note));
   if (gps) {
     const wgsxyz::Triple position{NumberOr(east, std::nan("")), NumberOr(north, std::nan("")), NumberOr(height, 0)};
     wgsxyz::Triple grid;

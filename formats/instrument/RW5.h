@@ -31,16 +31,17 @@ namespace veltro {
 class TGeraete;
 class TGeraeteFormat;
 
+// A record as views into the line it was read from.
 struct Rw5Record {
-  std::string code;                                         // text before the first ","
-  std::vector<std::pair<std::string, std::string>> fields;  // tag, trimmed value
-  std::string note;                                         // after "--"
+  std::string_view code;                                              // text before the first ","
+  std::vector<std::pair<std::string_view, std::string_view>> fields;  // tag, trimmed value
+  std::string_view note;                                              // after "--"
   // The value of the first field with that tag; "" when there is none.
-  const std::string& Value(std::string_view tag) const;
+  std::string_view Value(std::string_view tag) const;
   bool Has(std::string_view tag) const;
 };
 
-Rw5Record ReadRw5Record(const std::string& line);
+Rw5Record ReadRw5Record(std::string_view line);
 TTransferDatenart Rw5LineKind(const std::string& line);
 
 class TdmRW5 : public TDataModule {

@@ -342,13 +342,20 @@ bool FitsLayout(const std::string& layout, const std::string& line) {
   return true;
 }
 
-std::vector<std::string> CutFields(const std::string& layout, const std::string& line) {
-  std::vector<std::string> fields;
+namespace {
+std::string_view TrimSpacesView(std::string_view s) {
+  const size_t b = s.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+}  // namespace
+
+void CutFieldViews(const std::string& layout, std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
   const auto& parsed = Parse(layout);
-  if (!parsed) return fields;
+  if (!parsed) return;
   const std::vector<Token>& flat = parsed->flat;
   const size_t lastConversion = parsed->lastFlatConversion;
-  fields.reserve(parsed->conversions);
   size_t pos = 0;
   for (size_t k = 0; k < flat.size(); ++k) {
     const Token& t = flat[k];
@@ -358,7 +365,7 @@ std::vector<std::string> CutFields(const std::string& layout, const std::string&
     }
     const int w = t.conv.CutWidth();
     if (w > 0) {
-      fields.push_back(TrimSpaces(line.substr(pos, static_cast<size_t>(w))));
+      fields.push_back(TrimSpacesView(line.substr(pos, static_cast<size_t>(w))));
       pos = std::min(line.size(), pos + static_cast<size_t>(w));
       continue;
     }
@@ -366,13 +373,18 @@ std::vector<std::string> CutFields(const std::string& layout, const std::string&
     if (k != lastConversion) {
       if (auto next = NextLiteral(flat, k)) {
         size_t found = line.find(*next, pos);
-        if (found != std::string::npos) end = found;
+        if (found != std::string_view::npos) end = found;
       }
     }
     fields.push_back(line.substr(pos, end - pos));
     pos = end;
   }
-  return fields;
+}
+
+std::vector<std::string> CutFields(const std::string& layout, const std::string& line) {
+  std::vector<std::string_view> views;
+  CutFieldViews(layout, line, views);
+  return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::vector<int> FieldWidths(const std::string& layout) {

@@ -100,6 +100,9 @@ bool FitsLayout(const std::string& layout, const std::string& line);
 // conversion takes the rest of the line. Nothing is read past the end of the
 // line: fields there are empty. A malformed layout gives no fields.
 std::vector<std::string> CutFields(const std::string& layout, const std::string& line);
+// CutFields without copies, for readers that cut many lines: the fields
+// as views into line, in a vector the caller keeps from line to line.
+void CutFieldViews(const std::string& layout, std::string_view line, std::vector<std::string_view>& fields);
 
 // The cutting width of each conversion in order (0 for an unsized one), as
 // CutFields uses them; empty for a malformed layout.
