@@ -1,8 +1,11 @@
 #include "formats/instrument/NMEA.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "core/ConvertedLine.h"
 #include "core/DecimalText.h"
@@ -46,6 +49,33 @@ double NumberOr(const std::string& text, double fallback) {
 // Degrees and minutes ddmm.mmmmm as the library's DD.MMmmmmm (exact shift).
 double Hundredth(const std::string& text) {
   if (text.empty()) return std::nan("");
+  // The usual plain text ("-4650.12345"): the point moved two places.
+  const size_t sign = text[0] == '-' ? 1 : 0;
+  const size_t point = std::min(text.find('.'), text.size());
+  const auto digits = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i)
+      if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+  };
+  if (point > sign && point - sign <= 20 && text.size() <= 40 && digits(sign, point) &&
+      (point == text.size() || (point + 1 < text.size() && digits(point + 1, text.size())))) {
+    char shifted[48];
+    size_t k = 0;
+    if (sign) shifted[k++] = '-';
+    const size_t whole = point - sign;
+    if (whole > 2) {
+      for (size_t i = sign; i < point - 2; ++i) shifted[k++] = text[i];
+    } else {
+      shifted[k++] = '0';
+    }
+    shifted[k++] = '.';
+    for (size_t i = whole; i < 2; ++i) shifted[k++] = '0';
+    for (size_t i = whole > 2 ? point - 2 : sign; i < point; ++i) shifted[k++] = text[i];
+    for (size_t i = point + 1; i < text.size(); ++i) shifted[k++] = text[i];
+    double value = 0;
+    const auto [end, ec] = std::from_chars(shifted, shifted + k, value);
+    if (ec == std::errc() && end == shifted + k && std::isfinite(value)) return value;
+  }
   return NumberOr(FormatDecimalText(text, DecimalsAfterPoint(text) + 2, -2).value_or(""), std::nan(""));
 }
 
@@ -122,7 +152,7 @@ TdmNMEA::TdmNMEA(TGeraete& geraete, const char* formatName)
   h.OnGetDatenart = [this](std::string& S) { return WaypointKind(S); };
   h.OnSetTDA = [this](TTransferDatenart kind) { return WaypointSetTDA(kind); };
   h.OnAfterTrans = [this] { CloseWaypointList(); };
-  h.OnFrameLine = [this](const std::string& S) { return TrimBlanks(S) == format_->Ende; };
+  h.OnFrameLine = [this](const std::string& S) { return TrimBlanksView(S) == format_->Ende; };
   geraete.BindFormatHandlers(formatName, h);
 }
 
@@ -212,6 +242,9 @@ std::string TdmNMEA::WaypointFormat(const std::string& S, const std::string& Buf
 }
 
 TTransferDatenart TdmNMEA::WaypointKind(std::string& S) {
+  // Most sentences of a log are fixes and satellites: the head decides.
+  const size_t head = std::strlen(kWaypointSentence);
+  if (S.size() <= head || S[head] != ',' || S.compare(0, head, kWaypointSentence) != 0) return tdaNone;
   Waypoint w;
   const WaypointLine kind = ReadWaypoint(S, w);
   if (kind == WaypointLine::NoWaypoint) return tdaNone;
