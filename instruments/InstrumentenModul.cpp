@@ -239,11 +239,16 @@ std::string TGeraete::LibraryPathToLoad(const TInstrument& instrument) const {
 }
 
 TInstrument& TGeraete::CurrentInstrument() {
-  TInstrument* current = nullptr;
-  ForEach<TInstrument>([&](TInstrument& i) {
-    if (i.Active) current = &i;
-  });
-  return current ? *current : ActivateFirstInstrument();
+  // Asked several times per line: the instruments are listed again only
+  // when components were added, and searched from the last.
+  if (instrumentsOf_ != Components().size()) {
+    instruments_.clear();
+    ForEach<TInstrument>([&](TInstrument& i) { instruments_.push_back(&i); });
+    instrumentsOf_ = Components().size();
+  }
+  for (auto it = instruments_.rbegin(); it != instruments_.rend(); ++it)
+    if ((*it)->Active) return **it;
+  return ActivateFirstInstrument();
 }
 
 TInstrument& TGeraete::ActivateFirstInstrument() {

@@ -418,6 +418,8 @@ class TGeraete : public TDataModule {
   std::string LibraryPathToLoad(const TInstrument& instrument) const;
 
   std::string installationDirectory_;
+  std::vector<TInstrument*> instruments_;  // in creation order, for CurrentInstrument
+  size_t instrumentsOf_ = SIZE_MAX;        // component count they were listed at
   std::function<TGeraeteFormat*()> viewerFormat_;
   InstrumentLibraryHooks noHooks_;
   InstrumentLibraryHooks* hooks_ = &noHooks_;

@@ -352,10 +352,11 @@ TTransferDatenart TdmGTS7::LineKind(TGeraeteFormat& format, const std::string& t
       c.headLine.clear();
     c.to = i;
     c.groupEnd = j >= 0 ? GroupEnd(*lines, static_cast<size_t>(j)) : -1;
+    c.headKind = j >= 0 ? kindOf(GroupOf((*lines)[static_cast<size_t>(j)])) : tdaNone;
   }
   c.to = std::max(c.to, i);
   if (c.head < 0 || c.groupEnd < static_cast<long>(i)) return tdaNone;
-  return kindOf(GroupOf((*lines)[static_cast<size_t>(c.head)]));
+  return c.headKind;
 }
 
 // ---- Walking the lines of a record -----------------------------------------------------------

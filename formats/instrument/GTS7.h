@@ -141,6 +141,7 @@ class TdmGTS7 : public TDataModule {
     std::string headLine;
     size_t to = 0;   // continuation lines head+1..to were scanned
     long groupEnd = -1;
+    TTransferDatenart headKind = tdaNone;  // the kind the head's record has
   };
 
   TGeraeteFormat& CurrentFormat() const;
