@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -222,38 +223,41 @@ void ScaledInteger(std::string_view text, int decimals, std::string& out) {
   const size_t n = text.size() - sign;
   auto general = [&] { out = ScaleNumber(std::string(text), -decimals); };
   if (n == 0 || n > 18 || decimals < 0 || decimals > 18) return general();
-  std::uint64_t value = 0;
-  size_t lead = text.size();
-  for (size_t i = sign; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c < '0' || c > '9') return general();
-    if (c != '0' && lead == text.size()) lead = i;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
+  size_t lead = sign;
+  while (lead < text.size() && text[lead] == '0') ++lead;
+  for (size_t i = lead; i < text.size(); ++i)
+    if (text[i] < '0' || text[i] > '9') return general();
+  const std::string_view digits = text.substr(lead);
   // The value that ParseNumber reserves for "no value".
-  if (value == static_cast<std::uint64_t>(kNoValue)) return general();
+  static_assert(kNoValue == 2147483647.0);
+  if (digits == "2147483647") return general();
   const auto places = static_cast<size_t>(decimals);
   // Sign, integer digits (at least "0"), point and decimals: at most 40.
   char buffer[48];
   size_t k = 0;
-  if (value == 0) {
+  if (digits.empty()) {
     buffer[k++] = '0';
     if (places > 0) {
       buffer[k++] = '.';
-      for (size_t i = 0; i < places; ++i) buffer[k++] = '0';
+      std::memset(buffer + k, '0', places);
+      k += places;
     }
     out.assign(buffer, k);
     return;
   }
-  const std::string_view digits = text.substr(lead);
   if (text[0] == '-') buffer[k++] = '-';
   const size_t whole = digits.size() > places ? digits.size() - places : 0;
   if (whole == 0) buffer[k++] = '0';
-  for (size_t i = 0; i < whole; ++i) buffer[k++] = digits[i];
+  std::memcpy(buffer + k, digits.data(), whole);
+  k += whole;
   if (places > 0) {
     buffer[k++] = '.';
-    for (size_t i = digits.size(); i < places; ++i) buffer[k++] = '0';
-    for (size_t i = whole; i < digits.size(); ++i) buffer[k++] = digits[i];
+    if (digits.size() < places) {
+      std::memset(buffer + k, '0', places - digits.size());
+      k += places - digits.size();
+    }
+    std::memcpy(buffer + k, digits.data() + whole, digits.size() - whole);
+    k += digits.size() - whole;
   }
   out.assign(buffer, k);
 }

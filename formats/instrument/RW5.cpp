@@ -44,15 +44,24 @@ std::optional<std::string> Written(const std::string& value, int decimals) {
 
 }  // namespace
 
+namespace {
+// Tags are two characters; compared in place.
+bool SameTag(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  if (a.size() == kTagLength) return a[0] == b[0] && a[1] == b[1];
+  return a == b;
+}
+}  // namespace
+
 std::string_view Rw5Record::Value(std::string_view tag) const {
   for (const auto& [t, v] : fields)
-    if (t == tag) return v;
+    if (SameTag(t, tag)) return v;
   return {};
 }
 
 bool Rw5Record::Has(std::string_view tag) const {
   for (const auto& [t, v] : fields)
-    if (t == tag) return true;
+    if (SameTag(t, tag)) return true;
   return false;
 }
 
