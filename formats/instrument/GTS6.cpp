@@ -498,23 +498,8 @@ std::string_view CleanLineView(const std::string& line, std::string& scratch) {
 }  // namespace
 
 std::string GtsCleanLine(const std::string& line) {
-  std::string_view in = line;
-  while (!in.empty() && (in.back() == '\r' || in.back() == '\n')) in.remove_suffix(1);
-  if (in.find('`') == std::string_view::npos) return std::string(in);
-  std::string out;
-  out.reserve(in.size());
-  for (char c : in) {
-    if (c != '`') {
-      out += c;
-      continue;
-    }
-    const size_t mark = out.rfind('_');
-    if (mark == std::string::npos)
-      out.clear();
-    else if (mark + 2 <= out.size())
-      out.resize(mark + 2);
-  }
-  return out;
+  std::string scratch;
+  return std::string(CleanLineView(line, scratch));
 }
 
 // ---- The module ------------------------------------------------------------------------

@@ -325,6 +325,10 @@ TEST_F(GpsTest, ModesOneAndTwoGoThroughTheLibraryAndFailuresAreSkipped) {
   EXPECT_EQ(Send("A||8265.4321|47231.2345|501|\r\nN||1|90000|1|\r\n"),
             Sentence("PMGNWPL,4723.12345,N,00826.54321,E,500,M,A,,") + "\r\n$PMGNCMD,END*3D\r\n");
   EXPECT_NE(Shown().find("N||1|90000|1|"), std::string::npos);
+  // Minutes without degrees, south and west, and values without a point: the same exact shift.
+  EXPECT_EQ(Receive("k.txt", Sentence("PMGNWPL,0005.50000,S,00000.00100,W,500,M,C,,") + "\r\n" +
+                                 Sentence("PMGNWPL,12,N,826,E,500,M,D,,") + "\r\n"),
+            "C||-0.01000|-55.00000|501.00000|\r\nD||8260.00000|120.00000|501.00000|\r\n");
 
   // RW5 GPS record: packed degrees as written, mode 2, the offset onto the grid value.
   UseFormat("RW5");
