@@ -88,6 +88,9 @@ class TInstrumentLibrary {
   int CloseComm();
   int ReadComm(int formatNumber);
   int WriteComm(int formatNumber, const std::string& line);
+  // Written lines go to the file name instead of the write buffer ("" closes
+  // it); a file-mode connection only.
+  int SetWriteFile(const std::string& fileName);
   void SetNoTrans();
   void SetBreak(int code);
   void SetMessagePump(void (*pump)()) { hostPump_ = pump; }
@@ -143,6 +146,7 @@ class TInstrumentLibrary {
   std::string DropZeros(std::string bytes);
   void DropZerosInPlace(std::string& bytes);
   int NextFileByte();  // EOF at the end of the file or on an error
+  int CloseWriteFile();
   void CleanUp(int& result);
 
   const TLibraryProfile& profile_;
@@ -161,6 +165,9 @@ class TInstrumentLibrary {
   std::string pending_;
   std::string readBuf_;
   std::string writeBuf_;
+  std::FILE* output_ = nullptr;  // the file written lines go to (SetWriteFile)
+  std::string outputName_;
+  bool outputFailed_ = false;  // a write to output_ failed: its content is incomplete
   std::string raw_;
   std::string tag_;
   int status_ = lrOk;
