@@ -1,10 +1,12 @@
 #include "formats/instrument/GSI.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include "core/CoordinateUnit.h"
@@ -113,6 +115,172 @@ std::string DigitsAsDecimal(bool negative, std::string_view digits, int decimals
     out.append(digits);
   }
   return out;
+}
+
+// Appends the sign and data of a coordinate word for the value digits *
+// 10^-scale (digits may have leading zeros): |value| in units of
+// 10^-decimals, truncated toward zero, zero-filled to width. False when the
+// units do not fit the width.
+bool AppendNumberDigits(std::string& out, bool negative, std::string_view digits, int scale, int decimals,
+                        int width) {
+  size_t kept = digits.size();
+  size_t zeros = 0;
+  if (scale <= decimals) {
+    zeros = static_cast<size_t>(decimals - scale);
+  } else {
+    const size_t drop = static_cast<size_t>(scale - decimals);
+    kept = drop >= digits.size() ? 0 : digits.size() - drop;
+  }
+  const size_t first = std::min(digits.find_first_not_of('0'), kept);
+  const size_t units = first == kept ? 0 : kept - first + zeros;
+  if (units > static_cast<size_t>(width)) return false;
+  out += negative && units > 0 ? '-' : '+';
+  out.append(static_cast<size_t>(width) - units, '0');
+  if (units > 0) {
+    out.append(digits.substr(first, kept - first));
+    out.append(zeros, '0');
+  }
+  return true;
+}
+
+// AppendNumberDigits for a number text (blanks around it allowed). The
+// common form [sign]digits[.digits] is read in place; any other goes
+// through the general decimal reader. False for no number.
+bool AppendNumberWord(std::string& out, std::string_view value, int decimals, int width) {
+  if (decimals < 0) return false;
+  const std::string_view text = TrimmedBlanks(value);
+  constexpr size_t kPlainDigits = 40;
+  char digits[kPlainDigits];
+  size_t count = 0;
+  size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++i;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && count < kPlainDigits; ++i) digits[count++] = text[i];
+  int scale = 0;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && count < kPlainDigits; ++i, ++scale)
+      digits[count++] = text[i];
+  }
+  if (count > 0 && i == text.size())
+    return AppendNumberDigits(out, negative, std::string_view(digits, count), scale, decimals, width);
+  const auto number = ParseDecimal(std::string(text));
+  return number && AppendNumberDigits(out, number->negative, number->digits, number->scale, decimals, width);
+}
+
+// A layout of literal text and "%W.Ws" conversions, each outside any group
+// or alone in an optional group "[...]", as the GSI templates are. For
+// arguments of exactly W characters, or empty ones in a group, FormatLayout
+// writes every argument unchanged and keeps a group exactly when its
+// argument is there; Write does the same without reading the layout anew.
+class SimpleLayout {
+ public:
+  explicit SimpleLayout(std::string_view layout) : simple_(Compile(layout)) {}
+
+  // Appends the line to out; false (out unchanged) when the layout or an
+  // argument is not of that form.
+  bool Write(std::string& out, std::span<const std::string_view> args) const {
+    if (!simple_ || args.size() != fields_.size()) return false;
+    for (size_t i = 0; i < args.size(); ++i)
+      if (args[i].size() != fields_[i].width && !(fields_[i].optional && args[i].empty())) return false;
+    for (size_t i = 0; i < args.size(); ++i) {
+      const Field& f = fields_[i];
+      out += f.lead;
+      if (args[i].empty()) continue;
+      out += f.before;
+      out += args[i];
+      out += f.after;
+    }
+    out += tail_;
+    return true;
+  }
+
+ private:
+  struct Field {
+    std::string lead;    // literal text before the field, always written
+    std::string before;  // the group's text before the conversion
+    size_t width = 0;
+    bool optional = false;
+    std::string after;  // the group's text after it
+  };
+
+  static bool Special(char c) { return c == '%' || c == '[' || c == ']' || c == '{' || c == '}'; }
+
+  // "%W.Ws" with W = precision > 0 at layout[i]; i moves past it.
+  static bool Conversion(std::string_view layout, size_t& i, size_t& width) {
+    auto number = [&](size_t& value) {
+      const size_t start = i;
+      value = 0;
+      for (; i < layout.size() && layout[i] >= '0' && layout[i] <= '9' && i - start < 4; ++i)
+        value = value * 10 + static_cast<size_t>(layout[i] - '0');
+      return i > start;
+    };
+    ++i;
+    size_t precision = 0;
+    if (!number(width) || i >= layout.size() || layout[i] != '.') return false;
+    ++i;
+    if (!number(precision) || i >= layout.size() || layout[i] != 's') return false;
+    ++i;
+    return width == precision && width > 0;
+  }
+
+  // Literal text up to the next special character.
+  static std::string Literal(std::string_view layout, size_t& i) {
+    const size_t start = i;
+    while (i < layout.size() && !Special(layout[i])) ++i;
+    return std::string(layout.substr(start, i - start));
+  }
+
+  bool Compile(std::string_view layout) {
+    size_t i = 0;
+    std::string lead;
+    while (i < layout.size()) {
+      lead += Literal(layout, i);
+      if (i == layout.size()) break;
+      Field f;
+      if (layout[i] == '[') {
+        ++i;
+        f.before = Literal(layout, i);
+        if (i == layout.size() || layout[i] != '%' || !Conversion(layout, i, f.width)) return false;
+        f.after = Literal(layout, i);
+        if (i == layout.size() || layout[i] != ']') return false;
+        ++i;
+        f.optional = true;
+      } else if (layout[i] != '%' || !Conversion(layout, i, f.width)) {
+        return false;  // "%%", alternatives, stray brackets: FormatLayout writes them
+      }
+      f.lead = std::move(lead);
+      lead.clear();
+      fields_.push_back(std::move(f));
+    }
+    tail_ = std::move(lead);
+    return true;
+  }
+
+  std::vector<Field> fields_;
+  std::string tail_;
+  bool simple_;
+};
+
+// The compiled form of the most recent layouts (the same few for every line).
+const SimpleLayout& CompiledLayout(const std::string& layout) {
+  static std::deque<std::pair<std::string, SimpleLayout>> cache;
+  for (const auto& entry : cache)
+    if (entry.first == layout) return entry.second;
+  if (cache.size() >= 16) cache.pop_front();
+  return cache.emplace_back(layout, SimpleLayout(layout)).second;
+}
+
+// The line of layout for text arguments, as FormatLayout writes it, appended
+// to out; false on a formatting failure.
+bool AppendLayout(std::string& out, const std::string& layout, std::span<const std::string_view> args) {
+  if (CompiledLayout(layout).Write(out, args)) return true;
+  LayoutArgs texts;
+  for (std::string_view a : args) texts.emplace_back(std::string(a));
+  auto line = FormatLayout(layout, texts);
+  if (!line) return false;
+  out += *line;
+  return true;
 }
 
 // A tab or another control character belongs in no word; a DOS end-of-file
@@ -410,30 +578,8 @@ bool IsGsiCodeBlockLine(const std::string& line) { return LineBody(line).substr(
 bool IsGsiPointLine(const std::string& line) { return LineBody(line).substr(0, 2) == "11"; }
 
 std::optional<std::string> GsiNumberWord(const std::string& value, int decimals, int width) {
-  const auto number = ParseDecimal(TrimBlanks(value));
-  if (!number || decimals < 0) return std::nullopt;
-  // The value in units of the last decimal: the digits kept, then zeros,
-  // without leading zeros; built in place.
-  const std::string& digits = number->digits;
-  size_t kept = digits.size();
-  size_t zeros = 0;
-  if (number->scale <= decimals) {
-    zeros = static_cast<size_t>(decimals - number->scale);
-  } else {
-    const size_t drop = static_cast<size_t>(number->scale - decimals);
-    kept = drop >= digits.size() ? 0 : digits.size() - drop;
-  }
-  const size_t first = std::min(digits.find_first_not_of('0'), kept);
-  const size_t units = first == kept ? 0 : kept - first + zeros;
-  if (units > static_cast<size_t>(width)) return std::nullopt;
   std::string word;
-  word.reserve(static_cast<size_t>(width) + 1);
-  word += number->negative && units > 0 ? '-' : '+';
-  word.append(static_cast<size_t>(width) - units, '0');
-  if (units > 0) {
-    word.append(digits, first, kept - first);
-    word.append(zeros, '0');
-  }
+  if (!AppendNumberWord(word, value, decimals, width)) return std::nullopt;
   return word;
 }
 
@@ -865,33 +1011,44 @@ void TdmGSI::PunktcodesRead(const std::string& S, TDaten& Daten) {
 std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
   if (OfficeIsPassThrough()) return Daten.Konstanten.Originalzeilen;
   const int n = GsiDataWidth();
+  const size_t width = static_cast<size_t>(n);
   const TPunkt& p = Daten.Punkt;
   const GsiWriteUnit unit = GsiCoordinateUnit(KoordUnit());
 
   const std::string code = WrittenCode(p.Code1);
   if (HasControlCharacter(p.Punktnummer) || HasControlCharacter(code)) return kWriteError;
 
-  const std::string number = ZeroPad(CutToWord(TrimBlanks(p.Punktnummer), n, true), n);
-  const std::string codeData = ZeroPad(CutToWord(code, n, false), n);
-  auto word = [&](const std::string& value) -> std::optional<std::string> {
-    auto data = GsiNumberWord(value, unit.decimals, n);
-    if (data) data->insert(0, {'.', '.', '.', unit.unit});
-    return data;
+  // The template's arguments, built in buffers kept from line to line: the
+  // field head, then the data.
+  auto text = [&](std::string& out, std::string_view value, bool keepRight) {
+    out.assign(kFieldHeadText);
+    const std::string_view data = TrimmedBlanks(value);
+    if (data.size() <= width) {
+      out.append(width - data.size(), '0');
+      out.append(data);
+    } else {
+      out += ZeroPad(CutToWord(std::string(data), n, keepRight), n);
+    }
   };
-  auto y = word(geraete_.ApplyOffset(TrimBlanks(p.Y), kOffsetRemoveX));
-  auto x = word(geraete_.ApplyOffset(TrimBlanks(p.X), kOffsetRemoveY));
-  if (!y || !x) return kWriteError;
-  std::string height;  // an empty height leaves the optional word out
-  if (!TrimBlanks(p.Hoehe).empty()) {
-    auto h = word(p.Hoehe);
-    if (!h) return kWriteError;
-    height = std::move(*h);
-  }
-  auto line = FormatLayout(CurrentFormat().Koordinaten, {kFieldHeadText + number, kFieldHeadText + codeData,
-                                                         std::move(*y), std::move(*x), std::move(height)});
-  if (!line) return kWriteError;
-  if (n == kGsi16Width) line->insert(0, 1, '*');
-  return std::move(*line);
+  auto number = [&](std::string& out, std::string_view value) {
+    out.assign({'.', '.', '.', unit.unit});
+    return AppendNumberWord(out, value, unit.decimals, n);
+  };
+  std::array<std::string, 5>& words = writeWords_;
+  text(words[0], p.Punktnummer, true);
+  text(words[1], code, false);
+  if (!number(words[2], geraete_.ApplyOffset(TrimBlanks(p.Y), kOffsetRemoveX)) ||
+      !number(words[3], geraete_.ApplyOffset(TrimBlanks(p.X), kOffsetRemoveY)))
+    return kWriteError;
+  words[4].clear();  // an empty height leaves the optional word out
+  if (!TrimmedBlanks(p.Hoehe).empty() && !number(words[4], p.Hoehe)) return kWriteError;
+
+  std::string line;
+  line.reserve(5 * (width + 8));
+  if (n == kGsi16Width) line += '*';
+  const std::string_view args[] = {words[0], words[1], words[2], words[3], words[4]};
+  if (!AppendLayout(line, CurrentFormat().Koordinaten, args)) return kWriteError;
+  return line;
 }
 
 // A text longer than a word keeps its right (point numbers) or left end;

@@ -19,6 +19,7 @@
 // any order; a word that is absent gives an empty field.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -211,6 +212,7 @@ class TdmGSI : public TDataModule {
   std::string WriteBack(TTransferDatenart kind, const std::string& Lines, const TDaten& Read, const TDaten& Daten);
 
   TGeraete& geraete_;
+  std::array<std::string, 5> writeWords_;  // the writer's word buffers, kept from line to line
   TGeraeteFormat* gsi8_;
   TGeraeteFormat* gsi16_;
 };
