@@ -1,5 +1,6 @@
 #include "instruments/LibraryBinding.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "core/Language.h"
@@ -262,8 +263,8 @@ bool TLibraryBinding::LibWriteLine(const std::string& line) {
   if (writingFile_ && writeFileSavedForm_) {
     // The library writes the line up to its first CR LF: any CR or LF before
     // that would be a line end of another form.
-    const size_t end = line.find_first_of("\r\n");
-    if (end != std::string::npos && line.compare(end, 2, kCrLf) != 0) writeFileSavedForm_ = false;
+    const auto end = std::find_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; });
+    if (end != line.end() && (*end != '\r' || end + 1 == line.end() || end[1] != '\n')) writeFileSavedForm_ = false;
   }
   if (code == kLibOk) return true;
   std::string tag;

@@ -310,10 +310,17 @@ int SmallNumber(const std::string& text) {
   return std::stoi(t);
 }
 
+// A two-character word index as one number; -1 for an index of another
+// length (a malformed template), which matches no word.
+int IndexKey(std::string_view index) {
+  return index.size() == 2 ? static_cast<unsigned char>(index[0]) << 8 | static_cast<unsigned char>(index[1]) : -1;
+}
+
 // A word of a line: views into the line.
 struct Word {
   std::string_view index;
   std::string_view field;
+  int key = -1;  // IndexKey(index)
   bool used = false;
 };
 
@@ -331,6 +338,7 @@ void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
     if (p + 2 > body.size()) break;
     Word w;
     w.index = body.substr(p, 2);
+    w.key = IndexKey(w.index);
     p += 2;
     size_t end;
     if (p + full <= body.size() && (p + full == body.size() || body[p + full] == ' ')) {
@@ -345,9 +353,15 @@ void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
   }
 }
 
+// The word indices of a template, as texts and as keys.
+struct TemplateIndices {
+  std::vector<std::string> words;
+  std::vector<int> keys;
+};
+
 // Shared, so that a line's fields keep their template words even when the
 // cache drops them meanwhile.
-using TemplateWords = std::shared_ptr<const std::vector<std::string>>;
+using TemplateWords = std::shared_ptr<const TemplateIndices>;
 TemplateWords CachedTemplateWords(const std::string& layout);
 
 // Word indices are two characters (fewer only in a malformed template).
@@ -360,15 +374,15 @@ bool SameIndex(std::string_view a, std::string_view b) {
 
 // One field per template word: the field of the first unused word of that
 // index in the line, empty when there is none.
-void CutFieldViews(const std::vector<std::string>& indices, std::string_view line, int width,
+void CutFieldViews(const TemplateIndices& indices, std::string_view line, int width,
                    std::vector<std::string_view>& fields) {
   static std::vector<Word> words;  // kept for its capacity; used only here
   SplitWords(line, width, words);
   fields.clear();
-  for (const std::string& index : indices) {
+  for (const int key : indices.keys) {
     std::string_view field;
     for (Word& w : words) {
-      if (!w.used && SameIndex(w.index, index)) {
+      if (!w.used && w.key == key) {
         w.used = true;
         field = w.field;
         break;
@@ -387,10 +401,10 @@ class WordFields {
   }
   // The field of a two-character word index ("81").
   std::string_view operator[](const char (&index)[3]) const {
-    for (size_t i = 0; i < indices_->size(); ++i) {
-      const std::string& key = (*indices_)[i];
-      if (key.size() == 2 && key[0] == index[0] && key[1] == index[1]) return fields_[i];
-    }
+    const int key = IndexKey(std::string_view(index, 2));
+    const std::vector<int>& keys = indices_->keys;
+    for (size_t i = 0; i < keys.size(); ++i)
+      if (keys[i] == key) return fields_[i];
     return {};
   }
   size_t size() const { return fields_.size(); }
@@ -537,7 +551,10 @@ TemplateWords CachedTemplateWords(const std::string& layout) {
   for (const auto& entry : cache)
     if (entry.first == layout) return entry.second;
   if (cache.size() >= 16) cache.pop_front();
-  cache.emplace_back(layout, std::make_shared<const std::vector<std::string>>(GsiTemplateWords(layout)));
+  auto indices = std::make_shared<TemplateIndices>();
+  indices->words = GsiTemplateWords(layout);
+  for (const std::string& w : indices->words) indices->keys.push_back(IndexKey(w));
+  cache.emplace_back(layout, std::move(indices));
   return cache.back().second;
 }
 }  // namespace
@@ -668,10 +685,12 @@ TdmGSI::~TdmGSI() {
   if (gsi16_) UnbindFormatHandlers(*gsi16_, *this);
 }
 
-int TdmGSI::GsiDataWidth() const {
+int TdmGSI::GsiDataWidth() const { return DataWidthFor(geraete_.CurrentGeraeteFormat()); }
+
+int TdmGSI::DataWidthFor(const TGeraeteFormat& current) const {
   const std::string& tag = CurrentTransfer().FormatTag;
   if (tag == "dGSI16" || tag == "kGSI16" || tag == "pGSI16") return kGsi16Width;
-  return geraete_.CurrentGeraeteFormat().Name == "GSI16" ? kGsi16Width : kGsi8Width;
+  return current.Name == "GSI16" ? kGsi16Width : kGsi8Width;
 }
 
 // The current instrument's format; the format of the data width when the
@@ -679,8 +698,12 @@ int TdmGSI::GsiDataWidth() const {
 // GSI16 only, so this is a safeguard).
 TGeraeteFormat& TdmGSI::CurrentFormat() const {
   TGeraeteFormat& current = geraete_.CurrentGeraeteFormat();
+  return FormatFor(current, DataWidthFor(current));
+}
+
+TGeraeteFormat& TdmGSI::FormatFor(TGeraeteFormat& current, int width) const {
   if (&current == gsi8_ || &current == gsi16_ || (!gsi8_ && !gsi16_)) return current;
-  if (GsiDataWidth() == kGsi16Width && gsi16_) return *gsi16_;
+  if (width == kGsi16Width && gsi16_) return *gsi16_;
   return gsi8_ ? *gsi8_ : *gsi16_;
 }
 
@@ -885,10 +908,11 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
   if (RefusedLine(S)) return;
   LookAhead(Daten);
 
-  TGeraeteFormat& format = CurrentFormat();
-  const int n = GsiDataWidth();
+  TGeraeteFormat& current = geraete_.CurrentGeraeteFormat();
+  const int n = DataWidthFor(current);
+  TGeraeteFormat& format = FormatFor(current, n);
   const WordFields w(FirstLayout(format.Detailpunkt), S, n);
-  const size_t koordinatenFields = CachedTemplateWords(format.Koordinaten)->size();
+  const size_t koordinatenFields = CachedTemplateWords(format.Koordinaten)->keys.size();
   TPunkt& p = Daten.Punkt;
   TKonstanten& k = Daten.Konstanten;
   if (w.size() > koordinatenFields) {
@@ -952,8 +976,9 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
 }
 
 void TdmGSI::ReadKoordinatenLine(const std::string& line, TDaten& Daten) {
-  const int n = GsiDataWidth();
-  const WordFields w(CurrentFormat().Koordinaten, line, n);
+  TGeraeteFormat& current = geraete_.CurrentGeraeteFormat();
+  const int n = DataWidthFor(current);
+  const WordFields w(FormatFor(current, n).Koordinaten, line, n);
   TPunkt& p = Daten.Punkt;
   p.Punktnummer = GsiTextValue(w["11"], n);
   p.Code1 = PointCode(w["71"], n);
@@ -1010,7 +1035,8 @@ void TdmGSI::PunktcodesRead(const std::string& S, TDaten& Daten) {
 
 std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
   if (OfficeIsPassThrough()) return Daten.Konstanten.Originalzeilen;
-  const int n = GsiDataWidth();
+  TGeraeteFormat& current = geraete_.CurrentGeraeteFormat();
+  const int n = DataWidthFor(current);
   const size_t width = static_cast<size_t>(n);
   const TPunkt& p = Daten.Punkt;
   const GsiWriteUnit unit = GsiCoordinateUnit(KoordUnit());
@@ -1047,7 +1073,7 @@ std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
   line.reserve(5 * (width + 8));
   if (n == kGsi16Width) line += '*';
   const std::string_view args[] = {words[0], words[1], words[2], words[3], words[4]};
-  if (!AppendLayout(line, CurrentFormat().Koordinaten, args)) return kWriteError;
+  if (!AppendLayout(line, FormatFor(current, n).Koordinaten, args)) return kWriteError;
   return line;
 }
 

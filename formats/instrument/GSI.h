@@ -196,6 +196,9 @@ class TdmGSI : public TDataModule {
 
  private:
   TGeraeteFormat& CurrentFormat() const;
+  // GsiDataWidth and CurrentFormat for the current format looked up once.
+  int DataWidthFor(const TGeraeteFormat& current) const;
+  TGeraeteFormat& FormatFor(TGeraeteFormat& current, int width) const;
   std::string Recognise(TGeraeteFormat& format, const char* candidate, const std::string& S, const std::string& Buf);
   void BeforeWrite(const TGeraeteFormat& format);
   void LookAhead(TDaten& Daten);
