@@ -372,13 +372,11 @@ bool SameIndex(std::string_view a, std::string_view b) {
   return true;
 }
 
-// One field per template word: the field of the first unused word of that
-// index in the line, empty when there is none.
-void CutFieldViews(const TemplateIndices& indices, std::string_view line, int width,
-                   std::vector<std::string_view>& fields) {
+// One field per template word into fields[0 ...]: the field of the first
+// unused word of that index in the line, empty when there is none.
+void CutFieldViews(const TemplateIndices& indices, std::string_view line, int width, std::string_view* fields) {
   static std::vector<Word> words;  // kept for its capacity; used only here
   SplitWords(line, width, words);
-  fields.clear();
   for (const int key : indices.keys) {
     std::string_view field;
     for (Word& w : words) {
@@ -388,7 +386,7 @@ void CutFieldViews(const TemplateIndices& indices, std::string_view line, int wi
         break;
       }
     }
-    fields.push_back(field);
+    *fields++ = field;
   }
 }
 
@@ -397,22 +395,30 @@ void CutFieldViews(const TemplateIndices& indices, std::string_view line, int wi
 class WordFields {
  public:
   WordFields(const std::string& layout, const std::string& line, int width) : indices_(CachedTemplateWords(layout)) {
-    CutFieldViews(*indices_, line, width, fields_);
+    const size_t n = indices_->keys.size();
+    if (n > kInline) more_.resize(n);
+    CutFieldViews(*indices_, line, width, data());
   }
   // The field of a two-character word index ("81").
   std::string_view operator[](const char (&index)[3]) const {
     const int key = IndexKey(std::string_view(index, 2));
     const std::vector<int>& keys = indices_->keys;
     for (size_t i = 0; i < keys.size(); ++i)
-      if (keys[i] == key) return fields_[i];
+      if (keys[i] == key) return data()[i];
     return {};
   }
-  size_t size() const { return fields_.size(); }
-  std::vector<std::string> Fields() const { return {fields_.begin(), fields_.end()}; }
+  size_t size() const { return indices_->keys.size(); }
+  std::vector<std::string> Fields() const { return {data(), data() + size()}; }
 
  private:
+  // The templates' fields fit in place; longer ones take the heap.
+  static constexpr size_t kInline = 16;
+  std::string_view* data() { return more_.empty() ? inline_.data() : more_.data(); }
+  const std::string_view* data() const { return more_.empty() ? inline_.data() : more_.data(); }
+
   TemplateWords indices_;
-  std::vector<std::string_view> fields_;
+  std::array<std::string_view, kInline> inline_;
+  std::vector<std::string_view> more_;
 };
 
 const std::string& FirstLayout(const TStringList& layouts) {
@@ -583,9 +589,8 @@ std::vector<std::string> GsiTemplateWords(const std::string& layout) {
 }
 
 std::vector<std::string> GsiCutFields(const std::string& layout, const std::string& line, int width) {
-  std::vector<std::string_view> fields;
-  CutFieldViews(*CachedTemplateWords(layout), line, width, fields);
-  return {fields.begin(), fields.end()};
+  const WordFields fields(layout, line, width);
+  return fields.Fields();
 }
 
 std::string GsiLineBody(const std::string& line) { return std::string(LineBody(line)); }
