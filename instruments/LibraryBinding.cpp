@@ -1,7 +1,7 @@
 #include "instruments/LibraryBinding.h"
 
-#include <algorithm>
 #include <chrono>
+#include <cstring>
 
 #include "core/Language.h"
 #include "core/Messages.h"
@@ -263,8 +263,10 @@ bool TLibraryBinding::LibWriteLine(const std::string& line) {
   if (writingFile_ && writeFileSavedForm_) {
     // The library writes the line up to its first CR LF: any CR or LF before
     // that would be a line end of another form.
-    const auto end = std::find_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; });
-    if (end != line.end() && (*end != '\r' || end + 1 == line.end() || end[1] != '\n')) writeFileSavedForm_ = false;
+    const char* text = line.data();
+    const char* lf = static_cast<const char*>(std::memchr(text, '\n', line.size()));
+    const char* cr = static_cast<const char*>(std::memchr(text, '\r', lf ? lf - text : line.size()));
+    if (cr ? cr + 1 != lf : lf != nullptr) writeFileSavedForm_ = false;
   }
   if (code == kLibOk) return true;
   std::string tag;

@@ -474,7 +474,7 @@ int TInstrumentLibrary::ReadStep() {
   return Substitute(result);
 }
 
-int TInstrumentLibrary::WriteComm(int formatNumber, const std::string& line) {
+int TInstrumentLibrary::WriteComm(int formatNumber, std::string_view line) {
   if (!comm_ || !timers_) {
     NoteError("the connection is not open");
     return lrOpenFailed;
@@ -504,10 +504,10 @@ int TInstrumentLibrary::SendToPort(const std::string& text) {
   return lrWriteFailed;
 }
 
-int TInstrumentLibrary::WriteStep(const std::string& line) {
+int TInstrumentLibrary::WriteStep(std::string_view line) {
   // The line up to its first CR LF, then the port's line end; in file mode
   // written to the write file, or collected in place without one.
-  std::string_view data = line == kEndOfTransmission ? std::string_view() : std::string_view(line);
+  std::string_view data = line == kEndOfTransmission ? std::string_view() : line;
   data = data.substr(0, data.find(kLineEnd));
   const std::string eol = EndofLineText(comm_->EndofLine());
   int result = lrOk;
@@ -522,7 +522,7 @@ int TInstrumentLibrary::WriteStep(const std::string& line) {
     writeBuf_ += data;
     writeBuf_ += eol;
   } else if (comm_->IsOpen()) {
-    result = profile_.silenceEndsData ? SendFamily(line) : SendToPort(std::string(data) + eol);
+    result = profile_.silenceEndsData ? SendFamily(std::string(line)) : SendToPort(std::string(data) + eol);
   } else {
     NoteHangUp(lrWriteFailed);
   }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "instruments/Communication.h"
@@ -87,7 +88,7 @@ class TInstrumentLibrary {
                std::int32_t readTime, std::int32_t writeTime, std::int32_t waitTime, const std::string& fileName);
   int CloseComm();
   int ReadComm(int formatNumber);
-  int WriteComm(int formatNumber, const std::string& line);
+  int WriteComm(int formatNumber, std::string_view line);
   // Written lines go to the file name instead of the write buffer ("" closes
   // it); a file-mode connection only.
   int SetWriteFile(const std::string& fileName);
@@ -140,7 +141,7 @@ class TInstrumentLibrary {
   bool CheckBlock(const std::string& block, std::string& text) const;
   std::string FrameBlock(const std::string& text) const;
   std::string EndOfDataBlock() const;
-  int WriteStep(const std::string& line);
+  int WriteStep(std::string_view line);
   int SendToPort(const std::string& text);
   void NoteHangUp(int code);
   std::string DropZeros(std::string bytes);

@@ -61,7 +61,7 @@ int32_t ReadComm(int32_t formatNumber) noexcept {
 
 int32_t WriteComm(int32_t formatNumber, const char* line) noexcept {
   return veltro::Guarded<int32_t>(VELTRO_WRITE_FAILED, VELTRO_WRITE_FAILED,
-                                  [&] { return Library().WriteComm(formatNumber, veltro::Argument(line)); });
+                                  [&] { return Library().WriteComm(formatNumber, line ? line : ""); });
 }
 
 const char* GetReadBuf(void) noexcept {

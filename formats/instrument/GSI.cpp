@@ -93,10 +93,9 @@ bool Delivered(std::string_view field, int width) {
 // Digits in units of 10^-decimals written as FormatDecimalText writes
 // (sign + digits) shifted by -decimals, without its general parsing: leading
 // zeros of the whole part dropped, "-" only for a value that is not zero.
-std::string DigitsAsDecimal(bool negative, std::string_view digits, int decimals) {
+void AssignDigitsAsDecimal(std::string& out, bool negative, std::string_view digits, int decimals) {
   const size_t d = static_cast<size_t>(decimals);
-  std::string out;
-  out.reserve(digits.size() + 3);
+  out.clear();
   if (negative && digits.find_first_not_of('0') != std::string_view::npos) out += '-';
   if (digits.size() > d) {
     const std::string_view whole = digits.substr(0, digits.size() - d);
@@ -114,7 +113,6 @@ std::string DigitsAsDecimal(bool negative, std::string_view digits, int decimals
     out.append(d - digits.size(), '0');
     out.append(digits);
   }
-  return out;
 }
 
 // Appends the sign and data of a coordinate word for the value digits *
@@ -281,6 +279,17 @@ bool AppendLayout(std::string& out, const std::string& layout, std::span<const s
   if (!line) return false;
   out += *line;
   return true;
+}
+
+// GsiNumberValue into out, which keeps its buffer.
+void AssignNumberValue(std::string& out, std::string_view field, int width) {
+  const std::string_view data =
+      field.size() == static_cast<size_t>(width + kGsiFieldHead) ? TrimmedBlanks(field.substr(kGsiFieldHead)) : "";
+  if (!IsDigits(data)) {
+    out.clear();
+    return;
+  }
+  AssignDigitsAsDecimal(out, field[4] == '-', data, GsiUnitDecimals(field[3]));
 }
 
 // A tab or another control character belongs in no word; a DOS end-of-file
@@ -539,11 +548,9 @@ std::string GsiTextValue(std::string_view field, int width) {
 }
 
 std::string GsiNumberValue(std::string_view field, int width) {
-  if (field.size() != static_cast<size_t>(width + kGsiFieldHead)) return {};
-  const std::string_view data = TrimmedBlanks(field.substr(kGsiFieldHead));
-  if (!IsDigits(data)) return {};
-  const int decimals = GsiUnitDecimals(field[3]);
-  return DigitsAsDecimal(field[4] == '-', data, decimals);
+  std::string value;
+  AssignNumberValue(value, field, width);
+  return value;
 }
 
 std::string GsiSign(std::string_view field, int width) {
@@ -922,11 +929,11 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
   TKonstanten& k = Daten.Konstanten;
   if (w.size() > koordinatenFields) {
     p.Punktnummer = GsiTextValue(w["11"], n);
-    p.Horizontalwinkel = GsiNumberValue(w["21"], n);
-    p.Vertikalwinkel = GsiNumberValue(w["22"], n);
-    p.Schraegdistanz = GsiNumberValue(w["31"], n);
-    p.Horizontaldistanz = GsiNumberValue(w["32"], n);
-    p.Vertikaldistanz = GsiNumberValue(w["33"], n);
+    AssignNumberValue(p.Horizontalwinkel, w["21"], n);
+    AssignNumberValue(p.Vertikalwinkel, w["22"], n);
+    AssignNumberValue(p.Schraegdistanz, w["31"], n);
+    AssignNumberValue(p.Horizontaldistanz, w["32"], n);
+    AssignNumberValue(p.Vertikaldistanz, w["33"], n);
     // Both distances present keep both bits, so no writer loses one.
     if (!p.Schraegdistanz.empty()) p.Messflags = mfHzVzSd;
     if (!p.Horizontaldistanz.empty())
@@ -939,11 +946,12 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
     p.Code1 = PointCode(w["71"], n);
     p.Y = geraete_.ApplyOffset(GsiNumberValue(w["81"], n), kOffsetAddX);
     p.X = geraete_.ApplyOffset(GsiNumberValue(w["82"], n), kOffsetAddY);
-    p.Hoehe = GsiNumberValue(w["83"], n);
-    p.Reflektorhoehe = GsiNumberValue(w["87"], n);
+    AssignNumberValue(p.Hoehe, w["83"], n);
+    AssignNumberValue(p.Reflektorhoehe, w["87"], n);
     // A point line without word 88 keeps the instrument height of the station.
     if (std::string height = GsiNumberValue(w["88"], n); !height.empty()) Daten.Station.Instrumentenhoehe = height;
-    if (!(p.Y + p.X + p.Hoehe).empty()) p.Messflags = static_cast<std::uint16_t>(p.Messflags | mfKoordinaten);
+    if (!p.Y.empty() || !p.X.empty() || !p.Hoehe.empty())
+      p.Messflags = static_cast<std::uint16_t>(p.Messflags | mfKoordinaten);
 
     if (p.Code1.empty()) p.Code1 = k.Code;
     if (p.Reflektorhoehe.empty()) p.Reflektorhoehe = k.Reflektorhoehe;
@@ -990,7 +998,7 @@ void TdmGSI::ReadKoordinatenLine(const std::string& line, TDaten& Daten) {
   if (p.Code1.empty()) p.Code1 = Daten.Konstanten.Code;
   p.Y = geraete_.ApplyOffset(GsiNumberValue(w["81"], n), kOffsetAddX);
   p.X = geraete_.ApplyOffset(GsiNumberValue(w["82"], n), kOffsetAddY);
-  p.Hoehe = GsiNumberValue(w["83"], n);
+  AssignNumberValue(p.Hoehe, w["83"], n);
 }
 
 // A code block in a coordinate file precedes its point: the blocks up to
