@@ -179,8 +179,14 @@ class SimpleLayout {
   // argument is not of that form.
   bool Write(std::string& out, std::span<const std::string_view> args) const {
     if (!simple_ || args.size() != fields_.size()) return false;
-    for (size_t i = 0; i < args.size(); ++i)
-      if (args[i].size() != fields_[i].width && !(fields_[i].optional && args[i].empty())) return false;
+    size_t size = out.size() + tail_.size();
+    for (size_t i = 0; i < args.size(); ++i) {
+      const Field& f = fields_[i];
+      if (args[i].size() != f.width && !(f.optional && args[i].empty())) return false;
+      size += f.lead.size() + (args[i].empty() ? 0 : f.before.size() + f.width + f.after.size());
+    }
+    // Exactly: the line is kept as it is in the engine's line list.
+    out.reserve(size);
     for (size_t i = 0; i < args.size(); ++i) {
       const Field& f = fields_[i];
       out += f.lead;
@@ -1083,7 +1089,6 @@ std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
   if (!TrimmedBlanks(p.Hoehe).empty() && !number(words[4], p.Hoehe)) return kWriteError;
 
   std::string line;
-  line.reserve(5 * (width + 8));
   if (n == kGsi16Width) line += '*';
   const std::string_view args[] = {words[0], words[1], words[2], words[3], words[4]};
   if (!AppendLayout(line, FormatFor(current, n).Koordinaten, args)) return kWriteError;
