@@ -138,6 +138,13 @@ TEST_F(CatalogueTest, TheLastActiveInstrumentIsCurrent) {
   EXPECT_EQ(&g.CurrentInstrument(), &It("itCR1"));
   It("itSDR33").Active = true;
   EXPECT_EQ(&g.CurrentInstrument(), &It("itSDR33"));
+  // An instrument added after the first question is found too.
+  TInstrument& added = g.Add<TInstrument>("itAdded");
+  added.Active = true;
+  EXPECT_EQ(&g.CurrentInstrument(), &added);
+  added.Active = false;
+  It("itSDR33").Active = false;
+  EXPECT_EQ(&g.CurrentInstrument(), &It("itCR1"));
 }
 
 TEST_F(CatalogueTest, DummyInstrumentsNeedDummyDll) {
