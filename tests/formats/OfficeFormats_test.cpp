@@ -123,7 +123,7 @@ TEST_F(OfficeFormatsTest, GeosTwoFaceMerge) {
   Observation("A1", "100.0000");
   Emit(geos.AnschlusspunkteWrite(daten));
   ASSERT_EQ(CurrentTransfer().OutputLines.size(), 1u);
-  const std::string& first = CurrentTransfer().OutputLines[0];
+  const std::string first(CurrentTransfer().OutputLines[0]);
   EXPECT_EQ(first.substr(62, 17), "100.0000 300.0000");
   // The second face replaces the stored one; a third 3 gon away as well.
   Observation("A1", "300.0020");
