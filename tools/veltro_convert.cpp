@@ -748,7 +748,7 @@ int RunOverLine(TransferModules& modules, const Options& o, ConsoleMessageBox& b
       Report(kTextCannotRead, {o.input});
       return kExitNothingWritten;
     }
-    const std::string name = modules.dfd->RecogniseSource(lines);
+    const std::string name = RecogniseSource(*modules.dfd, lines);
     office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
     if (!office) {
       Report(kTextNotRecognised, {o.input});
@@ -876,7 +876,7 @@ int main(int argc, char** argv) {
   auto recognised = [&]() -> std::string {
     if (!rawTag.empty()) return rawTag.substr(1);
     loadWhole();
-    const std::string name = modules.dfd->RecogniseSource(lines);
+    const std::string name = RecogniseSource(*modules.dfd, lines);
     return name.empty() ? GetText(kTextRecognisedNone) : name;
   };
   if (Upper(o.from) == "AUTO") {
@@ -896,7 +896,7 @@ int main(int argc, char** argv) {
         templateLoaded = true;
       }
       if (!loadWhole()) return kExitNothingWritten;
-      std::string name = modules.dfd->RecogniseSource(lines);
+      std::string name = RecogniseSource(*modules.dfd, lines);
       office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
       if (!office) {
         Report(kTextNotRecognised, {o.input});

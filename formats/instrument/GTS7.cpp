@@ -424,7 +424,8 @@ void TdmGTS7::ReadCoordinates(Walk& w, const std::string& layout, std::string& y
 void TdmGTS7::ReadObservations(Walk& w, const TStringList& d) {
   TPunkt& p = w.daten.Punkt;
   while (w.HasNext()) {
-    const std::string_view keyword = Gts7Keyword(w.Next(), ogts7_);
+    const std::string next = w.Next();
+    const std::string_view keyword = Gts7Keyword(next, ogts7_);
     if (!IsObservationKeyword(keyword)) break;
     const std::string& line = w.Advance();
     auto fields = [&](size_t templ) { return CutFields(Layout(d, templ), line); };
@@ -565,7 +566,8 @@ void TdmGTS7::AnschlusspunkteRead(const std::string& S, TDaten& Daten) {
   }
   const TStringList& t = CurrentFormat().Anschlusspunkt;
   TPunkt& p = Daten.Punkt;
-  const std::string_view keyword = Gts7Keyword(w.Line(), ogts7_);
+  const std::string current = w.Line();
+  const std::string_view keyword = Gts7Keyword(current, ogts7_);
   if (keyword == "BKB") {
     const auto v = CutFields(Layout(t, kBkb), w.Line());
     p.Messflags = kFlagsBkb;

@@ -267,7 +267,6 @@ std::string TDFD::Recognise(TDatenformatDefinitionen& definition, const TextLine
 }
 
 std::string TDFD::RecogniseSource(const TextLines& source) const { return veltro::RecogniseSource(*this, source); }
-std::string TDFD::RecogniseSource(const LineList& source) const { return veltro::RecogniseSource(*this, source); }
 
 bool TDFD::IsComment(const std::string& line) const {
   const Binding* b = BindingOf(*NewFormat);

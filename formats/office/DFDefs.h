@@ -98,7 +98,6 @@ class TDFD : public TDataModule {
   std::string Recognise(TDatenformatDefinitionen& definition, const TextLines& source) const;
   // Recognise with each definition in component order; the first answer.
   std::string RecogniseSource(const TextLines& source) const;
-  std::string RecogniseSource(const LineList& source) const;
   // The template format's comment markers.
   bool IsComment(const std::string& line) const;
   // Stores GetText(Dateifilter) of every definition as "<path><Name>\File filter".
