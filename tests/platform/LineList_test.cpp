@@ -58,9 +58,11 @@ TEST(LineList, ViewsStayValidWhileTheListChanges) {
 
   lines.Replace(0, std::string(first) + " neu");
   lines.insert(lines.begin() + 1, lines[0]);
-  lines.erase(lines.begin() + 2, lines.begin() + 200002);
+  lines.erase(lines.begin() + 2, lines.begin() + 200003);
   EXPECT_EQ(first, "erste");  // replaced text stays until clear()
-  EXPECT_EQ(lines, (TextLines{"erste neu", "erste neu", "erste", std::string(2 << 20, 'g'), "nach"}));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[2].data(), giant.data());  // erasing moves no text
+  EXPECT_EQ(lines[3], "nach");
   lines.KeepIf([](std::string_view l) { return l.size() < 100 && l != "erste"; });
   EXPECT_EQ(lines, (TextLines{"erste neu", "erste neu", "nach"}));
 
