@@ -1321,7 +1321,7 @@ bool TfrmSurtrans::AskSaveFileName(std::string& name) {
   return true;
 }
 
-bool TfrmSurtrans::ShowViewer(TextLines& lines, const std::string&) {
+bool TfrmSurtrans::ShowViewer(LineList& lines, const std::string&) {
   return viewer_ ? viewer_->ShowReceivedLines(lines) : false;
 }
 
@@ -1616,7 +1616,7 @@ void TfrmSurtrans::CalculateClick() {
   if (t.ReceivedLines.empty()) {
     std::string path;
     if (!ChooseOpenFile(InstrumentFilter(), path)) return;
-    TextLines lines;
+    LineList lines;
     if (!LoadTextFile(path, lines)) {
       ShowMessageBox(GetText(kTextFileNotLoaded), kMsgError, kBtnOk);
       return;
@@ -1626,7 +1626,7 @@ void TfrmSurtrans::CalculateClick() {
   TGeraeteFormat* format = modules_.geraete->CurrentInstrument().GeraeteFormat;
   std::string tag;
   if (format && format->OnFormat && !t.ReceivedLines.empty())
-    tag = format->OnFormat(t.ReceivedLines.front(), TextFrom(t.ReceivedLines, 0, kFormatBufferSize));
+    tag = format->OnFormat(std::string(t.ReceivedLines.front()), TextFrom(t.ReceivedLines, 0, kFormatBufferSize));
   if (tag.empty()) {
     // What follows the answer is the library's business; nothing is computed here.
     ShowMessageBox(GetText(kTextNoLevelling), kMsgConfirmation, kBtnYesNo);

@@ -99,7 +99,7 @@ class TfrmSurtrans : public QMainWindow, public TransferWindow {
   void ShowInRightTree(const std::string& path) override;
   void FocusLeftTree() override;
   void FocusRightTree() override;
-  bool ShowViewer(TextLines& lines, const std::string& tag) override;
+  bool ShowViewer(LineList& lines, const std::string& tag) override;
 
   // ---- Handlers ----------------------------------------------------------------
   void FormShow();

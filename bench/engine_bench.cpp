@@ -51,7 +51,7 @@ void BM_Phase2(benchmark::State& state) {
   SetTransferEnvironment({&window, &statistics, &instrument, &settings});
 
   TransferState& t = CurrentTransfer();
-  TextLines received;
+  LineList received;
   received.reserve(lines);
   for (size_t i = 0; i < lines; ++i) received.push_back("110001+000000000000" + std::to_string(i));
   for (auto _ : state) {

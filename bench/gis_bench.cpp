@@ -101,7 +101,9 @@ void Convert(TReadWriteDaten& reader, TReadWriteDaten& writer, TDatenformatDefin
   TransferState& t = CurrentTransfer();
   TDaten d;
   if (target.OnBeforeSave) target.OnBeforeSave();
-  for (const std::string& line : t.InputLines) {
+  std::string line;
+  for (std::string_view stored : t.InputLines) {
+    line = stored;
     d.Punkt = TPunkt{};
     reader.OnRead(line, d);
     d.Punkt.Messflags = mfKoordinaten;
@@ -118,9 +120,9 @@ void BM_AsciiToGeoJson(benchmark::State& state) {
   for (auto _ : state) {
     LoadTextFile(in, t.InputLines);
     Convert(*w.modules.ascii->Koordinaten, *w.modules.geoJson->Koordinaten, *w.modules.dfd->GeoJSON);
-    TextLines().swap(t.InputLines);
+    t.InputLines.clear();
     SaveTextFile(out, t.OutputLines);
-    TextLines().swap(t.OutputLines);
+    t.OutputLines.clear();
   }
   Report(state, in, out);
 }
@@ -144,7 +146,7 @@ void BM_GeoJsonToAscii(benchmark::State& state) {
       t.OutputLines.push_back(w.modules.ascii->Koordinaten->OnWrite(d));
     }
     SaveTextFile(out, t.OutputLines);
-    TextLines().swap(t.OutputLines);
+    t.OutputLines.clear();
   }
   Report(state, in, out);
   std::remove(TempPath("settings.ini").c_str());

@@ -122,39 +122,67 @@ std::string ListFormats(const TDataModule& dfd) {
 
 std::string ListFormats() { return g_dfd ? ListFormats(*g_dfd) : std::string(); }
 
-std::string TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit) {
-  std::string buf;
-  TextFrom(lines, from, limit, buf);
-  return buf;
-}
-
-void TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& buf) {
+namespace {
+template <typename List>
+void TextFromLines(const List& lines, size_t from, size_t limit, std::string& buf) {
   buf.clear();
   for (size_t i = from; i < lines.size() && buf.size() < limit; ++i) {
-    const std::string& line = lines[i];
+    const std::string_view line = lines[i];
     buf.append(line, 0, std::min(line.size(), limit - buf.size()));
     buf += "\r\n";
   }
   if (buf.size() > limit) buf.resize(limit);
 }
 
-std::string RecogniseFormat(TDatenformatDefinitionen& format, const std::vector<std::string>& source) {
+template <typename List>
+std::string RecogniseLines(TDatenformatDefinitionen& format, const List& source) {
   if (source.empty() || !format.OnFormat) return {};
   const std::string head = TextFrom(source, 0, kFormatBufferSize);
   const size_t lines = std::min(source.size(), kRecognitionLines);
+  std::string line;
   for (size_t i = 0; i < lines; ++i) {
-    std::string answer = format.OnFormat(source[i], head);
+    line = source[i];
+    std::string answer = format.OnFormat(line, head);
     if (!answer.empty()) return answer;
   }
   return {};
 }
 
-std::string RecogniseSource(const TDataModule& dfd, const std::vector<std::string>& source) {
+template <typename List>
+std::string RecogniseSourceLines(const TDataModule& dfd, const List& source) {
   std::string answer;
   dfd.ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
     if (answer.empty()) answer = RecogniseFormat(d, source);
   });
   return answer;
 }
+}  // namespace
+
+std::string TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit) {
+  std::string buf;
+  TextFromLines(lines, from, limit, buf);
+  return buf;
+}
+std::string TextFrom(const LineList& lines, size_t from, size_t limit) {
+  std::string buf;
+  TextFromLines(lines, from, limit, buf);
+  return buf;
+}
+void TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& buf) {
+  TextFromLines(lines, from, limit, buf);
+}
+void TextFrom(const LineList& lines, size_t from, size_t limit, std::string& buf) {
+  TextFromLines(lines, from, limit, buf);
+}
+std::string RecogniseFormat(TDatenformatDefinitionen& format, const std::vector<std::string>& source) {
+  return RecogniseLines(format, source);
+}
+std::string RecogniseFormat(TDatenformatDefinitionen& format, const LineList& source) {
+  return RecogniseLines(format, source);
+}
+std::string RecogniseSource(const TDataModule& dfd, const std::vector<std::string>& source) {
+  return RecogniseSourceLines(dfd, source);
+}
+std::string RecogniseSource(const TDataModule& dfd, const LineList& source) { return RecogniseSourceLines(dfd, source); }
 
 }  // namespace veltro

@@ -12,6 +12,7 @@
 #include "core/Components.h"
 #include "core/ReadWriteDaten.h"
 #include "core/TransDef.h"
+#include "platform/LineList.h"
 
 namespace veltro {
 
@@ -149,10 +150,14 @@ constexpr size_t kRecognitionLines = 50;
 constexpr size_t kFormatBufferSize = 1024;
 // Text of lines from index `from` on, joined with CR LF, cut to `limit` characters.
 std::string TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit);
+std::string TextFrom(const LineList& lines, size_t from, size_t limit);
 // The same text into buf, whose capacity is kept (a text per line read).
 void TextFrom(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& buf);
+void TextFrom(const LineList& lines, size_t from, size_t limit, std::string& buf);
 std::string RecogniseFormat(TDatenformatDefinitionen& format, const std::vector<std::string>& source);
+std::string RecogniseFormat(TDatenformatDefinitionen& format, const LineList& source);
 // RecogniseFormat with every description in component order; the first answer.
 std::string RecogniseSource(const TDataModule& dfd, const std::vector<std::string>& source);
+std::string RecogniseSource(const TDataModule& dfd, const LineList& source);
 
 }  // namespace veltro

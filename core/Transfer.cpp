@@ -16,9 +16,9 @@ namespace {
 
 // Adds a written record to the output: as it is when it is one line (the
 // usual case), else split at its line ends.
-void AddRecordLines(TextLines& lines, std::string&& text) {
-  if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }))
-    lines.push_back(std::move(text));
+void AddRecordLines(LineList& lines, std::string_view text) {
+  if (text.find_first_of("\r\n") == std::string_view::npos)
+    lines.push_back(text);
   else
     AppendTextLines(lines, text);
 }
@@ -119,8 +119,8 @@ std::string PatternForTag(const TDatenformatDefinitionen& office, const std::str
 }  // namespace
 
 // The line is data: its "#" must not be taken for an escape when shown.
-void AddErrorLine(const std::string& line) {
-  CurrentTransfer().Errors.push_back(GetText(188) + "\r\n" + EscapeMessageData(line));
+void AddErrorLine(std::string_view line) {
+  CurrentTransfer().Errors.push_back(GetText(188) + "\r\n" + EscapeMessageData(std::string(line)));
 }
 
 TransferState& CurrentTransfer() {
@@ -148,6 +148,9 @@ std::string DatedFileName(const std::string& path, const std::string& pattern) {
 
 bool LoadInputFile() {
   TransferState& t = CurrentTransfer();
+  const bool loaded = !t.LoadedInputFile.empty() && t.LoadedInputFile == t.InputFileName;
+  t.LoadedInputFile.clear();
+  if (loaded) return true;
   t.InputLines.clear();
   if (!LoadTextFile(t.InputFileName, t.InputLines)) {
     t.InputLines.clear();
@@ -323,6 +326,7 @@ int TransferPhase1(bool retry) {
   // 6. Office file to instrument lines.
   if (!t.EditorLines.empty() && Window().EditorPageActive()) {
     t.InputLines = t.EditorLines;
+    t.LoadedInputFile.clear();
   } else if (!LoadInputFile()) {
     return 1;
   }
@@ -390,7 +394,7 @@ int TransferPhase1(bool retry) {
             AddErrorLine(line);
           } else if (!text.empty()) {
             ++t.RecordsWritten;
-            AddRecordLines(t.ReceivedLines, std::move(text));
+            AddRecordLines(t.ReceivedLines, text);
           }
         }
       }
@@ -485,7 +489,7 @@ void TransferPhase2() {
               AddErrorLine(line);
             } else if (!text.empty()) {
               ++t.RecordsWritten;
-              AddRecordLines(t.OutputLines, std::move(text));
+              AddRecordLines(t.OutputLines, text);
             }
           }
         }
@@ -545,7 +549,7 @@ void TransformClick() {
   TransferState& t = CurrentTransfer();
   if (Settings().Viewer()) {
     std::string tag = Instrument().DetectFormatTag(TextFrom(t.ReceivedLines, 0, kFormatBufferSize));
-    TextLines edited = t.ReceivedLines;
+    LineList edited = t.ReceivedLines;
     if (Window().ShowViewer(edited, tag)) t.ReceivedLines = std::move(edited);
   }
   TransferPhase2();

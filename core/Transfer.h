@@ -24,14 +24,18 @@ namespace veltro {
 // contents after a transfer until the next one starts (the viewer uses them).
 struct TransferState {
   TDaten Daten;               // the transfer record
-  TextLines InputLines;       // office input file (direction 1) or editor page
-  TextLines ReceivedLines;    // instrument-format lines
-  TextLines OutputLines;      // destination being built
+  LineList InputLines;        // office input file (direction 1) or editor page
+  LineList ReceivedLines;     // instrument-format lines
+  LineList OutputLines;       // destination being built
   TextLines Messages;         // notes added by formats during a transfer
   TextLines Errors;           // one entry per line that could not be converted
   TextLines EditorLines;      // lines typed on the editor page
   std::string InputFileName;
   std::string OutputFileName;
+  // The file whose whole lines a caller loaded into InputLines (as
+  // LoadTextFile loads them): LoadInputFile of that file keeps them instead
+  // of reading it again. Cleared at that use.
+  std::string LoadedInputFile;
   std::string FormatTag;      // kind letter + format name; "End" after a failure
   bool CancelFlag = false;    // instrument set-up cancelled / connection failed
   bool StopFlag = false;      // cancel button, or a kind without reader/writer
@@ -39,7 +43,7 @@ struct TransferState {
   bool MergeFlag = false;     // consecutive receives are merged
   // The list whose lines are being read; Daten.Konstanten.Zeile indexes it.
   // Readers that consume continuation lines read ahead in it.
-  const TextLines* ActiveLines = nullptr;
+  const LineList* ActiveLines = nullptr;
   // Phase 1 of a receive is classifying the lines as they arrive (no line
   // is being converted yet).
   bool Receiving = false;
@@ -92,7 +96,7 @@ class TransferWindow {
   // The save-file dialog with name preset; true and the chosen name when confirmed.
   virtual bool AskSaveFileName(std::string&) { return false; }
   // The viewer, modal, on lines; true when the user accepted changes (lines changed).
-  virtual bool ShowViewer(TextLines&, const std::string&) { return false; }
+  virtual bool ShowViewer(LineList&, const std::string&) { return false; }
 
  private:
   std::string input_;
@@ -179,7 +183,7 @@ constexpr size_t kMaxListedEntries = 20;
 
 
 // Lists a source line that could not be converted in the error list.
-void AddErrorLine(const std::string& line);
+void AddErrorLine(std::string_view line);
 
 // Runs a whole transfer (the action StartTransfer).
 void Transfer_startenClick();

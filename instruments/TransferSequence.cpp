@@ -1,6 +1,7 @@
 #include "instruments/TransferSequence.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "core/Language.h"
@@ -31,7 +32,7 @@ StatisticsView& Statistics() { return *CurrentTransferEnvironment().statistics; 
 TransferWindow& Window() { return *CurrentTransferEnvironment().window; }
 TransferSettings& Settings() { return *CurrentTransferEnvironment().settings; }
 
-bool IsData(const std::string& line) { return !line.empty() && line != kEndOfTransmission; }
+bool IsData(std::string_view line) { return !line.empty() && line != kEndOfTransmission; }
 
 // A project or code-list number: decimal digits that fit an int.
 std::optional<int> ListNumber(const std::string& text) {
@@ -58,15 +59,16 @@ class ReceivingScope {
 };
 
 // Binds the kind of the received line at index (Zeile on it) and counts it.
-// The line is copied (a statistics handler may insert lines), and once more
-// for the classifier, which may change its text: into the caller's buffers,
-// which keep their capacity from line to line.
+// The classifier may change the text it is given, so it gets a copy; the
+// statistics handler gets one too (it may insert lines before it). Both go
+// into the caller's buffers, which keep their capacity from line to line.
 void ClassifyAt(TGeraeteFormat& format, size_t index, std::string& line, std::string& s) {
   TransferState& t = CurrentTransfer();
   t.Daten.Konstanten.Zeile = static_cast<int>(index);
-  line = t.ReceivedLines[index];
+  const std::string_view stored = t.ReceivedLines[index];
+  line = stored;
   if (format.OnGetDatenart) {
-    s = line;
+    s = stored;
     const TTransferDatenart kind = format.OnGetDatenart(s);
     if (format.OnSetTDA) format.OnSetTDA(kind);
   }
@@ -90,7 +92,7 @@ struct WrittenFile {
 
 // The tag the text itself gives, when it names format (FC-6 text is
 // recognised as GTS-7 text); "" otherwise.
-std::string TextTag(const TGeraeteFormat& format, const TextLines& lines, size_t from) {
+std::string TextTag(const TGeraeteFormat& format, const LineList& lines, size_t from) {
   // The format's own detector first: the fixed order takes some formats'
   // texts for another's (AP 700 headers for GTS-7 point codes).
   std::string tag = DetectFormat(TextFrom(lines, from, kFormatBufferSize), format.Name);
@@ -180,11 +182,20 @@ void TInstrumentTransfer::ClassifyPending(TGeraeteFormat& format) {
 // lines are classified and counted again under their own tag.
 void TInstrumentTransfer::PrepareGtsLines(TGeraeteFormat& format) {
   TransferState& t = CurrentTransfer();
-  TextLines prepared = SplitLines(GtsPrepareStream(JoinLines(t.ReceivedLines)));
-  prepared.erase(std::remove_if(prepared.begin(), prepared.end(), [](const std::string& l) { return !IsData(l); }),
-                 prepared.end());
-  if (prepared == t.ReceivedLines) return;
-  t.ReceivedLines = std::move(prepared);
+  // At most two copies of the text at once: the lines give way to their
+  // text, which the preparation consumes; the prepared text becomes the
+  // lines. Whether it changed is told by its length and hash.
+  std::string text = JoinLines(t.ReceivedLines);
+  const bool allData = std::all_of(t.ReceivedLines.begin(), t.ReceivedLines.end(), IsData);
+  const size_t size = text.size();
+  const size_t hash = std::hash<std::string_view>{}(text);
+  t.ReceivedLines.clear();
+  text = GtsPrepareStream(std::move(text));
+  const bool unchanged = allData && text.size() == size && std::hash<std::string_view>{}(text) == hash;
+  AppendTextLines(t.ReceivedLines, text);
+  std::string().swap(text);
+  t.ReceivedLines.KeepIf(IsData);
+  if (unchanged) return;
   if (const std::string tag = TextTag(format, t.ReceivedLines, 0); !tag.empty()) t.FormatTag = tag;
   Statistics().Reset();
   classified_ = 0;
@@ -366,7 +377,7 @@ void TInstrumentTransfer::SendLines() {
   if (index < 0) index = 0;
   bool ok = true;
   bool processed = false;
-  std::string line;  // a copy (handlers may change the list), kept from line to line
+  std::string line;  // the writer's copy, kept from line to line
   while (static_cast<size_t>(index) < t.ReceivedLines.size() && ok && !t.StopFlag) {
     line = t.ReceivedLines[static_cast<size_t>(index)];
     TReadWriteDaten* rw = geraete_.CurrentGeraeteFormat().ReadWrite;

@@ -25,9 +25,9 @@ size_t CountLines(std::string_view text) {
   }
   return n > 0 && text[n - 1] != '\r' && text[n - 1] != '\n' ? count + 1 : count;
 }
-}  // namespace
 
-void AppendTextLines(TextLines& list, std::string_view text) {
+template <typename List>
+void AppendLines(List& list, std::string_view text) {
   // Large texts (whole files) are counted first so the list grows once.
   if (text.size() > 4096) {
     const size_t need = list.size() + CountLines(text);
@@ -46,13 +46,28 @@ void AppendTextLines(TextLines& list, std::string_view text) {
   if (start < n) list.emplace_back(text.substr(start));
 }
 
+// A UTF-8 byte-order mark is no part of the first line.
+void DropByteOrderMark(TextLines& lines) {
+  if (!lines.empty() && lines[0].starts_with(kUtf8ByteOrderMark)) lines[0].erase(0, kUtf8ByteOrderMark.size());
+}
+void DropByteOrderMark(LineList& lines) {
+  if (!lines.empty() && lines[0].starts_with(kUtf8ByteOrderMark))
+    lines.Replace(0, lines[0].substr(kUtf8ByteOrderMark.size()));
+}
+}  // namespace
+
+void AppendTextLines(TextLines& list, std::string_view text) { AppendLines(list, text); }
+void AppendTextLines(LineList& list, std::string_view text) { AppendLines(list, text); }
+
 TextLines SplitLines(std::string_view text) {
   TextLines lines;
   AppendTextLines(lines, text);
   return lines;
 }
 
-std::string JoinLines(const TextLines& lines) {
+namespace {
+template <typename List>
+std::string Join(const List& lines) {
   size_t total = 0;
   for (const auto& l : lines) total += l.size() + 2;
   std::string out;
@@ -63,6 +78,10 @@ std::string JoinLines(const TextLines& lines) {
   }
   return out;
 }
+}  // namespace
+
+std::string JoinLines(const TextLines& lines) { return Join(lines); }
+std::string JoinLines(const LineList& lines) { return Join(lines); }
 
 namespace {
 // Opens a file for reading; nullptr (error set) for a folder or a failure.
@@ -78,9 +97,10 @@ std::FILE* OpenForReading(const std::string& path, std::string* error) {
 
 // Splits a text that arrives in pieces into lines as AppendTextLines splits
 // the whole text: a line end ("\r\n", "\r" or "\n") may fall between pieces.
+template <typename List>
 class LineSplitter {
  public:
-  explicit LineSplitter(TextLines& lines) : lines_(lines) {}
+  explicit LineSplitter(List& lines) : lines_(lines) {}
 
   void Add(const char* data, size_t n) {
     size_t i = 0;
@@ -93,7 +113,7 @@ class LineSplitter {
       const char c = data[i];
       if (c != '\r' && c != '\n') continue;
       if (partial_.empty()) {
-        lines_.emplace_back(data + start, i - start);
+        lines_.emplace_back(std::string_view(data + start, i - start));
       } else {
         partial_.append(data + start, i - start);
         lines_.emplace_back(partial_);
@@ -117,7 +137,7 @@ class LineSplitter {
   }
 
  private:
-  TextLines& lines_;
+  List& lines_;
   std::string partial_;  // the line begun at the end of the last piece
   bool skipLineFeed_ = false;
 };
@@ -150,7 +170,8 @@ namespace {
 // The lines of the file's first limit bytes (rounded up to a piece), or all
 // of them (whole) when the file ends within them; a line the limit cuts is
 // left out.
-bool LoadLines(const std::string& path, TextLines& lines, size_t limit, bool& whole, std::string* error) {
+template <typename List>
+bool LoadLines(const std::string& path, List& lines, size_t limit, bool& whole, std::string* error) {
   lines.clear();
   whole = false;
   std::FILE* f = OpenForReading(path, error);
@@ -159,7 +180,7 @@ bool LoadLines(const std::string& path, TextLines& lines, size_t limit, bool& wh
   // whole beside its lines.
   constexpr size_t kPiece = 1 << 20;
   std::unique_ptr<char[]> piece(new char[kPiece]);
-  LineSplitter splitter(lines);
+  LineSplitter<List> splitter(lines);
   size_t got, total = 0;
   while (total < limit && (got = std::fread(piece.get(), 1, kPiece, f)) > 0) {
     splitter.Add(piece.get(), got);
@@ -167,8 +188,7 @@ bool LoadLines(const std::string& path, TextLines& lines, size_t limit, bool& wh
   }
   whole = std::feof(f) != 0 || (total < limit && !std::ferror(f));
   if (whole) splitter.Finish();
-  // A UTF-8 byte-order mark is no part of the first line.
-  if (!lines.empty() && lines[0].rfind(kUtf8ByteOrderMark, 0) == 0) lines[0].erase(0, kUtf8ByteOrderMark.size());
+  DropByteOrderMark(lines);
   const bool ok = !std::ferror(f);
   if (!ok) {
     if (error) *error = path + ": " + std::strerror(errno);
@@ -184,7 +204,15 @@ bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error)
   return LoadLines(path, lines, SIZE_MAX, whole, error);
 }
 
+bool LoadTextFile(const std::string& path, LineList& lines, std::string* error) {
+  bool whole;
+  return LoadLines(path, lines, SIZE_MAX, whole, error);
+}
+
 bool LoadTextHead(const std::string& path, TextLines& lines, size_t maxBytes, bool& whole, std::string* error) {
+  return LoadLines(path, lines, maxBytes, whole, error);
+}
+bool LoadTextHead(const std::string& path, LineList& lines, size_t maxBytes, bool& whole, std::string* error) {
   return LoadLines(path, lines, maxBytes, whole, error);
 }
 
@@ -256,7 +284,9 @@ bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string*
   return ReplaceFile(path, [bytes](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); }, error);
 }
 
-bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* error) {
+namespace {
+template <typename List>
+bool SaveLines(const std::string& path, const List& lines, std::string* error) {
   // The lines go out in chunks, not joined into a second copy of the file.
   constexpr size_t kChunk = 1 << 20;
   return ReplaceFile(
@@ -275,6 +305,15 @@ bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* 
         return WriteAll(fd, chunk.data(), chunk.size());
       },
       error);
+}
+
+}  // namespace
+
+bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* error) {
+  return SaveLines(path, lines, error);
+}
+bool SaveTextFile(const std::string& path, const LineList& lines, std::string* error) {
+  return SaveLines(path, lines, error);
 }
 
 std::string CreateFileBeside(const std::string& path, std::string* error) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/LineList.h"
+
 namespace veltro {
 
 using TextLines = std::vector<std::string>;
@@ -17,20 +19,26 @@ using TextLines = std::vector<std::string>;
 TextLines SplitLines(std::string_view text);
 // Appends the lines of text to list with the loading rules above.
 void AppendTextLines(TextLines& list, std::string_view text);
+void AppendTextLines(LineList& list, std::string_view text);
 // Joins lines, each followed by CR LF (the text of a line list).
 std::string JoinLines(const TextLines& lines);
+std::string JoinLines(const LineList& lines);
 
 // The lines of a file; a UTF-8 byte-order mark at its start is dropped.
 bool LoadTextFile(const std::string& path, TextLines& lines, std::string* error = nullptr);
+bool LoadTextFile(const std::string& path, LineList& lines, std::string* error = nullptr);
 // The complete lines of the file's first maxBytes bytes (about), as
 // LoadTextFile loads them; whole is set when they are all of the file.
 bool LoadTextHead(const std::string& path, TextLines& lines, size_t maxBytes, bool& whole,
+                  std::string* error = nullptr);
+bool LoadTextHead(const std::string& path, LineList& lines, size_t maxBytes, bool& whole,
                   std::string* error = nullptr);
 // The UTF-8 byte-order mark some editors put at the start of a text file.
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
 bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* error = nullptr);
+bool SaveTextFile(const std::string& path, const LineList& lines, std::string* error = nullptr);
 bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 // A new empty file with a hidden unique name in the folder of path, for
 // content that is to replace path later; its name, or "" when none can be

@@ -673,7 +673,7 @@ int RunSelf(const std::vector<std::string>& args) {
 // hold at least the recognition text, else the file is loaded whole.
 constexpr size_t kHeadBytes = 1 << 20;
 
-bool LoadHeadLines(const std::string& path, TextLines& lines, bool& whole) {
+bool LoadHeadLines(const std::string& path, LineList& lines, bool& whole) {
   if (!LoadTextHead(path, lines, kHeadBytes, whole)) return false;
   if (whole || TextFrom(lines, 0, kFormatBufferSize).size() >= kFormatBufferSize) return true;
   whole = true;
@@ -748,7 +748,7 @@ int RunOverLine(TransferModules& modules, const Options& o, ConsoleMessageBox& b
       Report(kTextCannotRead, {o.input});
       return kExitNothingWritten;
     }
-    const std::string name = modules.dfd->RecogniseSource(lines);
+    const std::string name = RecogniseSource(*modules.dfd, lines);
     office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
     if (!office) {
       Report(kTextNotRecognised, {o.input});
@@ -851,7 +851,7 @@ int main(int argc, char** argv) {
   // The loaded source, as recognisers see it: the transfer's input lines.
   // Detection and the check for one record of a receive need only its first
   // lines; the office recognisers get the whole file.
-  TextLines& lines = CurrentTransfer().InputLines;
+  LineList& lines = CurrentTransfer().InputLines;
   bool whole = false;
   if (!LoadHeadLines(input, lines, whole)) {
     Report(kTextCannotRead, {o.input});
@@ -876,7 +876,7 @@ int main(int argc, char** argv) {
   auto recognised = [&]() -> std::string {
     if (!rawTag.empty()) return rawTag.substr(1);
     loadWhole();
-    const std::string name = modules.dfd->RecogniseSource(lines);
+    const std::string name = RecogniseSource(*modules.dfd, lines);
     return name.empty() ? GetText(kTextRecognisedNone) : name;
   };
   if (Upper(o.from) == "AUTO") {
@@ -896,7 +896,7 @@ int main(int argc, char** argv) {
         templateLoaded = true;
       }
       if (!loadWhole()) return kExitNothingWritten;
-      std::string name = modules.dfd->RecogniseSource(lines);
+      std::string name = RecogniseSource(*modules.dfd, lines);
       office = name.empty() ? nullptr : FindOfficeFormat(*modules.dfd, name);
       if (!office) {
         Report(kTextNotRecognised, {o.input});
@@ -936,7 +936,7 @@ int main(int argc, char** argv) {
   // breaks: one record per line first, as the viewer shows them.
   std::string tag = rawTag;
   if (instrument && direction == 0 && IsGtsStreamFormat(instrument->Name)) {
-    TextLines().swap(lines);
+    lines.clear();
     std::string bytes;
     if (!LoadFileBytes(input, bytes)) {
       Report(kTextCannotRead, {o.input});
@@ -1034,7 +1034,7 @@ int main(int argc, char** argv) {
         if (!loadWhole()) return kExitNothingWritten;
       }
       CurrentTransfer().Daten.Konstanten.Zeile = static_cast<int>(i);
-      std::string s = lines[i];
+      std::string s(lines[i]);
       hasRecord = instrument->OnGetDatenart(s) != tdaNone;
     }
     CurrentTransfer().ActiveLines = nullptr;
@@ -1052,8 +1052,10 @@ int main(int argc, char** argv) {
       return kExitNothingWritten;
     }
     // A receive reads no office source: the file's lines do not stay.
-    TextLines().swap(lines);
+    lines.clear();
   }
-  // The instrument library reads the input file itself.
+  // A send converts the lines loaded here (they are the whole file); the
+  // instrument library reads a receive's input file itself.
+  if (direction == 1 && whole) CurrentTransfer().LoadedInputFile = input;
   return RunTransfer(modules, o, box, direction, true, input, output, fileTag);
 }

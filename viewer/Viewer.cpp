@@ -74,7 +74,7 @@ class ViewerText : public QPlainTextEdit {
 
 // A line as shown: code page 1252, control bytes as their visible symbols
 // (0x1A as U+241A), so that every byte keeps one character.
-QString ShownLine(const std::string& line) {
+QString ShownLine(std::string_view line) {
   QString shown;
   shown.reserve(static_cast<qsizetype>(line.size()));
   for (unsigned char c : line) {
@@ -88,7 +88,7 @@ QString ShownLine(const std::string& line) {
   return shown;
 }
 
-QString ShownLines(const TextLines& lines, size_t first, size_t count) {
+QString ShownLines(const LineList& lines, size_t first, size_t count) {
   QString shown;
   for (size_t i = first; i < first + count && i < lines.size(); ++i) {
     if (i > first) shown += QLatin1Char('\n');
@@ -212,7 +212,7 @@ bool TfrmViewer::ChooseFile(bool save, std::string& path) {
 // ---- Showing the text ---------------------------------------------------------------
 
 void TfrmViewer::ShowAllLines() {
-  const TextLines& lines = model_.Lines();
+  const LineList& lines = model_.Lines();
   text_->setPlainText(ShownLines(lines, 0, lines.size()));
   SelectCurrentLine();
 }
@@ -237,7 +237,7 @@ void TfrmViewer::SelectCurrentLine() {
   QTextCursor cursor(text_->document());
   if (model_.LineCount() > 0) {
     const QTextBlock block = text_->document()->findBlockByNumber(model_.CurrentLine());
-    const std::string& line = model_.Lines()[static_cast<size_t>(model_.CurrentLine())];
+    const std::string_view line = model_.Lines()[static_cast<size_t>(model_.CurrentLine())];
     // The caret at the line's start keeps the start in view.
     cursor.setPosition(block.position() + static_cast<int>(ViewerModel::SelectionLength(line)));
     cursor.setPosition(block.position(), QTextCursor::KeepAnchor);
@@ -271,7 +271,7 @@ void TfrmViewer::UpdateState() {
 
 // ---- Entry points ----------------------------------------------------------------------
 
-bool TfrmViewer::ShowReceivedLines(TextLines& lines) {
+bool TfrmViewer::ShowReceivedLines(LineList& lines) {
   model_.ShowLines(lines);
   exec();
   if (!model_.Modified()) return false;

@@ -50,7 +50,7 @@ class TfrmViewer : public QDialog {
   // The engine's viewer hook and the main window's Editor action: shows
   // lines modally (recognised, OnInitEditor called) and, when the text was
   // changed while shown, replaces them by the viewer's text (answer true).
-  bool ShowReceivedLines(TextLines& lines);
+  bool ShowReceivedLines(LineList& lines);
   // The main window's Editor action: the last transfer's received lines
   // when there are any, else the viewer with its file (empty without one).
   void ShowEditor();
@@ -106,7 +106,7 @@ class TfrmViewer : public QDialog {
   QAction* actEdit_;
   QAction* actClose_;
   TDatenformatDefinitionen* officeFormat_ = nullptr;
-  const TextLines* previousActiveLines_ = nullptr;
+  const LineList* previousActiveLines_ = nullptr;
   bool selecting_ = false;
   // The record editor's kinds (when no other TdmEditDaten is installed)
   // and its window; declared after the model, they go before it.

@@ -26,7 +26,7 @@ constexpr int kTextNotWritten = 820;
 // handed over (kind-of-line handlers look at the lines around it there).
 class ActiveLinesScope {
  public:
-  ActiveLinesScope(const TextLines* lines, int line)
+  ActiveLinesScope(const LineList* lines, int line)
       : previous_(CurrentTransfer().ActiveLines), previousLine_(CurrentTransfer().Daten.Konstanten.Zeile) {
     CurrentTransfer().ActiveLines = lines;
     CurrentTransfer().Daten.Konstanten.Zeile = line;
@@ -39,7 +39,7 @@ class ActiveLinesScope {
   ActiveLinesScope& operator=(const ActiveLinesScope&) = delete;
 
  private:
-  const TextLines* previous_;
+  const LineList* previous_;
   int previousLine_;
 };
 
@@ -56,15 +56,15 @@ void ViewerModel::SetCurrentLine(int line) {
   current_ = n == 0 ? 0 : std::clamp(line, 0, n - 1);
 }
 
-size_t ViewerModel::SelectionLength(const std::string& line) {
+size_t ViewerModel::SelectionLength(std::string_view line) {
   const size_t mark = line.find(kEndOfFileMark);
   return mark == std::string::npos ? line.size() : mark;
 }
 
 std::string ViewerModel::Selection(int line) const {
   if (line < 0 || line >= LineCount()) return {};
-  const std::string& text = lines_[static_cast<size_t>(line)];
-  return text.substr(0, SelectionLength(text));
+  const std::string_view text = lines_[static_cast<size_t>(line)];
+  return std::string(text.substr(0, SelectionLength(text)));
 }
 
 std::string ViewerModel::SelectedText() const { return Selection(current_); }
@@ -137,7 +137,7 @@ bool ViewerModel::EndRecord(ViewerDirection from) {
   return true;
 }
 
-bool ViewerModel::StartsWithMarker(const std::string& line) const {
+bool ViewerModel::StartsWithMarker(std::string_view line) const {
   const std::string& markers = format_->MainElement;
   size_t start = 0;
   while (start <= markers.size()) {
@@ -179,7 +179,7 @@ std::string ViewerModel::WithDefaultExtension(const std::string& name, const std
   return name + "." + extension;
 }
 
-void ViewerModel::ReplaceText(TextLines lines) {
+void ViewerModel::ReplaceText(LineList lines) {
   lines_ = std::move(lines);
   ++generation_;
   current_ = 0;
@@ -197,7 +197,7 @@ void ViewerModel::Recognise(bool keepTagWhenUnknown) {
 }
 
 bool ViewerModel::OpenFile(const std::string& path) {
-  TextLines lines;
+  LineList lines;
   if (path.empty() || !LoadTextFile(path, lines)) {
     ShowMessageBox(GetText(kTextCannotOpen), kMsgInformation, kBtnOk);
     return false;
@@ -209,7 +209,11 @@ bool ViewerModel::OpenFile(const std::string& path) {
   if (!lines_.empty()) {
     Recognise(false);
     ActiveLinesScope scope(&lines_, 0);
-    if (format_->OnPrepEditor) ReplaceText(SplitLines(format_->OnPrepEditor(JoinLines(lines_))));
+    if (format_->OnPrepEditor) {
+      LineList prepared;
+      AppendTextLines(prepared, format_->OnPrepEditor(JoinLines(lines_)));
+      ReplaceText(std::move(prepared));
+    }
     EditorPanelsScope panels(Panels());
     if (format_->OnInitEditor) format_->OnInitEditor();
   }
@@ -218,7 +222,7 @@ bool ViewerModel::OpenFile(const std::string& path) {
   return true;
 }
 
-void ViewerModel::ShowLines(const TextLines& lines) {
+void ViewerModel::ShowLines(const LineList& lines) {
   // Lines that are no file: saving them asks for a name.
   fileName_.clear();
   previousFileName_.clear();
@@ -354,14 +358,12 @@ bool ViewerModel::WriteBack() {
   }
   TextLines written = SplitLines(text);
   // What follows an end mark on the record's last line stays behind it.
-  const std::string& lastLine = lines_[static_cast<size_t>(last)];
+  const std::string_view lastLine = lines_[static_cast<size_t>(last)];
   written.back() += lastLine.substr(SelectionLength(lastLine));
 
   const int added = static_cast<int>(written.size());
-  auto from = lines_.begin() + first;
-  lines_.erase(from, lines_.begin() + last + 1);
-  lines_.insert(lines_.begin() + first, std::make_move_iterator(written.begin()),
-                std::make_move_iterator(written.end()));
+  lines_.erase(lines_.begin() + first, lines_.begin() + last + 1);
+  for (size_t i = 0; i < written.size(); ++i) lines_.insert(lines_.begin() + first + static_cast<long>(i), written[i]);
   ++generation_;
   modified_ = unsaved_ = true;
   // The record now is the written lines; a second save replaces them.

@@ -46,14 +46,14 @@ class ViewerModel {
   explicit ViewerModel(TGeraete& geraete);
 
   // ---- Text and caret -----------------------------------------------------------
-  const TextLines& Lines() const { return lines_; }
+  const LineList& Lines() const { return lines_; }
   int LineCount() const { return static_cast<int>(lines_.size()); }
   // The caret's line; 0 in an empty text.
   int CurrentLine() const { return current_; }
   // Puts the caret into line (clamped to the text).
   void SetCurrentLine(int line);
   // Length of the selectable part of a line: up to the first 0x1A or the end.
-  static size_t SelectionLength(const std::string& line);
+  static size_t SelectionLength(std::string_view line);
   // The selected part of the current line ("" in an empty text).
   std::string SelectedText() const;
 
@@ -88,7 +88,7 @@ class ViewerModel {
   bool OpenFile(const std::string& path);
   // Shows lines that are no file (received lines): recognised the same way,
   // a tag is only replaced when detection finds one; OnInitEditor is called.
-  void ShowLines(const TextLines& lines);
+  void ShowLines(const LineList& lines);
   // Recognition of the current text: the tag of its first 1024 characters
   // (empty for an empty text). Replaceable for tests; by default the fixed
   // candidate list of the detection.
@@ -161,7 +161,7 @@ class ViewerModel {
   std::function<void(int first, int removed, int added)> onLinesChanged;
 
  private:
-  void ReplaceText(TextLines lines);
+  void ReplaceText(LineList lines);
   void Recognise(bool keepTagWhenUnknown);
   bool SaveUnder(bool ask);
   std::string Selection(int line) const;
@@ -170,11 +170,11 @@ class ViewerModel {
   bool IsRecord(int line) const;
   // The first record from the top (Next) or from the bottom (Previous).
   bool EndRecord(ViewerDirection from);
-  bool StartsWithMarker(const std::string& line) const;
+  bool StartsWithMarker(std::string_view line) const;
   EditorPanelSetup* Panels() const;
 
   TGeraete& geraete_;
-  TextLines lines_;
+  LineList lines_;
   int current_ = 0;
   TGeraeteFormat* format_ = nullptr;
   std::string fileName_;

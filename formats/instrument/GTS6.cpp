@@ -906,13 +906,13 @@ std::string TdmGTS6::Format(TGeraeteFormat& format, const std::string& S, const 
 
 void TdmGTS6::InitWrite(TGeraeteFormat& format) {
   if (OfficeIsPassThrough() || format.TransferDatenart != tdaKoordinate) return;
-  TextLines& lines = CurrentTransfer().ReceivedLines;
+  LineList& lines = CurrentTransfer().ReceivedLines;
   lines.push_back(kUploadHeader1);
   lines.push_back(kUploadHeader2);
 }
 
 void TdmGTS6::AfterTrans(TGeraeteFormat& format) {
-  TextLines& lines = CurrentTransfer().ReceivedLines;
+  LineList& lines = CurrentTransfer().ReceivedLines;
   if (OfficeIsPassThrough()) {
     RemoveTrailingEndMark(lines);
     return;
@@ -922,7 +922,7 @@ void TdmGTS6::AfterTrans(TGeraeteFormat& format) {
   int count = 0;
   for (size_t i = 2; i < lines.size(); ++i)
     if (lines[i].rfind("_+", 0) == 0) ++count;
-  lines[1] += ZeroPad(std::to_string(count), kUploadCountDigits) + "S";
+  lines.Replace(1, std::string(lines[1]) + ZeroPad(std::to_string(count), kUploadCountDigits) + "S");
 }
 
 // ---- Record editor --------------------------------------------------------------------------

@@ -168,7 +168,7 @@ bool Gts7IsRecordStart(const std::string& line) {
   return OneOf(Gts7Keyword(line, false), {"JOB", "STN", "SS", "BKB", "BS", "RES_OBS", "FS"});
 }
 
-size_t MergeRepeatedLines(TextLines& lines, size_t held) {
+size_t MergeRepeatedLines(LineList& lines, size_t held) {
   if (held == 0 || held >= lines.size()) return 0;
   size_t start = held;
   while (start < lines.size() && lines[start] != lines[0]) ++start;
@@ -284,7 +284,7 @@ Gts7Group TdmGTS7::GroupOf(std::string_view line) const { return Gts7GroupOf(Gts
 
 // Last line of the record that the head at `head` reads: its coordinate
 // line (station, BKB, side shot) and its observation lines (not station).
-long TdmGTS7::GroupEnd(const TextLines& lines, size_t head) const {
+long TdmGTS7::GroupEnd(const LineList& lines, size_t head) const {
   const Gts7Group group = GroupOf(lines[head]);
   const std::string_view keyword = Gts7Keyword(lines[head], ogts7_);
   const bool ogts = ogts7_;
@@ -330,7 +330,7 @@ TTransferDatenart TdmGTS7::LineKind(TGeraeteFormat& format, const std::string& t
 
   // A continuation line: the head above the run of continuation lines, when
   // its record takes this line.
-  const TextLines* lines = CurrentTransfer().ActiveLines;
+  const LineList* lines = CurrentTransfer().ActiveLines;
   const int zeile = CurrentTransfer().Daten.Konstanten.Zeile;
   if (!lines || zeile < 0 || static_cast<size_t>(zeile) >= lines->size()) return tdaNone;
   const size_t i = static_cast<size_t>(zeile);
@@ -365,26 +365,26 @@ TTransferDatenart TdmGTS7::LineKind(TGeraeteFormat& format, const std::string& t
 // line read, or the line alone.
 struct TdmGTS7::Walk {
   Walk(const std::string& S, TDaten& Daten) : daten(Daten) {
-    const TextLines* active = CurrentTransfer().ActiveLines;
+    const LineList* active = CurrentTransfer().ActiveLines;
     const int z = Daten.Konstanten.Zeile;
     if (active && z >= 0 && static_cast<size_t>(z) < active->size()) {
       lines = active;
       at = static_cast<size_t>(z);
     } else {
-      own = {S};
+      own.push_back(S);
       lines = &own;
     }
     first = last = at;
   }
   bool Engine() const { return lines != &own; }
-  const std::string& Line() const { return (*lines)[last]; }
+  std::string Line() const { return std::string((*lines)[last]); }
   bool HasNext() const { return last + 1 < lines->size(); }
-  const std::string& Next() const { return (*lines)[last + 1]; }
-  const std::string& Advance() { return (*lines)[++last]; }
+  std::string Next() const { return std::string((*lines)[last + 1]); }
+  std::string Advance() { return std::string((*lines)[++last]); }
 
   TDaten& daten;
-  const TextLines* lines = nullptr;
-  TextLines own;
+  const LineList* lines = nullptr;
+  LineList own;
   size_t at = 0;
   size_t first = 0;  // first and last line of the record
   size_t last = 0;
@@ -429,7 +429,8 @@ void TdmGTS7::ReadCoordinates(Walk& w, const std::string& layout, std::string& y
 void TdmGTS7::ReadObservations(Walk& w, const TStringList& d) {
   TPunkt& p = w.daten.Punkt;
   while (w.HasNext()) {
-    const std::string_view keyword = Gts7Keyword(w.Next(), ogts7_);
+    const std::string next = w.Next();
+    const std::string_view keyword = Gts7Keyword(next, ogts7_);
     if (!IsObservationKeyword(keyword)) break;
     const std::string& line = w.Advance();
     auto fields = [&](size_t templ) -> const std::vector<std::string_view>& {
@@ -473,7 +474,7 @@ void TdmGTS7::ReadObservations(Walk& w, const TStringList& d) {
 
 void TdmGTS7::InformationenRead(const std::string& S, TDaten& Daten) {
   Walk w(S, Daten);
-  auto isInfo = [this](const std::string& line) { return GroupOf(line) == Gts7Group::Information; };
+  auto isInfo = [this](std::string_view line) { return GroupOf(line) == Gts7Group::Information; };
   size_t i = w.at;
   for (size_t steps = 1; i > 0 && isInfo((*w.lines)[i - 1]); --i)
     if (++steps % kPumpEveryLines == 0) PumpMessages();
@@ -534,7 +535,7 @@ void TdmGTS7::StationenRead(const std::string& S, TDaten& Daten) {
   // Temperature lines directly before the station, the earliest first.
   while (w.first > 0 && Gts7Keyword((*w.lines)[w.first - 1], ogts7_) == temp) --w.first;
   for (size_t i = w.first; i < w.last; ++i) {
-    const auto v = CutFields(Layout(format.Informationen, kTemp), (*w.lines)[i]);
+    const auto v = CutFields(Layout(format.Informationen, kTemp), std::string((*w.lines)[i]));
     s.Temperatur = Field(v, 0);
     s.Luftdruck = Field(v, 1);
   }
@@ -573,7 +574,8 @@ void TdmGTS7::AnschlusspunkteRead(const std::string& S, TDaten& Daten) {
   }
   const TStringList& t = CurrentFormat().Anschlusspunkt;
   TPunkt& p = Daten.Punkt;
-  const std::string_view keyword = Gts7Keyword(w.Line(), ogts7_);
+  const std::string current = w.Line();
+  const std::string_view keyword = Gts7Keyword(current, ogts7_);
   if (keyword == "BKB") {
     const auto v = CutFields(Layout(t, kBkb), w.Line());
     p.Messflags = kFlagsBkb;

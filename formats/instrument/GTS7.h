@@ -52,7 +52,7 @@ bool Gts7IsRecordStart(const std::string& line);
 // lines held before. A repeat starts at the first line from `held` on that
 // equals the first line; the lines from there on that repeat the held lines
 // one by one are removed, later new lines stay. Answers the number removed.
-size_t MergeRepeatedLines(TextLines& lines, size_t held);
+size_t MergeRepeatedLines(LineList& lines, size_t held);
 
 // Coordinate merge: after every line (but the first) that is the side shot
 // of the coordinate line's point ("SS      P7," / OGTS7 "SS P7,") and is
@@ -60,7 +60,7 @@ size_t MergeRepeatedLines(TextLines& lines, size_t held);
 // OGTS7 "XYZ ") with the coordinate line's first three values is inserted. Answers the number of
 // lines inserted; stops early when stop() answers true.
 template <class Stop>
-size_t MergeCoordinateLine(TextLines& lines, const std::string& coordinateLine, bool ogts7, Stop&& stop);
+size_t MergeCoordinateLine(LineList& lines, const std::string& coordinateLine, bool ogts7, Stop&& stop);
 
 // The record editor's panels for GTS-7 and FC-6 texts; dates and times in
 // the format's Datumsformat and Uhrzeitformat.
@@ -135,7 +135,7 @@ class TdmGTS7 : public TDataModule {
  private:
   struct Walk;
   struct HeadCache {
-    const TextLines* lines = nullptr;
+    const LineList* lines = nullptr;
     size_t size = 0;
     long head = -1;  // line above the continuation lines (head or not), -1 none
     std::string headLine;
@@ -147,7 +147,7 @@ class TdmGTS7 : public TDataModule {
   TGeraeteFormat& CurrentFormat() const;
   TTransferDatenart LineKind(TGeraeteFormat& format, const std::string& tag, const std::string& line);
   Gts7Group GroupOf(std::string_view line) const;
-  long GroupEnd(const TextLines& lines, size_t head) const;
+  long GroupEnd(const LineList& lines, size_t head) const;
   bool ReadHead(Walk& w, Gts7Group group);
   void ReadObservations(Walk& w, const TStringList& templates);
   void ReadCoordinates(Walk& w, const std::string& layout, std::string& y, std::string& x, std::string& h);
@@ -176,7 +176,7 @@ class TdmOGTS7 : public TdmGTS7 {
 // ---- Template definitions ----------------------------------------------------------
 
 template <class Stop>
-size_t MergeCoordinateLine(TextLines& lines, const std::string& coordinateLine, bool ogts7, Stop&& stop) {
+size_t MergeCoordinateLine(LineList& lines, const std::string& coordinateLine, bool ogts7, Stop&& stop) {
   const size_t comma = coordinateLine.find(',');
   if (comma == std::string::npos || comma == 0) return 0;
   const std::string number = coordinateLine.substr(0, comma);

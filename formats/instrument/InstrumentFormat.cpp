@@ -51,10 +51,13 @@ void BindRecognisedKind(TGeraeteFormat& format, TTransferDatenart kind) {
 }
 
 const std::string* NextLine(const TDaten& Daten) {
-  const TextLines* lines = CurrentTransfer().ActiveLines;
+  const LineList* lines = CurrentTransfer().ActiveLines;
   if (!lines || Daten.Konstanten.Zeile < 0) return nullptr;
   const size_t next = static_cast<size_t>(Daten.Konstanten.Zeile) + 1;
-  return next < lines->size() ? &(*lines)[next] : nullptr;
+  if (next >= lines->size()) return nullptr;
+  static std::string line;  // keeps its capacity from call to call
+  line = (*lines)[next];
+  return &line;
 }
 
 std::string ConsumeNextLine(TDaten& Daten) {
@@ -73,7 +76,7 @@ std::string RecogniseFormatLine(TGeraete& geraete, TGeraeteFormat& format, const
   return tag;
 }
 
-void RemoveTrailingEndMark(TextLines& lines) {
+void RemoveTrailingEndMark(LineList& lines) {
   if (!lines.empty() && lines.back().find('\x04') != std::string::npos) lines.pop_back();
 }
 

@@ -35,7 +35,8 @@ void UnbindFormatHandlers(TGeraeteFormat& format, const TDataModule& module);
 void BindRecognisedKind(TGeraeteFormat& format, TTransferDatenart kind);
 
 // The line after Daten.Konstanten.Zeile in the engine's active line list;
-// nullptr at its end or without a list.
+// nullptr at its end or without a list. The line is a copy that stays
+// valid until the next call.
 const std::string* NextLine(const TDaten& Daten);
 // Moves Zeile onto the next line (which must exist), which becomes part of
 // the record's source lines; answers it.
@@ -50,7 +51,7 @@ std::string RecogniseFormatLine(TGeraete& geraete, TGeraeteFormat& format, const
                                 const std::function<TTransferDatenart(const std::string& tag)>& kindOf);
 
 // Removes the last line when it contains the end mark EOT (0x04).
-void RemoveTrailingEndMark(TextLines& lines);
+void RemoveTrailingEndMark(LineList& lines);
 
 // a to z in upper case; other bytes unchanged.
 std::string UpperAscii(std::string text);

@@ -158,8 +158,8 @@ TdmNMEA::TdmNMEA(TGeraete& geraete, const char* formatName)
 
 void TdmNMEA::CloseWaypointList() {
   if (!format_ || format_->Ende.empty() || OfficeIsPassThrough()) return;
-  TextLines& lines = CurrentTransfer().ReceivedLines;
-  if (lines.empty() || TrimBlanks(lines.back()) == format_->Ende) return;
+  LineList& lines = CurrentTransfer().ReceivedLines;
+  if (lines.empty() || TrimBlanks(std::string(lines.back())) == format_->Ende) return;
   lines.push_back(format_->Ende);
 }
 

@@ -198,13 +198,14 @@ std::string SdrTrailer(const SdrChecksum& checksum) {
   return std::string(1, kSdrEtx) + PadLeft(std::to_string(checksum.Sum()), '0', kSdrChecksumDigits);
 }
 
-SdrTrailerCheck CheckSdrTrailer(const TextLines& lines, const SdrChecksum& checksum) {
-  auto last = lines.rbegin();
-  while (last != lines.rend() && AllOf(*last, " \r\n\t")) ++last;
-  if (last == lines.rend()) return SdrTrailerCheck::Mismatch;
-  const size_t etx = last->rfind(kSdrEtx);
-  if (etx == std::string::npos) return SdrTrailerCheck::Mismatch;
-  std::string digits = last->substr(etx + 1);
+SdrTrailerCheck CheckSdrTrailer(const LineList& lines, const SdrChecksum& checksum) {
+  size_t end = lines.size();
+  while (end > 0 && AllOf(lines[end - 1], " \r\n\t")) --end;
+  if (end == 0) return SdrTrailerCheck::Mismatch;
+  const std::string_view last = lines[end - 1];
+  const size_t etx = last.rfind(kSdrEtx);
+  if (etx == std::string_view::npos) return SdrTrailerCheck::Mismatch;
+  std::string digits(last.substr(etx + 1));
   while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\r')) digits.pop_back();
   if (digits.empty() || digits.size() > 18 || !AllOf(digits, "0123456789")) return SdrTrailerCheck::Mismatch;
   if (AllOf(digits, "0")) return SdrTrailerCheck::NotCompared;
@@ -846,7 +847,7 @@ void TdmSDR::InitWrite(const TGeraeteFormat& format, const char* version) {
   const double now = NowDateTime();
   const std::string units = std::string("1") + (KoordUnit() <= kLastMetricUnit ? '1' : '2') + "11" +
                             (ActiveNiederlassung().ShowXY ? '1' : '2') + "1";
-  TextLines& lines = CurrentTransfer().ReceivedLines;
+  LineList& lines = CurrentTransfer().ReceivedLines;
   lines.push_back(std::string(1, kSdrStx));
   lines.push_back(
       FormatLayoutOrError(format.Informationen.front(),
@@ -865,9 +866,9 @@ void TdmSDR::SDR33InitWrite() {
 // ETX and the checksum of everything written.
 void TdmSDR::SDR2xAfterTrans() {
   if (OfficeIsPassThrough()) return;
-  TextLines& lines = CurrentTransfer().ReceivedLines;
+  LineList& lines = CurrentTransfer().ReceivedLines;
   SdrChecksum sum;
-  for (const std::string& line : lines) sum.Add(line);
+  for (std::string_view line : lines) sum.Add(line);
   lines.push_back(SdrTrailer(sum));
 }
 

@@ -71,7 +71,7 @@ enum class SdrTrailerCheck {
   NotCompared,  // zeros: the writer gave no checksum
 };
 // Compares the checksum with the last line of lines that is not blank.
-SdrTrailerCheck CheckSdrTrailer(const TextLines& lines, const SdrChecksum& checksum);
+SdrTrailerCheck CheckSdrTrailer(const LineList& lines, const SdrChecksum& checksum);
 
 // ---- Records --------------------------------------------------------------------------
 

@@ -155,13 +155,13 @@ std::string TdmCSV::AnschlusspunkteWrite(TDaten& Daten) {
 std::string TdmCSV::NeupunkteWrite(TDaten& Daten) { return AnschlusspunkteWrite(Daten); }
 
 // With measurement rows every row gets the observation columns.
-void TdmCSV::FinishBody(std::vector<std::string>& lines, size_t first) {
+void TdmCSV::FinishBody(LineList& lines, size_t first) {
   if (!observations_ || first == 0) return;
   std::vector<std::string> names(std::begin(kObservationColumns), std::end(kObservationColumns));
-  lines[first - 1] += Separator() + Row(names);
+  lines.Replace(first - 1, std::string(lines[first - 1]) + Separator() + Row(names));
   const std::string empty(kObservationCount, Separator());
   for (size_t index : shortRows_)
-    if (index < lines.size()) lines[index] += empty;
+    if (index < lines.size()) lines.Replace(index, std::string(lines[index]) + empty);
 }
 
 // ---- Reading ------------------------------------------------------------------------

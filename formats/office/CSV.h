@@ -37,7 +37,7 @@ class TdmCSV : public TdmGisFormat {
  protected:
   std::vector<std::string> Head() override;
   std::vector<std::string> Tail() override { return {}; }
-  void FinishBody(std::vector<std::string>& lines, size_t first) override;
+  void FinishBody(LineList& lines, size_t first) override;
   std::string PointElement(const GisPoint& p) override;
   void Parse(const std::string& bytes) override;
   bool IsDocument(const std::string& text) const override;

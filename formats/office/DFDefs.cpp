@@ -164,8 +164,9 @@ void SetLayouts(TDFD& dfd) {
   k.Detailpunkt = k.Anschlusspunkt;
 }
 
-void RemoveTrailingBlankLines(TextLines& lines) {
-  while (!lines.empty() && TrimBlanks(lines.back()).empty()) lines.pop_back();
+template <typename List>
+void RemoveTrailingBlankLines(List& lines) {
+  while (!lines.empty() && TrimBlanks(std::string(lines.back())).empty()) lines.pop_back();
 }
 
 }  // namespace
@@ -358,13 +359,13 @@ void TDFD::DXFBeforeSave() {
 }
 
 void TDFD::DXFAfterSave() {
-  TextLines& output = CurrentTransfer().OutputLines;
+  LineList& output = CurrentTransfer().OutputLines;
   std::string end;
   const std::string endFile = DXFFile(kEndFile);
   if (!endFile.empty() && LoadFileBytes(endFile, end))
     AppendTextLines(output, end);
   else
-    output.insert(output.end(), kBuiltInEnd.begin(), kBuiltInEnd.end());
+    for (const std::string& line : kBuiltInEnd) output.push_back(line);
   RemoveTrailingBlankLines(output);
 }
 
@@ -448,7 +449,7 @@ void TDFD::TopoCadBeforeSave() {
 // carries (by its first 10 characters) takes that source line away.
 void TDFD::TopoCadBeforeLoad(bool) {
   TopoCad->Start = TopoCadHeader();
-  TextLines& source = CurrentTransfer().InputLines;
+  LineList& source = CurrentTransfer().InputLines;
   for (const std::string& headerLine : SplitLines(TopoCad->Start)) {
     const std::string key = headerLine.substr(0, kTopoCadKeyLength);
     if (TrimBlanks(key).empty()) continue;

@@ -467,7 +467,7 @@ void TdmDXF::DXFBeforeLoad(bool) {
   t.InputLines.clear();
   base_ = 0;
   while (base_ < work_.size() && TrimView(work_[base_]).empty()) ++base_;
-  if (base_ < work_.size() && work_[base_].rfind(kUtf8Mark, 0) == 0) work_[base_].erase(0, kUtf8Mark.size());
+  if (base_ < work_.size() && work_[base_].rfind(kUtf8Mark, 0) == 0) work_.Replace(base_, work_[base_].substr(kUtf8Mark.size()));
   next_ = 0;
   points_ = 0;
   loaded_ = true;
@@ -488,7 +488,7 @@ void TdmDXF::DXFBeforeLoad(bool) {
       break;
     }
   }
-  if (!reading_) TextLines().swap(work_);
+  if (!reading_) work_.clear();
 }
 
 size_t TdmDXF::ReadEntity(size_t at, const Entity& e, std::string (&fields)[5]) const {
@@ -522,7 +522,7 @@ bool TdmDXF::DXFTransform(std::string& S) {
   }
   loaded_ = false;
   reading_ = false;
-  TextLines().swap(work_);
+  work_.clear();
   return false;
 }
 

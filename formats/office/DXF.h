@@ -162,7 +162,7 @@ class TdmDXF : public TDataModule {
 
   // Reading state: the source lines, the first line of pair 0 and the pair
   // the next entity starts at.
-  TextLines work_;
+  LineList work_;
   size_t base_ = 0;
   size_t next_ = 0;
   size_t points_ = 0;    // point lines answered since DXFBeforeLoad

@@ -70,11 +70,11 @@ class LinesIterator {
   using difference_type = std::ptrdiff_t;
   using pointer = const char*;
   using reference = const char&;
-  LinesIterator(const std::vector<std::string>* lines, size_t line, size_t at, size_t* number)
+  LinesIterator(const LineList* lines, size_t line, size_t at, size_t* number)
       : lines_(lines), line_(line), at_(at), number_(number) {}
   reference operator*() const {
     static const char kBreak = '\n';
-    const std::string& l = (*lines_)[line_];
+    const std::string_view l = (*lines_)[line_];
     return at_ < l.size() ? l[at_] : kBreak;
   }
   LinesIterator& operator++() {
@@ -96,7 +96,7 @@ class LinesIterator {
   bool operator!=(const LinesIterator& o) const { return !(*this == o); }
 
  private:
-  const std::vector<std::string>* lines_;
+  const LineList* lines_;
   size_t line_, at_;
   size_t* number_;
 };
@@ -300,8 +300,8 @@ std::vector<std::string> TdmGeoJSON::Head() {
 std::vector<std::string> TdmGeoJSON::Tail() { return {"]", "}"}; }
 
 // Features are separated by commas: every line but the last gets one.
-void TdmGeoJSON::FinishBody(std::vector<std::string>& lines, size_t first) {
-  for (size_t i = first; i + 1 < lines.size(); ++i) lines[i] += ',';
+void TdmGeoJSON::FinishBody(LineList& lines, size_t first) {
+  for (size_t i = first; i + 1 < lines.size(); ++i) lines.Replace(i, std::string(lines[i]) + ',');
 }
 
 std::string TdmGeoJSON::PointElement(const GisPoint& p) {
@@ -338,7 +338,7 @@ void TdmGeoJSON::Parse(const std::string& bytes) {
                     LineCountingIterator(bytes.data() + bytes.size(), &line), line);
 }
 
-void TdmGeoJSON::ParseLines(const std::vector<std::string>& lines) {
+void TdmGeoJSON::ParseLines(const LineList& lines) {
   if (lines.empty()) return Parse({});
   const size_t skip = lines[0].compare(0, 3, kUtf8Mark) == 0 ? 3 : 0;
   size_t line = 1;

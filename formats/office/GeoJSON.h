@@ -29,11 +29,11 @@ class TdmGeoJSON : public TdmGisFormat {
  protected:
   std::vector<std::string> Head() override;
   std::vector<std::string> Tail() override;
-  void FinishBody(std::vector<std::string>& lines, size_t first) override;
+  void FinishBody(LineList& lines, size_t first) override;
   std::string PointElement(const GisPoint& p) override;
   void Parse(const std::string& bytes) override;
   bool ParsesLines() const override { return true; }
-  void ParseLines(const std::vector<std::string>& lines) override;
+  void ParseLines(const LineList& lines) override;
   bool IsDocument(const std::string& text) const override;
   bool Geographic() const override;
 

@@ -94,9 +94,9 @@ bool TdmGEOS::MergeSecondFace(const TDaten& Daten) const {
   const std::string station = RightAligned(Daten.Station.Punktnummer, kNumberWidth);
   const std::string target = RightAligned(Daten.Punkt.Punktnummer, kNumberWidth);
   const std::string& direction = Daten.Punkt.Horizontalwinkel;
-  TextLines& output = CurrentTransfer().OutputLines;
+  LineList& output = CurrentTransfer().OutputLines;
   for (size_t i = output.size(); i-- > 0;) {
-    std::string& line = output[i];
+    std::string line(output[i]);
     // The coordinate lines written after observations belong to them.
     if (line.compare(0, kKoordinatenPrefix.size(), kKoordinatenPrefix) == 0) continue;
     if (Columns(line, kStationColumn, kNumberWidth) != station) break;
@@ -106,6 +106,7 @@ bool TdmGEOS::MergeSecondFace(const TDaten& Daten) const {
     auto text = Line("%8.4f", {direction});
     if (!text) return false;
     line.replace(kFaceColumn - 1, kFaceWidth, *text);
+    output.Replace(i, line);
     return true;
   }
   return false;

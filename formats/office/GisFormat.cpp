@@ -221,20 +221,20 @@ void TdmGisFormat::BeforeLoad() {
   ready_ = 0;
   if (ParsesLines()) {
     ParseLines(t.InputLines);
-    TextLines().swap(t.InputLines);
+    t.InputLines.clear();
     Finish();
     return;
   }
   // The lines go first, so that the file is not held twice.
   std::string bytes;
-  if (!t.InputFileName.empty() && FileExists(t.InputFileName)) TextLines().swap(t.InputLines);
+  if (!t.InputFileName.empty() && FileExists(t.InputFileName)) t.InputLines.clear();
   if (t.InputFileName.empty() || !LoadFileBytes(t.InputFileName, bytes)) {
-    for (const std::string& line : t.InputLines) {
+    for (std::string_view line : t.InputLines) {
       bytes += line;
       bytes += "\r\n";
     }
   }
-  TextLines().swap(t.InputLines);
+  t.InputLines.clear();
   Read(bytes);
 }
 
@@ -284,7 +284,7 @@ void TdmGisFormat::BeforeSave() {
     refused_ = true;
     return;
   }
-  t.OutputLines = Head();
+  t.OutputLines = LineList(Head());
   bodyStart_ = t.OutputLines.size();
 }
 
@@ -298,7 +298,7 @@ void TdmGisFormat::AfterSave() {
   for (std::string& line : Tail()) t.OutputLines.push_back(std::move(line));
 }
 
-void TdmGisFormat::FinishBody(std::vector<std::string>&, size_t) {}
+void TdmGisFormat::FinishBody(LineList&, size_t) {}
 
 // ---- Helpers --------------------------------------------------------------------------
 

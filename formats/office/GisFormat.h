@@ -99,7 +99,7 @@ class TdmGisFormat : public TDataModule {
   // element lines (from index first of the output) before the end.
   virtual std::vector<std::string> Head() = 0;
   virtual std::vector<std::string> Tail() = 0;
-  virtual void FinishBody(std::vector<std::string>& lines, size_t first);
+  virtual void FinishBody(LineList& lines, size_t first);
   // The element of one point, or "Error".
   virtual std::string PointElement(const GisPoint& p) = 0;
   // Geographic values can be read: the coordinate system is made ready on
@@ -112,7 +112,7 @@ class TdmGisFormat : public TDataModule {
   // without line breaks inside values) take them instead of the file's
   // bytes, so that the file is never held twice.
   virtual bool ParsesLines() const { return false; }
-  virtual void ParseLines(const std::vector<std::string>&) {}
+  virtual void ParseLines(const LineList&) {}
   // A point read: it becomes a point line at once.
   void Emit(const GisPoint& p) { pending_.push_back(GisPointLine(p)); }
   // The document's own test of its first characters.

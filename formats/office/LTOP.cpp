@@ -50,13 +50,14 @@ bool TdmLTOP::IsLTOPLine(const std::string& line, const std::string& buf) {
 }
 
 bool TdmLTOP::SourceHasStart() {
-  const TextLines& source = CurrentTransfer().InputLines;
-  SourceKey key{source.data(), source.size(), source.empty() ? std::string() : source.front()};
+  const LineList& source = CurrentTransfer().InputLines;
+  SourceKey key{source.empty() ? nullptr : source.front().data(), source.size(),
+                source.empty() ? std::string() : std::string(source.front())};
   if (key == searched_) return hasStart_;
   searched_ = std::move(key);
   hasStart_ = false;
-  for (const std::string& line : source) {
-    if (line.find(def_.Start) != std::string::npos) {
+  for (std::string_view line : source) {
+    if (line.find(def_.Start) != std::string_view::npos) {
       hasStart_ = true;
       break;
     }

@@ -72,8 +72,8 @@ std::vector<std::string> TdmLandXML::Tail() {
   return tail;
 }
 
-void TdmLandXML::FinishBody(std::vector<std::string>& lines, size_t first) {
-  if (first >= kUnitsFromEnd) lines[first - kUnitsFromEnd] = UnitsLine();
+void TdmLandXML::FinishBody(LineList& lines, size_t first) {
+  if (first >= kUnitsFromEnd) lines.Replace(first - kUnitsFromEnd, UnitsLine());
 }
 
 std::string TdmLandXML::InformationenWrite(TDaten& Daten) {

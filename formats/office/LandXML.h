@@ -31,7 +31,7 @@ class TdmLandXML : public TdmGisXmlFormat {
  protected:
   std::vector<std::string> Head() override;
   std::vector<std::string> Tail() override;
-  void FinishBody(std::vector<std::string>& lines, size_t first) override;
+  void FinishBody(LineList& lines, size_t first) override;
   std::string PointElement(const GisPoint& p) override;
   void Parse(const std::string& bytes) override;
   bool IsDocument(const std::string& text) const override;

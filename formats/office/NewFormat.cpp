@@ -608,7 +608,7 @@ std::string TdmNewFormat::WithContinuation(int section, const std::string& S, TD
   const int extra = ParsedSection(section).lineCount - 1;
   if (extra <= 0) return S;
   std::string joined = S;
-  const TextLines* lines = CurrentTransfer().ActiveLines;
+  const LineList* lines = CurrentTransfer().ActiveLines;
   for (int i = 0; i < extra; ++i) {
     joined += kLineBreak;
     const int next = Daten.Konstanten.Zeile + 1;
@@ -761,7 +761,7 @@ void TdmNewFormat::BeforeLoad(bool IsLevel) {
   }
   const int titles = Definition.Sections[static_cast<size_t>(section)].TitleLines;
   if (titles <= 0) return;
-  TextLines& source = CurrentTransfer().InputLines;
+  LineList& source = CurrentTransfer().InputLines;
   source.erase(source.begin(), source.begin() + std::min<long>(titles, static_cast<long>(source.size())));
   TakeTitleLines(section);
 }

@@ -35,7 +35,7 @@ std::string TdmOSQUSO::InformationenWrite(TDaten& Daten) {
                    {info.Beobachter, info.Projekt, day ? FormatDate(kDatum, info.Zeitpunkt) : std::string(),
                     info.Zeitpunkt != 0 ? FormatTime(kUhrzeit, info.Zeitpunkt) : std::string(), info.Instrument});
   if (!line) return kWriteError;
-  TextLines& output = CurrentTransfer().OutputLines;
+  LineList& output = CurrentTransfer().OutputLines;
   if (!output.empty() && output.back().compare(0, kInformation.size(), kInformation) == 0) output.pop_back();
   return *line;
 }

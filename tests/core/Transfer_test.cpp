@@ -293,7 +293,7 @@ TEST_F(EngineTest, FormatBufferStartsAtTheCurrentLineAndIsBounded) {
 TEST_F(EngineTest, ViewerChangesReplaceTheReceivedLines) {
   struct ViewerWindow : FakeWindow {
     std::string seenTag;
-    bool ShowViewer(TextLines& lines, const std::string& tag) override {
+    bool ShowViewer(LineList& lines, const std::string& tag) override {
       seenTag = tag;
       lines = {"N geaendert"};
       return true;

@@ -331,7 +331,7 @@ class DXFFrameTest : public DFDTest {
     WriteRegString(RegistryRoot::CurrentUser, ConfigPath("DXFPath"), tmp.path(), true);
     CurrentTransfer().OutputLines = {"stale"};
   }
-  TextLines& Output() { return CurrentTransfer().OutputLines; }
+  LineList& Output() { return CurrentTransfer().OutputLines; }
   TempSettings settingsFiles;
 };
 
@@ -414,7 +414,7 @@ TEST_F(DFDTest, TopoCadHeaderForCoordinateFiles) {
 }
 
 TEST_F(DFDTest, TopoCadHeaderIsNotReadAsData) {
-  TextLines& input = CurrentTransfer().InputLines;
+  LineList& input = CurrentTransfer().InputLines;
   input = {"XYZ-COORD-FILE  ,V1.00,2019-03-01,", "1           ,data"};
   dfd.TopoCadBeforeLoad(false);
   // The header's empty last line must not take the data line with it.

@@ -273,7 +273,7 @@ TEST_F(Gts6Test, StatisticsCountMarksNotLetters) {
 
 TEST_F(Gts6Test, UploadHeaderAndCountWithAndWithoutPassThrough) {
   TGeraeteFormat& f = UseFormat("GTS6");
-  TextLines& lines = CurrentTransfer().ReceivedLines;
+  LineList& lines = CurrentTransfer().ReceivedLines;
   lines = {"old"};
   f.OnSetup();
   EXPECT_TRUE(lines.empty());
@@ -282,7 +282,7 @@ TEST_F(Gts6Test, UploadHeaderAndCountWithAndWithoutPassThrough) {
   lines.push_back("_+P1        _ x+000000001_ y+000000002_ z+000000003");
   lines.push_back("_+P2        _ x+000000001_ y+000000002_ z+000000003");
   f.OnAfterTrans();
-  EXPECT_EQ(lines, (TextLines{"F00F000", "TOPCON    +00001.000000100000-000002S", lines[2], lines[3]}));
+  EXPECT_EQ(lines, (TextLines{"F00F000", "TOPCON    +00001.000000100000-000002S", std::string(lines[2]), std::string(lines[3])}));
   // Lines that do not begin with the header get no count.
   lines = {"_+P1", "_+P2"};
   f.OnAfterTrans();

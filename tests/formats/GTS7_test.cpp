@@ -37,9 +37,10 @@ TEST(Gts7Detection, ProgramLineDoesNotMakeAnOgts7Text) {
 }
 
 TEST(Gts7Merging, RepeatedReceiveKeepsNewLines) {
-  TextLines lines = {"JOB     A,", "SS      P1,1,", "SD      1,2,3"};
+  LineList lines = {"JOB     A,", "SS      P1,1,", "SD      1,2,3"};
   // Held lines, then the instrument sends them again and two new ones.
-  lines.insert(lines.end(), {"JOB     A,", "SS      P1,1,", "SD      1,2,3", "SS      P2,1,", "SD      4,5,6"});
+  for (std::string_view l : {"JOB     A,", "SS      P1,1,", "SD      1,2,3", "SS      P2,1,", "SD      4,5,6"})
+    lines.push_back(l);
   EXPECT_EQ(MergeRepeatedLines(lines, 3), 3u);
   EXPECT_EQ(lines, (TextLines{"JOB     A,", "SS      P1,1,", "SD      1,2,3", "SS      P2,1,", "SD      4,5,6"}));
   // A line holding the first line as a part is no repeat.
@@ -49,13 +50,13 @@ TEST(Gts7Merging, RepeatedReceiveKeepsNewLines) {
 }
 
 TEST(Gts7Merging, CoordinatesIntoSideShots) {
-  TextLines lines = {"SS      P7,1.6,", "SS      P7,1.6,", "SD      1,2,3", "SS      P70,1,", "SS      P7,1,",
+  LineList lines = {"SS      P7,1.6,", "SS      P7,1.6,", "SD      1,2,3", "SS      P70,1,", "SS      P7,1,",
                      "XYZ     1,2,3"};
   auto never = [] { return false; };
   EXPECT_EQ(MergeCoordinateLine(lines, "P7,100.0000,200.0000,10.0000,CODE,A,B", false, never), 1u);
   EXPECT_EQ(lines, (TextLines{"SS      P7,1.6,", "SS      P7,1.6,", "XYZ     100.0000,200.0000,10.0000",
                               "SD      1,2,3", "SS      P70,1,", "SS      P7,1,", "XYZ     1,2,3"}));
-  TextLines ogts = {"JOB X,", "SS P7,1,"};
+  LineList ogts = {"JOB X,", "SS P7,1,"};
   EXPECT_EQ(MergeCoordinateLine(ogts, "P7,1,2,3,C", true, never), 1u);
   EXPECT_EQ(ogts.back(), "XYZ 1,2,3");
   EXPECT_EQ(MergeCoordinateLine(ogts, "P7,1", true, never), 0u);  // no coordinates

@@ -44,7 +44,7 @@ class GisFormatsTest : public ::testing::Test {
     }
     d.OnAfterSave();
     std::string all;
-    for (const std::string& line : t.OutputLines) all += line + "\r\n";
+    for (std::string_view line : t.OutputLines) (all += line) += "\r\n";
     t.OutputLines.clear();
     return all;
   }

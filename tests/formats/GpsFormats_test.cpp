@@ -182,12 +182,12 @@ TEST_F(Dc1Test, GroupsPassStationValuesAndEndAtTheLastLine) {
   CurrentTransfer().ActiveLines = nullptr;
   dc1.StationenRead("STA:", g);
   EXPECT_EQ(g.Konstanten.Zeile, 0);
-  TextLines lines = {"STA:", "STS:S1", "PPM:7", "PSM:-30", "PPT:", "PPD:1", "PPH:1.6", "RTD:25.4"};
+  LineList lines = {"STA:", "STS:S1", "PPM:7", "PSM:-30", "PPT:", "PPD:1", "PPH:1.6", "RTD:25.4"};
   CurrentTransfer().ActiveLines = &lines;
-  dc1.StationenRead(lines[0], g);
+  dc1.StationenRead(std::string(lines[0]), g);
   EXPECT_EQ(g.Konstanten.Zeile, 3);
   g.Konstanten.Zeile = 4;
-  dc1.NeupunkteRead(lines[4], g);
+  dc1.NeupunkteRead(std::string(lines[4]), g);
   EXPECT_EQ(g.Konstanten.Zeile, 7);
   EXPECT_EQ(g.Punkt.Atmosphaerenkorrektur, "7.0000");
   EXPECT_EQ(g.Punkt.Prismenkonstante, "-30.0000");

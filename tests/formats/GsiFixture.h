@@ -54,7 +54,8 @@ class GsiTest : public TransferFixture {
   // Lets the reader see lines as the engine's list, positioned on line `at`.
   void OnLines(const TextLines& lines, int at = 0) {
     list = lines;
-    CurrentTransfer().ActiveLines = &list;
+    active = LineList(lines);
+    CurrentTransfer().ActiveLines = &active;
     daten.Konstanten.Zeile = at;
   }
 
@@ -78,6 +79,7 @@ class GsiTest : public TransferFixture {
   std::unique_ptr<TdmGSI> gsi = std::make_unique<TdmGSI>(*geraete);
   GsiFileInstrument side{*geraete};
   TextLines list;
+  LineList active;  // the engine's view of list
   TDaten daten;
 };
 

@@ -231,16 +231,16 @@ TEST_F(NewFormatTest, Classification) {
 
 TEST_F(NewFormatTest, MultiLineRecordsReadTheirContinuationLines) {
   Koordinaten("[PPPPP]\r\n[YYYY.YY] [XXXX.XX]\r\n");
-  const TextLines lines = {"17", " 1234.500  9876.250", "", "18", "    1.5"};
+  const LineList lines = {"17", " 1234.500  9876.250", "", "18", "    1.5"};
   CurrentTransfer().ActiveLines = &lines;
   daten.Konstanten.Zeile = 0;
-  TPunkt p = Read(lines[0]);
+  TPunkt p = Read(std::string(lines[0]));
   EXPECT_EQ(p.Y, "1234.50000");
   EXPECT_EQ(p.X, "9876.25000");
   EXPECT_EQ(daten.Konstanten.Zeile, 2);
   EXPECT_EQ(daten.Konstanten.Originalzeilen, "17\r\n 1234.500  9876.250\r\n");
   daten.Konstanten.Zeile = 3;
-  p = Read(lines[3]);  // a short line and the end of the source
+  p = Read(std::string(lines[3]));  // a short line and the end of the source
   EXPECT_EQ(p.Y, "1.50000");
   EXPECT_EQ(p.X, "");
   EXPECT_EQ(daten.Konstanten.Zeile, 4);

@@ -122,7 +122,7 @@ class SdrTest : public FormatTest {
     InitialiseAll(d);
     std::vector<TDaten> records;
     for (d.Konstanten.Zeile = 0; d.Konstanten.Zeile < static_cast<int>(lines.size()); ++d.Konstanten.Zeile) {
-      std::string s = t.ReceivedLines[static_cast<size_t>(d.Konstanten.Zeile)];
+      std::string s(t.ReceivedLines[static_cast<size_t>(d.Konstanten.Zeile)]);
       TGeraeteFormat& f = geraete->CurrentGeraeteFormat();
       const TTransferDatenart kind = f.OnGetDatenart(s);
       if (kind == tdaNone) continue;

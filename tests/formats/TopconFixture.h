@@ -45,7 +45,8 @@ class TopconTest : public TransferFixture {
   // The reader sees lines as the engine's list, positioned on line `at`.
   void OnLines(const TextLines& lines, int at = 0) {
     list = lines;
-    CurrentTransfer().ActiveLines = &list;
+    active = LineList(lines);
+    CurrentTransfer().ActiveLines = &active;
     daten.Konstanten.Zeile = at;
     CurrentTransfer().Daten.Konstanten.Zeile = at;  // the line classifiers look there
   }
@@ -57,6 +58,7 @@ class TopconTest : public TransferFixture {
   TdmASCII ascii{dfd};
   std::unique_ptr<TGeraete> geraete = std::make_unique<TGeraete>(tmp.path() + "/");
   TextLines list;
+  LineList active;  // the engine's view of list
   TDaten daten;
 };
 

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   TransferState& t = CurrentTransfer();
   t.InputLines = SplitLines(parts[1]);
-  dfd.Recognise(*dfd.DXF, t.InputLines);
+  dfd.Recognise(*dfd.DXF, t.InputLines.ToTextLines());
   dfd.DXFBeforeLoad(false);
   TDaten d;
   std::string line;

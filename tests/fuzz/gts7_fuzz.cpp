@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TDaten d;
     d.Konstanten.Zeile = static_cast<int>(i);
     t.Daten.Konstanten.Zeile = static_cast<int>(i);
-    const std::string line = t.ReceivedLines[i];
+    const std::string line(t.ReceivedLines[i]);
     std::string s = line;
     switch (format->OnGetDatenart ? format->OnGetDatenart(s) : tdaNone) {
       case tdaInformation: m.InformationenRead(line, d); m.InformationenWrite(d); break;

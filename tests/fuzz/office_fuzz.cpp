@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TDatenformatDefinitionen& def = module->Definition();
     t.OutputLines.clear();
     t.Messages.clear();
-    for (const std::string& line : t.InputLines) {
+    for (std::string_view stored : t.InputLines) {
+      const std::string line(stored);
       if (def.OnFormat && !def.OnFormat(line, head).empty() && def.ReadWrite && def.ReadWrite->OnRead) {
         TDaten& d = t.Daten;
         def.ReadWrite->OnRead(line, d);

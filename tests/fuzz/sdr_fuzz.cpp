@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)world.modules->sdr->SdrLineKind(line);
     sum.Add(line);
   }
-  (void)CheckSdrTrailer(lines, sum);
+  (void)CheckSdrTrailer(LineList(lines), sum);
   if ((data[0] & 2) == 0)
     world.Receive(*format, text);
   else

@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const TextLines lines = SplitLines(parts[1]);
   TransferState& t = CurrentTransfer();
-  t.ActiveLines = &lines;
+  const LineList active(lines);
+  t.ActiveLines = &active;
   for (size_t i = 0; i < lines.size() && i < 64; ++i) {
     nf.Definition = *definition;  // reading and writing take title lines off
     TDaten d;

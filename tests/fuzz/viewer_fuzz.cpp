@@ -59,7 +59,7 @@ struct World {
       TReadWriteDaten* rw = AddReadWriteDaten(module, TransferDatenartName(kind), kind);
       rw->OnRead = [kind](const std::string& s, TDaten& d) {
         d.Punkt.Punktnummer = s.substr(1, 8);
-        const TextLines* lines = CurrentTransfer().ActiveLines;
+        const LineList* lines = CurrentTransfer().ActiveLines;
         if (kind != tdaNeupunkt || !lines) return;
         while (d.Konstanten.Zeile >= 0 && static_cast<size_t>(d.Konstanten.Zeile) + 1 < lines->size() &&
                (*lines)[static_cast<size_t>(d.Konstanten.Zeile) + 1].rfind(" ", 0) == 0)
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ViewerModel& m = *world.model;
   const bool fuzzFormat = !ops.empty() && (ops[0] & 1);
   m.detect = [fuzzFormat](const std::string& text) { return fuzzFormat ? std::string("dFuzz") : DetectFormat(text); };
-  m.ShowLines(SplitLines(parts[1]));
+  m.ShowLines(LineList(SplitLines(parts[1])));
 
   for (size_t i = 0; i < ops.size(); ++i) {
     const unsigned char op = static_cast<unsigned char>(ops[i]);

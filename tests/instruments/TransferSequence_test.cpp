@@ -78,7 +78,7 @@ TEST_F(SequenceTest, OfflineReceivesThroughTheLibraryGiveTheConverterOutput) {
     t.ActiveLines = &t.ReceivedLines;
     for (size_t i = 0; i < t.ReceivedLines.size(); ++i) {
       t.Daten.Konstanten.Zeile = static_cast<int>(i);
-      std::string line = t.ReceivedLines[i];
+      std::string line(t.ReceivedLines[i]);
       EXPECT_EQ(static_cast<int>(kinds[static_cast<int>(i)]), static_cast<int>(format.OnGetDatenart(line))) << line;
     }
     t.ActiveLines = nullptr;

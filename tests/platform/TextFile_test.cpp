@@ -25,7 +25,7 @@ TEST(TextFile, EveryByteSurvivesARoundTrip) {
   std::string all;
   for (int c = 0; c < 256; ++c)
     if (c != '\r' && c != '\n') all += static_cast<char>(c);
-  ASSERT_TRUE(SaveTextFile(tmp / "b.txt", {all, "x"}));
+  ASSERT_TRUE(SaveTextFile(tmp / "b.txt", TextLines{all, "x"}));
   TextLines back;
   ASSERT_TRUE(LoadTextFile(tmp / "b.txt", back));
   ASSERT_EQ(back.size(), 2u);
@@ -71,9 +71,9 @@ TEST(TextFile, LargeFilesLoadAsTheirWholeTextSplits) {
 
 TEST(TextFile, FailedSaveKeepsTheExistingFile) {
   TempDir tmp;
-  ASSERT_TRUE(SaveTextFile(tmp / "k.txt", {"alt"}));
+  ASSERT_TRUE(SaveTextFile(tmp / "k.txt", TextLines{"alt"}));
   ASSERT_EQ(::chmod(tmp.path().c_str(), 0500), 0);
-  bool saved = SaveTextFile(tmp / "k.txt", {"neu"});
+  bool saved = SaveTextFile(tmp / "k.txt", TextLines{"neu"});
   ::chmod(tmp.path().c_str(), 0700);
   if (::geteuid() != 0) {
     EXPECT_FALSE(saved);  // root may write anyway
@@ -81,8 +81,8 @@ TEST(TextFile, FailedSaveKeepsTheExistingFile) {
   if (!saved) {
     EXPECT_EQ(ReadFile(tmp / "k.txt"), "alt\r\n");
   }
-  EXPECT_FALSE(SaveTextFile(tmp / "nofolder/k.txt", {"neu"}));
-  EXPECT_FALSE(SaveTextFile(tmp.path(), {"neu"}));
+  EXPECT_FALSE(SaveTextFile(tmp / "nofolder/k.txt", TextLines{"neu"}));
+  EXPECT_FALSE(SaveTextFile(tmp.path(), TextLines{"neu"}));
 }
 
 // A file made beside its target replaces the target whole: within the

@@ -9,7 +9,7 @@
 namespace veltro::test {
 namespace {
 
-bool Begins(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool Begins(std::string_view s, const char* prefix) { return s.starts_with(prefix); }
 
 std::vector<std::string> Words(const std::string& s) {
   std::vector<std::string> words;
@@ -90,10 +90,10 @@ EditFormat::EditFormat(TDataModule& catalogue) {
     d.Konstanten.Originalzeilen = s;
     d.Konstanten.Startzeile = d.Konstanten.Zeile;
     if (!CurrentTransfer().ActiveLines) return;
-    const TextLines& lines = *CurrentTransfer().ActiveLines;
+    const LineList& lines = *CurrentTransfer().ActiveLines;
     while (static_cast<size_t>(d.Konstanten.Zeile) + 1 < lines.size() &&
            Begins(lines[static_cast<size_t>(d.Konstanten.Zeile) + 1], "  ")) {
-      const std::string& next = lines[static_cast<size_t>(++d.Konstanten.Zeile)];
+      const std::string next(lines[static_cast<size_t>(++d.Konstanten.Zeile)]);
       if (!d.Punkt.Kommentar.empty()) d.Punkt.Kommentar += "|";
       d.Punkt.Kommentar += next.substr(2);
       d.Konstanten.Originalzeilen += "\r\n" + next;

@@ -161,7 +161,7 @@ TestFormats::TestFormats() {
   im.OnRead = [](const std::string& s, TDaten& d) {
     d.Punkt.Punktnummer = s.substr(2);
     TransferState& t = CurrentTransfer();
-    const TextLines& list = *t.ActiveLines;
+    const LineList& list = *t.ActiveLines;
     d.Konstanten.Startzeile = d.Konstanten.Zeile;
     while (static_cast<size_t>(d.Konstanten.Zeile) + 1 < list.size() &&
            list[static_cast<size_t>(d.Konstanten.Zeile) + 1].rfind("+ ", 0) == 0) {

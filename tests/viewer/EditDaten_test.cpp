@@ -612,7 +612,7 @@ TEST_F(RecordEditorTest, RecordEditorFormatSetUpOfSdrAndGts) {
   ASSERT_TRUE(form->SaveClick());
   EXPECT_EQ(Model().LineCount(), lines);
   int heads = 0;
-  for (const std::string& line : Model().Lines()) heads += line.rfind("STN     S1,", 0) == 0;
+  for (std::string_view line : Model().Lines()) heads += line.starts_with("STN     S1,");
   EXPECT_EQ(heads, 1);
   EXPECT_EQ(Line(7).substr(0, 8), "TEMP    ");
   EXPECT_EQ(Line(8).substr(0, 11), "STN     S1,");

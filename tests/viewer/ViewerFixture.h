@@ -88,7 +88,7 @@ class ViewerTest : public TransferFixture {
     WriteFile(tmp / name, bytes);
     return tmp / name;
   }
-  const std::string& Line(int i) { return Model().Lines().at(static_cast<size_t>(i)); }
+  std::string Line(int i) { return std::string(Model().Lines().at(static_cast<size_t>(i))); }
 
   std::string instrumentFilter = "Tachymeterdaten (*.dat;*.txt)|*.dat;*.txt|";
   TempSettings store;

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Viewer, ViewerLineEnds,
 // written lines; every other line stays as it was.
 TEST_F(ViewerTest, ViewerWriteBackReplacesTheRecordLinesOnly) {
   Open("viewer/edit-lf-erste-leer.txt");
-  const TextLines before = Model().Lines();
+  const TextLines before = Model().Lines().ToTextLines();
   Model().SetCurrentLine(4);
   ASSERT_TRUE(Model().PrepareEdit());
   EXPECT_EQ(editor.clearRemark, 1);
@@ -158,7 +158,7 @@ TEST_F(ViewerTest, ViewerWriteBackKeepsTheEndMarkAndSavesCrLf) {
   };
   ASSERT_TRUE(Model().SaveAs());
   std::string expected;
-  for (const auto& l : Model().Lines()) expected += l + "\r\n";
+  for (std::string_view l : Model().Lines()) (expected += l) += "\r\n";
   EXPECT_EQ(ReadFile(copy), expected);
   EXPECT_EQ(Model().FileName(), copy);
   EXPECT_FALSE(Model().Unsaved());
@@ -168,7 +168,7 @@ TEST_F(ViewerTest, ViewerWriteBackKeepsTheEndMarkAndSavesCrLf) {
 // the user; a line that is no record is not prepared at all.
 TEST_F(ViewerTest, ViewerWriteBackThatCannotWriteKeepsTheText) {
   Open("viewer/edit-crlf.txt");
-  const TextLines before = Model().Lines();
+  const TextLines before = Model().Lines().ToTextLines();
 
   Model().SetCurrentLine(2);
   ASSERT_TRUE(Model().PrepareEdit());
@@ -244,7 +244,7 @@ TEST_F(ViewerTest, ViewerOpensRecognisesAndPrepares) {
   EXPECT_EQ(Line(0), "ST 1001");
   EXPECT_EQ(Line(1), "PT 2 2600003.000 1200004.500 400.02");
   EXPECT_EQ(edit.prepEditorCalls, 1);
-  const TextLines stream = Model().Lines();
+  const TextLines stream = Model().Lines().ToTextLines();
 
   EXPECT_FALSE(Model().OpenFile(tmp / "fehlt.txt"));
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"T70"});

@@ -146,7 +146,7 @@ TEST_F(ViewerWindowTest, ViewerShownAndHidden) {
 // edited while shown, and handed back only when changed.
 TEST_F(ViewerWindowTest, ViewerShowsReceivedLines) {
   CurrentTransfer().FormatTag = "dEdit";
-  TextLines received = {"REM Empfangen am Morgen der Aufnahme", "NP 4", "  alt"};
+  LineList received = {"REM Empfangen am Morgen der Aufnahme", "NP 4", "  alt"};
   WhileShown([this] {
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(&geraete->CurrentGeraeteFormat(), edit.format);
@@ -179,7 +179,7 @@ TEST_F(ViewerWindowTest, ViewerShowsReceivedLines) {
 class ViewerWindow : public FakeWindow {
  public:
   TfrmViewer* viewer = nullptr;
-  bool ShowViewer(TextLines& lines, const std::string&) override { return viewer->ShowReceivedLines(lines); }
+  bool ShowViewer(LineList& lines, const std::string&) override { return viewer->ShowReceivedLines(lines); }
 };
 
 TEST_F(ViewerWindowTest, ViewerBeforePhaseTwoEditsWhatIsConverted) {

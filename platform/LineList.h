@@ -1,0 +1,125 @@
+// A list of text lines held compactly: the text lies in large append-only
+// blocks and each line is one small entry (where its text starts, its
+// length). Lines are read as string views that stay valid until clear(),
+// the list's destruction or an assignment to it: adding, replacing,
+// inserting or erasing lines never moves text already stored (replaced and
+// erased text stays in its block until then).
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltro {
+
+class LineList {
+  struct Entry {
+    const char* text;
+    size_t size;
+  };
+
+ public:
+  class const_iterator {
+   public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = std::string_view;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = std::string_view;
+
+    const_iterator() = default;
+    std::string_view operator*() const { return {at_->text, at_->size}; }
+    std::string_view operator[](difference_type n) const { return *(*this + n); }
+    const_iterator& operator++() { ++at_; return *this; }
+    const_iterator operator++(int) { const_iterator old = *this; ++at_; return old; }
+    const_iterator& operator--() { --at_; return *this; }
+    const_iterator operator--(int) { const_iterator old = *this; --at_; return old; }
+    const_iterator& operator+=(difference_type n) { at_ += n; return *this; }
+    const_iterator& operator-=(difference_type n) { at_ -= n; return *this; }
+    friend const_iterator operator+(const_iterator i, difference_type n) { return i += n; }
+    friend const_iterator operator+(difference_type n, const_iterator i) { return i += n; }
+    friend const_iterator operator-(const_iterator i, difference_type n) { return i -= n; }
+    friend difference_type operator-(const_iterator a, const_iterator b) { return a.at_ - b.at_; }
+    friend bool operator==(const_iterator a, const_iterator b) { return a.at_ == b.at_; }
+    friend auto operator<=>(const_iterator a, const_iterator b) { return a.at_ <=> b.at_; }
+
+   private:
+    friend class LineList;
+    explicit const_iterator(const Entry* at) : at_(at) {}
+    const Entry* at_ = nullptr;
+  };
+  using iterator = const_iterator;
+  using value_type = std::string_view;
+  using size_type = size_t;
+
+  LineList() = default;
+  LineList(std::initializer_list<std::string_view> lines);
+  explicit LineList(const std::vector<std::string>& lines);
+  // A copy holds only the lines' current text.
+  LineList(const LineList& other);
+  LineList& operator=(const LineList& other);
+  LineList(LineList&& other) noexcept = default;
+  LineList& operator=(LineList&& other) noexcept = default;
+  LineList& operator=(const std::vector<std::string>& lines);
+  LineList& operator=(std::initializer_list<std::string_view> lines);
+
+  size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  std::string_view operator[](size_t i) const { return {entries_[i].text, entries_[i].size}; }
+  std::string_view at(size_t i) const;  // throws std::out_of_range past the end
+  std::string_view front() const { return (*this)[0]; }
+  std::string_view back() const { return (*this)[size() - 1]; }
+  const_iterator begin() const { return const_iterator(entries_.data()); }
+  const_iterator end() const { return const_iterator(entries_.data() + entries_.size()); }
+
+  // line may be a view into this list.
+  void push_back(std::string_view line) { entries_.push_back(Store(line)); }
+  void emplace_back(std::string_view line) { push_back(line); }
+  void pop_back() { entries_.pop_back(); }
+  void insert(const_iterator at, std::string_view line);
+  void Replace(size_t index, std::string_view line) { entries_[index] = Store(line); }
+  void erase(const_iterator at) { erase(at, at + 1); }
+  void erase(const_iterator first, const_iterator last);
+  // Keeps the lines i for which keep(line) holds, in their order.
+  template <typename Keep>
+  void KeepIf(Keep keep) {
+    size_t to = 0;
+    for (size_t i = 0; i < entries_.size(); ++i)
+      if (keep((*this)[i])) entries_[to++] = entries_[i];
+    entries_.resize(to);
+  }
+  // Frees all text; views into the list become invalid.
+  void clear();
+  void reserve(size_t lines) { entries_.reserve(lines); }
+  size_t capacity() const { return entries_.capacity(); }
+  void swap(LineList& other) noexcept;
+
+  std::vector<std::string> ToTextLines() const;
+
+  friend bool operator==(const LineList& a, const LineList& b) { return Equal(a, b); }
+  friend bool operator==(const LineList& a, const std::vector<std::string>& b) { return Equal(a, b); }
+
+ private:
+  template <typename List>
+  static bool Equal(const LineList& a, const List& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (a[i] != std::string_view(b[i])) return false;
+    return true;
+  }
+  Entry Store(std::string_view line);
+  template <typename List>
+  void Assign(const List& lines);
+
+  std::vector<Entry> entries_;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;  // the unused rest of the last block
+  size_t left_ = 0;
+  size_t nextBlock_ = 0;  // size of the next block
+};
+
+}  // namespace veltro
