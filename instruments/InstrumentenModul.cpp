@@ -239,10 +239,7 @@ std::string TGeraete::LibraryPathToLoad(const TInstrument& instrument) const {
 }
 
 TInstrument& TGeraete::CurrentInstrument() {
-  TInstrument* current = nullptr;
-  ForEach<TInstrument>([&](TInstrument& i) {
-    if (i.Active) current = &i;
-  });
+  TInstrument* current = FindLast<TInstrument>([](const TInstrument& i) { return i.Active; });
   return current ? *current : ActivateFirstInstrument();
 }
 
