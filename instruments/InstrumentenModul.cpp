@@ -239,8 +239,14 @@ std::string TGeraete::LibraryPathToLoad(const TInstrument& instrument) const {
 }
 
 TInstrument& TGeraete::CurrentInstrument() {
+  if (current_ && currentChanges_ == TActiveMark::Changes() && currentComponents_ == ComponentCount())
+    return *current_;
   TInstrument* current = FindLast<TInstrument>([](const TInstrument& i) { return i.Active; });
-  return current ? *current : ActivateFirstInstrument();
+  if (!current) current = &ActivateFirstInstrument();
+  current_ = current;
+  currentChanges_ = TActiveMark::Changes();
+  currentComponents_ = ComponentCount();
+  return *current;
 }
 
 TInstrument& TGeraete::ActivateFirstInstrument() {
