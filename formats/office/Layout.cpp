@@ -53,6 +53,9 @@ struct Parsed {
   std::vector<Token> tokens;
   size_t conversions = 0;
   std::string literals;  // the literal characters of tokens, in order
+  // The length of the line written last: the room the next one gets at
+  // once, and hardly more (a written line is kept with its capacity).
+  mutable size_t lastLength = 0;
   // Literals and conversions only, and the index of the last conversion in
   // them: what the positional readers walk (made once per layout).
   std::vector<Token> flat;
@@ -265,6 +268,10 @@ bool AppendInteger(std::string& out, std::string_view text, int precision, int w
 bool AppendConversion(std::string& out, const Conversion& conv, std::string_view text) {
   switch (conv.letter) {
     case 's': {
+      if (conv.precision < 0 && conv.width <= 0) {  // the usual "%s"
+        out.append(text);
+        return true;
+      }
       if (conv.precision >= 0 && static_cast<int>(text.size()) > conv.precision) {
         const size_t n = static_cast<size_t>(conv.precision);
         text = conv.keepLast ? text.substr(text.size() - n) : text.substr(0, n);
@@ -288,9 +295,7 @@ bool AppendTokens(std::string& out, const std::string& layout, std::span<const A
   if (!parsed || parsed->conversions > args.size()) return false;
   const std::vector<Token>& tokens = parsed->tokens;
   const size_t start = out.size();
-  size_t room = layout.size();
-  for (const Arg& a : args) room += a.Text().size();
-  out.reserve(start + room);
+  out.reserve(start + parsed->lastLength);
   for (size_t k = 0; k < tokens.size(); ++k) {
     const Token& t = tokens[k];
     switch (t.kind) {
@@ -324,6 +329,7 @@ bool AppendTokens(std::string& out, const std::string& layout, std::span<const A
       }
     }
   }
+  parsed->lastLength = out.size() - start;
   return true;
 }
 
