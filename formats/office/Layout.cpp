@@ -53,8 +53,9 @@ struct Parsed {
   std::vector<Token> tokens;
   size_t conversions = 0;
   std::string literals;  // the literal characters of tokens, in order
-  // The length of the line written last: the room the next one gets at
-  // once, and hardly more (a written line is kept with its capacity).
+  // The length of the line written last: the next one gets that room at
+  // once, and a little more for a line a bit longer or a character a writer
+  // adds, but not much more (a written line is kept with its capacity).
   mutable size_t lastLength = 0;
   // Literals and conversions only, and the index of the last conversion in
   // them: what the positional readers walk (made once per layout).
@@ -196,6 +197,8 @@ std::optional<Parsed> ParseLayout(const std::string& layout) {
 // Writers and readers use the same few layouts for every line: the parsed
 // form of the most recent ones is kept.
 constexpr size_t kParsedLayoutCache = 16;
+// Room beyond the previous line's length that a line gets at once.
+constexpr size_t kLineSlack = 16;
 
 const std::optional<Parsed>& Parse(const std::string& layout) {
   static std::deque<std::pair<std::string, std::optional<Parsed>>> cache;
@@ -295,7 +298,7 @@ bool AppendTokens(std::string& out, const std::string& layout, std::span<const A
   if (!parsed || parsed->conversions > args.size()) return false;
   const std::vector<Token>& tokens = parsed->tokens;
   const size_t start = out.size();
-  out.reserve(start + parsed->lastLength);
+  out.reserve(start + parsed->lastLength + kLineSlack);
   for (size_t k = 0; k < tokens.size(); ++k) {
     const Token& t = tokens[k];
     switch (t.kind) {
