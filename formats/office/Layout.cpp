@@ -416,10 +416,13 @@ bool FitsLayout(const std::string& layout, const std::string& line) {
   return true;
 }
 
-void CutFieldViews(const std::string& layout, std::string_view line, std::vector<std::string_view>& fields) {
-  fields.clear();
+namespace {
+// The positional cut behind CutFields and CutFieldViews: emit(field) for
+// each conversion in order; false for a malformed layout.
+template <class Emit>
+bool CutPositions(const std::string& layout, std::string_view line, Emit emit) {
   const auto& parsed = Parse(layout);
-  if (!parsed) return;
+  if (!parsed) return false;
   const std::vector<Token>& flat = parsed->flat;
   const size_t lastConversion = parsed->lastFlatConversion;
   size_t pos = 0;
@@ -431,7 +434,7 @@ void CutFieldViews(const std::string& layout, std::string_view line, std::vector
     }
     const int w = t.conv.CutWidth();
     if (w > 0) {
-      fields.push_back(TrimSpaces(line.substr(pos, static_cast<size_t>(w))));
+      emit(TrimSpaces(line.substr(pos, static_cast<size_t>(w))));
       pos = std::min(line.size(), pos + static_cast<size_t>(w));
       continue;
     }
@@ -440,15 +443,23 @@ void CutFieldViews(const std::string& layout, std::string_view line, std::vector
       size_t found = line.find(static_cast<char>(t.next), pos);
       if (found != std::string_view::npos) end = found;
     }
-    fields.push_back(line.substr(pos, end - pos));
+    emit(line.substr(pos, end - pos));
     pos = end;
   }
+  return true;
+}
+}  // namespace
+
+void CutFieldViews(const std::string& layout, std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  CutPositions(layout, line, [&fields](std::string_view field) { fields.push_back(field); });
 }
 
 std::vector<std::string> CutFields(const std::string& layout, const std::string& line) {
-  std::vector<std::string_view> views;
-  CutFieldViews(layout, line, views);
-  return std::vector<std::string>(views.begin(), views.end());
+  std::vector<std::string> fields;
+  if (const auto& parsed = Parse(layout)) fields.reserve(parsed->conversions);
+  CutPositions(layout, line, [&fields](std::string_view field) { fields.emplace_back(field); });
+  return fields;
 }
 
 std::vector<int> FieldWidths(const std::string& layout) {
