@@ -198,7 +198,7 @@ std::optional<Parsed> ParseLayout(const std::string& layout) {
 // form of the most recent ones is kept.
 constexpr size_t kParsedLayoutCache = 16;
 // Room beyond the previous line's length that a line gets at once.
-constexpr size_t kLineSlack = 16;
+constexpr size_t kLineSlack = 2;
 
 const std::optional<Parsed>& Parse(const std::string& layout) {
   static std::deque<std::pair<std::string, std::optional<Parsed>>> cache;
