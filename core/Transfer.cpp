@@ -213,6 +213,23 @@ bool SaveOutputText(std::string_view text) {
   return SaveOutput([text](const std::string& path) { return SaveFileBytes(path, text); });
 }
 
+bool SaveOutputFromFile(const std::string& written, bool savedForm) {
+  bool saved = false;
+  if (savedForm) {
+    saved = SaveOutput([&written](const std::string& path) { return PlaceFile(written, path); });
+  } else {
+    std::string text;
+    if (LoadFileBytes(written, text)) {
+      saved = SaveOutputText(text);
+    } else {
+      ShowMessageBox(GetText(47), kMsgWarning, kBtnOk);
+      CurrentTransfer().OutputLines.clear();
+    }
+  }
+  RemoveFile(written);
+  return saved;
+}
+
 void StartTransferOnPage(const std::string& page) {
   switch (Window().FindPage(page)) {
     case TransferWindow::PageState::Missing:

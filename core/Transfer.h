@@ -196,6 +196,10 @@ bool SaveOutputFile();
 // AppendTextLines splits; text already in the saved form (every line
 // ending with CR LF) is written as it is.
 bool SaveOutputText(std::string_view text);
+// SaveOutputFile for an output already written to the file `written`: moved
+// into place when savedForm (every line ends with CR LF), else saved as
+// SaveOutputText saves its text. `written` is gone afterwards.
+bool SaveOutputFromFile(const std::string& written, bool savedForm);
 std::string CheckInputFormat();
 void StartTransferOnPage(const std::string& page);
 

@@ -1,6 +1,7 @@
 #include "instruments/LibraryBinding.h"
 
 #include <chrono>
+#include <cstring>
 
 #include "core/Language.h"
 #include "core/Messages.h"
@@ -182,6 +183,7 @@ void TLibraryBinding::LibClose() {
     ShowLibraryResult(code, tag);
   }
   connected_ = false;
+  writingFile_ = false;
 }
 
 bool TLibraryBinding::StartRemote(int startCode) {
@@ -212,6 +214,27 @@ void TLibraryBinding::LibReadLine(std::string& tag, std::string& line) {
   tag.clear();
   NoTransWhenPassThrough();
   int code = kLibOpenFailed;
+  if (auto readLine = Export<veltro_read_comm_line_fn>("ReadCommLine")) {
+    // Line and tag in one call; into the caller's buffers, which keep their
+    // capacity from line to line.
+    const char* text = nullptr;
+    const char* format = nullptr;
+    std::int32_t length = 0;
+    {
+      Call call(*this);
+      code = LibraryCode(readLine(FormatNumber(), &text, &length, &format));
+    }
+    if (text && length > 0) line.assign(text, static_cast<size_t>(length));
+    if (format) tag.assign(format);
+  } else {
+    ReadLineByParts(code, tag, line);
+  }
+  ShowLibraryResult(code, tag);
+  if (code != kLibOk && code != kLibFormatChanged) tag = kTagEnd;
+}
+
+// ReadComm, GetReadBuf and GetTFFormat, each when exported.
+void TLibraryBinding::ReadLineByParts(int& code, std::string& tag, std::string& line) {
   if (auto read = Export<veltro_code_int_fn>("ReadComm")) {
     Call call(*this);
     code = LibraryCode(read(FormatNumber()));
@@ -225,8 +248,6 @@ void TLibraryBinding::LibReadLine(std::string& tag, std::string& line) {
     Call call(*this);
     tag = Copy(format());
   }
-  ShowLibraryResult(code, tag);
-  if (code != kLibOk && code != kLibFormatChanged) tag = kTagEnd;
 }
 
 bool WriteLineToInstrument(const std::string& line) { return g_lineWriter && g_lineWriter->LibWriteLine(line); }
@@ -238,6 +259,14 @@ bool TLibraryBinding::LibWriteLine(const std::string& line) {
   if (auto write = Export<veltro_write_comm_fn>("WriteComm")) {
     Call call(*this);
     code = LibraryCode(write(FormatNumber(), line.c_str()));
+  }
+  if (writingFile_ && writeFileSavedForm_) {
+    // The library writes the line up to its first CR LF: any CR or LF before
+    // that would be a line end of another form.
+    const char* text = line.data();
+    const char* lf = static_cast<const char*>(std::memchr(text, '\n', line.size()));
+    const char* cr = static_cast<const char*>(std::memchr(text, '\r', lf ? lf - text : line.size()));
+    if (cr ? cr + 1 != lf : lf != nullptr) writeFileSavedForm_ = false;
   }
   if (code == kLibOk) return true;
   std::string tag;
@@ -266,6 +295,36 @@ bool TLibraryBinding::LibTakeWriteText(std::string& text) {
   Call call(*this);
   if (const char* written = buf()) text.assign(written);
   return true;
+}
+
+std::string TLibraryBinding::LibWriteToFileBeside(const std::string& target) {
+  if (!connected_ || target.empty()) return {};
+  auto set = Export<veltro_set_write_file_fn>("SetWriteFile");
+  if (!set) return {};
+  const std::string file = CreateFileBeside(target);
+  if (file.empty()) return {};
+  int code;
+  {
+    Call call(*this);
+    code = LibraryCode(set(file.c_str()));
+  }
+  if (code != kLibOk) {
+    // The lines are collected as without the export.
+    RemoveFile(file);
+    return {};
+  }
+  writingFile_ = true;
+  writeFileSavedForm_ = EndofLineText(static_cast<TEndofLine>(Instrument().EndofLine)) == kCrLf;
+  return file;
+}
+
+bool TLibraryBinding::LibCloseWriteFile() {
+  if (!writingFile_) return false;
+  writingFile_ = false;
+  auto set = Export<veltro_set_write_file_fn>("SetWriteFile");
+  if (!connected_ || !set) return false;
+  Call call(*this);
+  return LibraryCode(set(nullptr)) == kLibOk;
 }
 
 std::string TLibraryBinding::Text(const char* exportName) {

@@ -93,6 +93,16 @@ class TLibraryBinding : public InstrumentLibraryHooks {
   bool LibTakeWriteBuf(TextLines& lines);
   // The same collected text as it is, not split into lines.
   bool LibTakeWriteText(std::string& text);
+  // Offline send: the library writes every line to a new file beside target
+  // as it goes (its optional SetWriteFile) instead of collecting them. The
+  // file's name, or "" (lines are then collected) without the export or a
+  // connection, or when the file cannot be made.
+  std::string LibWriteToFileBeside(const std::string& target);
+  // Closes that file; true when it holds every line written.
+  bool LibCloseWriteFile();
+  // Every line written to that file ended with CR LF and held no other CR
+  // or LF: the file is in the form SaveTextFile writes.
+  bool WriteFileInSavedForm() const { return writeFileSavedForm_; }
   std::string LibGetOriginalDaten();
   // The library's error text, headed by text 546; "" when there is none.
   // Also after LibClose: the end of a transfer asks for it after closing.
@@ -124,6 +134,7 @@ class TLibraryBinding : public InstrumentLibraryHooks {
   TInstrument& Instrument() { return geraete_.CurrentInstrument(); }
   int FormatNumber();
   void NoTransWhenPassThrough();
+  void ReadLineByParts(int& code, std::string& tag, std::string& line);
   bool StartRemote(int code);
   std::string Text(const char* exportName);
   bool Flag(const char* exportName, int number);
@@ -134,6 +145,8 @@ class TLibraryBinding : public InstrumentLibraryHooks {
   TCoordinateSystem coordinates_;
   bool connected_ = false;
   int depth_ = 0;  // library calls on the stack
+  bool writingFile_ = false;  // SetWriteFile is on
+  bool writeFileSavedForm_ = true;
 };
 
 // The result code in the low byte of what a library answered.

@@ -76,6 +76,18 @@ void ClassifyAt(TGeraeteFormat& format, size_t index, std::string& line, std::st
   }
 }
 
+// A file the output is written to before it is moved into place; removed
+// when it is left over.
+struct WrittenFile {
+  std::string path;
+  explicit WrittenFile(std::string file) : path(std::move(file)) {}
+  WrittenFile(const WrittenFile&) = delete;
+  WrittenFile& operator=(const WrittenFile&) = delete;
+  ~WrittenFile() {
+    if (!path.empty() && FileExists(path)) RemoveFile(path);
+  }
+};
+
 // The tag the text itself gives, when it names format (FC-6 text is
 // recognised as GTS-7 text); "" otherwise.
 std::string TextTag(const TGeraeteFormat& format, const TextLines& lines, size_t from) {
@@ -344,6 +356,10 @@ void TInstrumentTransfer::SendLines() {
     return;
   }
 
+  // Offline the library writes the lines to a file beside the output as it
+  // goes, when it can; the file is gone unless it is moved into place.
+  const WrittenFile written{offline ? binding_.LibWriteToFileBeside(t.OutputFileName) : std::string()};
+
   Statistics().SetStatusText(GetText(kTextWriting));
   Host().SetIndicatorsOn(true);
   int& index = t.Daten.Konstanten.Zeile;
@@ -370,10 +386,13 @@ void TInstrumentTransfer::SendLines() {
   // empty line).
   if (processed && complete && !offline) binding_.LibWriteLine(kEndOfTransmission);
   if (format.OnAfterWrite) format.OnAfterWrite();
-  // The library's collected text, taken once after the last write, and
-  // saved as one text (not as a line list beside it).
-  std::string written;
-  const bool collected = binding_.LibTakeWriteText(written);
+  // Without a write file, the library's collected text, taken once after
+  // the last write and saved as one text (not as a line list beside it).
+  std::string text;
+  const bool streamed = !written.path.empty();
+  const bool streamComplete = streamed && binding_.LibCloseWriteFile();
+  const bool savedForm = binding_.WriteFileInSavedForm();
+  const bool collected = streamed || binding_.LibTakeWriteText(text);
   binding_.LibClose();
   EndIndicators();
   Statistics().Close();
@@ -383,11 +402,20 @@ void TInstrumentTransfer::SendLines() {
     ShowMessageBox(GetText(46), kMsgWarning, kBtnOk);
     return;
   }
+  // A write file that failed holds less than was sent: never saved.
+  if (streamed && !streamComplete) {
+    ShowMessageBox(GetText(47), kMsgWarning, kBtnOk);
+    t.OutputLines.clear();
+    return;
+  }
   if (!complete && ShowMessageBox(GetText(kTextOutputIncomplete), kMsgWarning, kBtnYesNo) != kAnsYes) {
     t.OutputLines.clear();
     return;
   }
-  SaveOutputText(written);
+  if (streamed)
+    SaveOutputFromFile(written.path, savedForm);
+  else
+    SaveOutputText(text);
 }
 
 // ---- Set-up of the instruments --------------------------------------------------------

@@ -88,6 +88,25 @@ VELTRO_LIBRARY_API void SetBreak(int32_t code) VELTRO_NOEXCEPT;
  * called once per pass of every wait; NULL waits without pumping. */
 VELTRO_LIBRARY_API void SetMessagePump(void (*pump)(void)) VELTRO_NOEXCEPT;
 
+/* Optional: ReadComm, GetReadBuf and GetTFFormat in one call. Reads as
+ * ReadComm does and answers its code; *line receives the read buffer,
+ * *length its size in bytes and *tag the format tag (any of them may be
+ * NULL). The texts are the library's, valid until the next call into it;
+ * a refused call gives "" and length 0. */
+VELTRO_LIBRARY_API int32_t ReadCommLine(int32_t formatNumber, const char** line, int32_t* length,
+                                        const char** tag) VELTRO_NOEXCEPT;
+/* Optional: while a file-mode connection is open ("NoOpen" or an input
+ * file), every WriteComm writes its line and the line end to the file
+ * fileName (created, or emptied when it exists) instead of collecting them,
+ * and GetWriteBuf stays "". NULL or "" closes the file. Answers VELTRO_OK;
+ * VELTRO_OPEN_FAILED without a file-mode connection; VELTRO_FILE_OPEN_FAILED
+ * when the file cannot be created; VELTRO_FILE_CLOSE_FAILED when the file
+ * did not close cleanly, or a write to it failed earlier (its content is
+ * then incomplete). A write that fails answers VELTRO_WRITE_FAILED, as do
+ * all later ones. The reason is in GetErrorBuf. CloseComm and OpenComm
+ * close the file too. */
+VELTRO_LIBRARY_API int32_t SetWriteFile(const char* fileName) VELTRO_NOEXCEPT;
+
 /* Optional, in the libraries of instruments that keep projects (jobs) and
  * code lists. Lists are lines "name,number" joined with CR LF; "" when the
  * instrument gives none or does not answer. The changes answer 1 when the
@@ -111,6 +130,8 @@ typedef void (*veltro_void_fn)(void);
 typedef void (*veltro_set_break_fn)(int32_t);
 typedef void (*veltro_set_message_pump_fn)(void (*)(void));
 typedef int32_t (*veltro_set_named_fn)(int32_t, const char*);
+typedef int32_t (*veltro_read_comm_line_fn)(int32_t, const char**, int32_t*, const char**);
+typedef int32_t (*veltro_set_write_file_fn)(const char*);
 
 #ifdef __cplusplus
 }

@@ -19,6 +19,16 @@ constexpr const char kF00Frame[] = "\x02" "F00F000\x03";                    // r
 constexpr const char kTopconHeader[] = "\x02TOPCON    +00001.000000100000-00";  // 33 characters
 constexpr size_t kTopconHeaderCut = 42;  // the header and the 9 characters after it
 
+// The first CR or LF of text from start on; text.size() when there is none.
+size_t LineBreakIn(const std::string& text, size_t start) {
+  const char* begin = text.data() + start;
+  const size_t n = text.size() - start;
+  const void* lf = std::memchr(begin, '\n', n);
+  const size_t limit = lf ? static_cast<size_t>(static_cast<const char*>(lf) - begin) : n;
+  const void* cr = std::memchr(begin, '\r', limit);
+  return start + (cr ? static_cast<size_t>(static_cast<const char*>(cr) - begin) : limit);
+}
+
 template <class E>
 bool Valid(int ordinal) {
   return IsOrdinalOf<E>(ordinal);
@@ -78,7 +88,35 @@ void TInstrumentLibrary::CheckTimers() {
   }
 }
 
+int TInstrumentLibrary::CloseWriteFile() {
+  if (!output_) return lrOk;
+  const bool closed = std::fclose(output_) == 0;
+  output_ = nullptr;
+  if (!closed && !outputFailed_) NoteError("closing " + outputName_ + " failed: " + std::strerror(errno));
+  const bool complete = closed && !outputFailed_;
+  outputFailed_ = false;
+  return complete ? lrOk : lrFileCloseFailed;
+}
+
+int TInstrumentLibrary::SetWriteFile(const std::string& fileName) {
+  int result = CloseWriteFile();
+  if (fileName.empty()) return result;
+  if (!comm_ || !fileMode_) {
+    NoteError("no file-mode connection is open");
+    return lrOpenFailed;
+  }
+  output_ = std::fopen(fileName.c_str(), "wb");
+  if (!output_) {
+    NoteError("cannot create " + fileName + ": " + std::strerror(errno));
+    return lrFileOpenFailed;
+  }
+  std::setvbuf(output_, nullptr, _IOFBF, kFileChunk);
+  outputName_ = fileName;
+  return result;
+}
+
 void TInstrumentLibrary::CleanUp(int& result) {
+  if (const int closed = CloseWriteFile(); closed != lrOk) result = closed;
   if (comm_) {
     comm_->SetPort(tptNone);
     comm_.reset();
@@ -284,8 +322,7 @@ int TInstrumentLibrary::ReadFileLine() {
       // A line ends at CR LF, LF or CR; it is taken from the chunk in one piece.
       for (;;) {
         const size_t start = filePos_ - 1;
-        size_t end = start;
-        while (end < fileBuf_.size() && fileBuf_[end] != '\n' && fileBuf_[end] != '\r') ++end;
+        const size_t end = LineBreakIn(fileBuf_, start);
         line.append(fileBuf_, start, end - start);
         filePos_ = end;
         c = NextFileByte();
@@ -437,7 +474,7 @@ int TInstrumentLibrary::ReadStep() {
   return Substitute(result);
 }
 
-int TInstrumentLibrary::WriteComm(int formatNumber, const std::string& line) {
+int TInstrumentLibrary::WriteComm(int formatNumber, std::string_view line) {
   if (!comm_ || !timers_) {
     NoteError("the connection is not open");
     return lrOpenFailed;
@@ -467,18 +504,25 @@ int TInstrumentLibrary::SendToPort(const std::string& text) {
   return lrWriteFailed;
 }
 
-int TInstrumentLibrary::WriteStep(const std::string& line) {
-  // The line up to its first CR LF, then the port's line end; collected in
-  // place when writing to a file.
-  std::string_view data = line == kEndOfTransmission ? std::string_view() : std::string_view(line);
+int TInstrumentLibrary::WriteStep(std::string_view line) {
+  // The line up to its first CR LF, then the port's line end; in file mode
+  // written to the write file, or collected in place without one.
+  std::string_view data = line == kEndOfTransmission ? std::string_view() : line;
   data = data.substr(0, data.find(kLineEnd));
   const std::string eol = EndofLineText(comm_->EndofLine());
   int result = lrOk;
-  if (fileMode_) {
+  if (fileMode_ && output_) {
+    if (!outputFailed_ && (std::fwrite(data.data(), 1, data.size(), output_) != data.size() ||
+                           std::fwrite(eol.data(), 1, eol.size(), output_) != eol.size())) {
+      outputFailed_ = true;
+      NoteError("writing " + outputName_ + " failed: " + std::strerror(errno));
+    }
+    if (outputFailed_) result = lrWriteFailed;
+  } else if (fileMode_) {
     writeBuf_ += data;
     writeBuf_ += eol;
   } else if (comm_->IsOpen()) {
-    result = profile_.silenceEndsData ? SendFamily(line) : SendToPort(std::string(data) + eol);
+    result = profile_.silenceEndsData ? SendFamily(std::string(line)) : SendToPort(std::string(data) + eol);
   } else {
     NoteHangUp(lrWriteFailed);
   }

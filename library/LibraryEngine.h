@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "instruments/Communication.h"
@@ -87,7 +88,10 @@ class TInstrumentLibrary {
                std::int32_t readTime, std::int32_t writeTime, std::int32_t waitTime, const std::string& fileName);
   int CloseComm();
   int ReadComm(int formatNumber);
-  int WriteComm(int formatNumber, const std::string& line);
+  int WriteComm(int formatNumber, std::string_view line);
+  // Written lines go to the file name instead of the write buffer ("" closes
+  // it); a file-mode connection only.
+  int SetWriteFile(const std::string& fileName);
   void SetNoTrans();
   void SetBreak(int code);
   void SetMessagePump(void (*pump)()) { hostPump_ = pump; }
@@ -137,12 +141,13 @@ class TInstrumentLibrary {
   bool CheckBlock(const std::string& block, std::string& text) const;
   std::string FrameBlock(const std::string& text) const;
   std::string EndOfDataBlock() const;
-  int WriteStep(const std::string& line);
+  int WriteStep(std::string_view line);
   int SendToPort(const std::string& text);
   void NoteHangUp(int code);
   std::string DropZeros(std::string bytes);
   void DropZerosInPlace(std::string& bytes);
   int NextFileByte();  // EOF at the end of the file or on an error
+  int CloseWriteFile();
   void CleanUp(int& result);
 
   const TLibraryProfile& profile_;
@@ -161,6 +166,9 @@ class TInstrumentLibrary {
   std::string pending_;
   std::string readBuf_;
   std::string writeBuf_;
+  std::FILE* output_ = nullptr;  // the file written lines go to (SetWriteFile)
+  std::string outputName_;
+  bool outputFailed_ = false;  // a write to output_ failed: its content is incomplete
   std::string raw_;
   std::string tag_;
   int status_ = lrOk;

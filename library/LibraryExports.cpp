@@ -61,7 +61,7 @@ int32_t ReadComm(int32_t formatNumber) noexcept {
 
 int32_t WriteComm(int32_t formatNumber, const char* line) noexcept {
   return veltro::Guarded<int32_t>(VELTRO_WRITE_FAILED, VELTRO_WRITE_FAILED,
-                                  [&] { return Library().WriteComm(formatNumber, veltro::Argument(line)); });
+                                  [&] { return Library().WriteComm(formatNumber, line ? line : ""); });
 }
 
 const char* GetReadBuf(void) noexcept {
@@ -98,6 +98,25 @@ void SetBreak(int32_t code) noexcept {
     Library().SetBreak(code);
   } catch (...) {
   }
+}
+
+int32_t ReadCommLine(int32_t formatNumber, const char** line, int32_t* length, const char** tag) noexcept {
+  const std::string* read = nullptr;
+  const std::string* format = nullptr;
+  const int32_t code = veltro::Guarded<int32_t>(VELTRO_WRITE_FAILED, VELTRO_READ_TIMEOUT, [&] {
+    const int result = Library().ReadComm(formatNumber);
+    read = &Library().ReadBuf();
+    format = &Library().TFFormat();
+    return result;
+  });
+  if (line) *line = read ? read->c_str() : "";
+  if (length) *length = read ? static_cast<int32_t>(read->size()) : 0;
+  if (tag) *tag = format ? format->c_str() : "";
+  return code;
+}
+
+int32_t SetWriteFile(const char* fileName) noexcept {
+  return veltro::Code([fileName] { return Library().SetWriteFile(veltro::Argument(fileName)); });
 }
 
 void SetMessagePump(void (*pump)(void)) noexcept {

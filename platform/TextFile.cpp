@@ -203,27 +203,8 @@ bool WriteAll(int fd, const char* p, size_t left) {
   return true;
 }
 
-// Writes a file through a temporary file beside it, which replaces it once
-// complete: write(fd) writes the content, false (errno set) on a failure.
-template <typename Write>
-bool ReplaceFile(const std::string& path, Write write, std::string* error) {
-  if (path.empty() || DirectoryExists(path)) {
-    if (error) *error = path + ": not a file name";
-    return false;
-  }
-  std::string dir = ExtractFilePath(path);
-  std::string tmpl = dir + "." + ExtractFileName(path) + ".XXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) {
-    if (error) *error = path + ": " + std::strerror(errno);
-    return false;
-  }
-  bool ok = write(fd);
-  int savedErrno = errno;
-  if (ok && ::fsync(fd) != 0) { ok = false; savedErrno = errno; }
-  // Keep the permissions of a file being replaced, else the usual 0666 & ~umask.
+// Keeps the permissions of a file being replaced, else the usual 0666 & ~umask.
+void TakeModeOf(const std::string& path, int fd) {
   struct stat st{};
   if (::stat(path.c_str(), &st) == 0) {
     ::fchmod(fd, st.st_mode & 07777);
@@ -232,10 +213,39 @@ bool ReplaceFile(const std::string& path, Write write, std::string* error) {
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
   }
+}
+
+// A new empty file ".NAME.XXXXXX" beside path, open as fd; "" when none can be made.
+std::string MakeFileBeside(const std::string& path, int& fd) {
+  std::string tmpl = ExtractFilePath(path) + "." + ExtractFileName(path) + ".XXXXXX";
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  fd = mkstemp(name.data());
+  return fd < 0 ? std::string() : std::string(name.data());
+}
+
+// Writes a file through a temporary file beside it, which replaces it once
+// complete: write(fd) writes the content, false (errno set) on a failure.
+template <typename Write>
+bool ReplaceFile(const std::string& path, Write write, std::string* error) {
+  if (path.empty() || DirectoryExists(path)) {
+    if (error) *error = path + ": not a file name";
+    return false;
+  }
+  int fd = -1;
+  const std::string name = MakeFileBeside(path, fd);
+  if (fd < 0) {
+    if (error) *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  bool ok = write(fd);
+  int savedErrno = errno;
+  if (ok && ::fsync(fd) != 0) { ok = false; savedErrno = errno; }
+  TakeModeOf(path, fd);
   if (::close(fd) != 0 && ok) { ok = false; savedErrno = errno; }
-  if (ok && std::rename(name.data(), path.c_str()) != 0) { ok = false; savedErrno = errno; }
+  if (ok && std::rename(name.c_str(), path.c_str()) != 0) { ok = false; savedErrno = errno; }
   if (!ok) {
-    std::remove(name.data());
+    std::remove(name.c_str());
     if (error) *error = path + ": " + std::strerror(savedErrno);
   }
   return ok;
@@ -266,6 +276,63 @@ bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* 
       },
       error);
 }
+
+std::string CreateFileBeside(const std::string& path, std::string* error) {
+  if (path.empty() || DirectoryExists(path)) {
+    if (error) *error = path + ": not a file name";
+    return {};
+  }
+  int fd = -1;
+  std::string name = MakeFileBeside(path, fd);
+  if (fd < 0) {
+    if (error) *error = path + ": " + std::strerror(errno);
+    return {};
+  }
+  ::close(fd);
+  return name;
+}
+
+bool PlaceFile(const std::string& from, const std::string& path, std::string* error) {
+  if (path.empty() || DirectoryExists(path)) {
+    if (error) *error = path + ": not a file name";
+    return false;
+  }
+  const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (error) *error = from + ": " + std::strerror(errno);
+    return false;
+  }
+  bool ok = ::fsync(fd) == 0;
+  int savedErrno = errno;
+  if (ok) {
+    TakeModeOf(path, fd);
+    ok = std::rename(from.c_str(), path.c_str()) == 0;
+    savedErrno = errno;
+    if (!ok && savedErrno == EXDEV) {
+      // Another file system: copied through a temporary beside path.
+      ok = ReplaceFile(
+          path,
+          [fd](int out) {
+            std::vector<char> chunk(1 << 20);
+            for (;;) {
+              const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+              if (n < 0 && errno == EINTR) continue;
+              if (n <= 0) return n == 0;
+              if (!WriteAll(out, chunk.data(), static_cast<size_t>(n))) return false;
+            }
+          },
+          error);
+      if (ok) std::remove(from.c_str());
+      ::close(fd);
+      return ok;
+    }
+  }
+  ::close(fd);
+  if (!ok && error) *error = path + ": " + std::strerror(savedErrno);
+  return ok;
+}
+
+bool RemoveFile(const std::string& path) { return !path.empty() && std::remove(path.c_str()) == 0; }
 
 bool FileExists(const std::string& path) {
   struct stat st{};

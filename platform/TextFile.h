@@ -32,6 +32,16 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
 bool SaveTextFile(const std::string& path, const TextLines& lines, std::string* error = nullptr);
 bool SaveFileBytes(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+// A new empty file with a hidden unique name in the folder of path, for
+// content that is to replace path later; its name, or "" when none can be
+// created.
+std::string CreateFileBeside(const std::string& path, std::string* error = nullptr);
+// Moves the complete file from (synced first) to path, replacing what is
+// there; it takes the permissions of the file it replaces. Across file
+// systems it is copied as SaveFileBytes writes, then removed. On failure
+// path is untouched and from stays.
+bool PlaceFile(const std::string& from, const std::string& path, std::string* error = nullptr);
+bool RemoveFile(const std::string& path);
 
 bool FileExists(const std::string& path);       // a regular file (a folder is not)
 bool DirectoryExists(const std::string& path);

@@ -1,10 +1,12 @@
 #include "formats/instrument/GSI.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include "core/CoordinateUnit.h"
@@ -91,10 +93,9 @@ bool Delivered(std::string_view field, int width) {
 // Digits in units of 10^-decimals written as FormatDecimalText writes
 // (sign + digits) shifted by -decimals, without its general parsing: leading
 // zeros of the whole part dropped, "-" only for a value that is not zero.
-std::string DigitsAsDecimal(bool negative, std::string_view digits, int decimals) {
+void AssignDigitsAsDecimal(std::string& out, bool negative, std::string_view digits, int decimals) {
   const size_t d = static_cast<size_t>(decimals);
-  std::string out;
-  out.reserve(digits.size() + 3);
+  out.clear();
   if (negative && digits.find_first_not_of('0') != std::string_view::npos) out += '-';
   if (digits.size() > d) {
     const std::string_view whole = digits.substr(0, digits.size() - d);
@@ -112,7 +113,189 @@ std::string DigitsAsDecimal(bool negative, std::string_view digits, int decimals
     out.append(d - digits.size(), '0');
     out.append(digits);
   }
-  return out;
+}
+
+// Appends the sign and data of a coordinate word for the value digits *
+// 10^-scale (digits may have leading zeros): |value| in units of
+// 10^-decimals, truncated toward zero, zero-filled to width. False when the
+// units do not fit the width.
+bool AppendNumberDigits(std::string& out, bool negative, std::string_view digits, int scale, int decimals,
+                        int width) {
+  size_t kept = digits.size();
+  size_t zeros = 0;
+  if (scale <= decimals) {
+    zeros = static_cast<size_t>(decimals - scale);
+  } else {
+    const size_t drop = static_cast<size_t>(scale - decimals);
+    kept = drop >= digits.size() ? 0 : digits.size() - drop;
+  }
+  const size_t first = std::min(digits.find_first_not_of('0'), kept);
+  const size_t units = first == kept ? 0 : kept - first + zeros;
+  if (units > static_cast<size_t>(width)) return false;
+  out += negative && units > 0 ? '-' : '+';
+  out.append(static_cast<size_t>(width) - units, '0');
+  if (units > 0) {
+    out.append(digits.substr(first, kept - first));
+    out.append(zeros, '0');
+  }
+  return true;
+}
+
+// AppendNumberDigits for a number text (blanks around it allowed). The
+// common form [sign]digits[.digits] is read in place; any other goes
+// through the general decimal reader. False for no number.
+bool AppendNumberWord(std::string& out, std::string_view value, int decimals, int width) {
+  if (decimals < 0) return false;
+  const std::string_view text = TrimmedBlanks(value);
+  constexpr size_t kPlainDigits = 40;
+  char digits[kPlainDigits];
+  size_t count = 0;
+  size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++i;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && count < kPlainDigits; ++i) digits[count++] = text[i];
+  int scale = 0;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && count < kPlainDigits; ++i, ++scale)
+      digits[count++] = text[i];
+  }
+  if (count > 0 && i == text.size())
+    return AppendNumberDigits(out, negative, std::string_view(digits, count), scale, decimals, width);
+  const auto number = ParseDecimal(std::string(text));
+  return number && AppendNumberDigits(out, number->negative, number->digits, number->scale, decimals, width);
+}
+
+// A layout of literal text and "%W.Ws" conversions, each outside any group
+// or alone in an optional group "[...]", as the GSI templates are. For
+// arguments of exactly W characters, or empty ones in a group, FormatLayout
+// writes every argument unchanged and keeps a group exactly when its
+// argument is there; Write does the same without reading the layout anew.
+class SimpleLayout {
+ public:
+  explicit SimpleLayout(std::string_view layout) : simple_(Compile(layout)) {}
+
+  // Appends the line to out; false (out unchanged) when the layout or an
+  // argument is not of that form.
+  bool Write(std::string& out, std::span<const std::string_view> args) const {
+    if (!simple_ || args.size() != fields_.size()) return false;
+    size_t size = out.size() + tail_.size();
+    for (size_t i = 0; i < args.size(); ++i) {
+      const Field& f = fields_[i];
+      if (args[i].size() != f.width && !(f.optional && args[i].empty())) return false;
+      size += f.lead.size() + (args[i].empty() ? 0 : f.before.size() + f.width + f.after.size());
+    }
+    // Exactly: the line is kept as it is in the engine's line list.
+    out.reserve(size);
+    for (size_t i = 0; i < args.size(); ++i) {
+      const Field& f = fields_[i];
+      out += f.lead;
+      if (args[i].empty()) continue;
+      out += f.before;
+      out += args[i];
+      out += f.after;
+    }
+    out += tail_;
+    return true;
+  }
+
+ private:
+  struct Field {
+    std::string lead;    // literal text before the field, always written
+    std::string before;  // the group's text before the conversion
+    size_t width = 0;
+    bool optional = false;
+    std::string after;  // the group's text after it
+  };
+
+  static bool Special(char c) { return c == '%' || c == '[' || c == ']' || c == '{' || c == '}'; }
+
+  // "%W.Ws" with W = precision > 0 at layout[i]; i moves past it.
+  static bool Conversion(std::string_view layout, size_t& i, size_t& width) {
+    auto number = [&](size_t& value) {
+      const size_t start = i;
+      value = 0;
+      for (; i < layout.size() && layout[i] >= '0' && layout[i] <= '9' && i - start < 4; ++i)
+        value = value * 10 + static_cast<size_t>(layout[i] - '0');
+      return i > start;
+    };
+    ++i;
+    size_t precision = 0;
+    if (!number(width) || i >= layout.size() || layout[i] != '.') return false;
+    ++i;
+    if (!number(precision) || i >= layout.size() || layout[i] != 's') return false;
+    ++i;
+    return width == precision && width > 0;
+  }
+
+  // Literal text up to the next special character.
+  static std::string Literal(std::string_view layout, size_t& i) {
+    const size_t start = i;
+    while (i < layout.size() && !Special(layout[i])) ++i;
+    return std::string(layout.substr(start, i - start));
+  }
+
+  bool Compile(std::string_view layout) {
+    size_t i = 0;
+    std::string lead;
+    while (i < layout.size()) {
+      lead += Literal(layout, i);
+      if (i == layout.size()) break;
+      Field f;
+      if (layout[i] == '[') {
+        ++i;
+        f.before = Literal(layout, i);
+        if (i == layout.size() || layout[i] != '%' || !Conversion(layout, i, f.width)) return false;
+        f.after = Literal(layout, i);
+        if (i == layout.size() || layout[i] != ']') return false;
+        ++i;
+        f.optional = true;
+      } else if (layout[i] != '%' || !Conversion(layout, i, f.width)) {
+        return false;  // "%%", alternatives, stray brackets: FormatLayout writes them
+      }
+      f.lead = std::move(lead);
+      lead.clear();
+      fields_.push_back(std::move(f));
+    }
+    tail_ = std::move(lead);
+    return true;
+  }
+
+  std::vector<Field> fields_;
+  std::string tail_;
+  bool simple_;
+};
+
+// The compiled form of the most recent layouts (the same few for every line).
+const SimpleLayout& CompiledLayout(const std::string& layout) {
+  static std::deque<std::pair<std::string, SimpleLayout>> cache;
+  for (const auto& entry : cache)
+    if (entry.first == layout) return entry.second;
+  if (cache.size() >= 16) cache.pop_front();
+  return cache.emplace_back(layout, SimpleLayout(layout)).second;
+}
+
+// The line of layout for text arguments, as FormatLayout writes it, appended
+// to out; false on a formatting failure.
+bool AppendLayout(std::string& out, const std::string& layout, std::span<const std::string_view> args) {
+  if (CompiledLayout(layout).Write(out, args)) return true;
+  LayoutArgs texts;
+  for (std::string_view a : args) texts.emplace_back(std::string(a));
+  auto line = FormatLayout(layout, texts);
+  if (!line) return false;
+  out += *line;
+  return true;
+}
+
+// GsiNumberValue into out, which keeps its buffer.
+void AssignNumberValue(std::string& out, std::string_view field, int width) {
+  const std::string_view data =
+      field.size() == static_cast<size_t>(width + kGsiFieldHead) ? TrimmedBlanks(field.substr(kGsiFieldHead)) : "";
+  if (!IsDigits(data)) {
+    out.clear();
+    return;
+  }
+  AssignDigitsAsDecimal(out, field[4] == '-', data, GsiUnitDecimals(field[3]));
 }
 
 // A tab or another control character belongs in no word; a DOS end-of-file
@@ -142,10 +325,17 @@ int SmallNumber(const std::string& text) {
   return std::stoi(t);
 }
 
+// A two-character word index as one number; -1 for an index of another
+// length (a malformed template), which matches no word.
+int IndexKey(std::string_view index) {
+  return index.size() == 2 ? static_cast<unsigned char>(index[0]) << 8 | static_cast<unsigned char>(index[1]) : -1;
+}
+
 // A word of a line: views into the line.
 struct Word {
   std::string_view index;
   std::string_view field;
+  int key = -1;  // IndexKey(index)
   bool used = false;
 };
 
@@ -163,6 +353,7 @@ void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
     if (p + 2 > body.size()) break;
     Word w;
     w.index = body.substr(p, 2);
+    w.key = IndexKey(w.index);
     p += 2;
     size_t end;
     if (p + full <= body.size() && (p + full == body.size() || body[p + full] == ' ')) {
@@ -177,9 +368,15 @@ void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
   }
 }
 
+// The word indices of a template, as texts and as keys.
+struct TemplateIndices {
+  std::vector<std::string> words;
+  std::vector<int> keys;
+};
+
 // Shared, so that a line's fields keep their template words even when the
 // cache drops them meanwhile.
-using TemplateWords = std::shared_ptr<const std::vector<std::string>>;
+using TemplateWords = std::shared_ptr<const TemplateIndices>;
 TemplateWords CachedTemplateWords(const std::string& layout);
 
 // Word indices are two characters (fewer only in a malformed template).
@@ -190,23 +387,21 @@ bool SameIndex(std::string_view a, std::string_view b) {
   return true;
 }
 
-// One field per template word: the field of the first unused word of that
-// index in the line, empty when there is none.
-void CutFieldViews(const std::vector<std::string>& indices, std::string_view line, int width,
-                   std::vector<std::string_view>& fields) {
+// One field per template word into fields[0 ...]: the field of the first
+// unused word of that index in the line, empty when there is none.
+void CutFieldViews(const TemplateIndices& indices, std::string_view line, int width, std::string_view* fields) {
   static std::vector<Word> words;  // kept for its capacity; used only here
   SplitWords(line, width, words);
-  fields.clear();
-  for (const std::string& index : indices) {
+  for (const int key : indices.keys) {
     std::string_view field;
     for (Word& w : words) {
-      if (!w.used && SameIndex(w.index, index)) {
+      if (!w.used && w.key == key) {
         w.used = true;
         field = w.field;
         break;
       }
     }
-    fields.push_back(field);
+    *fields++ = field;
   }
 }
 
@@ -215,22 +410,30 @@ void CutFieldViews(const std::vector<std::string>& indices, std::string_view lin
 class WordFields {
  public:
   WordFields(const std::string& layout, const std::string& line, int width) : indices_(CachedTemplateWords(layout)) {
-    CutFieldViews(*indices_, line, width, fields_);
+    const size_t n = indices_->keys.size();
+    if (n > kInline) more_.resize(n);
+    CutFieldViews(*indices_, line, width, data());
   }
   // The field of a two-character word index ("81").
   std::string_view operator[](const char (&index)[3]) const {
-    for (size_t i = 0; i < indices_->size(); ++i) {
-      const std::string& key = (*indices_)[i];
-      if (key.size() == 2 && key[0] == index[0] && key[1] == index[1]) return fields_[i];
-    }
+    const int key = IndexKey(std::string_view(index, 2));
+    const std::vector<int>& keys = indices_->keys;
+    for (size_t i = 0; i < keys.size(); ++i)
+      if (keys[i] == key) return data()[i];
     return {};
   }
-  size_t size() const { return fields_.size(); }
-  std::vector<std::string> Fields() const { return {fields_.begin(), fields_.end()}; }
+  size_t size() const { return indices_->keys.size(); }
+  std::vector<std::string> Fields() const { return {data(), data() + size()}; }
 
  private:
+  // The templates' fields fit in place; longer ones take the heap.
+  static constexpr size_t kInline = 16;
+  std::string_view* data() { return more_.empty() ? inline_.data() : more_.data(); }
+  const std::string_view* data() const { return more_.empty() ? inline_.data() : more_.data(); }
+
   TemplateWords indices_;
-  std::vector<std::string_view> fields_;
+  std::array<std::string_view, kInline> inline_;
+  std::vector<std::string_view> more_;
 };
 
 const std::string& FirstLayout(const TStringList& layouts) {
@@ -351,11 +554,9 @@ std::string GsiTextValue(std::string_view field, int width) {
 }
 
 std::string GsiNumberValue(std::string_view field, int width) {
-  if (field.size() != static_cast<size_t>(width + kGsiFieldHead)) return {};
-  const std::string_view data = TrimmedBlanks(field.substr(kGsiFieldHead));
-  if (!IsDigits(data)) return {};
-  const int decimals = GsiUnitDecimals(field[3]);
-  return DigitsAsDecimal(field[4] == '-', data, decimals);
+  std::string value;
+  AssignNumberValue(value, field, width);
+  return value;
 }
 
 std::string GsiSign(std::string_view field, int width) {
@@ -369,7 +570,10 @@ TemplateWords CachedTemplateWords(const std::string& layout) {
   for (const auto& entry : cache)
     if (entry.first == layout) return entry.second;
   if (cache.size() >= 16) cache.pop_front();
-  cache.emplace_back(layout, std::make_shared<const std::vector<std::string>>(GsiTemplateWords(layout)));
+  auto indices = std::make_shared<TemplateIndices>();
+  indices->words = GsiTemplateWords(layout);
+  for (const std::string& w : indices->words) indices->keys.push_back(IndexKey(w));
+  cache.emplace_back(layout, std::move(indices));
   return cache.back().second;
 }
 }  // namespace
@@ -398,9 +602,8 @@ std::vector<std::string> GsiTemplateWords(const std::string& layout) {
 }
 
 std::vector<std::string> GsiCutFields(const std::string& layout, const std::string& line, int width) {
-  std::vector<std::string_view> fields;
-  CutFieldViews(*CachedTemplateWords(layout), line, width, fields);
-  return {fields.begin(), fields.end()};
+  const WordFields fields(layout, line, width);
+  return fields.Fields();
 }
 
 std::string GsiLineBody(const std::string& line) { return std::string(LineBody(line)); }
@@ -410,30 +613,8 @@ bool IsGsiCodeBlockLine(const std::string& line) { return LineBody(line).substr(
 bool IsGsiPointLine(const std::string& line) { return LineBody(line).substr(0, 2) == "11"; }
 
 std::optional<std::string> GsiNumberWord(const std::string& value, int decimals, int width) {
-  const auto number = ParseDecimal(TrimBlanks(value));
-  if (!number || decimals < 0) return std::nullopt;
-  // The value in units of the last decimal: the digits kept, then zeros,
-  // without leading zeros; built in place.
-  const std::string& digits = number->digits;
-  size_t kept = digits.size();
-  size_t zeros = 0;
-  if (number->scale <= decimals) {
-    zeros = static_cast<size_t>(decimals - number->scale);
-  } else {
-    const size_t drop = static_cast<size_t>(number->scale - decimals);
-    kept = drop >= digits.size() ? 0 : digits.size() - drop;
-  }
-  const size_t first = std::min(digits.find_first_not_of('0'), kept);
-  const size_t units = first == kept ? 0 : kept - first + zeros;
-  if (units > static_cast<size_t>(width)) return std::nullopt;
   std::string word;
-  word.reserve(static_cast<size_t>(width) + 1);
-  word += number->negative && units > 0 ? '-' : '+';
-  word.append(static_cast<size_t>(width) - units, '0');
-  if (units > 0) {
-    word.append(digits, first, kept - first);
-    word.append(zeros, '0');
-  }
+  if (!AppendNumberWord(word, value, decimals, width)) return std::nullopt;
   return word;
 }
 
@@ -522,10 +703,12 @@ TdmGSI::~TdmGSI() {
   if (gsi16_) UnbindFormatHandlers(*gsi16_, *this);
 }
 
-int TdmGSI::GsiDataWidth() const {
+int TdmGSI::GsiDataWidth() const { return DataWidthFor(geraete_.CurrentGeraeteFormat()); }
+
+int TdmGSI::DataWidthFor(const TGeraeteFormat& current) const {
   const std::string& tag = CurrentTransfer().FormatTag;
   if (tag == "dGSI16" || tag == "kGSI16" || tag == "pGSI16") return kGsi16Width;
-  return geraete_.CurrentGeraeteFormat().Name == "GSI16" ? kGsi16Width : kGsi8Width;
+  return current.Name == "GSI16" ? kGsi16Width : kGsi8Width;
 }
 
 // The current instrument's format; the format of the data width when the
@@ -533,8 +716,12 @@ int TdmGSI::GsiDataWidth() const {
 // GSI16 only, so this is a safeguard).
 TGeraeteFormat& TdmGSI::CurrentFormat() const {
   TGeraeteFormat& current = geraete_.CurrentGeraeteFormat();
+  return FormatFor(current, DataWidthFor(current));
+}
+
+TGeraeteFormat& TdmGSI::FormatFor(TGeraeteFormat& current, int width) const {
   if (&current == gsi8_ || &current == gsi16_ || (!gsi8_ && !gsi16_)) return current;
-  if (GsiDataWidth() == kGsi16Width && gsi16_) return *gsi16_;
+  if (width == kGsi16Width && gsi16_) return *gsi16_;
   return gsi8_ ? *gsi8_ : *gsi16_;
 }
 
@@ -739,19 +926,20 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
   if (RefusedLine(S)) return;
   LookAhead(Daten);
 
-  TGeraeteFormat& format = CurrentFormat();
-  const int n = GsiDataWidth();
+  TGeraeteFormat& current = geraete_.CurrentGeraeteFormat();
+  const int n = DataWidthFor(current);
+  TGeraeteFormat& format = FormatFor(current, n);
   const WordFields w(FirstLayout(format.Detailpunkt), S, n);
-  const size_t koordinatenFields = CachedTemplateWords(format.Koordinaten)->size();
+  const size_t koordinatenFields = CachedTemplateWords(format.Koordinaten)->keys.size();
   TPunkt& p = Daten.Punkt;
   TKonstanten& k = Daten.Konstanten;
   if (w.size() > koordinatenFields) {
     p.Punktnummer = GsiTextValue(w["11"], n);
-    p.Horizontalwinkel = GsiNumberValue(w["21"], n);
-    p.Vertikalwinkel = GsiNumberValue(w["22"], n);
-    p.Schraegdistanz = GsiNumberValue(w["31"], n);
-    p.Horizontaldistanz = GsiNumberValue(w["32"], n);
-    p.Vertikaldistanz = GsiNumberValue(w["33"], n);
+    AssignNumberValue(p.Horizontalwinkel, w["21"], n);
+    AssignNumberValue(p.Vertikalwinkel, w["22"], n);
+    AssignNumberValue(p.Schraegdistanz, w["31"], n);
+    AssignNumberValue(p.Horizontaldistanz, w["32"], n);
+    AssignNumberValue(p.Vertikaldistanz, w["33"], n);
     // Both distances present keep both bits, so no writer loses one.
     if (!p.Schraegdistanz.empty()) p.Messflags = mfHzVzSd;
     if (!p.Horizontaldistanz.empty())
@@ -764,11 +952,12 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
     p.Code1 = PointCode(w["71"], n);
     p.Y = geraete_.ApplyOffset(GsiNumberValue(w["81"], n), kOffsetAddX);
     p.X = geraete_.ApplyOffset(GsiNumberValue(w["82"], n), kOffsetAddY);
-    p.Hoehe = GsiNumberValue(w["83"], n);
-    p.Reflektorhoehe = GsiNumberValue(w["87"], n);
+    AssignNumberValue(p.Hoehe, w["83"], n);
+    AssignNumberValue(p.Reflektorhoehe, w["87"], n);
     // A point line without word 88 keeps the instrument height of the station.
     if (std::string height = GsiNumberValue(w["88"], n); !height.empty()) Daten.Station.Instrumentenhoehe = height;
-    if (!(p.Y + p.X + p.Hoehe).empty()) p.Messflags = static_cast<std::uint16_t>(p.Messflags | mfKoordinaten);
+    if (!p.Y.empty() || !p.X.empty() || !p.Hoehe.empty())
+      p.Messflags = static_cast<std::uint16_t>(p.Messflags | mfKoordinaten);
 
     if (p.Code1.empty()) p.Code1 = k.Code;
     if (p.Reflektorhoehe.empty()) p.Reflektorhoehe = k.Reflektorhoehe;
@@ -806,15 +995,16 @@ void TdmGSI::NeupunkteRead(const std::string& S, TDaten& Daten) {
 }
 
 void TdmGSI::ReadKoordinatenLine(const std::string& line, TDaten& Daten) {
-  const int n = GsiDataWidth();
-  const WordFields w(CurrentFormat().Koordinaten, line, n);
+  TGeraeteFormat& current = geraete_.CurrentGeraeteFormat();
+  const int n = DataWidthFor(current);
+  const WordFields w(FormatFor(current, n).Koordinaten, line, n);
   TPunkt& p = Daten.Punkt;
   p.Punktnummer = GsiTextValue(w["11"], n);
   p.Code1 = PointCode(w["71"], n);
   if (p.Code1.empty()) p.Code1 = Daten.Konstanten.Code;
   p.Y = geraete_.ApplyOffset(GsiNumberValue(w["81"], n), kOffsetAddX);
   p.X = geraete_.ApplyOffset(GsiNumberValue(w["82"], n), kOffsetAddY);
-  p.Hoehe = GsiNumberValue(w["83"], n);
+  AssignNumberValue(p.Hoehe, w["83"], n);
 }
 
 // A code block in a coordinate file precedes its point: the blocks up to
@@ -864,34 +1054,45 @@ void TdmGSI::PunktcodesRead(const std::string& S, TDaten& Daten) {
 
 std::string TdmGSI::KoordinatenWrite(TDaten& Daten) {
   if (OfficeIsPassThrough()) return Daten.Konstanten.Originalzeilen;
-  const int n = GsiDataWidth();
+  TGeraeteFormat& current = geraete_.CurrentGeraeteFormat();
+  const int n = DataWidthFor(current);
+  const size_t width = static_cast<size_t>(n);
   const TPunkt& p = Daten.Punkt;
   const GsiWriteUnit unit = GsiCoordinateUnit(KoordUnit());
 
   const std::string code = WrittenCode(p.Code1);
   if (HasControlCharacter(p.Punktnummer) || HasControlCharacter(code)) return kWriteError;
 
-  const std::string number = ZeroPad(CutToWord(TrimBlanks(p.Punktnummer), n, true), n);
-  const std::string codeData = ZeroPad(CutToWord(code, n, false), n);
-  auto word = [&](const std::string& value) -> std::optional<std::string> {
-    auto data = GsiNumberWord(value, unit.decimals, n);
-    if (data) data->insert(0, {'.', '.', '.', unit.unit});
-    return data;
+  // The template's arguments, built in buffers kept from line to line: the
+  // field head, then the data.
+  auto text = [&](std::string& out, std::string_view value, bool keepRight) {
+    out.assign(kFieldHeadText);
+    const std::string_view data = TrimmedBlanks(value);
+    if (data.size() <= width) {
+      out.append(width - data.size(), '0');
+      out.append(data);
+    } else {
+      out += ZeroPad(CutToWord(std::string(data), n, keepRight), n);
+    }
   };
-  auto y = word(geraete_.ApplyOffset(TrimBlanks(p.Y), kOffsetRemoveX));
-  auto x = word(geraete_.ApplyOffset(TrimBlanks(p.X), kOffsetRemoveY));
-  if (!y || !x) return kWriteError;
-  std::string height;  // an empty height leaves the optional word out
-  if (!TrimBlanks(p.Hoehe).empty()) {
-    auto h = word(p.Hoehe);
-    if (!h) return kWriteError;
-    height = std::move(*h);
-  }
-  auto line = FormatLayout(CurrentFormat().Koordinaten, {kFieldHeadText + number, kFieldHeadText + codeData,
-                                                         std::move(*y), std::move(*x), std::move(height)});
-  if (!line) return kWriteError;
-  if (n == kGsi16Width) line->insert(0, 1, '*');
-  return std::move(*line);
+  auto number = [&](std::string& out, std::string_view value) {
+    out.assign({'.', '.', '.', unit.unit});
+    return AppendNumberWord(out, value, unit.decimals, n);
+  };
+  std::array<std::string, 5>& words = writeWords_;
+  text(words[0], p.Punktnummer, true);
+  text(words[1], code, false);
+  if (!number(words[2], geraete_.ApplyOffset(TrimBlanks(p.Y), kOffsetRemoveX)) ||
+      !number(words[3], geraete_.ApplyOffset(TrimBlanks(p.X), kOffsetRemoveY)))
+    return kWriteError;
+  words[4].clear();  // an empty height leaves the optional word out
+  if (!TrimmedBlanks(p.Hoehe).empty() && !number(words[4], p.Hoehe)) return kWriteError;
+
+  std::string line;
+  if (n == kGsi16Width) line += '*';
+  const std::string_view args[] = {words[0], words[1], words[2], words[3], words[4]};
+  if (!AppendLayout(line, FormatFor(current, n).Koordinaten, args)) return kWriteError;
+  return line;
 }
 
 // A text longer than a word keeps its right (point numbers) or left end;

@@ -19,6 +19,7 @@
 // any order; a word that is absent gives an empty field.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -195,6 +196,9 @@ class TdmGSI : public TDataModule {
 
  private:
   TGeraeteFormat& CurrentFormat() const;
+  // GsiDataWidth and CurrentFormat for the current format looked up once.
+  int DataWidthFor(const TGeraeteFormat& current) const;
+  TGeraeteFormat& FormatFor(TGeraeteFormat& current, int width) const;
   std::string Recognise(TGeraeteFormat& format, const char* candidate, const std::string& S, const std::string& Buf);
   void BeforeWrite(const TGeraeteFormat& format);
   void LookAhead(TDaten& Daten);
@@ -211,6 +215,7 @@ class TdmGSI : public TDataModule {
   std::string WriteBack(TTransferDatenart kind, const std::string& Lines, const TDaten& Read, const TDaten& Daten);
 
   TGeraete& geraete_;
+  std::array<std::string, 5> writeWords_;  // the writer's word buffers, kept from line to line
   TGeraeteFormat* gsi8_;
   TGeraeteFormat* gsi16_;
 };

@@ -135,6 +135,15 @@ TEST(GsiWords, NumberWordIsExactAndTruncates) {
   EXPECT_EQ(GsiNumberWord("0.1", 5, 8), "+00010000");
   EXPECT_EQ(GsiNumberWord(" 12.5 ", 3, 8), "+00012500");
   EXPECT_EQ(GsiNumberWord("1E3", 3, 8), "+01000000");
+  // Forms at the edge of the plain [sign]digits[.digits] reading agree with
+  // the general decimal reading.
+  EXPECT_EQ(GsiNumberWord("+.5", 3, 8), "+00000500");
+  EXPECT_EQ(GsiNumberWord("5.", 3, 8), "+00005000");
+  EXPECT_EQ(GsiNumberWord("-0", 3, 8), "+00000000");
+  EXPECT_EQ(GsiNumberWord("-000123.4500", 3, 8), "-00123450");
+  EXPECT_EQ(GsiNumberWord(std::string(45, '0') + "1.5", 3, 8), "+00001500");
+  EXPECT_EQ(GsiNumberWord("1.5" + std::string(45, '0'), 3, 8), "+00001500");
+  EXPECT_EQ(GsiNumberWord("-1.5e-1", 3, 8), "-00000150");
 }
 
 TEST(GsiWords, NumberWordRefusesWhatItCannotWrite) {
@@ -734,6 +743,28 @@ TEST_F(GsiWriteTest, MissingValues) {
   EXPECT_EQ(Write("5", "1", "", "3"), "Error");
   EXPECT_EQ(Write("5", "1", "zwei", "3"), "Error");
   EXPECT_EQ(Write("5", "1", "2", "drei"), "Error");
+}
+
+TEST_F(GsiWriteTest, TemplatesOfEveryFormAreWrittenAsTheLayoutSays) {
+  TGeraeteFormat& format = Gsi8();
+  const std::string line = "11....+00000005 71....+00000000 81...0+00001000 82...0+00002000 ";
+  for (const std::string layout : {"11%13.13s [71%13.13s ][81%13.13s ][82%13.13s ][83%13.13s ]",
+                                   "11%-13.13s [71%13.13s ][81%13.13s ][82%13.13s ][83%13.13s ]",
+                                   "11%13.13s [71%13.13s ]{ -}[81%13.13s ][82%13.13s ][83%13.13s ]"}) {
+    format.Koordinaten = layout;
+    EXPECT_EQ(Write("5", "1", "2", ""), line) << layout;
+  }
+  // A literal percent sign, a group that never ends, and a field wider than
+  // its word: the layout is followed as it stands.
+  format.Koordinaten = "11%13.13s %%[71%13.13s ][81%13.13s ][82%13.13s ][83%13.13s ]";
+  EXPECT_EQ(Write("5", "1", "2", ""), "11....+00000005 %71....+00000000 81...0+00001000 82...0+00002000 ");
+  format.Koordinaten = "11%13.13s [71%13.13s [81%13.13s ][82%13.13s ][83%13.13s ]";
+  EXPECT_EQ(Write("5", "1", "2", ""), "11....+00000005 [71....+00000000 81...0+00001000 82...0+00002000 ");
+  format.Koordinaten = "11%15.15s [71%13.13s ][81%13.13s ][82%13.13s ][83%13.13s ]";
+  EXPECT_EQ(Write("5", "1", "2", ""), "11  ....+00000005 71....+00000000 81...0+00001000 82...0+00002000 ");
+  format.Koordinaten = "11%13.13s [71%13.13s ][81%13.13s ]";
+  // Fewer conversions than words: the rest is left out.
+  EXPECT_EQ(Write("5", "1", "2", ""), "11....+00000005 71....+00000000 81...0+00001000 ");
 }
 
 TEST_F(GsiWriteTest, LongPointNumbersAndCodes) {

@@ -145,6 +145,104 @@ TEST_F(SequenceTest, SendsOfflineAndOverTheLine) {
   EXPECT_EQ(Informations(), (std::vector<std::string>{GetText(612), GetText(613)}));
 }
 
+// Files beside target that an offline send writes before the save.
+Strings WriteFilesBeside(const std::string& target) {
+  Strings found;
+  const std::string prefix = "." + std::filesystem::path(target).filename().string() + ".";
+  for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(target).parent_path()))
+    if (e.path().filename().string().rfind(prefix, 0) == 0) found.push_back(e.path().string());
+  return found;
+}
+
+// The statistics window of a send, refreshed before every line.
+class LineWatch : public FakeStatistics {
+ public:
+  std::function<void()> onLine;
+  void Refresh() override {
+    FakeStatistics::Refresh();
+    if (onLine) onLine();
+  }
+};
+
+// An offline send writes its lines to a file beside the output while it
+// runs; the save moves that file into place and keeps every rule of a save.
+TEST_F(SequenceTest, AnOfflineSendIsWrittenToItsFileAsItGoes) {
+  TInstrument& leica = Use("itTPS1100", "GSI8", "ASCII", kProgramFolder + LibraryFileName("TPS1100.DLL"));
+  const TextLines sample = SplitLines(ReadFile(kData + "gsi/koordinaten-gsi8-cr.gsi"));
+  ASSERT_GE(sample.size(), 4u);
+  TextLines lines;  // more than the library's file buffer holds
+  while (lines.size() < 3000) lines.insert(lines.end(), sample.begin(), sample.end());
+  TransferState& t = CurrentTransfer();
+  const std::string out = tmp / "out.gsi";
+  size_t largestSeen = 0;
+  size_t stopAt = lines.size();
+  LineWatch watch;
+  watch.onLine = [&] {
+    for (const std::string& f : WriteFilesBeside(out)) largestSeen = std::max<size_t>(largestSeen, std::filesystem::file_size(f));
+    if (static_cast<size_t>(t.Daten.Konstanten.Zeile) >= stopAt) t.StopFlag = true;
+  };
+  SetTransferEnvironment({&window, &watch, side.get(), &settings});
+  auto send = [&](const std::string& target) {
+    t.ReceivedLines = lines;
+    t.Daten.Konstanten.Zeile = 0;
+    t.OutputFileName = target;
+    side->SendLines();
+    t.StopFlag = false;
+  };
+
+  send(out);
+  EXPECT_EQ(ReadFile(out), JoinLines(lines));
+  EXPECT_GT(largestSeen, 0u);  // lines were in the file before the send ended
+  EXPECT_EQ(WriteFilesBeside(out), Strings{});
+  EXPECT_EQ(MessageTexts(), Strings{});
+
+  // A send cut short is saved only when confirmed; refused, the file there stays.
+  WriteFile(out, "older");
+  stopAt = 2;
+  box.Answer(kAnsNo);
+  send(out);
+  EXPECT_EQ(ReadFile(out), "older");
+  ASSERT_EQ(box.Messages().size(), 1u);
+  EXPECT_EQ(box.Messages()[0].buttons, kBtnYesNo);
+  EXPECT_EQ(WriteFilesBeside(out), Strings{});
+  box.Answer(kAnsYes);
+  send(out);
+  // The line being written when the stop came is the last one.
+  EXPECT_EQ(ReadFile(out), JoinLines(TextLines(lines.begin(), lines.begin() + 3)));
+  stopAt = lines.size();
+
+  // Overwriting refused: the lines go to the name chosen instead, in another folder.
+  box.Clear();
+  WriteFile(out, "older");
+  std::filesystem::create_directory(tmp / "other");
+  window.saveDialogAnswers = {tmp / "other/chosen.gsi"};
+  t.AutoNameFlag = true;
+  box.Answer(kAnsNo);
+  send(out);
+  t.AutoNameFlag = false;
+  EXPECT_EQ(ReadFile(out), "older");
+  EXPECT_EQ(ReadFile(tmp / "other/chosen.gsi"), JoinLines(lines));
+  EXPECT_EQ(WriteFilesBeside(out), Strings{});
+
+  // A port with LF line ends saves the lines as ever, with CR LF.
+  box.Clear();
+  leica.EndofLine = teolLF;
+  send(tmp / "lf.gsi");
+  EXPECT_EQ(ReadFile(tmp / "lf.gsi"), JoinLines(lines));
+  EXPECT_EQ(WriteFilesBeside(tmp / "lf.gsi"), Strings{});
+  leica.EndofLine = teolCRLF;
+
+  // No record to send: nothing is written, nothing is left behind.
+  WriteFile(out, "older");
+  t.ReceivedLines.clear();
+  t.Daten.Konstanten.Zeile = 0;
+  side->SendLines();
+  EXPECT_EQ(ReadFile(out), "older");
+  EXPECT_EQ(WriteFilesBeside(out), Strings{});
+  EXPECT_EQ(MessageTexts(), Strings{});
+  SetTransferEnvironment({&window, &statistics, side.get(), &settings});
+}
+
 TEST_F(SequenceTest, MergedMeasurementReceivesKeepOneCopy) {
   WriteRegBool(RegistryRoot::CurrentUser, ConfigPath(kSettingDataMerging), true, true);
   Use("itGTS700", "GTS7");

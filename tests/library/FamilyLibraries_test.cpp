@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -97,7 +99,8 @@ TEST(FamilyLibraries, EveryCatalogueLibraryTakesExactlyItsFormats) {
   const std::set<std::string> interface = {"OpenComm",    "CloseComm",   "ReadComm",         "WriteComm",
                                            "GetReadBuf",  "GetWriteBuf", "GetErrorBuf",      "GetOriginalDaten",
                                            "GetTFFormat", "SetNoTrans",  "SetBreak",         "TachyOn",
-                                           "TachyOff",    "StartRemoteTransfer", "SetMessagePump"};
+                                           "TachyOff",    "StartRemoteTransfer", "SetMessagePump",
+                                           "ReadCommLine", "SetWriteFile"};
   TempDir tmp;
   for (const auto& [file, family] : families) {
     SCOPED_TRACE(file);
@@ -117,7 +120,8 @@ TEST(FamilyLibraries, EveryCatalogueLibraryTakesExactlyItsFormats) {
     auto readBuf = library.Export<veltro_text_fn>("GetReadBuf");
     auto tag = library.Export<veltro_text_fn>("GetTFFormat");
     auto close = library.Export<veltro_code_fn>("CloseComm");
-    ASSERT_TRUE(open && read && write && readBuf && tag && close);
+    auto readLine = library.Export<veltro_read_comm_line_fn>("ReadCommLine");
+    ASSERT_TRUE(open && read && write && readBuf && tag && close && readLine);
 
     // Format numbers: its own are taken, every other one is refused.
     ASSERT_EQ(open(1, 6, 4, 0, 0, kNoFlow, kEolCRLF, kLong, kLong, kLong, "NoOpen"), VELTRO_OK);
@@ -146,6 +150,24 @@ TEST(FamilyLibraries, EveryCatalogueLibraryTakesExactlyItsFormats) {
         EXPECT_EQ(lines, FileLines(text));
       } else if (!found.empty()) {
         EXPECT_EQ(result, accepted ? VELTRO_OK : VELTRO_WRONG_FORMAT) << found;
+      }
+      close();
+
+      // The same reads in one call each: the same codes, lines and tags.
+      ASSERT_EQ(open(1, 6, 4, 0, 0, kNoFlow, kEolCRLF, kLong, kLong, kLong, name.c_str()), VELTRO_OK);
+      std::vector<std::string> oneCall;
+      const char* text = nullptr;
+      const char* lineTag = nullptr;
+      int32_t length = -1;
+      int32_t code = VELTRO_OK;
+      while ((code = readLine(own, &text, &length, &lineTag)) == VELTRO_OK && std::string(text, length) != "\x04") {
+        EXPECT_EQ(length, static_cast<int32_t>(std::strlen(text)));
+        oneCall.push_back(std::string(text, length));
+      }
+      EXPECT_EQ(code, result);
+      EXPECT_EQ(lineTag, found);
+      if (result == VELTRO_OK) {
+        EXPECT_EQ(oneCall, lines);
       }
       close();
     }
@@ -192,6 +214,73 @@ TEST(FamilyLibraries, FileLinesDoNotDependOnTheReadChunks) {
   while (read(gsi16) == VELTRO_OK && std::string(readBuf()) != "\x04") lines.push_back(readBuf());
   close();
   EXPECT_EQ(lines, FileLines(text));
+}
+
+// Written lines go to a file as they come, byte for byte what the write
+// buffer would collect; a file that cannot be written is reported and never
+// taken for complete.
+TEST(FamilyLibraries, AWriteFileTakesTheLinesAsTheyAreWritten) {
+  DynamicLibrary library;
+  ASSERT_TRUE(library.Load(FindLibrary("TPS1100.DLL", kProgramDir))) << library.Error();
+  auto open = library.Export<veltro_open_comm_fn>("OpenComm");
+  auto write = library.Export<veltro_write_comm_fn>("WriteComm");
+  auto writeBuf = library.Export<veltro_text_fn>("GetWriteBuf");
+  auto error = library.Export<veltro_text_fn>("GetErrorBuf");
+  auto close = library.Export<veltro_code_fn>("CloseComm");
+  auto writeFile = library.Export<veltro_set_write_file_fn>("SetWriteFile");
+  ASSERT_TRUE(open && write && writeBuf && error && close && writeFile);
+  TempDir install;
+  TGeraete catalogue(install.path() + "/");
+  catalogue.WriteBackOnDestroy = false;
+  const int gsi8 = catalogue.Format("GSI8")->Order;
+  const char* lines[] = {"110001+00000001 81..10+00001000 ", "110002+00000002\r\ncut off", "\x04", ""};
+  TempDir tmp;
+
+  // Without a file-mode connection there is nothing to write to.
+  EXPECT_EQ(writeFile((tmp / "none").c_str()), VELTRO_OPEN_FAILED);
+  EXPECT_FALSE(std::filesystem::exists(tmp / "none"));
+
+  constexpr int32_t kEolLF = 2;
+  for (const int32_t eol : {kEolCRLF, kEolLF}) {
+    SCOPED_TRACE(eol);
+    ASSERT_EQ(open(1, 6, 4, 0, 0, kNoFlow, eol, kLong, kLong, kLong, "NoOpen"), VELTRO_OK);
+    for (const char* line : lines) ASSERT_EQ(write(gsi8, line), VELTRO_OK);
+    const std::string collected = writeBuf();
+    ASSERT_EQ(open(1, 6, 4, 0, 0, kNoFlow, eol, kLong, kLong, kLong, "NoOpen"), VELTRO_OK);
+    const std::string out = tmp / "out.gsi";
+    WriteFile(out, "an older file");
+    ASSERT_EQ(writeFile(out.c_str()), VELTRO_OK);
+    for (const char* line : lines) ASSERT_EQ(write(gsi8, line), VELTRO_OK);
+    EXPECT_STREQ(writeBuf(), "");
+    EXPECT_EQ(writeFile(nullptr), VELTRO_OK);
+    EXPECT_EQ(ReadFile(out), collected);
+    // Closing the connection closes an open file too.
+    ASSERT_EQ(writeFile(out.c_str()), VELTRO_OK);
+    ASSERT_EQ(write(gsi8, lines[0]), VELTRO_OK);
+    EXPECT_EQ(close(), VELTRO_OK);
+    EXPECT_EQ(ReadFile(out), collected.substr(0, collected.find(eol == kEolLF ? "\n" : "\r\n") + (eol == kEolLF ? 1 : 2)));
+  }
+
+  ASSERT_EQ(open(1, 6, 4, 0, 0, kNoFlow, kEolCRLF, kLong, kLong, kLong, "NoOpen"), VELTRO_OK);
+  EXPECT_EQ(writeFile((tmp / "no-folder/out.gsi").c_str()), VELTRO_FILE_OPEN_FAILED);
+  EXPECT_NE(std::string(error()).find("no-folder/out.gsi"), std::string::npos) << error();
+  // A full disk: the write that meets it and every later one fail, and the
+  // file is not taken for complete.
+  ASSERT_EQ(writeFile("/dev/full"), VELTRO_OK);
+  const std::string longLine(1000, '1');
+  int32_t code = VELTRO_OK;
+  int written = 0;
+  for (; written < 200 && (code = write(gsi8, longLine.c_str())) == VELTRO_OK; ++written) {
+  }
+  EXPECT_EQ(code, VELTRO_WRITE_FAILED);
+  EXPECT_LT(written, 200);
+  EXPECT_EQ(write(gsi8, "1"), VELTRO_WRITE_FAILED);
+  EXPECT_NE(std::string(error()).find("No space left on device"), std::string::npos) << error();
+  EXPECT_EQ(writeFile(""), VELTRO_FILE_CLOSE_FAILED);
+  // Collecting again once the file is closed.
+  EXPECT_EQ(write(gsi8, "1"), VELTRO_OK);
+  EXPECT_STREQ(writeBuf(), "1\r\n");
+  close();
 }
 
 }  // namespace

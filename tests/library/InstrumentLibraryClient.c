@@ -49,6 +49,8 @@ int main(int argc, char** argv) {
   SAME_TYPE(SetNoTrans, veltro_void_fn);
   SAME_TYPE(SetBreak, veltro_set_break_fn);
   SAME_TYPE(SetMessagePump, veltro_set_message_pump_fn);
+  SAME_TYPE(ReadCommLine, veltro_read_comm_line_fn);
+  SAME_TYPE(SetWriteFile, veltro_set_write_file_fn);
 
   if (argc != 2) return 2;
   library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);

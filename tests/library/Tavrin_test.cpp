@@ -122,7 +122,8 @@ TEST_F(TavrinTest, ExportsExactlyTheInterface) {
   const std::set<std::string> expected = {"OpenComm",   "CloseComm",        "ReadComm",   "WriteComm",
                                           "GetReadBuf", "GetWriteBuf",      "GetErrorBuf", "GetOriginalDaten",
                                           "GetTFFormat", "SetNoTrans",      "SetBreak",   "TachyOn",
-                                          "TachyOff",   "StartRemoteTransfer", "SetMessagePump"};
+                                          "TachyOff",   "StartRemoteTransfer", "SetMessagePump",
+                                          "ReadCommLine", "SetWriteFile"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(api.TachyOn(), VELTRO_OK);
   EXPECT_EQ(api.TachyOff(), VELTRO_OK);

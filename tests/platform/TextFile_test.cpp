@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/MessageBox.h"
 #include "tests/support/TransferFixture.h"
@@ -82,6 +83,46 @@ TEST(TextFile, FailedSaveKeepsTheExistingFile) {
   }
   EXPECT_FALSE(SaveTextFile(tmp / "nofolder/k.txt", {"neu"}));
   EXPECT_FALSE(SaveTextFile(tmp.path(), {"neu"}));
+}
+
+// A file made beside its target replaces the target whole: within the
+// folder, in another one, and on another file system (/dev/shm is a tmpfs).
+TEST(TextFile, AFileMadeBesideItsTargetTakesItsPlace) {
+  TempDir tmp;
+  ASSERT_TRUE(SaveFileBytes(tmp / "k.gsi", "older"));
+  ASSERT_EQ(::chmod((tmp / "k.gsi").c_str(), 0640), 0);
+  const std::string made = CreateFileBeside(tmp / "k.gsi");
+  ASSERT_FALSE(made.empty());
+  EXPECT_EQ(ExtractFilePath(made), tmp.path() + "/");
+  EXPECT_EQ(ExtractFileName(made).rfind(".k.gsi.", 0), 0u);
+  EXPECT_EQ(ReadFile(made), "");
+  ASSERT_TRUE(SaveFileBytes(made, "new\r\n"));
+  ASSERT_TRUE(PlaceFile(made, tmp / "k.gsi"));
+  EXPECT_EQ(ReadFile(tmp / "k.gsi"), "new\r\n");
+  EXPECT_FALSE(FileExists(made));
+  struct stat st{};
+  ASSERT_EQ(::stat((tmp / "k.gsi").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);  // the permissions of the file it replaced
+
+  // A failure leaves both as they were.
+  const std::string second = CreateFileBeside(tmp / "k.gsi");
+  ASSERT_TRUE(SaveFileBytes(second, "second"));
+  EXPECT_FALSE(PlaceFile(second, tmp / "nofolder/k.gsi"));
+  EXPECT_FALSE(PlaceFile(second, tmp.path()));
+  EXPECT_EQ(ReadFile(second), "second");
+  EXPECT_EQ(ReadFile(tmp / "k.gsi"), "new\r\n");
+  EXPECT_TRUE(CreateFileBeside(tmp / "nofolder/k.gsi").empty());
+  EXPECT_TRUE(CreateFileBeside(tmp.path()).empty());
+
+  const std::string across = "/dev/shm/veltro-place-" + std::to_string(::getpid()) + ".gsi";
+  ASSERT_TRUE(PlaceFile(second, across));
+  EXPECT_EQ(ReadFile(across), "second");
+  EXPECT_FALSE(FileExists(second));
+  ASSERT_TRUE(PlaceFile(across, tmp / "back.gsi"));
+  EXPECT_EQ(ReadFile(tmp / "back.gsi"), "second");
+  EXPECT_FALSE(FileExists(across));
+  EXPECT_TRUE(RemoveFile(tmp / "k.gsi"));
+  EXPECT_FALSE(RemoveFile(tmp / "k.gsi"));
 }
 
 TEST(TextFile, LoadingAFolderOrMissingFileFails) {
