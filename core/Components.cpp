@@ -8,8 +8,7 @@ TComponent* TDataModule::FindComponent(const std::string& name) const {
   return nullptr;
 }
 
-const std::vector<TComponent*>& TDataModule::OfType(const std::type_info& type, bool (*isA)(TComponent*)) const {
-  const std::type_index key(type);
+const std::vector<TComponent*>& TDataModule::OfType(const void* key, bool (*isA)(TComponent*)) const {
   for (const auto& entry : byType_)
     if (entry.first == key) return entry.second;
   std::vector<TComponent*> list;

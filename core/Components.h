@@ -6,11 +6,20 @@
 #include <deque>
 #include <memory>
 #include <string>
-#include <typeindex>
 #include <utility>
 #include <vector>
 
 namespace veltro {
+
+namespace detail {
+// One address per component type: the type lists below are looked up by it
+// with a pointer comparison (comparing type_info may compare names).
+template <class T>
+const void* ComponentTypeKey() {
+  static const char key = 0;
+  return &key;
+}
+}  // namespace detail
 
 class TDataModule;
 
@@ -52,16 +61,29 @@ class TDataModule : public TComponent {
   // looked up once and kept.
   template <class T, class Fn>
   void ForEach(Fn&& fn) const {
-    for (TComponent* c : OfType(typeid(T), [](TComponent* x) { return dynamic_cast<T*>(x) != nullptr; }))
-      fn(*static_cast<T*>(c));
+    for (TComponent* c : OfType<T>()) fn(*static_cast<T*>(c));
+  }
+
+  // The last component of type T in creation order for which pred holds, or
+  // nullptr: the "last match wins" rule, searched from the end.
+  template <class T, class Pred>
+  T* FindLast(Pred&& pred) const {
+    const std::vector<TComponent*>& list = OfType<T>();
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+      if (pred(*static_cast<T*>(*it))) return static_cast<T*>(*it);
+    return nullptr;
   }
 
  private:
-  const std::vector<TComponent*>& OfType(const std::type_info& type, bool (*isA)(TComponent*)) const;
+  template <class T>
+  const std::vector<TComponent*>& OfType() const {
+    return OfType(detail::ComponentTypeKey<T>(), [](TComponent* x) { return dynamic_cast<T*>(x) != nullptr; });
+  }
+  const std::vector<TComponent*>& OfType(const void* type, bool (*isA)(TComponent*)) const;
 
   std::vector<std::unique_ptr<TComponent>> components_;
   // A deque keeps the lists in place while a nested ForEach adds another type.
-  mutable std::deque<std::pair<std::type_index, std::vector<TComponent*>>> byType_;
+  mutable std::deque<std::pair<const void*, std::vector<TComponent*>>> byType_;
 };
 
 }  // namespace veltro

@@ -22,35 +22,25 @@ void SetDmEditDaten(TDataModule* module) { g_dmEditDaten = module; }
 void SetEditorKindTest(EditorKindOf test) { g_editorKind = test; }
 
 std::string SelectKind(FormatDescriptor& description, const TDataModule& module, TTransferDatenart tda) {
-  description.ReadWrite = nullptr;
-  module.ForEach<TReadWriteDaten>([&](TReadWriteDaten& rw) {
-    if (rw.TransferDatenart == tda) {
-      description.ReadWrite = &rw;
-      description.TransferDatenart = tda;
-    }
-  });
-  description.Init = nullptr;
-  if (g_dmInit) {
-    g_dmInit->ForEach<TInitDaten>([&](TInitDaten& init) {
-      if (init.TransferDatenart == tda) description.Init = &init;
-    });
-  }
-  if (auto* instrumentFormat = dynamic_cast<TGeraeteFormat*>(&description)) {
-    instrumentFormat->Edit = nullptr;
+  description.ReadWrite =
+      module.FindLast<TReadWriteDaten>([tda](const TReadWriteDaten& rw) { return rw.TransferDatenart == tda; });
+  if (description.ReadWrite) description.TransferDatenart = tda;
+  description.Init =
+      g_dmInit ? g_dmInit->FindLast<TInitDaten>([tda](const TInitDaten& init) { return init.TransferDatenart == tda; })
+               : nullptr;
+  if (TComponent** edit = description.EditBinding()) {
+    *edit = nullptr;
     if (g_dmEditDaten && g_editorKind) {
-      for (const auto& c : g_dmEditDaten->Components())
-        if (g_editorKind(*c, tda)) instrumentFormat->Edit = c.get();
+      const auto& components = g_dmEditDaten->Components();
+      for (auto it = components.rbegin(); it != components.rend() && !*edit; ++it)
+        if (g_editorKind(**it, tda)) *edit = it->get();
     }
   }
   return description.Name;
 }
 
 TDatenformatDefinitionen* FindActiveFormat(const TDataModule& dfd) {
-  TDatenformatDefinitionen* active = nullptr;
-  dfd.ForEach<TDatenformatDefinitionen>([&](TDatenformatDefinitionen& d) {
-    if (d.Active) active = &d;
-  });
-  return active;
+  return dfd.FindLast<TDatenformatDefinitionen>([](const TDatenformatDefinitionen& d) { return d.Active; });
 }
 
 TDatenformatDefinitionen* FindActiveFormat() { return g_dfd ? FindActiveFormat(*g_dfd) : nullptr; }

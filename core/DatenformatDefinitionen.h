@@ -52,6 +52,10 @@ class FormatDescriptor : public TComponent {
   std::string QuerprofileDateiname;
   TNotifyFormatEvent OnFormat;
   TNotifySetTDAEvent OnSetTDA;
+
+  // Where the editor component of the bound kind is kept; nullptr for
+  // descriptions without one.
+  virtual TComponent** EditBinding() { return nullptr; }
 };
 
 class TDatenformatDefinitionen : public FormatDescriptor {
@@ -95,6 +99,8 @@ class TGeraeteFormat : public FormatDescriptor {
   // A line that makes no record but belongs to the format (a header, a
   // version or frame line): it is read, not reported as "not read".
   std::function<bool(const std::string& S)> OnFrameLine;
+
+  TComponent** EditBinding() override { return &Edit; }
 };
 
 // The process-wide data modules the transfer components are looked up on.

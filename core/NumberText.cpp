@@ -19,9 +19,45 @@ int ClampDecimals(int decimals) { return decimals < 0 ? 0 : decimals > kMaxDecim
 bool NumericValue(const std::string& text, DecimalValue& d) {
   return ReadDecimal(text, d) && !IsNoValue(ParseNumber(text));
 }
+
+// [blanks][sign]digits[.digits] with at most 15 significant digits: the
+// digits as an integer are exact in a double, and one division by an exact
+// power of ten rounds as correctly as from_chars does. False for any other
+// text, which takes the general way.
+bool ParsePlainDecimal(std::string_view text, double& value) {
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  constexpr size_t kMaxDigits = 15;
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const size_t first = i;
+  while (i < n && text[i] == '0') ++i;
+  const size_t significant = i;
+  std::uint64_t digits = 0;  // wraps only beyond kMaxDigits, which is refused
+  for (; i < n && isDigit(text[i]); ++i) digits = digits * 10 + static_cast<std::uint64_t>(text[i] - '0');
+  size_t count = i - significant;
+  bool any = i > first;
+  size_t fraction = 0;
+  if (i < n && text[i] == '.') {
+    const size_t start = ++i;
+    for (; i < n && isDigit(text[i]); ++i) digits = digits * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    fraction = i - start;
+    count += fraction;
+    any = any || fraction > 0;
+  }
+  if (i != n || !any || count > kMaxDigits) return false;
+  const double magnitude = static_cast<double>(digits) / kPowers[fraction];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
 }  // namespace
 
-double ParseNumber(const std::string& text) {
+double ParseNumber(std::string_view text) {
+  if (double fast; ParsePlainDecimal(text, fast)) return fast;
   DecimalValue d;
   if (!ReadDecimal(text, d)) return kNoValue;
   size_t start = text.find_first_not_of(' ');

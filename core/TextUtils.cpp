@@ -45,6 +45,13 @@ std::string TrimBlanks(const std::string& text) {
   return text.substr(first, last - first + 1);
 }
 
+std::string_view TrimBlanksView(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
 std::string TrimLeftChar(const std::string& text, char c) {
   size_t first = text.find_first_not_of(c);
   return first == std::string::npos ? std::string() : text.substr(first);

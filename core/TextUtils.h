@@ -6,12 +6,15 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace veltro {
 
 // ---- Text -------------------------------------------------------------------
 std::string TrimBlanks(const std::string& text);
+// The same as a view into text.
+std::string_view TrimBlanksView(std::string_view text);
 std::string TrimLeftChar(const std::string& text, char c);
 std::string TrimRightChar(const std::string& text, char c);
 std::string LeftText(const std::string& text, int n);
@@ -54,7 +57,7 @@ inline bool IsNoValue(double v) { return v == kNoValue; }
 
 // kNoValue for anything but [blanks][sign]digits[.digits][E[sign]digits]
 // and for values beyond the double range.
-double ParseNumber(const std::string& text);
+double ParseNumber(std::string_view text);
 // Rounds the shortest decimal text of value half away from zero; a value
 // that rounds to zero has no "-". Decimals are clamped to 0..64.
 std::string FormatNumber(int decimals, double value);

@@ -45,12 +45,8 @@ bool IsLevelInstrument() { return Instrument().CurrentInstrumentKind() == Instru
 
 // The reset component of dmInit for a kind (last match wins), or nullptr.
 TInitDaten* InitFor(TTransferDatenart tda) {
-  TInitDaten* found = nullptr;
-  if (TDataModule* m = DmInit())
-    m->ForEach<TInitDaten>([&](TInitDaten& i) {
-      if (i.TransferDatenart == tda) found = &i;
-    });
-  return found;
+  TDataModule* m = DmInit();
+  return m ? m->FindLast<TInitDaten>([tda](const TInitDaten& i) { return i.TransferDatenart == tda; }) : nullptr;
 }
 
 // Resets the part of the record that a line of this kind fills. Konstanten

@@ -239,16 +239,14 @@ std::string TGeraete::LibraryPathToLoad(const TInstrument& instrument) const {
 }
 
 TInstrument& TGeraete::CurrentInstrument() {
-  // Asked several times per line: the instruments are listed again only
-  // when components were added, and searched from the last.
-  if (instrumentsOf_ != Components().size()) {
-    instruments_.clear();
-    ForEach<TInstrument>([&](TInstrument& i) { instruments_.push_back(&i); });
-    instrumentsOf_ = Components().size();
-  }
-  for (auto it = instruments_.rbegin(); it != instruments_.rend(); ++it)
-    if ((*it)->Active) return **it;
-  return ActivateFirstInstrument();
+  if (current_ && currentChanges_ == TActiveMark::Changes() && currentComponents_ == ComponentCount())
+    return *current_;
+  TInstrument* current = FindLast<TInstrument>([](const TInstrument& i) { return i.Active; });
+  if (!current) current = &ActivateFirstInstrument();
+  current_ = current;
+  currentChanges_ = TActiveMark::Changes();
+  currentComponents_ = ComponentCount();
+  return *current;
 }
 
 TInstrument& TGeraete::ActivateFirstInstrument() {

@@ -102,6 +102,29 @@ class THersteller : public TComponent {
       OnCreateTWListen;
 };
 
+// The mark of the current instrument: a bool that counts its changes, so
+// that the catalogue keeps the current instrument from one change to the next.
+class TActiveMark {
+ public:
+  TActiveMark() = default;
+  TActiveMark(const TActiveMark&) = default;
+  TActiveMark& operator=(bool on) {
+    if (on != on_) {
+      on_ = on;
+      ++changes_;
+    }
+    return *this;
+  }
+  TActiveMark& operator=(const TActiveMark& other) { return *this = other.on_; }
+  operator bool() const { return on_; }
+  // Changes of any mark so far.
+  static std::uint64_t Changes() { return changes_; }
+
+ private:
+  bool on_ = false;
+  static inline std::uint64_t changes_ = 0;
+};
+
 // Instrument model. Defaults are the construction defaults; the catalogue
 // sets what differs.
 class TInstrument : public TComponent {
@@ -136,7 +159,7 @@ class TInstrument : public TComponent {
   int TransferMethode = 0;
   int Dateifilter = 0;      // text number of the file-dialog filter
   int TabOrder = 0;         // position among the instruments of its maker
-  bool Active = false;      // the current instrument
+  TActiveMark Active;       // the current instrument
   bool NoNewTrans = false;  // an announced change of format does not end a receive
   TNotifyEvent OnSetup;     // instrument-specific set-up before a transfer
 
@@ -418,8 +441,11 @@ class TGeraete : public TDataModule {
   std::string LibraryPathToLoad(const TInstrument& instrument) const;
 
   std::string installationDirectory_;
-  std::vector<TInstrument*> instruments_;  // in creation order, for CurrentInstrument
-  size_t instrumentsOf_ = SIZE_MAX;        // component count they were listed at
+  // CurrentInstrument's answer, while no mark has changed and no instrument
+  // has been added since.
+  TInstrument* current_ = nullptr;
+  std::uint64_t currentChanges_ = 0;
+  int currentComponents_ = 0;
   std::function<TGeraeteFormat*()> viewerFormat_;
   InstrumentLibraryHooks noHooks_;
   InstrumentLibraryHooks* hooks_ = &noHooks_;

@@ -65,20 +65,6 @@ std::string LevelColumn(const std::string& value, const std::string& satzkennung
   return PadLeftBlanks(ConvertLevelValue(value, satzkennung, kind), kLevelColumnWidth);
 }
 
-void ReadKoordinaten(const std::string& layout, const std::string& S, TDaten& Daten) {
-  Daten.Konstanten.Originalzeilen = S;
-  const std::vector<std::string> f = CutFields(layout, S);
-  auto at = [&f](size_t i) { return i < f.size() ? f[i] : std::string(); };
-  TPunkt& p = Daten.Punkt;
-  p.Punktnummer = at(0);
-  p.Code1 = at(1);
-  p.Y = at(2);
-  p.X = at(3);
-  p.Hoehe = at(4);
-  p.Kommentar = at(5);
-}
-
-
 }  // namespace
 
 int LevelDecimals(const std::string& satzkennung, LevelValue kind) {
@@ -147,26 +133,40 @@ TdmASCII::~TdmASCII() { dfd_.DetachModule(def_); }
 
 // A coordinate line has numbers (or nothing) in its coordinate fields; the
 // kind labels of the program's own measurement output make no point.
+void TdmASCII::CutKoordinaten(const std::string& line) const { CutFieldViews(def_.Koordinaten, line, fields_); }
+
 bool TdmASCII::IsKoordinatenLine(const std::string& line) const {
   if (!FitsLayout(def_.Koordinaten, line)) return false;
-  const std::vector<std::string> f = CutFields(def_.Koordinaten, line);
+  CutKoordinaten(line);
+  const std::vector<std::string_view>& f = fields_;
   if (f.empty()) return false;
   for (size_t i = 2; i < 5 && i < f.size(); ++i) {
-    const std::string value = TrimBlanks(f[i]);
+    const std::string_view value = TrimBlanksView(f[i]);
     if (!value.empty() && IsNoValue(ParseNumber(value))) return false;
   }
   // The labels hold no digit; most point numbers do (no text lookup then).
-  const std::string& label = f[0];
-  if (label.find_first_of("0123456789") != std::string::npos) return true;
-  const std::string trimmed = TrimBlanks(label);
+  const std::string_view label = f[0];
+  if (label.find_first_of("0123456789") != std::string_view::npos) return true;
+  const std::string_view trimmed = TrimBlanksView(label);
   for (int text : {kTextInformation, kTextStation, kTextAnschlusspunkt, kTextNeupunkt})
-    if (trimmed == TrimBlanks(GetText(text))) return false;
+    if (trimmed == TrimBlanksView(GetText(text))) return false;
   return true;
 }
 
 // ---- Coordinates ------------------------------------------------------------------
 
-void TdmASCII::KoordinatenRead(const std::string& S, TDaten& Daten) { ReadKoordinaten(def_.Koordinaten, S, Daten); }
+void TdmASCII::KoordinatenRead(const std::string& S, TDaten& Daten) {
+  Daten.Konstanten.Originalzeilen = S;
+  CutKoordinaten(S);
+  auto at = [this](size_t i) { return i < fields_.size() ? fields_[i] : std::string_view(); };
+  TPunkt& p = Daten.Punkt;
+  p.Punktnummer = at(0);
+  p.Code1 = at(1);
+  p.Y = at(2);
+  p.X = at(3);
+  p.Hoehe = at(4);
+  p.Kommentar = at(5);
+}
 
 std::string TdmASCII::KoordinatenWrite(TDaten& Daten) {
   const TPunkt& p = Daten.Punkt;
@@ -175,7 +175,7 @@ std::string TdmASCII::KoordinatenWrite(TDaten& Daten) {
 
 void TdmASCII::KoordinatenStatistik(const std::string&, TTransferStatistik& State) { CountPoint(State); }
 
-void TdmASCII::NivKoordinatenRead(const std::string& S, TDaten& Daten) { ReadKoordinaten(def_.Koordinaten, S, Daten); }
+void TdmASCII::NivKoordinatenRead(const std::string& S, TDaten& Daten) { KoordinatenRead(S, Daten); }
 
 std::string TdmASCII::NivKoordinatenWrite(TDaten& Daten) { return KoordinatenWrite(Daten); }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/ReadWriteDaten.h"
@@ -54,8 +55,12 @@ class TdmASCII : public TDataModule {
   std::string NivKommentareWrite(TDaten& Daten);
 
  private:
+  // The fields of the coordinate line being looked at, as views into it.
+  void CutKoordinaten(const std::string& line) const;
+
   TDFD& dfd_;
   TDatenformatDefinitionen& def_;
+  mutable std::vector<std::string_view> fields_;
 };
 
 // The information items in their order, each its label text directly

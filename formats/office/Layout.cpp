@@ -44,11 +44,19 @@ struct Token {
   Conversion conv;      // Conversion
   size_t partner = 0;   // Open/Close: index of the other bracket
   size_t argIndex = 0;  // Conversion: position in the argument list
+  int next = -1;        // the first literal character after the token, -1 at the end
+  size_t run = 0;       // Literal: literal tokens in a row from here, as text at runStart
+  size_t runStart = 0;  //          of Parsed::literals
 };
 
 struct Parsed {
   std::vector<Token> tokens;
   size_t conversions = 0;
+  std::string literals;  // the literal characters of tokens, in order
+  // The length of the line written last: the next one gets that room at
+  // once, and a little more for a line a bit longer or a character a writer
+  // adds, but not much more (a written line is kept with its capacity).
+  mutable size_t lastLength = 0;
   // Literals and conversions only, and the index of the last conversion in
   // them: what the positional readers walk (made once per layout).
   std::vector<Token> flat;
@@ -162,6 +170,23 @@ std::optional<Parsed> ParseLayout(const std::string& layout) {
       p.tokens[close] = LiteralToken(']');
     }
   }
+  int next = -1;
+  for (size_t k = p.tokens.size(); k-- > 0;) {
+    p.tokens[k].next = next;
+    if (p.tokens[k].kind == Kind::Literal) next = static_cast<unsigned char>(p.tokens[k].c);
+  }
+  for (size_t k = 0; k < p.tokens.size();) {
+    if (p.tokens[k].kind != Kind::Literal) {
+      ++k;
+      continue;
+    }
+    size_t end = k;
+    const size_t start = p.literals.size();
+    for (; end < p.tokens.size() && p.tokens[end].kind == Kind::Literal; ++end) p.literals += p.tokens[end].c;
+    p.tokens[k].run = end - k;
+    p.tokens[k].runStart = start;
+    k = end;
+  }
   for (const Token& t : p.tokens)
     if (t.kind == Kind::Literal || t.kind == Kind::Conversion) p.flat.push_back(t);
   for (size_t k = 0; k < p.flat.size(); ++k)
@@ -172,16 +197,25 @@ std::optional<Parsed> ParseLayout(const std::string& layout) {
 // Writers and readers use the same few layouts for every line: the parsed
 // form of the most recent ones is kept.
 constexpr size_t kParsedLayoutCache = 16;
+// Room beyond the previous line's length that a line gets at once.
+constexpr size_t kLineSlack = 2;
 
 const std::optional<Parsed>& Parse(const std::string& layout) {
   static std::deque<std::pair<std::string, std::optional<Parsed>>> cache;
   static size_t next = 0;
-  for (const auto& entry : cache)
-    if (entry.first == layout) return entry.second;
+  static size_t last = 0;  // the entry found last: a writer asks for the same layout line after line
+  if (last < cache.size() && cache[last].first == layout) return cache[last].second;
+  for (size_t i = 0; i < cache.size(); ++i)
+    if (cache[i].first == layout) {
+      last = i;
+      return cache[i].second;
+    }
   if (cache.size() < kParsedLayoutCache) {
     cache.emplace_back(layout, ParseLayout(layout));
+    last = cache.size() - 1;
     return cache.back().second;
   }
+  last = next;
   auto& slot = cache[next];
   next = (next + 1) % kParsedLayoutCache;
   slot = {layout, ParseLayout(layout)};
@@ -192,41 +226,55 @@ const std::optional<Parsed>& Parse(const std::string& layout) {
 void AppendPadded(std::string& out, std::string_view text, int width, bool left) {
   const size_t fill =
       width > 0 && static_cast<int>(text.size()) < width ? static_cast<size_t>(width) - text.size() : 0;
+  if (fill == 0) {
+    out.append(text);
+    return;
+  }
   if (!left) out.append(fill, ' ');
   out.append(text);
   if (left) out.append(fill, ' ');
 }
 
-std::string TrimSpaces(const std::string& s) {
+std::string_view TrimSpaces(std::string_view s) {
   size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
+  if (b == std::string_view::npos) return {};
   size_t e = s.find_last_not_of(' ');
   return s.substr(b, e - b + 1);
 }
 
 // Integer text: blanks in front, optional sign, digits, nothing after.
-std::optional<std::string> FormatInteger(const std::string& text, int precision) {
+bool AppendInteger(std::string& out, std::string_view text, int precision, int width, bool left) {
   size_t i = text.find_first_not_of(' ');
-  if (i == std::string::npos) return std::nullopt;
+  if (i == std::string_view::npos) return false;
   bool negative = false;
   if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
   const size_t first = i;
   while (i < text.size() && IsDigit(text[i])) ++i;
-  if (i == first || i != text.size()) return std::nullopt;
-  std::string digits = text.substr(first);
-  size_t nz = digits.find_first_not_of('0');
-  digits = nz == std::string::npos ? "0" : digits.substr(nz);
-  if (precision > 0 && static_cast<int>(digits.size()) < precision)
-    digits.insert(0, static_cast<size_t>(precision) - digits.size(), '0');
-  if (negative && digits.find_first_not_of('0') != std::string::npos) digits.insert(0, 1, '-');
-  return digits;
+  if (i == first || i != text.size()) return false;
+  std::string_view digits = text.substr(first);
+  const size_t nz = digits.find_first_not_of('0');
+  digits = nz == std::string_view::npos ? std::string_view("0") : digits.substr(nz);
+  const size_t zeros =
+      precision > 0 && digits.size() < static_cast<size_t>(precision) ? static_cast<size_t>(precision) - digits.size() : 0;
+  const bool sign = negative && digits != "0";
+  const size_t length = (sign ? 1 : 0) + zeros + digits.size();
+  const size_t fill = width > 0 && length < static_cast<size_t>(width) ? static_cast<size_t>(width) - length : 0;
+  if (!left) out.append(fill, ' ');
+  if (sign) out += '-';
+  out.append(zeros, '0');
+  out.append(digits);
+  if (left) out.append(fill, ' ');
+  return true;
 }
 
-// Appends the conversion of arg to out; false when arg does not fit it.
-bool AppendConversion(std::string& out, const Conversion& conv, const LayoutArg& arg) {
+// Appends the conversion of text to out; false when text does not fit it.
+bool AppendConversion(std::string& out, const Conversion& conv, std::string_view text) {
   switch (conv.letter) {
     case 's': {
-      std::string_view text = arg.Text();
+      if (conv.precision < 0 && conv.width <= 0) {  // the usual "%s"
+        out.append(text);
+        return true;
+      }
       if (conv.precision >= 0 && static_cast<int>(text.size()) > conv.precision) {
         const size_t n = static_cast<size_t>(conv.precision);
         text = conv.keepLast ? text.substr(text.size() - n) : text.substr(0, n);
@@ -234,14 +282,9 @@ bool AppendConversion(std::string& out, const Conversion& conv, const LayoutArg&
       AppendPadded(out, text, conv.width, conv.left);
       return true;
     }
-    case 'd': {
-      auto v = FormatInteger(arg.Text(), conv.precision);
-      if (!v) return false;
-      AppendPadded(out, *v, conv.width, conv.left);
-      return true;
-    }
+    case 'd': return AppendInteger(out, text, conv.precision, conv.width, conv.left);
     default: {
-      auto v = FormatDecimalText(arg.Text(), conv.precision >= 0 ? conv.precision : kDefaultDecimals);
+      auto v = FormatDecimalText(text, conv.precision >= 0 ? conv.precision : kDefaultDecimals);
       if (!v) return false;
       AppendPadded(out, *v, conv.width, conv.left);
       return true;
@@ -249,28 +292,24 @@ bool AppendConversion(std::string& out, const Conversion& conv, const LayoutArg&
   }
 }
 
-// The first literal character after token k (alternatives and brackets are
-// not literals), or nullopt at the end of the layout.
-std::optional<char> NextLiteral(const std::vector<Token>& tokens, size_t k) {
-  for (size_t j = k + 1; j < tokens.size(); ++j)
-    if (tokens[j].kind == Kind::Literal) return tokens[j].c;
-  return std::nullopt;
-}
-
-}  // namespace
-
-namespace {
-
-std::optional<std::string> FormatTokens(const std::string& layout, LayoutArgSpan args, bool inColumns) {
+template <class Arg>
+bool AppendTokens(std::string& out, const std::string& layout, std::span<const Arg> args, bool inColumns) {
   const auto& parsed = Parse(layout);
-  if (!parsed || parsed->conversions > args.size()) return std::nullopt;
+  if (!parsed || parsed->conversions > args.size()) return false;
   const std::vector<Token>& tokens = parsed->tokens;
-  std::string out;
-  out.reserve(128);
+  const size_t start = out.size();
+  out.reserve(start + parsed->lastLength + kLineSlack);
   for (size_t k = 0; k < tokens.size(); ++k) {
     const Token& t = tokens[k];
     switch (t.kind) {
-      case Kind::Literal: out += t.c; break;
+      case Kind::Literal:
+        if (t.run == 0) {  // not the start of its run (not reached by the walk)
+          out += t.c;
+          break;
+        }
+        out.append(parsed->literals, t.runStart, t.run);
+        k += t.run - 1;
+        break;
       case Kind::Alternative:
       case Kind::Close: break;
       case Kind::Open: {
@@ -282,15 +321,29 @@ std::optional<std::string> FormatTokens(const std::string& layout, LayoutArgSpan
       }
       case Kind::Conversion: {
         const size_t before = out.size();
-        if (!AppendConversion(out, t.conv, args[t.argIndex])) return std::nullopt;
-        if (const int w = t.conv.CutWidth(); inColumns && w > 0 && out.size() - before > static_cast<size_t>(w))
-          return std::nullopt;
+        bool ok = AppendConversion(out, t.conv, args[t.argIndex].Text());
+        if (const int w = t.conv.CutWidth(); ok && inColumns && w > 0 && out.size() - before > static_cast<size_t>(w))
+          ok = false;
+        if (!ok) {
+          out.resize(start);
+          return false;
+        }
         break;
       }
     }
   }
+  parsed->lastLength = out.size() - start;
+  return true;
+}
+
+template <class Args>
+std::optional<std::string> FormatTokens(const std::string& layout, Args args, bool inColumns) {
+  std::string out;
+  if (!AppendTokens(out, layout, args, inColumns)) return std::nullopt;
   return out;
 }
+
+LayoutArgViewSpan Views(LayoutArgList args) { return LayoutArgViewSpan(args.begin(), args.size()); }
 
 }  // namespace
 
@@ -298,13 +351,34 @@ std::optional<std::string> FormatLayout(const std::string& layout, LayoutArgSpan
   return FormatTokens(layout, args, false);
 }
 
+std::optional<std::string> FormatLayout(const std::string& layout, LayoutArgList args) {
+  return FormatTokens(layout, Views(args), false);
+}
+
 std::optional<std::string> FormatLayoutInColumns(const std::string& layout, LayoutArgSpan args) {
   return FormatTokens(layout, args, true);
 }
 
+std::optional<std::string> FormatLayoutInColumns(const std::string& layout, LayoutArgList args) {
+  return FormatTokens(layout, Views(args), true);
+}
+
 std::string FormatLayoutOrError(const std::string& layout, LayoutArgSpan args) {
   auto text = FormatLayout(layout, args);
-  return text ? *text : std::string("Error");
+  return text ? std::move(*text) : std::string("Error");
+}
+
+std::string FormatLayoutOrError(const std::string& layout, LayoutArgList args) {
+  auto text = FormatLayout(layout, args);
+  return text ? std::move(*text) : std::string("Error");
+}
+
+bool AppendLayout(std::string& out, const std::string& layout, LayoutArgSpan args, bool inColumns) {
+  return AppendTokens(out, layout, args, inColumns);
+}
+
+bool AppendLayout(std::string& out, const std::string& layout, LayoutArgViewSpan args, bool inColumns) {
+  return AppendTokens(out, layout, args, inColumns);
 }
 
 bool FitsLayout(const std::string& layout, const std::string& line) {
@@ -329,8 +403,8 @@ bool FitsLayout(const std::string& layout, const std::string& line) {
       case Kind::Conversion: {
         if (int w = t.conv.CutWidth(); w > 0) {
           pos = std::min(line.size(), pos + static_cast<size_t>(w));
-        } else if (auto next = NextLiteral(tokens, k)) {
-          size_t found = line.find(*next, pos);
+        } else if (t.next >= 0) {
+          size_t found = line.find(static_cast<char>(t.next), pos);
           pos = found == std::string::npos ? line.size() : found;
         } else {
           pos = line.size();
@@ -343,17 +417,12 @@ bool FitsLayout(const std::string& layout, const std::string& line) {
 }
 
 namespace {
-std::string_view TrimSpacesView(std::string_view s) {
-  const size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-}  // namespace
-
-void CutFieldViews(const std::string& layout, std::string_view line, std::vector<std::string_view>& fields) {
-  fields.clear();
+// The positional cut behind CutFields and CutFieldViews: emit(field) for
+// each conversion in order; false for a malformed layout.
+template <class Emit>
+bool CutPositions(const std::string& layout, std::string_view line, Emit emit) {
   const auto& parsed = Parse(layout);
-  if (!parsed) return;
+  if (!parsed) return false;
   const std::vector<Token>& flat = parsed->flat;
   const size_t lastConversion = parsed->lastFlatConversion;
   size_t pos = 0;
@@ -365,26 +434,32 @@ void CutFieldViews(const std::string& layout, std::string_view line, std::vector
     }
     const int w = t.conv.CutWidth();
     if (w > 0) {
-      fields.push_back(TrimSpacesView(line.substr(pos, static_cast<size_t>(w))));
+      emit(TrimSpaces(line.substr(pos, static_cast<size_t>(w))));
       pos = std::min(line.size(), pos + static_cast<size_t>(w));
       continue;
     }
     size_t end = line.size();
-    if (k != lastConversion) {
-      if (auto next = NextLiteral(flat, k)) {
-        size_t found = line.find(*next, pos);
-        if (found != std::string_view::npos) end = found;
-      }
+    if (k != lastConversion && t.next >= 0) {
+      size_t found = line.find(static_cast<char>(t.next), pos);
+      if (found != std::string_view::npos) end = found;
     }
-    fields.push_back(line.substr(pos, end - pos));
+    emit(line.substr(pos, end - pos));
     pos = end;
   }
+  return true;
+}
+}  // namespace
+
+void CutFieldViews(const std::string& layout, std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  CutPositions(layout, line, [&fields](std::string_view field) { fields.push_back(field); });
 }
 
 std::vector<std::string> CutFields(const std::string& layout, const std::string& line) {
-  std::vector<std::string_view> views;
-  CutFieldViews(layout, line, views);
-  return std::vector<std::string>(views.begin(), views.end());
+  std::vector<std::string> fields;
+  if (const auto& parsed = Parse(layout)) fields.reserve(parsed->conversions);
+  CutPositions(layout, line, [&fields](std::string_view field) { fields.emplace_back(field); });
+  return fields;
 }
 
 std::vector<int> FieldWidths(const std::string& layout) {
@@ -421,7 +496,7 @@ std::vector<std::string> CutFieldsByKey(const std::string& layout, const std::st
         size_t next = rest.find(separator, start);
         length = (next == std::string::npos ? rest.size() : next) - start;
       }
-      fields.push_back(TrimSpaces(rest.substr(start, length)));
+      fields.emplace_back(TrimSpaces(std::string_view(rest).substr(start, length)));
       rest.erase(at, key.size() + length);
     }
     key.clear();

@@ -55,6 +55,27 @@ using LayoutArgs = std::vector<LayoutArg>;
 // copied into a vector first.
 using LayoutArgSpan = std::span<const LayoutArg>;
 
+// One argument of a braced list: a view of the text where it stands, valid
+// for the call it is written in (the list and its temporaries live as long).
+class LayoutArgView {
+ public:
+  LayoutArgView(const std::string& text) : text_(text) {}
+  LayoutArgView(const char* text) : text_(text) {}
+  LayoutArgView(std::string_view text) : text_(text) {}
+  LayoutArgView(const LayoutArg& arg) : text_(arg.Text()), number_(arg.IsNumber()) {}
+
+  std::string_view Text() const { return text_; }
+  bool IsNumber() const { return number_; }
+  bool IsPresent() const { return number_ || !text_.empty(); }
+
+ private:
+  std::string_view text_;
+  bool number_ = false;
+};
+
+using LayoutArgViewSpan = std::span<const LayoutArgView>;
+using LayoutArgList = std::initializer_list<LayoutArgView>;
+
 // Writes a record: the arguments in order into the layout's conversions.
 // Optional groups are kept (without brackets) when one of their conversions
 // has a present argument, otherwise dropped whole; alternative positions are
@@ -65,24 +86,22 @@ using LayoutArgSpan = std::span<const LayoutArg>;
 // nullopt is a formatting failure: a malformed layout, fewer arguments than
 // conversions, or an argument of "d"/"f" that is not such a number.
 std::optional<std::string> FormatLayout(const std::string& layout, LayoutArgSpan args);
-inline std::optional<std::string> FormatLayout(const std::string& layout, std::initializer_list<LayoutArg> args) {
-  return FormatLayout(layout, LayoutArgSpan(args.begin(), args.size()));
-}
+std::optional<std::string> FormatLayout(const std::string& layout, LayoutArgList args);
 
 // FormatLayout for fixed-column files, whose readers cut by column: a
 // conversion with a width whose text is longer than that width fails
 // instead of widening its field and moving the columns after it.
 std::optional<std::string> FormatLayoutInColumns(const std::string& layout, LayoutArgSpan args);
-inline std::optional<std::string> FormatLayoutInColumns(const std::string& layout,
-                                                        std::initializer_list<LayoutArg> args) {
-  return FormatLayoutInColumns(layout, LayoutArgSpan(args.begin(), args.size()));
-}
+std::optional<std::string> FormatLayoutInColumns(const std::string& layout, LayoutArgList args);
 
 // FormatLayout for writers: the text, or exactly "Error" on failure.
 std::string FormatLayoutOrError(const std::string& layout, LayoutArgSpan args);
-inline std::string FormatLayoutOrError(const std::string& layout, std::initializer_list<LayoutArg> args) {
-  return FormatLayoutOrError(layout, LayoutArgSpan(args.begin(), args.size()));
-}
+std::string FormatLayoutOrError(const std::string& layout, LayoutArgList args);
+
+// The text of FormatLayout (FormatLayoutInColumns with inColumns) appended
+// to out; on a failure false, and out is left as it was.
+bool AppendLayout(std::string& out, const std::string& layout, LayoutArgSpan args, bool inColumns = false);
+bool AppendLayout(std::string& out, const std::string& layout, LayoutArgViewSpan args, bool inColumns = false);
 
 // Tests a line against a layout (the recognisers). The layout needs a
 // conversion; every literal must stand where the walk has got to. A sized
@@ -100,8 +119,8 @@ bool FitsLayout(const std::string& layout, const std::string& line);
 // conversion takes the rest of the line. Nothing is read past the end of the
 // line: fields there are empty. A malformed layout gives no fields.
 std::vector<std::string> CutFields(const std::string& layout, const std::string& line);
-// CutFields without copies, for readers that cut many lines: the fields
-// as views into line, in a vector the caller keeps from line to line.
+// The same fields as views into line (valid as long as line is unchanged),
+// into fields, whose capacity is kept from call to call.
 void CutFieldViews(const std::string& layout, std::string_view line, std::vector<std::string_view>& fields);
 
 // The cutting width of each conversion in order (0 for an unsized one), as

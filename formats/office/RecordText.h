@@ -17,28 +17,16 @@ class RecordText {
   // (FormatLayoutInColumns).
   explicit RecordText(bool inColumns = false) : inColumns_(inColumns) {}
 
-  void Add(const TStringList& layouts, size_t index, LayoutArgSpan args) {
-    if (failed_) return;
-    if (index >= layouts.size()) {
-      failed_ = true;
-      return;
-    }
-    Add(layouts[index], args);
+  void Add(const TStringList& layouts, size_t index, LayoutArgSpan args) { AddAt(layouts, index, args); }
+  void Add(const TStringList& layouts, size_t index, LayoutArgViewSpan args) { AddAt(layouts, index, args); }
+  void Add(const TStringList& layouts, size_t index, LayoutArgList args) {
+    AddAt(layouts, index, LayoutArgViewSpan(args.begin(), args.size()));
   }
-  void Add(const TStringList& layouts, size_t index, std::initializer_list<LayoutArg> args) {
-    Add(layouts, index, LayoutArgSpan(args.begin(), args.size()));
-  }
-  void Add(const std::string& layout, LayoutArgSpan args) {
-    if (failed_) return;
-    auto line = inColumns_ ? FormatLayoutInColumns(layout, args) : FormatLayout(layout, args);
-    if (!line) {
-      failed_ = true;
-      return;
-    }
-    AddLine(*line);
-  }
-  void Add(const std::string& layout, std::initializer_list<LayoutArg> args) {
-    Add(layout, LayoutArgSpan(args.begin(), args.size()));
+  // Formats straight into the record's text.
+  void Add(const std::string& layout, LayoutArgSpan args) { Append(layout, args); }
+  void Add(const std::string& layout, LayoutArgViewSpan args) { Append(layout, args); }
+  void Add(const std::string& layout, LayoutArgList args) {
+    Append(layout, LayoutArgViewSpan(args.begin(), args.size()));
   }
   void AddLine(std::string_view line) {
     if (failed_) return;
@@ -63,6 +51,25 @@ class RecordText {
   }
 
  private:
+  template <class Args>
+  void AddAt(const TStringList& layouts, size_t index, Args args) {
+    if (index >= layouts.size()) {
+      failed_ = true;
+      return;
+    }
+    Append(layouts[index], args);
+  }
+  template <class Args>
+  void Append(const std::string& layout, Args args) {
+    if (failed_) return;
+    if (lines_ > 0) text_ += "\r\n";
+    if (!AppendLayout(text_, layout, args, inColumns_)) {
+      failed_ = true;
+      return;
+    }
+    ++lines_;
+  }
+
   std::string text_;
   int lines_ = 0;
   bool failed_ = false;

@@ -32,6 +32,24 @@ TEST_F(ComponentsTest, LaterComponentOfTheSameKindWins) {
   EXPECT_EQ(formats.lines->ReadWrite, &second);
 }
 
+// The engine keeps the components of each type, not the binding: a
+// component added or a kind changed after a selection counts at the next.
+TEST_F(ComponentsTest, SelectionFollowsComponentsAddedOrChangedSinceTheLast) {
+  formats.lines->OnSetTDA(tdaKoordinate);
+  TReadWriteDaten* first = formats.lines->ReadWrite;
+  ASSERT_NE(first, nullptr);
+  auto& second = formats.linesModule.Add<TReadWriteDaten>("Koordinaten2");
+  second.TransferDatenart = tdaKoordinate;
+  formats.lines->OnSetTDA(tdaKoordinate);
+  EXPECT_EQ(formats.lines->ReadWrite, &second);
+  second.TransferDatenart = tdaQuerprofil;
+  formats.lines->OnSetTDA(tdaKoordinate);
+  EXPECT_EQ(formats.lines->ReadWrite, first);
+  formats.lines->OnSetTDA(tdaQuerprofil);
+  EXPECT_EQ(formats.lines->ReadWrite, &second);
+  EXPECT_EQ(formats.lines->TransferDatenart, tdaQuerprofil);
+}
+
 TEST_F(ComponentsTest, InitForLaengsprofilHasNoHandler) {
   formats.inst->OnSetTDA(tdaLaengsprofil);
   ASSERT_NE(formats.inst->Init, nullptr);

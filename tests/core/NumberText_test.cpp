@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "core/TextUtils.h"
 
@@ -44,6 +47,36 @@ TEST(ParseNumber, UnderflowIsZeroNotNoValue) {
   EXPECT_EQ(ParseNumber("1E-400"), 0.0);
   EXPECT_TRUE(std::signbit(ParseNumber("-1E-400")));
   EXPECT_EQ(ParseNumber("0E999999"), 0.0);
+}
+
+// Plain decimals take a short way; each must give the very double (sign of
+// zero included) that the correctly rounding standard reader gives.
+TEST(ParseNumber, PlainDecimalsReadAsTheStandardReaderReadsThem) {
+  std::mt19937 random(2026);
+  auto digits = [&](int n) {
+    std::string d;
+    for (int i = 0; i < n; ++i) d += static_cast<char>('0' + random() % 10);
+    return d;
+  };
+  for (int k = 0; k < 50000; ++k) {
+    const int sign = static_cast<int>(random() % 3);
+    std::string body = std::string(random() % 4 == 0 ? random() % 3 : 0, '0') + digits(static_cast<int>(random() % 17));
+    if (random() % 4 != 0) body += "." + digits(static_cast<int>(random() % 17));
+    const std::string text = std::string(random() % 2, ' ') + (sign == 1 ? "+" : sign == 2 ? "-" : "") + body;
+    double expected = kNoValue;
+    const std::string standard = (sign == 2 ? "-" : "") + body;
+    if (body.find_first_of("0123456789") != std::string::npos) {
+      const auto [end, ec] = std::from_chars(standard.data(), standard.data() + standard.size(), expected);
+      ASSERT_TRUE(ec == std::errc() && end == standard.data() + standard.size()) << standard;
+    }
+    const double value = ParseNumber(text);
+    EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << "\"" << text << "\" " << value << " " << expected;
+  }
+  EXPECT_TRUE(std::signbit(ParseNumber("-0.000")));
+  EXPECT_EQ(ParseNumber("123456789012345.6"), 123456789012345.6);  // 16 digits: the general way
+  EXPECT_TRUE(IsNoValue(ParseNumber("2147483647")));
+  EXPECT_TRUE(IsNoValue(ParseNumber("1.2.3")));
+  EXPECT_TRUE(IsNoValue(ParseNumber("-.")));
 }
 
 TEST(FormatNumber, FixedDecimalsWithPoint) {

@@ -309,4 +309,36 @@ TEST(LayoutDecimal, ReadsSignsZerosPointsAndExponents) {
 }
 
 }  // namespace
+// ---- Writing in place --------------------------------------------------------
+
+// Writers format straight into their record (views of their values, appended
+// to the text so far): the same text as FormatLayout, and on a failure the
+// record as it was.
+TEST(LayoutAppend, ViewsAndInPlaceGiveTheTextOfFormatLayout) {
+  const std::pair<std::string, LayoutArgs> cases[] = {
+      {"%-15.15s|%s|%s|", {"Informationsbeschreibung", "", "600000.000"}},
+      {"[ a=%s][ b=%s]!", {"", "2"}},
+      {"[(%s)]|{ -}%8.3f|%.3d", {Num("1"), "-2.5", "-5"}},
+      {"%5s%%%" "«" "3.3s[%-4d]", {"ab", "abcdef", ""}},
+      {"%s;%4d", {"x", "12.5"}},  // not an integer: fails
+      {"%s|%s", {"only one"}},    // too few arguments: fails
+  };
+  for (const auto& [layout, args] : cases) {
+    const std::optional<std::string> expected = FormatLayout(layout, args);
+    std::vector<LayoutArgView> views(args.begin(), args.end());
+    for (bool byView : {false, true}) {
+      std::string record = "before\r\n";
+      const bool ok = byView ? AppendLayout(record, layout, LayoutArgViewSpan(views))
+                             : AppendLayout(record, layout, LayoutArgSpan(args));
+      EXPECT_EQ(ok, expected.has_value()) << layout;
+      EXPECT_EQ(record, "before\r\n" + expected.value_or("")) << layout << (byView ? " (views)" : "");
+    }
+  }
+  std::string record = "x";
+  EXPECT_FALSE(AppendLayout(record, "%3s|%s", LayoutArgSpan(LayoutArgs{"abcd", "e"}), true));
+  EXPECT_EQ(record, "x");
+  EXPECT_EQ(FormatLayoutOrError("%s-%s", {std::string("a"), "b"}), "a-b");
+  EXPECT_EQ(FormatLayoutOrError("%d", {"b"}), "Error");
+}
+
 }  // namespace veltro

@@ -147,6 +147,25 @@ TEST_F(CatalogueTest, TheLastActiveInstrumentIsCurrent) {
   EXPECT_EQ(&g.CurrentInstrument(), &It("itCR1"));
 }
 
+// The catalogue keeps its answer between calls; every change of a mark,
+// however it is made, counts at the next call.
+TEST_F(CatalogueTest, TheCurrentInstrumentFollowsEveryChangeOfTheMarks) {
+  Install({"GTS700.DLL"});
+  TGeraete& g = Make();
+  It("itCR1").Active = true;
+  It("itSDR33").Active = true;
+  EXPECT_EQ(&g.CurrentInstrument(), &It("itSDR33"));
+  EXPECT_EQ(&g.CurrentInstrument(), &It("itSDR33"));
+  It("itSDR33").Active = false;
+  EXPECT_EQ(&g.CurrentInstrument(), &It("itCR1"));
+  It("itSDR33").Active = It("itCR1").Active;  // copied from another mark
+  EXPECT_EQ(&g.CurrentInstrument(), &It("itSDR33"));
+  g.ForEach<TInstrument>([](TInstrument& i) { i.Active = false; });
+  EXPECT_EQ(&g.CurrentInstrument(), &It("itGTS700"));  // none active: the first installed
+  ASSERT_TRUE(g.SelectInstrument(It("itCR1").Caption));
+  EXPECT_EQ(&g.CurrentInstrument(), &It("itCR1"));
+}
+
 TEST_F(CatalogueTest, DummyInstrumentsNeedDummyDll) {
   Install({"GTS700.DLL"});
   TGeraete& g = Make();
