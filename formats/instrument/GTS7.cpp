@@ -377,10 +377,11 @@ struct TdmGTS7::Walk {
     first = last = at;
   }
   bool Engine() const { return lines != &own; }
-  std::string Line() const { return std::string((*lines)[last]); }
+  // Views into the line list, valid as long as the list is not cleared.
+  std::string_view Line() const { return (*lines)[last]; }
   bool HasNext() const { return last + 1 < lines->size(); }
-  std::string Next() const { return std::string((*lines)[last + 1]); }
-  std::string Advance() { return std::string((*lines)[++last]); }
+  std::string_view Next() const { return (*lines)[last + 1]; }
+  std::string_view Advance() { return (*lines)[++last]; }
 
   TDaten& daten;
   const LineList* lines = nullptr;
@@ -429,10 +430,10 @@ void TdmGTS7::ReadCoordinates(Walk& w, const std::string& layout, std::string& y
 void TdmGTS7::ReadObservations(Walk& w, const TStringList& d) {
   TPunkt& p = w.daten.Punkt;
   while (w.HasNext()) {
-    const std::string next = w.Next();
+    const std::string_view next = w.Next();
     const std::string_view keyword = Gts7Keyword(next, ogts7_);
     if (!IsObservationKeyword(keyword)) break;
-    const std::string& line = w.Advance();
+    const std::string_view line = w.Advance();
     auto fields = [&](size_t templ) -> const std::vector<std::string_view>& {
       CutFieldViews(Layout(d, templ), line, cut_);
       return cut_;
@@ -493,7 +494,7 @@ void TdmGTS7::InformationenRead(const std::string& S, TDaten& Daten) {
       if (!w.HasNext() || !isInfo(w.Next())) break;
       w.Advance();
     }
-    const std::string& line = w.Line();
+    const std::string_view line = w.Line();
     const std::string_view keyword = Gts7Keyword(line, ogts7_);
     auto f = [&](size_t templ) { return CutFields(Layout(t, templ), line); };
     if (keyword == "JOB") {
@@ -574,7 +575,7 @@ void TdmGTS7::AnschlusspunkteRead(const std::string& S, TDaten& Daten) {
   }
   const TStringList& t = CurrentFormat().Anschlusspunkt;
   TPunkt& p = Daten.Punkt;
-  const std::string current = w.Line();
+  const std::string_view current = w.Line();
   const std::string_view keyword = Gts7Keyword(current, ogts7_);
   if (keyword == "BKB") {
     const auto v = CutFields(Layout(t, kBkb), w.Line());

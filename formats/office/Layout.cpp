@@ -455,7 +455,7 @@ void CutFieldViews(const std::string& layout, std::string_view line, std::vector
   CutPositions(layout, line, [&fields](std::string_view field) { fields.push_back(field); });
 }
 
-std::vector<std::string> CutFields(const std::string& layout, const std::string& line) {
+std::vector<std::string> CutFields(const std::string& layout, std::string_view line) {
   std::vector<std::string> fields;
   if (const auto& parsed = Parse(layout)) fields.reserve(parsed->conversions);
   CutPositions(layout, line, [&fields](std::string_view field) { fields.emplace_back(field); });

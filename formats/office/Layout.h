@@ -118,7 +118,7 @@ bool FitsLayout(const std::string& layout, const std::string& line);
 // to the next literal character and is taken as it stands; the last unsized
 // conversion takes the rest of the line. Nothing is read past the end of the
 // line: fields there are empty. A malformed layout gives no fields.
-std::vector<std::string> CutFields(const std::string& layout, const std::string& line);
+std::vector<std::string> CutFields(const std::string& layout, std::string_view line);
 // The same fields as views into line (valid as long as line is unchanged),
 // into fields, whose capacity is kept from call to call.
 void CutFieldViews(const std::string& layout, std::string_view line, std::vector<std::string_view>& fields);
