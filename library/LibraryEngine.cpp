@@ -512,7 +512,7 @@ int TInstrumentLibrary::WriteStep(std::string_view line) {
   const std::string eol = EndofLineText(comm_->EndofLine());
   int result = lrOk;
   if (fileMode_ && output_) {
-    if (!outputFailed_ && (std::fwrite(data.data(), 1, data.size(), output_) != data.size() ||
+    if (!outputFailed_ && ((!data.empty() && std::fwrite(data.data(), 1, data.size(), output_) != data.size()) ||
                            std::fwrite(eol.data(), 1, eol.size(), output_) != eol.size())) {
       outputFailed_ = true;
       NoteError("writing " + outputName_ + " failed: " + std::strerror(errno));
