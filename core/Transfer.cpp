@@ -455,6 +455,10 @@ void TransferPhase2() {
     const bool stoppedBefore = t.StopFlag;
     if (office.OnBeforeSave) office.OnBeforeSave();
     const bool refused = t.StopFlag && !stoppedBefore;
+    // Most records give one line: the output's entries are reserved once
+    // instead of doubling beside the received lines.
+    t.ReceivedLines.shrink_to_fit();
+    t.OutputLines.reserve(t.OutputLines.size() + t.ReceivedLines.size() + 2);
     if (!office.Start.empty()) t.OutputLines.push_back(office.Start);
 
     t.ActiveLines = &t.ReceivedLines;

@@ -95,6 +95,8 @@ class LineList {
   // Frees all text; views into the list become invalid.
   void clear();
   void reserve(size_t lines) { entries_.reserve(lines); }
+  // Drops the room kept for further lines (not their text).
+  void shrink_to_fit() { entries_.shrink_to_fit(); }
   size_t capacity() const { return entries_.capacity(); }
   void swap(LineList& other) noexcept;
 

@@ -295,12 +295,13 @@ bool SaveLines(const std::string& path, const List& lines, std::string* error) {
         std::string chunk;
         chunk.reserve(kChunk);
         for (const auto& l : lines) {
-          chunk += l;
-          chunk += "\r\n";
-          if (chunk.size() >= kChunk) {
+          // Flushed before it would grow past its reserve.
+          if (chunk.size() + l.size() + 2 > kChunk && !chunk.empty()) {
             if (!WriteAll(fd, chunk.data(), chunk.size())) return false;
             chunk.clear();
           }
+          chunk += l;
+          chunk += "\r\n";
         }
         return WriteAll(fd, chunk.data(), chunk.size());
       },
