@@ -1,5 +1,6 @@
 // Numbers as decimal text. Values in records are decimal texts; wherever a
 // binary double would change a digit, the work is done on the digits.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -72,8 +73,58 @@ double ParseNumber(std::string_view text) {
   return value;
 }
 
+namespace {
+// The rounding below, done on the digits of the shortest fixed text, for the
+// values whose fixed text holds just the shortest significant digits
+// (magnitude below 1e15, integers exact) and a short decimals count. False
+// when the value takes the general way.
+bool FormatShortFixed(int decimals, double value, std::string& out) {
+  constexpr double kLargest = 1e15;
+  constexpr int kMostDecimals = 20;
+  if (!(std::fabs(value) < kLargest) || decimals < 0 || decimals > kMostDecimals) return false;
+  char buffer[48];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  if (ec != std::errc()) return false;  // far below a unit of the last place: many zeros
+  const char* p = buffer;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  const char* point = std::find(p, static_cast<const char*>(end), '.');
+  const char* fraction = point == end ? end : point + 1;
+  const size_t fractionDigits = static_cast<size_t>(end - fraction);
+  const size_t places = static_cast<size_t>(decimals);
+  // Integer digits, then exactly places decimals.
+  char digits[64];
+  size_t n = 0;
+  for (const char* q = p; q < point; ++q) digits[n++] = *q;
+  const size_t whole = n;
+  for (size_t k = 0; k < places; ++k) digits[n++] = k < fractionDigits ? fraction[k] : '0';
+  // Shortest digits end in a non-zero digit, so a dropped 5 is a half only
+  // when it is the last one: half away from zero rounds up either way.
+  if (fractionDigits > places && fraction[places] >= '5') {
+    size_t k = n;
+    while (k > 0 && digits[k - 1] == '9') digits[--k] = '0';
+    if (k == 0) {
+      out.assign(1, '1');
+    } else {
+      ++digits[k - 1];
+      out.clear();
+    }
+  } else {
+    out.clear();
+  }
+  out.append(digits, whole);
+  if (places > 0) {
+    out += '.';
+    out.append(digits + whole, places);
+  }
+  if (negative && out.find_first_not_of("0.") != std::string::npos) out.insert(out.begin(), '-');
+  return true;
+}
+}  // namespace
+
 std::string FormatNumber(int decimals, double value) {
   if (IsNoValue(value) || !std::isfinite(value)) return {};
+  if (std::string fast; FormatShortFixed(decimals, value, fast)) return fast;
   // The shortest text that reads back as this double is the decimal value
   // the caller meant; rounding it avoids the binary neighbour (1.0005 is
   // stored as 1.000499999...). The scientific form keeps only the shortest

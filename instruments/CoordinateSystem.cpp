@@ -24,6 +24,7 @@ TCoordinateSystem::State TCoordinateSystem::Activate(const std::string& director
                                                      bool administrator) {
   block_.Clear();
   state_ = State::NoLibrary;
+  toGrid_ = toGeographic_ = nullptr;
   if (disabled_) return state_;
   if (!library_.IsLoaded()) {
     const std::string dir = directory_.empty() ? InstallationDirectory() : directory_;
@@ -33,6 +34,8 @@ TCoordinateSystem::State TCoordinateSystem::Activate(const std::string& director
   auto get = library_.Export<WGSXYZGetAktivSystemFn>("GetAktivSystem");
   if (!get) return state_;
   get(block_.Data(), directory.c_str(), system.c_str(), administrator ? 1 : 0);
+  toGrid_ = library_.Export<WGSXYZConvertFn>("WGS84ToXYZ");
+  toGeographic_ = library_.Export<WGSXYZConvertFn>("XYZToWGS84");
   state_ = block_.Unusable() ? State::Unusable : State::Usable;
   return state_;
 }
@@ -47,15 +50,15 @@ TCoordinateSystem::State TCoordinateSystem::ActivateFromSettings() {
 }
 
 void TCoordinateSystem::Free() {
+  toGrid_ = toGeographic_ = nullptr;
   library_.Free();
   block_.Clear();
   state_ = State::NoLibrary;
 }
 
-bool TCoordinateSystem::Convert(const char* exportName, std::int32_t mode, bool toGrid, const wgsxyz::Triple& in,
-                                wgsxyz::Triple& out) {
+bool TCoordinateSystem::Convert(bool toGrid, std::int32_t mode, const wgsxyz::Triple& in, wgsxyz::Triple& out) {
   if (state_ != State::Usable || !library_.IsLoaded()) return false;
-  auto convert = library_.Export<WGSXYZConvertFn>(exportName);
+  const ConvertFn convert = toGrid ? toGrid_ : toGeographic_;
   if (!convert) return false;
   block_.SetMode(mode);
   if (toGrid) {
@@ -73,15 +76,14 @@ bool TCoordinateSystem::Convert(const char* exportName, std::int32_t mode, bool 
 }
 
 bool TCoordinateSystem::ToGrid(std::int32_t mode, const wgsxyz::Triple& geographic, wgsxyz::Triple& grid) {
-  return Convert("WGS84ToXYZ", mode, true, geographic, grid);
+  return Convert(true, mode, geographic, grid);
 }
 
 namespace {
 
 GpsConversion Through(bool toGrid, std::int32_t mode, const wgsxyz::Triple& in, wgsxyz::Triple& out) {
+  if (!GpsConversionActive()) return GpsConversion::Unchanged;
   TCoordinateSystem* system = ActiveCoordinateSystem();
-  if (!system || system->Current() == TCoordinateSystem::State::NoLibrary || !system->Loaded())
-    return GpsConversion::Unchanged;
   out = {kNaN, kNaN, kNaN};
   const bool ok = toGrid ? system->ToGrid(mode, in, out) : system->ToGeographic(mode, in, out);
   if (ok && out.Finite()) return GpsConversion::Converted;
@@ -90,6 +92,11 @@ GpsConversion Through(bool toGrid, std::int32_t mode, const wgsxyz::Triple& in, 
 }
 
 }  // namespace
+
+bool GpsConversionActive() {
+  const TCoordinateSystem* system = ActiveCoordinateSystem();
+  return system && system->Current() != TCoordinateSystem::State::NoLibrary && system->Loaded();
+}
 
 GpsConversion ConvertToGrid(std::int32_t mode, const wgsxyz::Triple& geographic, wgsxyz::Triple& grid) {
   return Through(true, mode, geographic, grid);
@@ -100,7 +107,7 @@ GpsConversion ConvertToGeographic(std::int32_t mode, const wgsxyz::Triple& grid,
 }
 
 bool TCoordinateSystem::ToGeographic(std::int32_t mode, const wgsxyz::Triple& grid, wgsxyz::Triple& geographic) {
-  return Convert("XYZToWGS84", mode, false, grid, geographic);
+  return Convert(false, mode, grid, geographic);
 }
 
 }  // namespace veltro

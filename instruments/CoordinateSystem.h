@@ -63,9 +63,13 @@ class TCoordinateSystem {
   bool ToGeographic(std::int32_t mode, const wgsxyz::Triple& grid, wgsxyz::Triple& geographic);
 
  private:
-  bool Convert(const char* exportName, std::int32_t mode, bool toGrid, const wgsxyz::Triple& in, wgsxyz::Triple& out);
+  bool Convert(bool toGrid, std::int32_t mode, const wgsxyz::Triple& in, wgsxyz::Triple& out);
 
   DynamicLibrary library_;
+  // The conversion exports, looked up once per activation.
+  using ConvertFn = void (*)(unsigned char*);
+  ConvertFn toGrid_ = nullptr;
+  ConvertFn toGeographic_ = nullptr;
   wgsxyz::CoordinateBlock block_;
   State state_ = State::NoLibrary;
   std::optional<std::string> override_;
@@ -84,6 +88,8 @@ void SetActiveCoordinateSystem(TCoordinateSystem* system);
 // so values pass as they are; Failed: the library gave no finite triple
 // (the result is then NaN, never an earlier position).
 enum class GpsConversion { Unchanged, Converted, Failed };
+// False when every conversion answers Unchanged.
+bool GpsConversionActive();
 GpsConversion ConvertToGrid(std::int32_t mode, const wgsxyz::Triple& geographic, wgsxyz::Triple& grid);
 GpsConversion ConvertToGeographic(std::int32_t mode, const wgsxyz::Triple& grid, wgsxyz::Triple& geographic);
 

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -66,6 +67,10 @@ inline void EncodeExtended(double value, unsigned char* out) {
   } else if (std::isinf(value)) {
     signExponent |= 0x7FFF;
     mantissa = 0x8000000000000000ULL;
+  } else if (const uint64_t bits = std::bit_cast<uint64_t>(value); (bits >> 52 & 0x7FF) != 0) {
+    // A normal double: its 52 fraction bits below the explicit integer bit.
+    mantissa = 0x8000000000000000ULL | (bits & 0xFFFFFFFFFFFFFULL) << 11;
+    signExponent |= static_cast<uint16_t>((bits >> 52 & 0x7FF) - 1023 + 16383);
   } else if (value != 0) {
     int exponent = 0;
     double fraction = std::frexp(std::fabs(value), &exponent);  // [0.5, 1)
@@ -94,8 +99,11 @@ inline double DecodeExtended(const unsigned char* in) {
     value = std::ldexp(static_cast<double>(mantissa), 1 - 16383 - 63);
   else if (!integerBit)
     value = std::numeric_limits<double>::quiet_NaN();
+  else if (const int power = exponent - 16383 - 63; power > -1000 && power < 900)
+    // The mantissa rounded once to 53 bits, then scaled exactly.
+    value = static_cast<double>(mantissa) * std::bit_cast<double>(static_cast<uint64_t>(power + 1023) << 52);
   else
-    value = std::ldexp(static_cast<double>(mantissa), exponent - 16383 - 63);
+    value = std::ldexp(static_cast<double>(mantissa), power);
   return negative ? -value : value;
 }
 

@@ -180,6 +180,8 @@ CoordinateSystems& Systems() {
 }
 
 void CoordinateSystems::Reset(const std::string& directory) {
+  last_ = nullptr;
+  lastText_.clear();
   prepared_.clear();
   verticals_.clear();
   if (context_) proj_context_destroy(context_);
@@ -247,14 +249,21 @@ std::shared_ptr<CoordinateSystems::Vertical> CoordinateSystems::PrepareVertical(
   return result;
 }
 
-CoordinateSystems::Prepared& CoordinateSystems::Prepare(const std::string& text) {
+CoordinateSystems::Prepared& CoordinateSystems::Prepare(std::string_view text) {
+  if (last_ && text == lastText_) return *last_;
   EnsureContext();
-  const std::string normalised = NormaliseSystemText(text);
+  const std::string normalised = NormaliseSystemText(std::string(text));
   auto found = prepared_.find(normalised);
-  if (found != prepared_.end()) return *found->second;
-  auto p = std::make_unique<Prepared>();
-  Prepared& prepared = *p;
-  prepared_[normalised] = std::move(p);
+  if (found == prepared_.end()) {
+    found = prepared_.emplace(normalised, std::make_unique<Prepared>()).first;
+    PrepareSystem(normalised, *found->second);
+  }
+  last_ = found->second.get();
+  lastText_ = text;
+  return *last_;
+}
+
+void CoordinateSystems::PrepareSystem(const std::string& normalised, Prepared& prepared) {
   SystemInfo& info = prepared.info;
   info.text = normalised;
 
@@ -271,21 +280,21 @@ CoordinateSystems::Prepared& CoordinateSystems::Prepare(const std::string& text)
   }
   info.name = entry.name;
   info.group = entry.group;
-  if (!known || normalised.size() >= kSystemTextSize) return prepared;
+  if (!known || normalised.size() >= kSystemTextSize) return;
 
   PjPtr crs(proj_create_from_database(context_, "EPSG", std::to_string(entry.epsg).c_str(), PJ_CATEGORY_CRS, 0,
                                       nullptr));
-  if (!crs) return prepared;
+  if (!crs) return;
   PjPtr horizontal, vertical;
   if (proj_get_type(crs.get()) == PJ_TYPE_PROJECTED_CRS) {
     horizontal = std::move(crs);
   } else if (proj_get_type(crs.get()) == PJ_TYPE_COMPOUND_CRS) {
     horizontal.reset(proj_crs_get_sub_crs(context_, crs.get(), 0));
     vertical.reset(proj_crs_get_sub_crs(context_, crs.get(), 1));
-    if (!horizontal || proj_get_type(horizontal.get()) != PJ_TYPE_PROJECTED_CRS) return prepared;
+    if (!horizontal || proj_get_type(horizontal.get()) != PJ_TYPE_PROJECTED_CRS) return;
     if (info.name.empty()) info.name = Name(crs.get(), kSystemNameSize - 1);
   } else {
-    return prepared;
+    return;
   }
   if (info.name.empty()) info.name = Name(horizontal.get(), kSystemNameSize - 1);
   if (!vertical && entry.verticalEpsg)
@@ -294,21 +303,21 @@ CoordinateSystems::Prepared& CoordinateSystems::Prepare(const std::string& text)
 
   PjPtr source(proj_create_from_database(context_, "EPSG", std::to_string(kWgs84Geographic3D).c_str(),
                                          PJ_CATEGORY_CRS, 0, nullptr));
-  if (!source) return prepared;
+  if (!source) return;
   info.problem = Problem::NoTransformation;
   prepared.horizontal =
       BestOperation(context_, source.get(), horizontal.get(), true, entry.officialGrid, info.accuracy, prepared.areas);
-  if (!prepared.horizontal) return prepared;
+  if (!prepared.horizontal) return;
   AddArea(context_, horizontal.get(), prepared.areas);
   if (vertical) prepared.vertical = PrepareVertical(vertical.get());
   if (prepared.vertical) info.heightName = prepared.vertical->name;
   info.problem = Problem::None;
-  return prepared;
+  return;
 }
 
 const SystemInfo& CoordinateSystems::Describe(const std::string& text) { return Prepare(text).info; }
 
-bool CoordinateSystems::ToGrid(const std::string& text, const Triple& geographic, Triple& grid) {
+bool CoordinateSystems::ToGrid(std::string_view text, const Triple& geographic, Triple& grid) {
   Prepared& p = Prepare(text);
   const double lon = geographic.a, lat = geographic.b;
   if (!p.info.Usable() || !geographic.Finite() || std::fabs(lat) > 90 || std::fabs(lon) > 180) return false;
@@ -325,7 +334,7 @@ bool CoordinateSystems::ToGrid(const std::string& text, const Triple& geographic
   return true;
 }
 
-bool CoordinateSystems::ToGeographic(const std::string& text, const Triple& grid, Triple& geographic) {
+bool CoordinateSystems::ToGeographic(std::string_view text, const Triple& grid, Triple& geographic) {
   Prepared& p = Prepare(text);
   if (!p.info.Usable() || !grid.Finite()) return false;
   PJ* op = p.horizontal.get();

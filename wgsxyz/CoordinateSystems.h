@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "wgsxyz/CoordinateBlock.h"
@@ -62,9 +63,9 @@ class CoordinateSystems {
   // Longitude, latitude (degrees) and ellipsoidal height to Y (easting),
   // X (northing) and height; false when the system is not usable or the
   // position lies outside its area of use.
-  bool ToGrid(const std::string& text, const Triple& geographic, Triple& grid);
+  bool ToGrid(std::string_view text, const Triple& geographic, Triple& grid);
   // The inverse; the result converts back to the given grid triple.
-  bool ToGeographic(const std::string& text, const Triple& grid, Triple& geographic);
+  bool ToGeographic(std::string_view text, const Triple& grid, Triple& geographic);
 
   // Resource look-up for PROJ (public for the C callback).
   const char* FindFile(const char* name);
@@ -72,7 +73,10 @@ class CoordinateSystems {
  private:
   struct Prepared;
   struct Vertical;
-  Prepared& Prepare(const std::string& text);
+  // The prepared system of a text; the text of the previous call is
+  // recognised as given, without normalising it again.
+  Prepared& Prepare(std::string_view text);
+  void PrepareSystem(const std::string& normalised, Prepared& prepared);
   std::shared_ptr<Vertical> PrepareVertical(PJ* verticalCrs);
   void EnsureContext();
 
@@ -81,6 +85,8 @@ class CoordinateSystems {
   std::string foundFile_;
   std::map<std::string, std::unique_ptr<Prepared>> prepared_;
   std::map<std::string, std::shared_ptr<Vertical>> verticals_;
+  std::string lastText_;
+  Prepared* last_ = nullptr;
 };
 
 // The library's one instance.

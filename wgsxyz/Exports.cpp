@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "wgsxyz/Angles.h"
 #include "wgsxyz/CoordinateBlock.h"
@@ -29,6 +30,12 @@ void WriteTriple(unsigned char* block, std::size_t a, std::size_t b, std::size_t
 }
 
 bool BlockUsable(const unsigned char* block) { return block[kStatusOffset] == kStatusUsable; }
+
+// The active system text in place (zero-terminated within its field).
+std::string_view SystemText(const unsigned char* block) {
+  const auto* text = reinterpret_cast<const char*>(block + kSystemTextOffset);
+  return std::string_view(text, strnlen(text, kSystemTextSize));
+}
 
 }  // namespace
 
@@ -86,7 +93,7 @@ void WGS84ToXYZ(unsigned char* block) noexcept {
     Triple result;
     if (BlockUsable(block) && UnpackAngle(ReadExtended(block, kLongitudeOffset), mode, geographic.a) &&
         UnpackAngle(ReadExtended(block, kLatitudeOffset), mode, geographic.b) &&
-        Systems().ToGrid(ReadText(block, kSystemTextOffset, kSystemTextSize), geographic, result))
+        Systems().ToGrid(SystemText(block), geographic, result))
       grid = result;
   } catch (...) {
   }
@@ -102,7 +109,7 @@ void XYZToWGS84(unsigned char* block) noexcept {
                       ReadExtended(block, kGridHeightOffset)};
     Triple geographic, result;
     if (BlockUsable(block) &&
-        Systems().ToGeographic(ReadText(block, kSystemTextOffset, kSystemTextSize), grid, geographic) &&
+        Systems().ToGeographic(SystemText(block), grid, geographic) &&
         PackAngle(geographic.a, mode, result.a) && PackAngle(geographic.b, mode, result.b)) {
       result.c = geographic.c;
       packed = result;

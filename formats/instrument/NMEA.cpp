@@ -100,14 +100,18 @@ std::string NmeaChecksum(std::string_view body) {
   return hex;
 }
 
-WaypointLine ReadWaypoint(const std::string& line, Waypoint& w) {
+namespace {
+
+// Whether the line is a waypoint sentence whose checksum, if it has one,
+// matches; bodyEnd is where its fields end ("*" or the line end).
+WaypointLine CheckWaypoint(const std::string& line, size_t& bodyEnd) {
   const std::string_view name(kWaypointSentence);
   if (line.compare(0, name.size(), name) != 0 || line.size() <= name.size() || line[name.size()] != ',')
     return WaypointLine::NoWaypoint;
   size_t end = line.size();
   while (end > 0 && (line[end - 1] == '\r' || line[end - 1] == '\n')) --end;
   const size_t star = line.find('*');
-  const size_t bodyEnd = star == std::string::npos || star > end ? end : star;
+  bodyEnd = star == std::string::npos || star > end ? end : star;
   if (star != std::string::npos && star < end) {
     const std::string_view given = TrimBlanksView(std::string_view(line).substr(star + 1, end - star - 1));
     if (!given.empty()) {
@@ -118,6 +122,15 @@ WaypointLine ReadWaypoint(const std::string& line, Waypoint& w) {
         return WaypointLine::BadChecksum;
     }
   }
+  return WaypointLine::Waypoint;
+}
+
+}  // namespace
+
+WaypointLine ReadWaypoint(const std::string& line, Waypoint& w) {
+  const std::string_view name(kWaypointSentence);
+  size_t bodyEnd = 0;
+  if (const WaypointLine kind = CheckWaypoint(line, bodyEnd); kind != WaypointLine::Waypoint) return kind;
   // The fields up to the icon; later ones are not read.
   std::array<std::string_view, kIcon + 1> f{};
   const std::string_view body = std::string_view(line).substr(name.size() + 1, bodyEnd - name.size() - 1);
@@ -245,15 +258,18 @@ TTransferDatenart TdmNMEA::WaypointKind(std::string& S) {
   // Most sentences of a log are fixes and satellites: the head decides.
   const size_t head = std::strlen(kWaypointSentence);
   if (S.size() <= head || S[head] != ',' || S.compare(0, head, kWaypointSentence) != 0) return tdaNone;
-  Waypoint w;
-  const WaypointLine kind = ReadWaypoint(S, w);
+  size_t bodyEnd = 0;
+  const WaypointLine kind = CheckWaypoint(S, bodyEnd);
   if (kind == WaypointLine::NoWaypoint) return tdaNone;
   const int number = ConvertedLineNumber();
   if (kind == WaypointLine::BadChecksum) {
     if (number > 0) AddLineError(kTextGpsChecksum, number, S);
     return tdaNone;
   }
-  if (number == 0) return tdaKoordinate;
+  // Without a coordinate system the reader takes the fields as they are.
+  if (number == 0 || !GpsConversionActive()) return tdaKoordinate;
+  Waypoint w;
+  ReadWaypoint(S, w);
   TPunkt p;
   p.Messflags = mfKoordinaten;
   p.Punktnummer = w.name;

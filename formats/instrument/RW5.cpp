@@ -204,7 +204,7 @@ bool TdmRW5::PointOf(const Rw5Record& r, TPunkt& p) {
   std::string east = PlainNumber(r.Value(geographic ? "LN" : "E "));
   std::string height = PlainNumber(r.Value("EL"));
   p.Code1 = geraete_.OemToAnsiText(std::string(r.note));
-  if (gps) {
+  if (gps && GpsConversionActive()) {
     const wgsxyz::Triple position{NumberOr(east, std::nan("")), NumberOr(north, std::nan("")), NumberOr(height, 0)};
     wgsxyz::Triple grid;
     switch (ConvertToGrid(wgsxyz::kModeDegreesMinutesSeconds, position, grid)) {
@@ -263,7 +263,7 @@ TTransferDatenart TdmRW5::RW5GetDatenart(std::string& S) {
   if (format_) format_->MoreLine = false;
   const TTransferDatenart kind = Rw5LineKind(S);
   const int number = ConvertedLineNumber();
-  if (kind != tdaKoordinate || number == 0 || !StartsWith(S, "GPS,")) return kind;
+  if (kind != tdaKoordinate || number == 0 || !StartsWith(S, "GPS,") || !GpsConversionActive()) return kind;
   TPunkt p;
   if (!PointOf(ReadRw5Record(S), p)) {
     AddLineError(kTextGpsConversion, number, S);

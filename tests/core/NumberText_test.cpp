@@ -107,6 +107,26 @@ TEST(FormatNumber, LargeValuesKeepTheirShortestDigits) {
   EXPECT_EQ(FormatNumber(0, 123456789012345678.0), "123456789012345680");
 }
 
+// Every value is rounded as its shortest text is, whatever way it takes:
+// magnitudes from 1e-9 to 1e18, ties of the shortest text, 0 to 12 decimals.
+TEST(FormatNumber, AgreesWithRoundingTheShortestText) {
+  std::mt19937_64 random(29);
+  std::uniform_real_distribution<double> mantissa(-10, 10);
+  std::uniform_int_distribution<int> exponent(-9, 17), places(0, 12);
+  for (int i = 0; i < 200000; ++i) {
+    double value = mantissa(random) * std::pow(10.0, exponent(random));
+    const int decimals = places(random);
+    if (i % 3 == 0) {  // a tie: ...5 just after the last written decimal
+      value = ParseNumber(FormatNumber(decimals, value) + (decimals == 0 ? ".5" : "5"));
+      if (IsNoValue(value)) continue;
+    }
+    char shortest[64];
+    const auto end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific).ptr;
+    ASSERT_EQ(FormatNumber(decimals, value), ReformatNumber(std::string(shortest, end), decimals))
+        << std::string(shortest, end) << " to " << decimals;
+  }
+}
+
 TEST(FormatNumber, NegativeRoundingToZeroHasNoSign) {
   EXPECT_EQ(FormatNumber(3, -0.0004), "0.000");
   EXPECT_EQ(FormatNumber(0, -0.4), "0");
