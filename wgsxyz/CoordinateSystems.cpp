@@ -108,6 +108,23 @@ PjPtr BestOperation(PJ_CONTEXT* ctx, PJ* source, PJ* target, bool needAccuracy, 
   return chosen;
 }
 
+// PROJ keeps the input height aside around a datum shift ("push" and "pop"
+// of the third coordinate) so that the height comes out as it went in. The
+// horizontal operation's height is never used, so it is rebuilt without
+// that pair: the same steps on the plane coordinates, two steps fewer.
+PjPtr WithoutKeptHeight(PJ_CONTEXT* ctx, PJ* op) {
+  const char* definition = proj_as_proj_string(ctx, op, PJ_PROJ_5, nullptr);
+  if (!definition) return nullptr;
+  std::string text = std::string(definition) + " ";
+  static const std::string kPush = " +step +proj=push +v_3 ", kPop = " +step +proj=pop +v_3 ";
+  const size_t push = text.find(kPush), pop = text.find(kPop);
+  if (push == std::string::npos || pop == std::string::npos || pop < push) return nullptr;
+  text.erase(pop, kPop.size() - 1);
+  text.erase(push, kPush.size() - 1);
+  if (text.find("+proj=push") != std::string::npos || text.find("+proj=pop") != std::string::npos) return nullptr;
+  return PjPtr(proj_create(ctx, text.c_str()));
+}
+
 bool Apply(PJ* op, PJ_DIRECTION direction, const Triple& in, Triple& out) {
   proj_errno_reset(op);
   PJ_COORD c = proj_trans(op, direction, proj_coord(in.a, in.b, in.c, 0));
@@ -166,7 +183,7 @@ struct CoordinateSystems::Prepared {
   std::shared_ptr<Vertical> vertical;  // none: ellipsoidal heights
 };
 
-CoordinateSystems::CoordinateSystems() = default;
+CoordinateSystems::CoordinateSystems(bool slimOperations) : slimOperations_(slimOperations) {}
 
 CoordinateSystems::~CoordinateSystems() {
   prepared_.clear();
@@ -308,6 +325,8 @@ void CoordinateSystems::PrepareSystem(const std::string& normalised, Prepared& p
   prepared.horizontal =
       BestOperation(context_, source.get(), horizontal.get(), true, entry.officialGrid, info.accuracy, prepared.areas);
   if (!prepared.horizontal) return;
+  if (slimOperations_)
+    if (PjPtr slim = WithoutKeptHeight(context_, prepared.horizontal.get())) prepared.horizontal = std::move(slim);
   AddArea(context_, horizontal.get(), prepared.areas);
   if (vertical) prepared.vertical = PrepareVertical(vertical.get());
   if (prepared.vertical) info.heightName = prepared.vertical->name;

@@ -48,7 +48,9 @@ struct SystemInfo {
 
 class CoordinateSystems {
  public:
-  CoordinateSystems();
+  // slimOperations: steps that only keep the height aside are left out of
+  // the plane conversion (false: PROJ's operation as it is, for comparison).
+  explicit CoordinateSystems(bool slimOperations = true);
   ~CoordinateSystems();
   CoordinateSystems(const CoordinateSystems&) = delete;
   CoordinateSystems& operator=(const CoordinateSystems&) = delete;
@@ -80,6 +82,7 @@ class CoordinateSystems {
   std::shared_ptr<Vertical> PrepareVertical(PJ* verticalCrs);
   void EnsureContext();
 
+  bool slimOperations_;
   PJ_CONTEXT* context_ = nullptr;
   std::vector<std::string> searchDirectories_;
   std::string foundFile_;
