@@ -129,7 +129,7 @@ def main():
         convert = install(args.build, tmp)
         settings = os.path.join(tmp, "settings.ini")
         with open(settings, "w") as f:
-            f.write("[Software\\VELTRO Marten\\Surtrans]\nGPSSystem=EPSG:2056\n")
+            f.write("[Software\\VELTRO Marten\\Surtrans\\2.1.1.5\\Configuration]\nGPSSystem=EPSG:2056\n")
         env = dict(os.environ, XDG_CONFIG_HOME=tmp)
         files = {}
         for name, make in (("log.nmea", nmea_log), ("job.rw5", rw5_job)):

@@ -67,12 +67,19 @@ bool Rw5Record::Has(std::string_view tag) const {
 
 Rw5Record ReadRw5Record(std::string_view line) {
   Rw5Record r;
+  ReadRw5Record(line, r);
+  return r;
+}
+
+void ReadRw5Record(std::string_view line, Rw5Record& r) {
+  r.code = r.note = {};
+  r.fields.clear();
   std::string_view text = line;
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
   if (text.substr(0, 2) == kNoteMark) {
     r.code = kNoteMark;
     r.note = text.substr(2);
-    return r;
+    return;
   }
   size_t at = text.find(',');
   r.code = text.substr(0, at);
@@ -89,7 +96,6 @@ Rw5Record ReadRw5Record(std::string_view line) {
     r.fields.emplace_back(field.substr(0, kTagLength),
                           TrimBlanksView(field.size() > kTagLength ? field.substr(kTagLength) : std::string_view()));
   }
-  return r;
 }
 
 TTransferDatenart Rw5LineKind(const std::string& line) {
@@ -134,9 +140,14 @@ TdmRW5::~TdmRW5() {
 
 // ---- Reading ----------------------------------------------------------------------
 
+const Rw5Record& TdmRW5::Record(const std::string& S) {
+  ReadRw5Record(S, record_);
+  return record_;
+}
+
 void TdmRW5::InformationenRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
-  const Rw5Record r = ReadRw5Record(S);
+  const Rw5Record& r = Record(S);
   if (r.code == "JB") {
     Daten.Info.Projekt = r.Has("NM") ? r.Value("NM") : r.fields.empty() ? std::string_view() : r.fields[0].second;
     const std::string date(r.Value("DT"));
@@ -157,12 +168,12 @@ void TdmRW5::InformationenRead(const std::string& S, TDaten& Daten) {
 
 void TdmRW5::KommentareRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
-  Daten.Kommentar.Beschreibung = ReadRw5Record(S).note;
+  Daten.Kommentar.Beschreibung = Record(S).note;
 }
 
 void TdmRW5::StationenRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
-  const Rw5Record r = ReadRw5Record(S);
+  const Rw5Record& r = Record(S);
   TStation& s = Daten.Station;
   s.Punktnummer = r.Value("PN");
   s.Y = geraete_.ApplyOffset(PlainNumber(r.Value("E ")), kOffsetAddX);
@@ -173,7 +184,7 @@ void TdmRW5::StationenRead(const std::string& S, TDaten& Daten) {
 
 void TdmRW5::AnschlusspunkteRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
-  const Rw5Record r = ReadRw5Record(S);
+  const Rw5Record& r = Record(S);
   TPunkt& p = Daten.Punkt;
   p.Messflags = kBacksightFlags;
   p.Punktnummer = r.Value("BP");
@@ -184,7 +195,7 @@ void TdmRW5::AnschlusspunkteRead(const std::string& S, TDaten& Daten) {
 
 void TdmRW5::NeupunkteRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
-  const Rw5Record r = ReadRw5Record(S);
+  const Rw5Record& r = Record(S);
   TPunkt& p = Daten.Punkt;
   p.Messflags = mfHzVzSd;
   p.Punktnummer = r.Value("FP");
@@ -229,7 +240,7 @@ void TdmRW5::KoordinatenRead(const std::string& S, TDaten& Daten) {
   Daten.Konstanten.Originalzeilen = S;
   TPunkt& p = Daten.Punkt;
   if (converted_.Take(Daten.Konstanten.Zeile, S, p)) return;
-  if (!PointOf(ReadRw5Record(S), p)) p.X = p.Y = p.Hoehe = "";
+  if (!PointOf(Record(S), p)) p.X = p.Y = p.Hoehe = "";
 }
 
 void TdmRW5::PunktStatistik(const std::string&, TTransferStatistik& State) { CountPoint(State); }
@@ -265,7 +276,7 @@ TTransferDatenart TdmRW5::RW5GetDatenart(std::string& S) {
   const int number = ConvertedLineNumber();
   if (kind != tdaKoordinate || number == 0 || !StartsWith(S, "GPS,") || !GpsConversionActive()) return kind;
   TPunkt p;
-  if (!PointOf(ReadRw5Record(S), p)) {
+  if (!PointOf(Record(S), p)) {
     AddLineError(kTextGpsConversion, number, S);
     return tdaNone;
   }

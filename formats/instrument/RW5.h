@@ -42,6 +42,8 @@ struct Rw5Record {
 };
 
 Rw5Record ReadRw5Record(std::string_view line);
+// The same into a record whose field list is reused.
+void ReadRw5Record(std::string_view line, Rw5Record& record);
 TTransferDatenart Rw5LineKind(const std::string& line);
 
 class TdmRW5 : public TDataModule {
@@ -76,10 +78,13 @@ class TdmRW5 : public TDataModule {
   // The point of a coordinate record; false when its GPS position could
   // not be converted.
   bool PointOf(const Rw5Record& r, TPunkt& p);
+  // The record of a line, valid until the next call.
+  const Rw5Record& Record(const std::string& S);
 
   TGeraete& geraete_;
   TGeraeteFormat* format_;
   ConvertedPoint converted_;
+  Rw5Record record_;
 };
 
 }  // namespace veltro
