@@ -29,7 +29,7 @@ const char* const kDetailpunkt[] = {"GS,PN%s,N %1.4f,E %1.4f,EL%1.4f,--%s", "GPS
 
 bool StartsWith(const std::string& s, std::string_view p) { return s.compare(0, p.size(), p) == 0; }
 
-double NumberOr(const std::string& text, double fallback) {
+double NumberOr(std::string_view text, double fallback) {
   const double v = ParseNumber(text);
   return IsNoValue(v) ? fallback : v;
 }
@@ -211,24 +211,33 @@ bool TdmRW5::PointOf(const Rw5Record& r, TPunkt& p) {
   p.Punktnummer = r.Has("PN") || r.code != "OC" ? r.Value("PN") : r.Value("OP");
   const bool gps = r.code == "GPS";
   const bool geographic = gps && !r.Has("N ") && !r.Has("E ");
-  std::string north = PlainNumber(r.Value(geographic ? "LA" : "N "));
-  std::string east = PlainNumber(r.Value(geographic ? "LN" : "E "));
-  std::string height = PlainNumber(r.Value("EL"));
+  const std::string_view northText = r.Value(geographic ? "LA" : "N ");
+  const std::string_view eastText = r.Value(geographic ? "LN" : "E ");
+  const std::string_view heightText = r.Value("EL");
   p.Code1 = geraete_.OemToAnsiText(std::string(r.note));
-  if (gps && GpsConversionActive()) {
-    const wgsxyz::Triple position{NumberOr(east, std::nan("")), NumberOr(north, std::nan("")), NumberOr(height, 0)};
-    wgsxyz::Triple grid;
-    switch (ConvertToGrid(wgsxyz::kModeDegreesMinutesSeconds, position, grid)) {
-      case GpsConversion::Unchanged:
-        break;
-      case GpsConversion::Converted:
-        east = FormatNumber(kGridDecimals, grid.a);
-        north = FormatNumber(kGridDecimals, grid.b);
-        if (!height.empty()) height = FormatNumber(kGridDecimals, grid.c);
-        break;
-      case GpsConversion::Failed:
-        return false;
-    }
+  std::string north, east, height;
+  wgsxyz::Triple grid;
+  // The position's numbers are read only for a coordinate system; without
+  // one the values stay as written.
+  const GpsConversion conversion =
+      gps && GpsConversionActive()
+          ? ConvertToGrid(wgsxyz::kModeDegreesMinutesSeconds,
+                          {NumberOr(eastText, std::nan("")), NumberOr(northText, std::nan("")), NumberOr(heightText, 0)},
+                          grid)
+          : GpsConversion::Unchanged;
+  switch (conversion) {
+    case GpsConversion::Unchanged:
+      north = PlainNumber(northText);
+      east = PlainNumber(eastText);
+      height = PlainNumber(heightText);
+      break;
+    case GpsConversion::Converted:
+      east = FormatNumber(kGridDecimals, grid.a);
+      north = FormatNumber(kGridDecimals, grid.b);
+      if (!heightText.empty()) height = FormatNumber(kGridDecimals, grid.c);
+      break;
+    case GpsConversion::Failed:
+      return false;
   }
   p.Y = geraete_.ApplyOffset(east, kOffsetAddX);
   p.X = geraete_.ApplyOffset(north, kOffsetAddY);
