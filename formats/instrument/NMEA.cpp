@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -49,6 +50,36 @@ double NumberOr(const std::string& text, double fallback) {
 // Degrees and minutes ddmm.mmmmm as the library's DD.MMmmmmm (exact shift).
 double Hundredth(const std::string& text) {
   if (text.empty()) return std::nan("");
+  // [-]digits[.digits] of at most 15 digits: the digits are exact as an
+  // integer and one division by an exact power of ten rounds correctly,
+  // as reading the shifted text does.
+  {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                         1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
+    constexpr size_t kMaxDigits = 15;
+    const size_t sign = text[0] == '-' ? 1 : 0;
+    uint64_t digits = 0;
+    size_t count = 0, fraction = 0, i = sign;
+    bool point = false, plain = true;
+    for (; i < text.size() && plain; ++i) {
+      const char c = text[i];
+      if (c >= '0' && c <= '9') {
+        digits = digits * 10 + static_cast<uint64_t>(c - '0');
+        ++count;
+        if (point) ++fraction;
+      } else if (c == '.' && !point) {
+        point = true;
+      } else {
+        plain = false;
+      }
+    }
+    // Digits before the point, and after it when there is one.
+    const bool whole = text.size() > sign && text[sign] != '.' && (!point || fraction > 0);
+    if (plain && whole && count <= kMaxDigits) {
+      const double value = static_cast<double>(digits) / kPowers[fraction + 2];
+      return sign ? -value : value;
+    }
+  }
   // The usual plain text ("-4650.12345"): the point moved two places.
   const size_t sign = text[0] == '-' ? 1 : 0;
   const size_t point = std::min(text.find('.'), text.size());
@@ -79,6 +110,21 @@ double Hundredth(const std::string& text) {
   return NumberOr(FormatDecimalText(text, DecimalsAfterPoint(text) + 2, -2).value_or(""), std::nan(""));
 }
 
+// Exclusive-or of the bytes, eight at a time.
+unsigned char XorOfBytes(std::string_view text) {
+  uint64_t wide = 0;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    wide ^= word;
+  }
+  unsigned char sum = 0;
+  for (int shift = 0; shift < 64; shift += 8) sum ^= static_cast<unsigned char>(wide >> shift);
+  for (; i < text.size(); ++i) sum ^= static_cast<unsigned char>(text[i]);
+  return sum;
+}
+
 bool FitsField(const std::string& text) { return text.find_first_of(",*\r\n") == std::string::npos; }
 
 // The absolute value of an angle text with 5 decimals, zero-padded; "" when
@@ -93,8 +139,7 @@ std::string PaddedAngle(const std::string& value, int width) {
 }  // namespace
 
 std::string NmeaChecksum(std::string_view body) {
-  unsigned char sum = 0;
-  for (char c : body) sum ^= static_cast<unsigned char>(c);
+  const unsigned char sum = XorOfBytes(body);
   char hex[3];
   std::snprintf(hex, sizeof hex, "%02x", sum);
   return hex;
@@ -115,8 +160,7 @@ WaypointLine CheckWaypoint(const std::string& line, size_t& bodyEnd) {
   if (star != std::string::npos && star < end) {
     const std::string_view given = TrimBlanksView(std::string_view(line).substr(star + 1, end - star - 1));
     if (!given.empty()) {
-      int sum = 0;
-      for (const char c : std::string_view(line).substr(1, star - 1)) sum ^= static_cast<unsigned char>(c);
+      const int sum = XorOfBytes(std::string_view(line).substr(1, star - 1));
       if (given.size() != 2 || HexValue(given[0]) < 0 || HexValue(given[1]) < 0 ||
           HexValue(given[0]) * 16 + HexValue(given[1]) != sum)
         return WaypointLine::BadChecksum;
