@@ -16,6 +16,7 @@ the test family library (tests/testlibs) plays them, as in the tests.
 import argparse
 import functools
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -80,6 +81,16 @@ def rw5_job(path, size):
                 lines += 1
             points += 1
     return points, lines
+
+
+# A waypoint or GPS point converted to LV95: easting, then northing, 5 decimals.
+LV95_POINT = re.compile(rb"\|2[5-8]\d{5}\.\d{5}\|1[0-3]\d{5}\.\d{5}\|")
+
+
+def in_grid(path):
+    """Whether the output's first points are LV95 grid coordinates."""
+    with open(path, "rb") as f:
+        return LV95_POINT.search(f.read(1 << 16)) is not None
 
 
 def count_lines(path):
@@ -157,6 +168,9 @@ def main():
                       "  peak %6.1f MB (%.2fx input)  | cat %.0f MB/s"
                       % (case, mb, rc, secs, mb / secs, cpu, mb / cpu, records / cpu, unit, peak_kb / 1024,
                          peak_kb / 1024 / mb, mb / max(cat_s, 1e-9)))
+                if system == "grid" and lines and not in_grid(out):
+                    print("%s: the points are not in the LV95 grid" % case)
+                    failed = True
                 if rc not in (0, 1) or lines != expected:
                     print("%s: exit %d, %d lines written of %d" % (case, rc, lines, expected))
                     print(err.decode(errors="replace")[-2000:])
