@@ -387,6 +387,7 @@ void TInstrumentTransfer::SendLines() {
     ok = binding_.LibWriteLine(line);
     Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Send, kIndicatorIdle);
     processed = true;
+    t.ReceivedLines.ReleaseResidentAt(static_cast<size_t>(index));
     if (ok) ++index;
     PumpMessages();
   }

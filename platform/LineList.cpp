@@ -18,8 +18,6 @@ namespace {
 // line gets a block of its own.
 constexpr size_t kFirstBlockBytes = 4096;
 constexpr size_t kMaxBlockBytes = 1 << 20;
-// A copied list gives its read pages back after this many lines.
-constexpr size_t kReleaseEvery = 4096;
 
 // A build may lower the threshold to push every list through the file.
 #ifdef VELTRO_LINELIST_SPILL_BYTES
@@ -161,9 +159,7 @@ void LineList::Assign(const List& lines) {
   size_t n = 0;
   for (std::string_view l : lines) {
     push_back(l);
-    if constexpr (std::is_same_v<List, LineList>) {
-      if (++n % kReleaseEvery == 0) lines.ReleaseResident();
-    }
+    if constexpr (std::is_same_v<List, LineList>) lines.ReleaseResidentAt(++n);
   }
 }
 

@@ -111,6 +111,11 @@ class LineList {
   // (they stay readable); cheap, and nothing for a list held in memory.
   // Called now and then while a big list is read from front to back.
   void ReleaseResident() const;
+  // ReleaseResident() every few thousand lines, for a loop that reads line i.
+  void ReleaseResidentAt(size_t i) const {
+    if (i % kReleaseEvery == 0 && spill_) ReleaseResident();
+  }
+  static constexpr size_t kReleaseEvery = 4096;
   // Bytes of text kept in the file.
   size_t FileBytes() const;
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <type_traits>
 
 namespace veltro {
 
@@ -294,7 +295,9 @@ bool SaveLines(const std::string& path, const List& lines, std::string* error) {
       [&lines](int fd) {
         std::string chunk;
         chunk.reserve(kChunk);
+        size_t n = 0;
         for (const auto& l : lines) {
+          if constexpr (std::is_same_v<List, LineList>) lines.ReleaseResidentAt(++n);
           // Flushed before it would grow past its reserve.
           if (chunk.size() + l.size() + 2 > kChunk && !chunk.empty()) {
             if (!WriteAll(fd, chunk.data(), chunk.size())) return false;
