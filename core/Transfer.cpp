@@ -399,6 +399,7 @@ int TransferPhase1(bool retry) {
       if (trimmed != ende && trimmed != start) AddErrorLine(line);
     }
 
+    t.InputLines.ReleaseResidentAt(static_cast<size_t>(current));
     AdvanceLine(daten, current);
     if (office.OnTransform) {
       std::string more;
@@ -496,6 +497,7 @@ void TransferPhase2() {
       } else if (!IsEmptyLine(line) && !(instrument.OnFrameLine && instrument.OnFrameLine(line))) {
         ++t.LinesNotRead;
       }
+      t.ReceivedLines.ReleaseResidentAt(static_cast<size_t>(current));
       AdvanceLine(daten, current);
       PumpMessages();
     }

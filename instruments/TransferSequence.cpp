@@ -13,6 +13,7 @@
 #include "formats/instrument/GTS6.h"
 #include "formats/instrument/InstrumentFormat.h"
 #include "platform/MessagePump.h"
+#include "platform/TextFile.h"
 
 namespace veltro {
 namespace {
@@ -178,24 +179,66 @@ void TInstrumentTransfer::ClassifyPending(TGeraeteFormat& format) {
     ClassifyAt(format, classified_, classifiedLine_, classifiedText_);
 }
 
+namespace {
+// Compares a text that arrives in pieces with the text of a line list (each
+// line followed by CR LF).
+class SameAsJoined {
+ public:
+  explicit SameAsJoined(const LineList& lines) : lines_(lines) {}
+  void Add(std::string_view piece) {
+    while (same_ && !piece.empty()) {
+      if (line_ == lines_.size()) {
+        same_ = false;
+        return;
+      }
+      const std::string_view text = lines_[line_];
+      if (at_ < text.size()) {
+        const size_t n = std::min(piece.size(), text.size() - at_);
+        same_ = piece.substr(0, n) == text.substr(at_, n);
+        at_ += n;
+        piece.remove_prefix(n);
+      } else {
+        same_ = piece[0] == (at_ == text.size() ? '\r' : '\n');
+        piece.remove_prefix(1);
+        if (++at_ == text.size() + 2) {
+          lines_.ReleaseResidentAt(++line_);
+          at_ = 0;
+        }
+      }
+    }
+  }
+  bool Same() const { return same_ && line_ == lines_.size() && at_ == 0; }
+
+ private:
+  const LineList& lines_;
+  size_t line_ = 0;
+  size_t at_ = 0;  // in the line and its CR LF
+  bool same_ = true;
+};
+}  // namespace
+
 // Framed or unbroken GTS-6 / FC-5 text: one record per line; the prepared
 // lines are classified and counted again under their own tag.
 void TInstrumentTransfer::PrepareGtsLines(TGeraeteFormat& format) {
   TransferState& t = CurrentTransfer();
-  // At most two copies of the text at once: the lines give way to their
-  // text, which the preparation consumes; the prepared text becomes the
-  // lines. Whether it changed is told by its length and hash.
-  std::string text = JoinLines(t.ReceivedLines);
+  // One copy of the text beside the lines (a big list keeps its text in a
+  // file), prepared in place; the prepared lines come from its pieces, which
+  // also tell whether it changed.
   const bool allData = std::all_of(t.ReceivedLines.begin(), t.ReceivedLines.end(), IsData);
-  const size_t size = text.size();
-  const size_t hash = std::hash<std::string_view>{}(text);
-  t.ReceivedLines.clear();
-  text = GtsPrepareStream(std::move(text));
-  const bool unchanged = allData && text.size() == size && std::hash<std::string_view>{}(text) == hash;
-  AppendTextLines(t.ReceivedLines, text);
-  std::string().swap(text);
-  t.ReceivedLines.KeepIf(IsData);
-  if (unchanged) return;
+  LineList prepared;
+  {
+    LineSplitter<LineList> split(prepared);
+    SameAsJoined same(t.ReceivedLines);
+    GtsPrepareStream(JoinLines(t.ReceivedLines), [&](std::string_view piece) {
+      split.Add(piece.data(), piece.size());
+      same.Add(piece);
+    });
+    split.Finish();
+    const bool unchanged = allData && same.Same();
+    t.ReceivedLines = std::move(prepared);
+    t.ReceivedLines.KeepIf(IsData);
+    if (unchanged) return;
+  }
   if (const std::string tag = TextTag(format, t.ReceivedLines, 0); !tag.empty()) t.FormatTag = tag;
   Statistics().Reset();
   classified_ = 0;
@@ -387,6 +430,7 @@ void TInstrumentTransfer::SendLines() {
     ok = binding_.LibWriteLine(line);
     Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Send, kIndicatorIdle);
     processed = true;
+    t.ReceivedLines.ReleaseResidentAt(static_cast<size_t>(index));
     if (ok) ++index;
     PumpMessages();
   }

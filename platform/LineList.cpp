@@ -1,8 +1,15 @@
 #include "platform/LineList.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 
 namespace veltro {
 
@@ -11,11 +18,116 @@ namespace {
 // line gets a block of its own.
 constexpr size_t kFirstBlockBytes = 4096;
 constexpr size_t kMaxBlockBytes = 1 << 20;
+
+// A build may lower the threshold to push every list through the file.
+#ifdef VELTRO_LINELIST_SPILL_BYTES
+LineList::SpillLimits gSpill{VELTRO_LINELIST_SPILL_BYTES, 1};
+#else
+LineList::SpillLimits gSpill{size_t{16} << 20, size_t{8} << 20};
+#endif
+
+size_t PageBytes() {
+  static const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  return page;
+}
+size_t WholePages(size_t bytes) { return (bytes + PageBytes() - 1) / PageBytes() * PageBytes(); }
+
+// The folder of the file: $TMPDIR, else /var/tmp (a disk where /tmp may be
+// memory).
+const char* SpillFolder() {
+  const char* dir = std::getenv("TMPDIR");
+  return dir && *dir ? dir : "/var/tmp";
+}
+
+// An unlinked file for reading and writing in SpillFolder(); -1 if none.
+int OpenUnlinkedFile() {
+  const char* dir = SpillFolder();
+  int fd = ::open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return fd;
+  // A file system without unnamed files: a named one, unlinked at once.
+  std::string name = std::string(dir) + "/.lines-XXXXXX";
+  fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd >= 0) ::unlink(name.c_str());
+  return fd;
+}
 }  // namespace
+
+// The file's blocks are mapped one after the other into windows of address
+// space reserved beforehand, so that a window is one mapping of the file and
+// gives its pages back in one call.
+struct LineList::SpillFile {
+  struct Window {
+    char* at;
+    size_t reserved;
+    size_t used;
+  };
+  static constexpr size_t kWindowBytes = size_t{1} << 30;
+
+  int fd = -1;
+  off_t size = 0;
+  std::vector<Window> windows;
+  char* last = nullptr;  // the block grown last
+  size_t lastBytes = 0;
+
+  ~SpillFile() {
+    for (const Window& w : windows) ::munmap(w.at, w.reserved);
+    if (fd >= 0) ::close(fd);
+  }
+
+  // bytes (whole pages) more of the file, mapped; nullptr when the file
+  // cannot grow (its room is reserved first: a full disk never faults).
+  char* Grow(size_t bytes) {
+    if (windows.empty() || windows.back().reserved - windows.back().used < bytes) {
+      const size_t reserve = std::max(kWindowBytes, bytes);
+      void* at = ::mmap(nullptr, reserve, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+      if (at == MAP_FAILED) return nullptr;
+      windows.push_back({static_cast<char*>(at), reserve, 0});
+    }
+    if (::posix_fallocate(fd, size, static_cast<off_t>(bytes)) != 0) return nullptr;
+    Window& w = windows.back();
+    void* block = ::mmap(w.at + w.used, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, size);
+    if (block == MAP_FAILED) {
+      w.used = w.reserved;  // the rest of this window is not to be trusted
+      return nullptr;
+    }
+    w.used += bytes;
+    size += static_cast<off_t>(bytes);
+    last = static_cast<char*>(block);
+    lastBytes = bytes;
+    return last;
+  }
+
+  void ReleaseLast() const {
+    if (last) ::madvise(last, lastBytes, MADV_DONTNEED);
+  }
+
+  void Release() const {
+    for (const Window& w : windows)
+      if (w.used > 0) ::madvise(w.at, w.used, MADV_DONTNEED);
+  }
+};
+
+void LineList::SpillFileDelete::operator()(SpillFile* file) const { delete file; }
+
+LineList::SpillLimits LineList::SetSpillLimits(SpillLimits limits) {
+  const SpillLimits old = gSpill;
+  gSpill = limits;
+  return old;
+}
 
 LineList::LineList(std::initializer_list<std::string_view> lines) { Assign(lines); }
 LineList::LineList(const std::vector<std::string>& lines) { Assign(lines); }
 LineList::LineList(const LineList& other) { Assign(other); }
+LineList::LineList(LineList&& other) noexcept { swap(other); }
+LineList::~LineList() = default;
+
+LineList& LineList::operator=(LineList&& other) noexcept {
+  if (this != &other) {
+    LineList taken(std::move(other));
+    swap(taken);
+  }
+  return *this;
+}
 
 LineList& LineList::operator=(const LineList& other) {
   if (this != &other) {
@@ -44,32 +156,80 @@ void LineList::Assign(const List& lines) {
   // One block for the whole text when it is not large.
   nextBlock_ = std::clamp(bytes, kFirstBlockBytes, kMaxBlockBytes);
   entries_.reserve(lines.size());
-  for (std::string_view l : lines) push_back(l);
+  size_t n = 0;
+  for (std::string_view l : lines) {
+    push_back(l);
+    if constexpr (std::is_same_v<List, LineList>) lines.ReleaseResidentAt(++n);
+  }
 }
 
 LineList::Entry LineList::Store(std::string_view line) {
   if (line.empty()) return {nullptr, 0};
   if (line.size() > left_) {
-    if (nextBlock_ == 0) nextBlock_ = kFirstBlockBytes;
-    if (line.size() > kMaxBlockBytes) {
-      // Its own block, before the current one so that its rest stays in use.
-      std::unique_ptr<char[]> own(new char[line.size()]);
-      std::memcpy(own.get(), line.data(), line.size());
-      const Entry entry{own.get(), line.size()};
-      blocks_.insert(blocks_.end() - (blocks_.empty() ? 0 : 1), std::move(own));
-      return entry;
+    if (char* own = MakeRoom(line.size())) {
+      std::memcpy(own, line.data(), line.size());
+      return {own, line.size()};
     }
-    while (nextBlock_ < line.size()) nextBlock_ *= 2;
-    blocks_.emplace_back(new char[nextBlock_]);
-    free_ = blocks_.back().get();
-    left_ = nextBlock_;
-    nextBlock_ = std::min(nextBlock_ * 2, kMaxBlockBytes);
   }
   std::memcpy(free_, line.data(), line.size());
   const Entry entry{free_, line.size()};
   free_ += line.size();
   left_ -= line.size();
   return entry;
+}
+
+// A new current block with room for bytes; or, for a line longer than a
+// block, room of its own (answered), the current block staying current.
+char* LineList::MakeRoom(size_t bytes) {
+  char* own = nullptr;
+  if (heapBytes_ >= gSpill.threshold && !spillFailed_ && SpillRoom(bytes, own)) return own;
+  if (nextBlock_ == 0) nextBlock_ = kFirstBlockBytes;
+  if (bytes > kMaxBlockBytes) {
+    // Its own block, before the current one so that its rest stays in use.
+    std::unique_ptr<char[]> block(new char[bytes]);
+    char* room = block.get();
+    blocks_.insert(blocks_.end() - (blocks_.empty() ? 0 : 1), std::move(block));
+    heapBytes_ += bytes;
+    return room;
+  }
+  while (nextBlock_ < bytes) nextBlock_ *= 2;
+  blocks_.emplace_back(new char[nextBlock_]);
+  free_ = blocks_.back().get();
+  left_ = nextBlock_;
+  heapBytes_ += nextBlock_;
+  nextBlock_ = std::min(nextBlock_ * 2, kMaxBlockBytes);
+  return nullptr;
+}
+
+// MakeRoom in the file; false when the file cannot be made or grown (from
+// then on the heap is used).
+bool LineList::SpillRoom(size_t bytes, char*& own) {
+  if (!spill_) {
+    const int fd = OpenUnlinkedFile();
+    if (fd < 0) {
+      spillFailed_ = true;
+      return false;
+    }
+    spill_.reset(new SpillFile);
+    spill_->fd = fd;
+  }
+  // The block written last goes back before another is begun (earlier
+  // ones went back when they ended).
+  spill_->ReleaseLast();
+  const bool alone = bytes > kMaxBlockBytes;
+  const size_t block = WholePages(alone ? bytes : std::max(gSpill.blockBytes, bytes));
+  char* room = spill_->Grow(block);
+  if (!room) {
+    spillFailed_ = true;
+    return false;
+  }
+  if (alone) {
+    own = room;
+  } else {
+    free_ = room;
+    left_ = block;
+  }
+  return true;
 }
 
 std::string_view LineList::at(size_t i) const {
@@ -93,6 +253,9 @@ void LineList::clear() {
   free_ = nullptr;
   left_ = 0;
   nextBlock_ = 0;
+  heapBytes_ = 0;
+  spill_.reset();
+  spillFailed_ = false;
 }
 
 void LineList::swap(LineList& other) noexcept {
@@ -101,7 +264,16 @@ void LineList::swap(LineList& other) noexcept {
   std::swap(free_, other.free_);
   std::swap(left_, other.left_);
   std::swap(nextBlock_, other.nextBlock_);
+  std::swap(heapBytes_, other.heapBytes_);
+  spill_.swap(other.spill_);
+  std::swap(spillFailed_, other.spillFailed_);
 }
+
+void LineList::ReleaseResident() const {
+  if (spill_) spill_->Release();
+}
+
+size_t LineList::FileBytes() const { return spill_ ? static_cast<size_t>(spill_->size) : 0; }
 
 std::vector<std::string> LineList::ToTextLines() const {
   std::vector<std::string> lines;

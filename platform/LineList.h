@@ -4,6 +4,12 @@
 // the list's destruction or an assignment to it: adding, replacing,
 // inserting or erasing lines never moves text already stored (replaced and
 // erased text stays in its block until then).
+//
+// Beyond a threshold of text a list keeps further text in a temporary file
+// (unlinked at once) mapped into memory: its pages are given back to the
+// system when a new block begins and on ReleaseResident(), and are read back
+// from the file on the next access. When no such file can be made or grown,
+// the text goes on in memory.
 #pragma once
 
 #include <cstddef>
@@ -62,8 +68,10 @@ class LineList {
   // A copy holds only the lines' current text.
   LineList(const LineList& other);
   LineList& operator=(const LineList& other);
-  LineList(LineList&& other) noexcept = default;
-  LineList& operator=(LineList&& other) noexcept = default;
+  // The moved-from list is empty.
+  LineList(LineList&& other) noexcept;
+  LineList& operator=(LineList&& other) noexcept;
+  ~LineList();
   LineList& operator=(const std::vector<std::string>& lines);
   LineList& operator=(std::initializer_list<std::string_view> lines);
 
@@ -99,6 +107,25 @@ class LineList {
   void shrink_to_fit() { entries_.shrink_to_fit(); }
   size_t capacity() const { return entries_.capacity(); }
   void swap(LineList& other) noexcept;
+  // Gives the resident pages of text kept in the file back to the system
+  // (they stay readable); cheap, and nothing for a list held in memory.
+  // Called now and then while a big list is read from front to back.
+  void ReleaseResident() const;
+  // ReleaseResident() every few thousand lines, for a loop that reads line i.
+  void ReleaseResidentAt(size_t i) const {
+    if (i % kReleaseEvery == 0 && spill_) ReleaseResident();
+  }
+  static constexpr size_t kReleaseEvery = 4096;
+  // Bytes of text kept in the file.
+  size_t FileBytes() const;
+
+  // Text beyond threshold bytes goes to the file in blocks of at least
+  // blockBytes (rounded up to whole pages). Answers the previous limits.
+  struct SpillLimits {
+    size_t threshold;
+    size_t blockBytes;
+  };
+  static SpillLimits SetSpillLimits(SpillLimits limits);
 
   std::vector<std::string> ToTextLines() const;
 
@@ -113,7 +140,13 @@ class LineList {
       if (a[i] != std::string_view(b[i])) return false;
     return true;
   }
+  struct SpillFile;
+  struct SpillFileDelete {
+    void operator()(SpillFile* file) const;
+  };
   Entry Store(std::string_view line);
+  char* MakeRoom(size_t bytes);
+  bool SpillRoom(size_t bytes, char*& own);
   template <typename List>
   void Assign(const List& lines);
 
@@ -122,6 +155,9 @@ class LineList {
   char* free_ = nullptr;  // the unused rest of the last block
   size_t left_ = 0;
   size_t nextBlock_ = 0;  // size of the next block
+  size_t heapBytes_ = 0;  // text bytes of the heap blocks
+  std::unique_ptr<SpillFile, SpillFileDelete> spill_;
+  bool spillFailed_ = false;  // the file could not be made or grown: heap only
 };
 
 }  // namespace veltro

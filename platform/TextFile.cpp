@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <type_traits>
 
 namespace veltro {
 
@@ -72,7 +73,9 @@ std::string Join(const List& lines) {
   for (const auto& l : lines) total += l.size() + 2;
   std::string out;
   out.reserve(total);
+  size_t n = 0;
   for (const auto& l : lines) {
+    if constexpr (std::is_same_v<List, LineList>) lines.ReleaseResidentAt(++n);
     out += l;
     out += "\r\n";
   }
@@ -95,52 +98,6 @@ std::FILE* OpenForReading(const std::string& path, std::string* error) {
   return f;
 }
 
-// Splits a text that arrives in pieces into lines as AppendTextLines splits
-// the whole text: a line end ("\r\n", "\r" or "\n") may fall between pieces.
-template <typename List>
-class LineSplitter {
- public:
-  explicit LineSplitter(List& lines) : lines_(lines) {}
-
-  void Add(const char* data, size_t n) {
-    size_t i = 0;
-    if (skipLineFeed_ && n > 0) {
-      if (data[0] == '\n') i = 1;
-      skipLineFeed_ = false;
-    }
-    size_t start = i;
-    for (; i < n; ++i) {
-      const char c = data[i];
-      if (c != '\r' && c != '\n') continue;
-      if (partial_.empty()) {
-        lines_.emplace_back(std::string_view(data + start, i - start));
-      } else {
-        partial_.append(data + start, i - start);
-        lines_.emplace_back(partial_);
-        partial_.clear();
-      }
-      if (c == '\r') {
-        if (i + 1 == n)
-          skipLineFeed_ = true;
-        else if (data[i + 1] == '\n')
-          ++i;
-      }
-      start = i + 1;
-    }
-    partial_.append(data + start, n - start);
-  }
-
-  // A last line without a line end.
-  void Finish() {
-    if (!partial_.empty()) lines_.emplace_back(partial_);
-    partial_.clear();
-  }
-
- private:
-  List& lines_;
-  std::string partial_;  // the line begun at the end of the last piece
-  bool skipLineFeed_ = false;
-};
 }  // namespace
 
 bool LoadFileBytes(const std::string& path, std::string& bytes, std::string* error) {
@@ -294,7 +251,9 @@ bool SaveLines(const std::string& path, const List& lines, std::string* error) {
       [&lines](int fd) {
         std::string chunk;
         chunk.reserve(kChunk);
+        size_t n = 0;
         for (const auto& l : lines) {
+          if constexpr (std::is_same_v<List, LineList>) lines.ReleaseResidentAt(++n);
           // Flushed before it would grow past its reserve.
           if (chunk.size() + l.size() + 2 > kChunk && !chunk.empty()) {
             if (!WriteAll(fd, chunk.data(), chunk.size())) return false;

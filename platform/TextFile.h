@@ -20,6 +20,53 @@ TextLines SplitLines(std::string_view text);
 // Appends the lines of text to list with the loading rules above.
 void AppendTextLines(TextLines& list, std::string_view text);
 void AppendTextLines(LineList& list, std::string_view text);
+// Splits a text that arrives in pieces into lines as AppendTextLines splits
+// the whole text: a line end ("\r\n", "\r" or "\n") may fall between pieces.
+template <typename List>
+class LineSplitter {
+ public:
+  explicit LineSplitter(List& lines) : lines_(lines) {}
+
+  void Add(const char* data, size_t n) {
+    size_t i = 0;
+    if (skipLineFeed_ && n > 0) {
+      if (data[0] == '\n') i = 1;
+      skipLineFeed_ = false;
+    }
+    size_t start = i;
+    for (; i < n; ++i) {
+      const char c = data[i];
+      if (c != '\r' && c != '\n') continue;
+      if (partial_.empty()) {
+        lines_.emplace_back(std::string_view(data + start, i - start));
+      } else {
+        partial_.append(data + start, i - start);
+        lines_.emplace_back(partial_);
+        partial_.clear();
+      }
+      if (c == '\r') {
+        if (i + 1 == n)
+          skipLineFeed_ = true;
+        else if (data[i + 1] == '\n')
+          ++i;
+      }
+      start = i + 1;
+    }
+    partial_.append(data + start, n - start);
+  }
+
+  // A last line without a line end.
+  void Finish() {
+    if (!partial_.empty()) lines_.emplace_back(partial_);
+    partial_.clear();
+  }
+
+ private:
+  List& lines_;
+  std::string partial_;  // the line begun at the end of the last piece
+  bool skipLineFeed_ = false;
+};
+
 // Joins lines, each followed by CR LF (the text of a line list).
 std::string JoinLines(const TextLines& lines);
 std::string JoinLines(const LineList& lines);

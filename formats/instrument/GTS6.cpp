@@ -365,35 +365,47 @@ void RemoveTrailingFill(std::string& text) {
   text.erase(last, (endOfBlanks == std::string::npos ? text.size() : endOfBlanks) - last);
 }
 
-// Block frames out of a text holding ETX: see GtsPrepareStream.
-std::string RemoveBlockFrames(std::string_view t) {
-  if (!t.empty() && t[0] == kStx) t.remove_prefix(1);
-  std::string body;
-  body.reserve(t.size() + 1);
-  if (t.empty() || t[0] != '_') body += '_';
-  size_t blockStart = body.size();
-  size_t pos = 0;
-  while (pos < t.size()) {
-    const size_t etx = t.find(kEtx, pos);
-    if (etx == std::string_view::npos) {
-      body.append(t.substr(pos));
+// Block frames out of the text from start on, which holds ETX (see
+// GtsPrepareStream), in place: the body is never longer than what it is
+// taken from, but for a record mark put before it.
+void RemoveBlockFrames(std::string& s, size_t start) {
+  size_t r = start;
+  if (r < s.size() && s[r] == kStx) ++r;
+  size_t w = 0;
+  if (r == s.size() || s[r] != '_') {
+    if (r == 0) {
+      s.insert(s.begin(), '_');
+      ++r;
+    }
+    s[w++] = '_';
+  }
+  size_t blockStart = w;
+  // The part [from, from + n) moved to the end of the body.
+  auto take = [&](size_t from, size_t n) {
+    std::memmove(s.data() + w, s.data() + from, n);
+    w += n;
+  };
+  while (r < s.size()) {
+    const size_t etx = s.find(kEtx, r);
+    if (etx == std::string::npos) {
+      take(r, s.size() - r);
       break;
     }
-    body.append(t.substr(pos, etx - pos));
-    const size_t check = body.size() >= blockStart + kBlockCheckLength ? body.size() - kBlockCheckLength : blockStart;
-    const size_t next = t.find_first_of("\x02\x04", etx + 1);
-    if (next != std::string_view::npos && t[next] == kStx) {
-      body.resize(check);
-      blockStart = body.size();
-      pos = next + 1;
+    take(r, etx - r);
+    const size_t check = w >= blockStart + kBlockCheckLength ? w - kBlockCheckLength : blockStart;
+    const size_t next = s.find_first_of("\x02\x04", etx + 1);
+    if (next != std::string::npos && s[next] == kStx) {
+      w = check;
+      blockStart = w;
+      r = next + 1;
       continue;
     }
     // The last block: after it only an EOT, or nothing (a capture cut short).
-    const size_t fill = body.find(kBlockFill, blockStart);
-    body.resize(fill != std::string::npos && fill < check ? fill : check);
+    const size_t fill = std::string_view(s.data(), w).find(kBlockFill, blockStart);
+    w = fill != std::string::npos && fill < check ? fill : check;
     break;
   }
-  return body;
+  s.resize(w);
 }
 
 bool IsRecordMark(std::string_view text, size_t i) {
@@ -428,26 +440,25 @@ bool IsGtsStreamFormat(const std::string& formatName) {
   return formatName == "FC5" || formatName == "GTS6" || formatName == "GTS6x";
 }
 
-std::string GtsPrepareStream(std::string text) {
-  if (!IsGtsStreamTag(DetectFormat(text.substr(0, kFormatBufferSize)))) return text;
-
-  std::string body;
+void GtsPrepareStream(std::string text, const std::function<void(std::string_view)>& piece) {
+  if (!IsGtsStreamTag(DetectFormat(text.substr(0, kFormatBufferSize)))) {
+    piece(text);
+    return;
+  }
   const size_t stx = text.find(kStx);
   const size_t start = stx != std::string::npos ? stx : 0;
   if (text.find(kEtx, start) != std::string::npos) {
-    body = RemoveBlockFrames(std::string_view(text).substr(start));
-    std::string().swap(text);
+    RemoveBlockFrames(text, start);
   } else {
     text.erase(0, start);
     RemoveTrailingFill(text);
-    body = std::move(text);
   }
+  // A leading line break goes; no record mark follows one.
+  const std::string_view view = text.starts_with("\r\n") ? std::string_view(text).substr(2) : std::string_view(text);
 
   // A line break before every record mark that does not start a line; text
   // already one record per line comes back as it is.
-  std::string out;
   size_t from = 0;
-  const std::string_view view = body;
   size_t nextEot = view.find(kEot, 1);
   size_t nextMark = view.find('_', 1);
   while (nextMark != std::string_view::npos || nextEot != std::string_view::npos) {
@@ -457,18 +468,18 @@ std::string GtsPrepareStream(std::string text) {
     else
       nextMark = view.find('_', i + 1);
     if (!IsRecordMark(view, i)) continue;
-    if (body[i - 1] == '\n' || body[i - 1] == '\r') continue;
-    if (out.empty()) out.reserve(body.size() + body.size() / 16 + 2);
-    out.append(body, from, i - from).append("\r\n");
+    if (view[i - 1] == '\n' || view[i - 1] == '\r') continue;
+    piece(view.substr(from, i - from));
+    piece("\r\n");
     from = i;
   }
-  if (from == 0) {
-    out = std::move(body);
-  } else {
-    out.append(body, from, std::string::npos);
-    std::string().swap(body);
-  }
-  if (out.rfind("\r\n", 0) == 0) out.erase(0, 2);
+  piece(view.substr(from));
+}
+
+std::string GtsPrepareStream(std::string text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16 + 2);
+  GtsPrepareStream(std::move(text), [&out](std::string_view p) { out.append(p); });
   return out;
 }
 

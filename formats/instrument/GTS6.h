@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -63,6 +64,9 @@ TTransferDatenart GtsLineKind(const std::string& tag, const std::string& line);
 // ("_" and blanks) or its block check; a line break before every "_!",
 // "_'", "_+" and EOT that does not start a line already. Linear in the text.
 std::string GtsPrepareStream(std::string text);
+// The same, handing the prepared text to piece part by part, in order; the
+// text is worked on in place, so no second copy of it is made.
+void GtsPrepareStream(std::string text, const std::function<void(std::string_view)>& piece);
 // The formats whose received text GtsPrepareStream prepares: FC5, GTS6, GTS6x.
 bool IsGtsStreamFormat(const std::string& formatName);
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #include "platform/TextFile.h"
 #include "tests/support/TransferFixture.h"
 
@@ -74,6 +78,140 @@ TEST(LineList, ViewsStayValidWhileTheListChanges) {
   EXPECT_TRUE(lines.empty());
   lines = {"a", "b"};
   EXPECT_EQ(lines, (TextLines{"a", "b"}));
+}
+
+// Lists that keep their text in a temporary file of TMPDIR, with limits
+// small enough for tests; both are put back afterwards.
+class SpilledLineList : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* old = std::getenv("TMPDIR");
+    hadTmpdir_ = old != nullptr;
+    if (old) oldTmpdir_ = old;
+    ::setenv("TMPDIR", tmp_.path().c_str(), 1);
+    oldLimits_ = LineList::SetSpillLimits({8192, 1});
+  }
+  void TearDown() override {
+    LineList::SetSpillLimits(oldLimits_);
+    if (hadTmpdir_)
+      ::setenv("TMPDIR", oldTmpdir_.c_str(), 1);
+    else
+      ::unsetenv("TMPDIR");
+  }
+  bool TmpdirEmpty() const { return std::filesystem::is_empty(tmp_.path()); }
+
+  TempDir tmp_;
+  bool hadTmpdir_ = false;
+  std::string oldTmpdir_;
+  LineList::SpillLimits oldLimits_{};
+};
+
+// Lines of many lengths (one-page blocks, so lines keep beginning new blocks
+// and giant lines get room of their own) read back exactly after every
+// give-back, as do views taken before; editing, copying and moving a
+// spilled list keep its text; no file is ever seen in TMPDIR.
+TEST_F(SpilledLineList, KeepsItsTextExactlyThroughGiveBacksAndEdits) {
+  TextLines wanted;
+  LineList lines;
+  std::vector<std::string_view> early;
+  for (int i = 0; i < 12000; ++i) {
+    std::string line = std::to_string(i) + std::string(static_cast<size_t>(i * 7919 % 1500), static_cast<char>('a' + i % 26));
+    if (i % 97 == 0) line.clear();
+    if (i == 10000) line = std::string(3 << 19, '\xFF');
+    wanted.push_back(line);
+    lines.push_back(line);
+    if (i % 1000 == 999) {
+      early.push_back(lines[static_cast<size_t>(i)]);
+      lines.ReleaseResident();
+    }
+  }
+  EXPECT_GT(lines.FileBytes(), size_t{8} << 20);
+  EXPECT_TRUE(TmpdirEmpty());
+  lines.ReleaseResident();
+  EXPECT_EQ(lines, wanted);
+  TextLines earlyText;
+  for (size_t k = 0; k < early.size(); ++k) earlyText.push_back(wanted[k * 1000 + 999]);
+  for (size_t k = 0; k < early.size(); ++k) EXPECT_EQ(early[k], earlyText[k]);
+
+  lines.Replace(5, lines[10000]);
+  wanted[5] = wanted[10000];
+  lines.insert(lines.begin() + 7, lines[8]);
+  wanted.insert(wanted.begin() + 7, wanted[8]);
+  lines.erase(lines.begin() + 100, lines.begin() + 200);
+  wanted.erase(wanted.begin() + 100, wanted.begin() + 200);
+  for (int i = 0; i < 5000; ++i) {
+    lines.push_back(lines[static_cast<size_t>(i)]);
+    wanted.push_back(wanted[static_cast<size_t>(i)]);
+  }
+  lines.ReleaseResident();
+  EXPECT_EQ(lines, wanted);
+  for (size_t k = 0; k < early.size(); ++k) EXPECT_EQ(early[k], earlyText[k]);
+
+  LineList copy = lines;
+  EXPECT_GT(copy.FileBytes(), 0u);
+  lines.ReleaseResident();
+  LineList moved = std::move(lines);
+  EXPECT_TRUE(lines.empty());
+  lines.push_back("wieder");  // a moved-from list starts anew, apart from the list it went to
+  EXPECT_EQ(lines, (TextLines{"wieder"}));
+  moved.swap(copy);
+  copy.ReleaseResident();
+  EXPECT_EQ(moved, wanted);
+  EXPECT_EQ(copy, wanted);
+  moved = copy;
+  copy.clear();
+  EXPECT_EQ(copy.FileBytes(), 0u);
+  EXPECT_EQ(moved, wanted);
+  EXPECT_TRUE(TmpdirEmpty());
+}
+
+// Without a usable folder the text stays in memory, the same text.
+TEST_F(SpilledLineList, AMissingFolderKeepsTheTextInMemory) {
+  ::setenv("TMPDIR", (tmp_ / "fehlt").c_str(), 1);
+  TextLines wanted;
+  LineList lines;
+  for (int i = 0; i < 20000; ++i) {
+    wanted.push_back("Punkt " + std::to_string(i) + std::string(static_cast<size_t>(i % 50), 'x'));
+    lines.push_back(wanted.back());
+  }
+  lines.ReleaseResident();
+  EXPECT_EQ(lines.FileBytes(), 0u);
+  EXPECT_EQ(lines, wanted);
+  EXPECT_TRUE(TmpdirEmpty());
+}
+
+namespace {
+// Resident kilobytes of file-backed pages of this process.
+long ResidentFileKb() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  long kb = 0;
+  while (status >> key) {
+    if (key == "RssFile:") {
+      status >> kb;
+      return kb;
+    }
+    status.ignore(1 << 20, '\n');
+  }
+  return -1;
+}
+}  // namespace
+
+// Read pages of the file stop counting as the process's memory once given back.
+TEST_F(SpilledLineList, GivesReadPagesBack) {
+  LineList::SetSpillLimits({size_t{1} << 20, size_t{8} << 20});
+  LineList lines;
+  const std::string line(1000, 'r');
+  for (int i = 0; i < 48 * 1024; ++i) lines.push_back(line);
+  ASSERT_GT(lines.FileBytes(), size_t{40} << 20);
+  size_t sum = 0;
+  for (std::string_view l : lines) sum += static_cast<unsigned char>(l[l.size() / 2]);
+  EXPECT_EQ(sum, 48u * 1024 * 'r');
+  const long before = ResidentFileKb();
+  lines.ReleaseResident();
+  const long after = ResidentFileKb();
+  EXPECT_GT(before - after, 32 * 1024) << before << " " << after;
+  EXPECT_EQ(lines[12345], line);
 }
 
 }  // namespace
