@@ -114,6 +114,7 @@ bool IsDashes(std::string_view s) {
 }
 
 std::string_view TrimmedBlanks(std::string_view s) {
+  if (s.empty() || (s.front() != ' ' && s.back() != ' ')) return s;
   const size_t first = FirstNotOf(s, ' ');
   if (first == std::string_view::npos) return {};
   return s.substr(first, LastNotOf(s, ' ') - first + 1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 
@@ -302,9 +303,21 @@ bool AppendConversion(std::string& out, const Conversion& conv, std::string_view
 char* CopyShort(char* to, const char* from, size_t n) {
   if (n > 16) {
     std::memcpy(to, from, n);
-    return to + n;
+  } else if (n >= 8) {  // two words that may overlap
+    std::uint64_t head, tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + n - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + n - 8, &tail, 8);
+  } else if (n >= 4) {
+    std::uint32_t head, tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + n - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + n - 4, &tail, 4);
+  } else {
+    for (size_t i = 0; i < n; ++i) to[i] = from[i];
   }
-  for (size_t i = 0; i < n; ++i) to[i] = from[i];
   return to + n;
 }
 
