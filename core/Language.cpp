@@ -18,6 +18,9 @@ DynamicLibrary& ActiveLibrary() {
 
 std::string g_activeFile;
 bool g_showTextNumbers = false;
+// LoadStrRes of the active library, found when it is loaded (writers ask
+// for a label with every record).
+LoadStrResFunction g_loadStrRes = nullptr;
 
 }  // namespace
 
@@ -47,12 +50,14 @@ bool LoadLanguage(const TSprache& entry) {
   // so a language whose library is missing leaves every caption readable.
   if (!LoadLibraryByName(entry.LanguageFile, ActiveLibrary())) return false;
   g_activeFile = entry.LanguageFile;
+  g_loadStrRes = ActiveLibrary().Export<LoadStrResFunction>("LoadStrRes");
   return true;
 }
 
 void UnloadLanguage() {
   ActiveLibrary().Free();
   g_activeFile.clear();
+  g_loadStrRes = nullptr;
 }
 
 bool LanguageLoaded() { return ActiveLibrary().IsLoaded(); }
@@ -60,7 +65,7 @@ std::string ActiveLanguageFile() { return g_activeFile; }
 void* ActiveLanguageHandle() { return ActiveLibrary().Handle(); }
 
 std::string LanguageText(int number) {
-  auto load = ActiveLibrary().Export<LoadStrResFunction>("LoadStrRes");
+  const LoadStrResFunction load = g_loadStrRes;
   if (!load) return {};
   const char* text = load(static_cast<int32_t>(number));
   return text ? std::string(text) : std::string();

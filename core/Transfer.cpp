@@ -1,6 +1,7 @@
 #include "core/Transfer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/CoordinateUnit.h"
 #include "core/Fatal.h"
@@ -17,7 +18,8 @@ namespace {
 // Adds a written record to the output: as it is when it is one line (the
 // usual case), else split at its line ends.
 void AddRecordLines(LineList& lines, std::string_view text) {
-  if (text.find_first_of("\r\n") == std::string_view::npos)
+  // Two memchr scans: find_first_of tests every character against the set.
+  if (!std::memchr(text.data(), '\n', text.size()) && !std::memchr(text.data(), '\r', text.size()))
     lines.push_back(text);
   else
     AppendTextLines(lines, text);
@@ -113,6 +115,23 @@ std::string PatternForTag(const TDatenformatDefinitionen& office, const std::str
 }
 
 }  // namespace
+
+void KindSelection::Bind(FormatDescriptor& format, TTransferDatenart kind) {
+  if (!format.OnSetTDA) return;
+  TComponent** edit = format.EditBinding();
+  const TComponent* editor = edit ? *edit : nullptr;
+  if (format_ == &format && kind_ == kind && selected_ == format.TransferDatenart && readWrite_ == format.ReadWrite &&
+      init_ == format.Init && edit_ == editor)
+    return;
+  format.OnSetTDA(kind);
+  edit = format.EditBinding();
+  format_ = &format;
+  kind_ = kind;
+  selected_ = format.TransferDatenart;
+  readWrite_ = format.ReadWrite;
+  init_ = format.Init;
+  edit_ = edit ? *edit : nullptr;
+}
 
 // The line is data: its "#" must not be taken for an escape when shown.
 void AddErrorLine(std::string_view line) {
@@ -465,14 +484,15 @@ void TransferPhase2() {
     t.ActiveLines = &t.ReceivedLines;
     daten.Konstanten.Zeile = 0;
     std::string line;  // as in phase 1: one buffer for the copies of the lines
+    KindSelection instrumentKind, officeKind;
     while (daten.Konstanten.Zeile >= 0 && static_cast<size_t>(daten.Konstanten.Zeile) < t.ReceivedLines.size() &&
            !t.StopFlag) {
       const int current = daten.Konstanten.Zeile;
       line = t.ReceivedLines[static_cast<size_t>(current)];
       TTransferDatenart kind = instrument.OnGetDatenart ? instrument.OnGetDatenart(line) : tdaNone;
       if (kind != tdaNone) {
-        if (instrument.OnSetTDA) instrument.OnSetTDA(kind);
-        if (office.OnSetTDA) office.OnSetTDA(kind);
+        instrumentKind.Bind(instrument, kind);
+        officeKind.Bind(office, kind);
         ResetKind(kind, daten);
         TReadWriteDaten* reader = instrument.ReadWrite;
         if (!reader || !reader->OnRead) {

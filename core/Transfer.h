@@ -182,6 +182,23 @@ constexpr int kMaxFormatRestarts = 32;
 constexpr size_t kMaxListedEntries = 20;
 
 
+// Binds a format to the kind of line after line as its OnSetTDA does, and
+// asks OnSetTDA again only when the kind, the format or the format's
+// selection (reader/writer, kind, reset, editor) differs from what the last
+// call left: a reader may have bound another kind meanwhile.
+class KindSelection {
+ public:
+  void Bind(FormatDescriptor& format, TTransferDatenart kind);
+
+ private:
+  const FormatDescriptor* format_ = nullptr;
+  TTransferDatenart kind_ = tdaNone;
+  TTransferDatenart selected_ = tdaNone;
+  const TReadWriteDaten* readWrite_ = nullptr;
+  const TInitDaten* init_ = nullptr;
+  const TComponent* edit_ = nullptr;
+};
+
 // Lists a source line that could not be converted in the error list.
 void AddErrorLine(std::string_view line);
 

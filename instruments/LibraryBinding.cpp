@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <type_traits>
 
 #include "core/Language.h"
 #include "core/Messages.h"
@@ -102,6 +103,7 @@ void TLibraryBinding::FreeInstrumentLibrary() {
     pump(nullptr);
   }
   connected_ = false;
+  readCommLine_ = nullptr;
   library_.Free();
 }
 
@@ -109,6 +111,8 @@ void TLibraryBinding::LoadInstrumentLibrary(const std::string& path) {
   FreeInstrumentLibrary();
   coordinates_.SetInstallationDirectory(geraete_.InstallationDirectory());
   if (!library_.Load(path)) return;
+  static_assert(std::is_same_v<ReadCommLineFn, veltro_read_comm_line_fn>);
+  readCommLine_ = Export<veltro_read_comm_line_fn>("ReadCommLine");
   if (auto pump = Export<veltro_set_message_pump_fn>("SetMessagePump")) {
     Call call(*this);
     pump(&HostPump);
@@ -161,6 +165,7 @@ bool TLibraryBinding::LibOpen(int waitTime, const std::string& fileName) {
   std::string tag;
   ShowLibraryResult(code, tag);
   connected_ = code == kLibOk;
+  noTransChecked_ = false;
   return connected_;
 }
 
@@ -212,9 +217,12 @@ void TLibraryBinding::LibReadLine(std::string& tag, std::string& line) {
     return;
   }
   tag.clear();
-  NoTransWhenPassThrough();
+  // The office format stays the same for the whole connection: the
+  // library is told once, before its first read.
+  if (!noTransChecked_) NoTransWhenPassThrough();
+  noTransChecked_ = true;
   int code = kLibOpenFailed;
-  if (auto readLine = Export<veltro_read_comm_line_fn>("ReadCommLine")) {
+  if (auto readLine = readCommLine_) {
     // Line and tag in one call; into the caller's buffers, which keep their
     // capacity from line to line.
     const char* text = nullptr;
@@ -383,11 +391,9 @@ bool TLibraryBinding::LibSetCodeList(int number, const std::string& name) { retu
 
 void TLibraryBinding::ShowLibraryResult(int code, std::string& tag) {
   code = LibraryCode(code);
+  if (code == kLibOk || code == kLibCancelled) return;
   const std::string name = tag.empty() ? std::string() : tag.substr(1);
   switch (code) {
-    case kLibOk:
-    case kLibCancelled:
-      return;
     case 3:
       ShowMessageBox(WithConnectionHints(286), kMsgError, kBtnOk);
       return;

@@ -3,8 +3,8 @@
 // call, the wrappers through which a transfer talks to the instrument, and
 // the reaction to every result code.
 //
-// Exports are looked up by their exact name at every call, so a library may
-// lack any of them: a missing OpenComm or ReadComm counts as code 0, a
+// Exports are looked up by their exact name at every call (ReadCommLine
+// once per loaded library), so a library may lack any of them: a missing OpenComm or ReadComm counts as code 0, a
 // missing WriteComm as 0, a missing CloseComm as 8, a missing
 // StartRemoteTransfer fails the start; the others are skipped. Result codes
 // are the low byte of what the library answers; returned texts are copied
@@ -142,6 +142,12 @@ class TLibraryBinding : public InstrumentLibraryHooks {
 
   TGeraete& geraete_;
   DynamicLibrary library_;
+  // ReadCommLine of the loaded library (nullptr without it), found once:
+  // a line's read is the one call made for every line of a receive.
+  using ReadCommLineFn = std::int32_t (*)(std::int32_t, const char**, std::int32_t*, const char**);
+  ReadCommLineFn readCommLine_ = nullptr;
+  // The pass-through check (SetNoTrans) ran for this connection's reads.
+  bool noTransChecked_ = false;
   TCoordinateSystem coordinates_;
   bool connected_ = false;
   int depth_ = 0;  // library calls on the stack

@@ -63,15 +63,14 @@ class ReceivingScope {
 // The classifier may change the text it is given, so it gets a copy; the
 // statistics handler gets one too (it may insert lines before it). Both go
 // into the caller's buffers, which keep their capacity from line to line.
-void ClassifyAt(TGeraeteFormat& format, size_t index, std::string& line, std::string& s) {
+void ClassifyAt(TGeraeteFormat& format, size_t index, std::string& line, std::string& s, KindSelection& selection) {
   TransferState& t = CurrentTransfer();
   t.Daten.Konstanten.Zeile = static_cast<int>(index);
   const std::string_view stored = t.ReceivedLines[index];
   line = stored;
   if (format.OnGetDatenart) {
     s = stored;
-    const TTransferDatenart kind = format.OnGetDatenart(s);
-    if (format.OnSetTDA) format.OnSetTDA(kind);
+    selection.Bind(format, format.OnGetDatenart(s));
   }
   if (format.ReadWrite && format.ReadWrite->OnStatistik) {
     format.ReadWrite->OnStatistik(line, Statistics().Statistik());
@@ -176,7 +175,7 @@ void TInstrumentTransfer::ClassifyPending(TGeraeteFormat& format) {
   // A statistics handler may insert lines (merged coordinates): the size is
   // read anew each time.
   for (; classified_ < t.ReceivedLines.size(); ++classified_)
-    ClassifyAt(format, classified_, classifiedLine_, classifiedText_);
+    ClassifyAt(format, classified_, classifiedLine_, classifiedText_, classifiedKind_);
 }
 
 namespace {
@@ -301,6 +300,7 @@ int TInstrumentTransfer::ReceiveLines(bool cont) {
   Host().SetIndicatorsOn(true);
   receiveStart_ = t.ReceivedLines.size();  // lines held from a merged receive stay before
   classified_ = receiveStart_;
+  classifiedKind_ = KindSelection();
   receivedChars_ = 0;
   settled_ = false;
   std::string line, libraryTag;

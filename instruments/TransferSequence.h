@@ -143,6 +143,7 @@ class TInstrumentTransfer : public CatalogueInstrumentSide {
   std::string settledTag_;
   // Copies of the line being classified, kept from line to line.
   std::string classifiedLine_, classifiedText_;
+  KindSelection classifiedKind_;
   std::string assumedTag_;
   bool sentAll_ = false;
 };

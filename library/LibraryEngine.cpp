@@ -72,6 +72,8 @@ bool TInstrumentLibrary::PumpPass(void* self) {
 
 void TInstrumentLibrary::CheckTimers() {
   if (!timers_) return;
+  // Only a running timer can fire: the clock is not read for none.
+  if (!timers_->start.Enabled() && !timers_->read.Enabled() && !timers_->write.Enabled()) return;
   const auto now = TDeadlineTimer::Clock::now();
   for (TDeadlineTimer* t : {&timers_->start, &timers_->read, &timers_->write}) {
     if (!timers_) return;  // a break freed nothing, but stay safe
@@ -280,7 +282,9 @@ int TInstrumentLibrary::ReadComm(int formatNumber) {
     NoteError("the connection is not open");
     return lrOpenFailed;
   }
-  if (!timers_->start.Enabled()) timers_->read.Enable();
+  // A file is read without a wait, and no timer is checked during its
+  // read: its read timer could never fire and is not started.
+  if (!timers_->start.Enabled() && !fileMode_) timers_->read.Enable();
   int result = lrWrongFormat;
   if (AcceptsFormat(formatNumber)) {
     formatNumber_ = formatNumber;
@@ -339,11 +343,14 @@ int TInstrumentLibrary::ReadFileLine() {
     }
     // A UTF-8 byte-order mark is no part of the first line.
     if (inputLine_ == 1 && line.rfind(kUtf8ByteOrderMark, 0) == 0) line.erase(0, kUtf8ByteOrderMark.size());
-    if (size_t p = line.find(kF00Frame); p != std::string::npos) line.erase(p, sizeof kF00Frame - 1);
-    if (size_t p = line.find(kTopconHeader); p != std::string::npos) {
-      if (line.size() - p < kTopconHeaderCut)
-        NoteError(inputName_ + " line " + std::to_string(inputLine_) + ": TOPCON header cut short");
-      line.erase(p, kTopconHeaderCut);
+    // Both frames start with STX: a line without one holds neither.
+    if (line.find('\x02') != std::string::npos) {
+      if (size_t p = line.find(kF00Frame); p != std::string::npos) line.erase(p, sizeof kF00Frame - 1);
+      if (size_t p = line.find(kTopconHeader); p != std::string::npos) {
+        if (line.size() - p < kTopconHeaderCut)
+          NoteError(inputName_ + " line " + std::to_string(inputLine_) + ": TOPCON header cut short");
+        line.erase(p, kTopconHeaderCut);
+      }
     }
     DropZerosInPlace(line);
   }
@@ -451,6 +458,8 @@ int TInstrumentLibrary::ReadStep() {
     if (!tagFinal_ && profile_.recognitionChars > 0) RecogniseLines(result);
     return Substitute(result);
   }
+  // Text held from the previous read (a file line never leaves any).
+  const bool nothingHeld = readBuf_.empty();
   if (fileMode_) {
     result = Substitute(ReadFileLine());
     if (result != lrOk) return result;
@@ -462,12 +471,17 @@ int TInstrumentLibrary::ReadStep() {
   const bool byLines = profile_.recognitionChars > 0;
   if (tag_.empty() && !byLines) Recognise(result);
   if (!readBuf_.empty() && readBuf_ != kEndOfTransmission) {
-    // Files are read as lines ending with CR LF whatever the port uses.
-    const std::string eol = fileMode_ ? std::string(kLineEnd) : EndofLineText(comm_->EndofLine());
-    size_t length = 0;
-    if (const size_t p = FindLineEnd(readBuf_, eol, length); p != std::string::npos) {
-      pending_.assign(readBuf_, p + length);
-      readBuf_.resize(p);
+    if (fileMode_ && nothingHeld) {
+      // One file line, which holds no CR or LF, and the CR LF added to it.
+      readBuf_.resize(readBuf_.size() - 2);
+    } else {
+      // Files are read as lines ending with CR LF whatever the port uses.
+      const std::string eol = fileMode_ ? std::string(kLineEnd) : EndofLineText(comm_->EndofLine());
+      size_t length = 0;
+      if (const size_t p = FindLineEnd(readBuf_, eol, length); p != std::string::npos) {
+        pending_.assign(readBuf_, p + length);
+        readBuf_.resize(p);
+      }
     }
   }
   if (byLines && !tagFinal_) RecogniseLines(result);

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <deque>
 #include <iterator>
 #include <memory>
@@ -55,11 +58,52 @@ constexpr const char* kDateTimeLayouts =
     "ddmmhhmm\xA6mmddhhmm\xA6hhmmmmdd\xA6hhmmddmm";
 constexpr const char* kWeatherLayouts = "\xA6ttttpppp\xA6pppptttt";
 
+// Words are read eight bytes at a time (little-endian: byte i of the text
+// is byte i of the word).
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+
+std::uint64_t Load8(const char* p) {
+  std::uint64_t x;
+  std::memcpy(&x, p, 8);
+  return x;
+}
+
 bool IsDigits(std::string_view s) {
   if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
+  const char* p = s.data();
+  size_t n = s.size();
+  // A byte is a digit when its high nibble is 3 and adding 6 keeps it so; a
+  // carry out of a byte happens only for a byte that fails by itself.
+  for (; n >= 8; p += 8, n -= 8) {
+    const std::uint64_t x = Load8(p);
+    if (((x & 0xF0F0F0F0F0F0F0F0u) | (((x + kEveryByte * 6) & 0xF0F0F0F0F0F0F0F0u) >> 4)) != kEveryByte * 0x33)
+      return false;
+  }
+  for (; n > 0; ++p, --n)
+    if (*p < '0' || *p > '9') return false;
   return true;
+}
+
+// The position of the first character of s that is not c; npos when none.
+size_t FirstNotOf(std::string_view s, char c) {
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8)
+    if (const std::uint64_t other = Load8(s.data() + i) ^ (kEveryByte * static_cast<unsigned char>(c)))
+      return i + static_cast<size_t>(std::countr_zero(other)) / 8;
+  for (; i < s.size(); ++i)
+    if (s[i] != c) return i;
+  return std::string_view::npos;
+}
+
+// The position of the last character of s that is not c; npos when none.
+size_t LastNotOf(std::string_view s, char c) {
+  size_t i = s.size();
+  for (; i >= 8; i -= 8)
+    if (const std::uint64_t other = Load8(s.data() + i - 8) ^ (kEveryByte * static_cast<unsigned char>(c)))
+      return i - 1 - static_cast<size_t>(std::countl_zero(other)) / 8;
+  for (; i > 0; --i)
+    if (s[i - 1] != c) return i - 1;
+  return std::string_view::npos;
 }
 
 bool IsDashes(std::string_view s) {
@@ -70,9 +114,10 @@ bool IsDashes(std::string_view s) {
 }
 
 std::string_view TrimmedBlanks(std::string_view s) {
-  const size_t first = s.find_first_not_of(' ');
+  if (s.empty() || (s.front() != ' ' && s.back() != ' ')) return s;
+  const size_t first = FirstNotOf(s, ' ');
   if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+  return s.substr(first, LastNotOf(s, ' ') - first + 1);
 }
 
 // The data of a word field: without information and sign when the field has
@@ -95,24 +140,35 @@ bool Delivered(std::string_view field, int width) {
 // zeros of the whole part dropped, "-" only for a value that is not zero.
 void AssignDigitsAsDecimal(std::string& out, bool negative, std::string_view digits, int decimals) {
   const size_t d = static_cast<size_t>(decimals);
-  out.clear();
-  if (negative && digits.find_first_not_of('0') != std::string_view::npos) out += '-';
+  const size_t first = FirstNotOf(digits, '0');  // npos: the value is zero
+  // Written in place: sign, whole part, point and decimals fit this room.
+  out.resize(digits.size() + d + 3);
+  char* const begin = out.data();
+  char* p = begin;
+  if (negative && first != std::string_view::npos) *p++ = '-';
   if (digits.size() > d) {
-    const std::string_view whole = digits.substr(0, digits.size() - d);
-    const size_t first = whole.find_first_not_of('0');
-    if (first == std::string_view::npos)
-      out += '0';
-    else
-      out.append(whole.substr(first));
+    const size_t whole = digits.size() - d;
+    const size_t from = std::min(first, whole);
+    if (from == whole) {
+      *p++ = '0';
+    } else {
+      std::memcpy(p, digits.data() + from, whole - from);
+      p += whole - from;
+    }
     if (d > 0) {
-      out += '.';
-      out.append(digits.substr(digits.size() - d));
+      *p++ = '.';
+      std::memcpy(p, digits.data() + whole, d);
+      p += d;
     }
   } else {
-    out += "0.";
-    out.append(d - digits.size(), '0');
-    out.append(digits);
+    *p++ = '0';
+    *p++ = '.';
+    std::memset(p, '0', d - digits.size());
+    p += d - digits.size();
+    std::memcpy(p, digits.data(), digits.size());
+    p += digits.size();
   }
+  out.resize(static_cast<size_t>(p - begin));
 }
 
 // Appends the sign and data of a coordinate word for the value digits *
@@ -302,8 +358,19 @@ void AssignNumberValue(std::string& out, std::string_view field, int width) {
 // mark may end the last line.
 bool HasControlCharacter(std::string_view s) {
   while (!s.empty() && s.back() == kCtrlZ) s.remove_suffix(1);
-  for (char c : s)
-    if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') return true;
+  // Eight bytes at a time: a byte below 0x20 (its top bit clear) borrows
+  // into its own top bit when 0x20 is taken from it, 0x7F becomes zero when
+  // xored with 0x7F; the lowest byte that flags is always a true match.
+  constexpr std::uint64_t kTops = kEveryByte * 0x80;
+  const char* p = s.data();
+  size_t n = s.size();
+  for (; n >= 8; p += 8, n -= 8) {
+    const std::uint64_t x = Load8(p);
+    const std::uint64_t del = x ^ (kEveryByte * 0x7F);
+    if ((((x - kEveryByte * 0x20) & ~x) | ((del - kEveryByte) & ~del)) & kTops) return true;
+  }
+  for (; n > 0; ++p, --n)
+    if (static_cast<unsigned char>(*p) < 0x20 || *p == '\x7F') return true;
   return false;
 }
 
@@ -372,7 +439,17 @@ void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
 struct TemplateIndices {
   std::vector<std::string> words;
   std::vector<int> keys;
+  // When every index is two digits ("81" is 81): the first slot of each
+  // index and, per slot, the next slot of the same index (-1: none).
+  bool digitKeys = false;
+  std::array<std::int16_t, 100> firstSlot{};
+  std::vector<std::int16_t> nextSlot;
 };
+
+// A two-digit word index as 0 ... 99; -1 for any other.
+int DigitKey(char a, char b) {
+  return a >= '0' && a <= '9' && b >= '0' && b <= '9' ? (a - '0') * 10 + (b - '0') : -1;
+}
 
 // Shared, so that a line's fields keep their template words even when the
 // cache drops them meanwhile.
@@ -390,6 +467,38 @@ bool SameIndex(std::string_view a, std::string_view b) {
 // One field per template word into fields[0 ...]: the field of the first
 // unused word of that index in the line, empty when there is none.
 void CutFieldViews(const TemplateIndices& indices, std::string_view line, int width, std::string_view* fields) {
+  if (indices.digitKeys) {
+    // The words as SplitWords finds them, each handed to the next slot of
+    // its index that is still open: the same fields, without the word list.
+    std::fill(fields, fields + indices.keys.size(), std::string_view());
+    std::array<std::int16_t, 100> open = indices.firstSlot;
+    const std::string_view body = LineBody(line);
+    const size_t full = static_cast<size_t>(width + kGsiFieldHead);
+    size_t p = 0;
+    while (p < body.size()) {
+      if (body[p] == ' ') {
+        ++p;
+        continue;
+      }
+      if (p + 2 > body.size()) break;
+      const int key = DigitKey(body[p], body[p + 1]);
+      p += 2;
+      size_t end;
+      if (p + full <= body.size() && (p + full == body.size() || body[p + full] == ' ')) {
+        end = p + full;
+      } else {
+        end = body.find(' ', p);
+        if (end == std::string_view::npos) end = body.size();
+      }
+      if (key >= 0 && open[static_cast<size_t>(key)] >= 0) {
+        const size_t slot = static_cast<size_t>(open[static_cast<size_t>(key)]);
+        fields[slot] = body.substr(p, end - p);
+        open[static_cast<size_t>(key)] = indices.nextSlot[slot];
+      }
+      p = end;
+    }
+    return;
+  }
   static std::vector<Word> words;  // kept for its capacity; used only here
   SplitWords(line, width, words);
   for (const int key : indices.keys) {
@@ -416,6 +525,11 @@ class WordFields {
   }
   // The field of a two-character word index ("81").
   std::string_view operator[](const char (&index)[3]) const {
+    if (indices_->digitKeys) {
+      const int key = DigitKey(index[0], index[1]);
+      const int slot = key < 0 ? -1 : indices_->firstSlot[static_cast<size_t>(key)];
+      return slot < 0 ? std::string_view() : data()[slot];
+    }
     const int key = IndexKey(std::string_view(index, 2));
     const std::vector<int>& keys = indices_->keys;
     for (size_t i = 0; i < keys.size(); ++i)
@@ -548,7 +662,7 @@ int GsiUnitDecimals(char unit) {
 
 std::string GsiTextValue(std::string_view field, int width) {
   std::string_view value = TrimmedBlanks(FieldData(field, width));
-  const size_t first = value.find_first_not_of('0');
+  const size_t first = FirstNotOf(value, '0');
   value = first == std::string_view::npos ? std::string_view() : TrimmedBlanks(value.substr(first));
   return IsDashes(value) ? std::string() : std::string(value);
 }
@@ -573,6 +687,20 @@ TemplateWords CachedTemplateWords(const std::string& layout) {
   auto indices = std::make_shared<TemplateIndices>();
   indices->words = GsiTemplateWords(layout);
   for (const std::string& w : indices->words) indices->keys.push_back(IndexKey(w));
+  // Slots are 16-bit: a template of more words keeps the general search.
+  indices->digitKeys = indices->keys.size() < 0x7FFF;
+  indices->firstSlot.fill(-1);
+  indices->nextSlot.assign(indices->keys.size(), -1);
+  for (size_t i = indices->words.size(); i-- > 0 && indices->digitKeys;) {
+    const std::string& w = indices->words[i];
+    const int key = w.size() == 2 ? DigitKey(w[0], w[1]) : -1;
+    if (key < 0) {
+      indices->digitKeys = false;
+      break;
+    }
+    indices->nextSlot[i] = indices->firstSlot[static_cast<size_t>(key)];
+    indices->firstSlot[static_cast<size_t>(key)] = static_cast<std::int16_t>(i);
+  }
   cache.emplace_back(layout, std::move(indices));
   return cache.back().second;
 }
@@ -707,7 +835,8 @@ int TdmGSI::GsiDataWidth() const { return DataWidthFor(geraete_.CurrentGeraeteFo
 
 int TdmGSI::DataWidthFor(const TGeraeteFormat& current) const {
   const std::string& tag = CurrentTransfer().FormatTag;
-  if (tag == "dGSI16" || tag == "kGSI16" || tag == "pGSI16") return kGsi16Width;
+  if (tag.size() == 6 && std::string_view(tag).substr(1) == "GSI16" && (tag[0] == 'd' || tag[0] == 'k' || tag[0] == 'p'))
+    return kGsi16Width;
   return current.Name == "GSI16" ? kGsi16Width : kGsi8Width;
 }
 
@@ -737,8 +866,10 @@ bool TdmGSI::IsStationCode(const std::string& code) const {
 TTransferDatenart TdmGSI::GsiLineKind(const std::string& tag, const std::string& line) {
   const bool codeBlock = IsGsiCodeBlockLine(line);
   const bool point = IsGsiPointLine(line);
-  if (tag == "kGSI8" || tag == "kGSI16") return codeBlock || point ? tdaKoordinate : tdaNone;
-  if (tag == "pGSI8" || tag == "pGSI16") return codeBlock ? tdaPunktcode : tdaNone;
+  const std::string_view format = tag.empty() ? std::string_view() : std::string_view(tag).substr(1);
+  const bool gsi = format == "GSI8" || format == "GSI16";
+  if (gsi && tag[0] == 'k') return codeBlock || point ? tdaKoordinate : tdaNone;
+  if (gsi && tag[0] == 'p') return codeBlock ? tdaPunktcode : tdaNone;
   if (codeBlock) {
     if (CodeLists().Definitions.empty()) LoadCodeDefinitions();
     const WordFields words(FirstLayout(CurrentFormat().Informationen), line, GsiDataWidth());

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <deque>
 
 #include "core/DecimalText.h"
@@ -61,6 +63,8 @@ struct Parsed {
   // them: what the positional readers walk (made once per layout).
   std::vector<Token> flat;
   size_t lastFlatConversion = 0;
+  // Every conversion is "s": a line's length is bounded before it is written.
+  bool textOnly = true;
 };
 
 Token LiteralToken(char c) {
@@ -191,6 +195,8 @@ std::optional<Parsed> ParseLayout(const std::string& layout) {
     if (t.kind == Kind::Literal || t.kind == Kind::Conversion) p.flat.push_back(t);
   for (size_t k = 0; k < p.flat.size(); ++k)
     if (p.flat[k].kind == Kind::Conversion) p.lastFlatConversion = k;
+  for (const Token& t : p.tokens)
+    if (t.kind == Kind::Conversion && t.conv.letter != 's') p.textOnly = false;
   return p;
 }
 
@@ -292,10 +298,96 @@ bool AppendConversion(std::string& out, const Conversion& conv, std::string_view
   }
 }
 
+// Copies the few bytes of a field or literal; memcpy's call costs more than
+// the copy of a short text.
+char* CopyShort(char* to, const char* from, size_t n) {
+  if (n > 16) {
+    std::memcpy(to, from, n);
+  } else if (n >= 8) {  // two words that may overlap
+    std::uint64_t head, tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + n - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + n - 8, &tail, 8);
+  } else if (n >= 4) {
+    std::uint32_t head, tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + n - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + n - 4, &tail, 4);
+  } else {
+    for (size_t i = 0; i < n; ++i) to[i] = from[i];
+  }
+  return to + n;
+}
+
+// AppendTokens for a layout of "s" conversions only: the room for the line
+// (every text uncut plus its width) is made once and the text written into
+// it in place, as AppendTokens writes it.
+template <class Arg>
+bool AppendTextTokens(std::string& out, const Parsed& parsed, std::span<const Arg> args, bool inColumns) {
+  const std::vector<Token>& tokens = parsed.tokens;
+  size_t room = parsed.literals.size();
+  for (const Token& t : tokens)
+    if (t.kind == Kind::Conversion) room += args[t.argIndex].Text().size() + static_cast<size_t>(std::max(t.conv.width, 0));
+  const size_t start = out.size();
+  out.resize(start + room);
+  char* const begin = out.data() + start;
+  char* at = begin;
+  for (size_t k = 0; k < tokens.size(); ++k) {
+    const Token& t = tokens[k];
+    switch (t.kind) {
+      case Kind::Literal:
+        if (t.run <= 1) {  // one character, or not the start of its run (not reached by the walk)
+          *at++ = t.c;
+          break;
+        }
+        at = CopyShort(at, parsed.literals.data() + t.runStart, t.run);
+        k += t.run - 1;
+        break;
+      case Kind::Alternative:
+      case Kind::Close: break;
+      case Kind::Open: {
+        bool present = false;
+        for (size_t j = k + 1; j < t.partner && !present; ++j)
+          present = tokens[j].kind == Kind::Conversion && args[tokens[j].argIndex].IsPresent();
+        if (!present) k = t.partner;
+        break;
+      }
+      case Kind::Conversion: {
+        std::string_view text = args[t.argIndex].Text();
+        const Conversion& conv = t.conv;
+        if (conv.precision < 0 && conv.width <= 0) {  // the usual "%s"
+          at = CopyShort(at, text.data(), text.size());
+          break;
+        }
+        if (conv.precision >= 0 && text.size() > static_cast<size_t>(conv.precision)) {
+          const size_t n = static_cast<size_t>(conv.precision);
+          text = conv.keepLast ? text.substr(text.size() - n) : text.substr(0, n);
+        }
+        const size_t fill =
+            conv.width > 0 && text.size() < static_cast<size_t>(conv.width) ? static_cast<size_t>(conv.width) - text.size() : 0;
+        if (const int w = conv.CutWidth(); inColumns && w > 0 && text.size() + fill > static_cast<size_t>(w)) {
+          out.resize(start);
+          return false;
+        }
+        if (!conv.left) at = std::fill_n(at, fill, ' ');
+        at = CopyShort(at, text.data(), text.size());
+        if (conv.left) at = std::fill_n(at, fill, ' ');
+        break;
+      }
+    }
+  }
+  out.resize(start + static_cast<size_t>(at - begin));
+  parsed.lastLength = out.size() - start;
+  return true;
+}
+
 template <class Arg>
 bool AppendTokens(std::string& out, const std::string& layout, std::span<const Arg> args, bool inColumns) {
   const auto& parsed = Parse(layout);
   if (!parsed || parsed->conversions > args.size()) return false;
+  if (parsed->textOnly) return AppendTextTokens(out, *parsed, args, inColumns);
   const std::vector<Token>& tokens = parsed->tokens;
   const size_t start = out.size();
   out.reserve(start + parsed->lastLength + kLineSlack);

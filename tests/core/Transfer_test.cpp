@@ -51,6 +51,23 @@ TEST_F(EngineTest, ReceivedLinesBecomeOfficeFileWithStartAndEnde) {
   EXPECT_EQ(CurrentTransfer().LinesNotRead, 1);
 }
 
+// The formats are bound once for a run of lines of one kind, but anew
+// after a reader bound another kind itself (as a GSI backsight does).
+TEST_F(EngineTest, AKindBoundByAReaderIsBoundBackForTheNextLine) {
+  formats.inst->OnSetTDA(tdaKoordinate);
+  TReadWriteDaten& koordinaten = *formats.inst->ReadWrite;
+  const auto read = koordinaten.OnRead;
+  koordinaten.OnRead = [&](const std::string& s, TDaten& d) {
+    read(s, d);
+    if (d.Punkt.Punktnummer != "1") return;
+    formats.inst->OnSetTDA(tdaKommentar);
+    formats.lines->OnSetTDA(tdaNeupunkt);
+  };
+  Receive({"K 1 10 20 30", "K 2 40 50 60", "K 3 70 80 90"});
+  koordinaten.OnRead = read;
+  EXPECT_EQ(ReadFile(tmp / "out.txt"), "BEGIN\r\nM;1;\r\nP;2;40;50;60\r\nP;3;70;80;90\r\nEND\r\n");
+}
+
 // An output given as one text is saved as its lines would be: every line
 // end becomes CR LF, a last line gets one, nothing is written twice.
 TEST_F(EngineTest, OutputTextIsSavedAsItsLines) {

@@ -52,6 +52,32 @@ TEST(GsiWords, NumberValueAgreesWithTheDecimalFormatting) {
   }
 }
 
+// A GSI 16 word is checked and trimmed eight bytes at a time: a byte just
+// outside the digits, or a blank, at any place of its data decides alone.
+TEST(GsiWords, EveryByteOfALongWordIsChecked) {
+  const std::string digits = "0000000000012345";
+  EXPECT_EQ(GsiNumberValue("..00+" + digits, 16), "12.345");
+  for (size_t at = 0; at < digits.size(); ++at) {
+    for (const char bad : {'/', ':', 'A', '\xB9', '-'}) {
+      std::string data = digits;
+      data[at] = bad;
+      EXPECT_EQ(GsiNumberValue("..00+" + data, 16), "") << at << " " << bad;
+    }
+    // Blanks in front and behind are trimmed; a blank inside is no number.
+    const std::string front = std::string(at + 1, ' ') + digits.substr(at + 1);
+    const auto value = FormatDecimalText(digits.substr(at + 1).empty() ? "x" : digits.substr(at + 1), 3, -3);
+    EXPECT_EQ(GsiNumberValue("..00+" + front, 16), value ? *value : "") << front;
+    const std::string back = digits.substr(0, at) + std::string(digits.size() - at, ' ');
+    const auto kept = FormatDecimalText(back.substr(0, at).empty() ? "x" : back.substr(0, at), 3, -3);
+    EXPECT_EQ(GsiNumberValue("..00-" + back, 16), kept ? (*kept == "0.000" ? *kept : "-" + *kept) : "") << back;
+    if (at > 0 && at + 1 < digits.size()) {
+      std::string inside = digits;
+      inside[at] = ' ';
+      EXPECT_EQ(GsiNumberValue("..00+" + inside, 16), "") << inside;
+    }
+  }
+}
+
 TEST(GsiWords, NumberValueOfAWordOfAnotherLengthIsEmpty) {
   EXPECT_EQ(GsiNumberValue("..00+0000000000012345", 8), "");  // a GSI 16 word read as GSI 8
   EXPECT_EQ(GsiNumberValue("..00+00012345", 16), "");
@@ -562,6 +588,32 @@ TEST_F(GsiTest, WeatherWord) {
   EXPECT_EQ(daten.Station.Temperatur, "15");
   gsi->InformationenRead("410001+00000080 42....+09800015 43....-00000005 ", daten);
   EXPECT_EQ(daten.Station.Temperatur, "-5");
+}
+
+// A control byte anywhere in a line refuses it; bytes of a code page, and
+// DOS end-of-file marks that end the line, do not.
+TEST_F(GsiTest, AControlByteAtAnyPlaceRefusesTheLine) {
+  const std::string line = "110001+00000001 21.324+18512340 22.324+09000000 71....+0000MAUE ";
+  for (size_t at = 0; at < line.size(); ++at) {
+    for (const char control : {'\t', '\x01', '\x1A', '\x1F', '\x7F'}) {
+      if (control == '\x1A' && at + 1 == line.size()) continue;  // an end-of-file mark
+      std::string bad = line;
+      bad[at] = control;
+      CurrentTransfer().Errors.clear();
+      CurrentTransfer().NoRecord = false;
+      gsi->NeupunkteRead(bad, daten);
+      EXPECT_TRUE(CurrentTransfer().NoRecord) << at << " " << int(control);
+      EXPECT_EQ(CurrentTransfer().Errors.size(), 1u) << at << " " << int(control);
+    }
+  }
+  CurrentTransfer().Errors.clear();
+  CurrentTransfer().NoRecord = false;
+  std::string coded = line;
+  coded[coded.size() - 3] = '\xC4';  // "Ä" in cp1252
+  gsi->NeupunkteRead(coded + "\x1A\x1A", daten);
+  EXPECT_FALSE(CurrentTransfer().NoRecord);
+  EXPECT_TRUE(CurrentTransfer().Errors.empty());
+  EXPECT_EQ(daten.Punkt.Horizontalwinkel, "185.12340");
 }
 
 TEST_F(GsiTest, CodeTranslationWithTheTables) {

@@ -29,6 +29,21 @@ TEST(LayoutWriteText, WidthPrecisionAndAlignment) {
   EXPECT_EQ(Write("%3s", {"abcdef"}), "abcdef");  // width never cuts
 }
 
+// Texts of every length up to beyond two words are written whole, cut and
+// padded as their conversion says; a text wider than its column fails in
+// columns only.
+TEST(LayoutWriteText, TextsOfEveryLengthAreWrittenWhole) {
+  const std::string letters = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (size_t n = 0; n <= letters.size(); ++n) {
+    const std::string t = letters.substr(0, n);
+    const std::string pad = n < 6 ? std::string(6 - n, ' ') : std::string();
+    const std::string expected = "<" + t + "|" + t + pad + "|" + pad + t + "|" + t.substr(0, 3) + "|" +
+                                 (n > 3 ? t.substr(n - 3) : t) + "|" + t + ">";
+    EXPECT_EQ(FormatLayout("<%s|%-6s|%6s|%.3s|%\xAB.3s|[%s]>", {t, t, t, t, t, t}), expected) << n;
+    EXPECT_EQ(FormatLayoutInColumns("%6s|", {t}).has_value(), n <= 6) << n;
+  }
+}
+
 TEST(LayoutWriteText, TextsAreNeverPatterns) {
   EXPECT_EQ(Write("%s|%s", {"%s%d%n", "100%"}), "%s%d%n|100%");
 }

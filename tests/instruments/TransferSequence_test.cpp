@@ -59,17 +59,19 @@ TEST_F(SequenceTest, OfflineReceivesThroughTheLibraryGiveTheConverterOutput) {
   for (const Sample& s : kReceives) {
     SCOPED_TRACE(s.file);
     Use(s.instrument, s.format);
-    // The kind phase 1 binds for each received line, by its index.
+    // The kind phase 1 binds for each received line, by its index (the
+    // format is bound anew only when the kind changes).
     TGeraeteFormat& format = *modules->geraete->Format(s.format);
-    const TNotifySetTDAEvent bind = format.OnSetTDA;
+    const auto classify = format.OnGetDatenart;
     std::map<int, TTransferDatenart> kinds;
-    format.OnSetTDA = [&](TTransferDatenart kind) {
+    format.OnGetDatenart = [&](std::string& line) {
+      const TTransferDatenart kind = classify(line);
       if (CurrentTransfer().Receiving) kinds[CurrentTransfer().Daten.Konstanten.Zeile] = kind;
-      return bind(kind);
+      return kind;
     };
     const std::string out = tmp / (std::filesystem::path(s.file).filename().string() + ".asc");
     ASSERT_TRUE(Receive(kData + s.file, out));
-    format.OnSetTDA = bind;
+    format.OnGetDatenart = classify;
     EXPECT_TRUE(SameBytes(ExpectedOutput(s), ReadFile(out)));
     EXPECT_EQ(Counts(received), Counts(statistics.Statistik()));
     // Lines of a record group are classified among their neighbours.
