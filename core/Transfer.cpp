@@ -1,6 +1,7 @@
 #include "core/Transfer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/CoordinateUnit.h"
 #include "core/Fatal.h"
@@ -17,7 +18,8 @@ namespace {
 // Adds a written record to the output: as it is when it is one line (the
 // usual case), else split at its line ends.
 void AddRecordLines(LineList& lines, std::string_view text) {
-  if (text.find_first_of("\r\n") == std::string_view::npos)
+  // Two scans for one byte each: find_first_of looks up every character.
+  if (!std::memchr(text.data(), '\n', text.size()) && !std::memchr(text.data(), '\r', text.size()))
     lines.push_back(text);
   else
     AppendTextLines(lines, text);
@@ -361,7 +363,10 @@ int TransferPhase1(bool retry) {
     } else if (!office.Start.empty() && line.find(office.Start) != std::string::npos) {
       isRecord = false;
     } else if (office.OnFormat) {
-      TextFrom(t.InputLines, static_cast<size_t>(current), kFormatBufferSize, recognitionText);
+      if (office.FormatReadsText)
+        TextFrom(t.InputLines, static_cast<size_t>(current), kFormatBufferSize, recognitionText);
+      else
+        recognitionText.clear();
       isRecord = !office.OnFormat(line, recognitionText).empty();
     } else {
       isRecord = false;
