@@ -102,6 +102,7 @@ void TLibraryBinding::FreeInstrumentLibrary() {
     pump(nullptr);
   }
   connected_ = false;
+  writeComm_ = nullptr;
   library_.Free();
 }
 
@@ -109,6 +110,7 @@ void TLibraryBinding::LoadInstrumentLibrary(const std::string& path) {
   FreeInstrumentLibrary();
   coordinates_.SetInstallationDirectory(geraete_.InstallationDirectory());
   if (!library_.Load(path)) return;
+  writeComm_ = Export<veltro_write_comm_fn>("WriteComm");
   if (auto pump = Export<veltro_set_message_pump_fn>("SetMessagePump")) {
     Call call(*this);
     pump(&HostPump);
@@ -256,9 +258,9 @@ bool TLibraryBinding::LibWriteLine(const std::string& line) {
   if (!connected_) return false;
   NoTransWhenPassThrough();
   int code = kLibOpenFailed;
-  if (auto write = Export<veltro_write_comm_fn>("WriteComm")) {
+  if (writeComm_) {
     Call call(*this);
-    code = LibraryCode(write(FormatNumber(), line.c_str()));
+    code = LibraryCode(writeComm_(FormatNumber(), line.c_str()));
   }
   if (writingFile_ && writeFileSavedForm_) {
     // The library writes the line up to its first CR LF: any CR or LF before

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <iterator>
 #include <memory>
@@ -179,23 +180,31 @@ class SimpleLayout {
   // argument is not of that form.
   bool Write(std::string& out, std::span<const std::string_view> args) const {
     if (!simple_ || args.size() != fields_.size()) return false;
-    size_t size = out.size() + tail_.size();
+    size_t size = tail_.size();
     for (size_t i = 0; i < args.size(); ++i) {
       const Field& f = fields_[i];
       if (args[i].size() != f.width && !(f.optional && args[i].empty())) return false;
-      size += f.lead.size() + (args[i].empty() ? 0 : f.before.size() + f.width + f.after.size());
+      size += args[i].empty() ? f.lead.size() : f.leadBefore.size() + f.width + f.after.size();
     }
     // Exactly: the line is kept as it is in the engine's line list.
-    out.reserve(size);
+    const size_t start = out.size();
+    out.resize(start + size);
+    char* to = out.data() + start;
+    auto put = [&to](std::string_view text) {
+      std::memcpy(to, text.data(), text.size());
+      to += text.size();
+    };
     for (size_t i = 0; i < args.size(); ++i) {
       const Field& f = fields_[i];
-      out += f.lead;
-      if (args[i].empty()) continue;
-      out += f.before;
-      out += args[i];
-      out += f.after;
+      if (args[i].empty()) {
+        put(f.lead);
+        continue;
+      }
+      put(f.leadBefore);
+      put(args[i]);
+      put(f.after);
     }
-    out += tail_;
+    put(tail_);
     return true;
   }
 
@@ -206,6 +215,7 @@ class SimpleLayout {
     size_t width = 0;
     bool optional = false;
     std::string after;  // the group's text after it
+    std::string leadBefore;  // lead and before, as written for a present field
   };
 
   static bool Special(char c) { return c == '%' || c == '[' || c == ']' || c == '{' || c == '}'; }
@@ -254,6 +264,7 @@ class SimpleLayout {
         return false;  // "%%", alternatives, stray brackets: FormatLayout writes them
       }
       f.lead = std::move(lead);
+      f.leadBefore = f.lead + f.before;
       lead.clear();
       fields_.push_back(std::move(f));
     }
