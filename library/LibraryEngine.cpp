@@ -71,7 +71,8 @@ bool TInstrumentLibrary::PumpPass(void* self) {
 }
 
 void TInstrumentLibrary::CheckTimers() {
-  if (!timers_) return;
+  // Every export comes here: the clock is read only while a timer runs.
+  if (!timers_ || !(timers_->start.Enabled() || timers_->read.Enabled() || timers_->write.Enabled())) return;
   const auto now = TDeadlineTimer::Clock::now();
   for (TDeadlineTimer* t : {&timers_->start, &timers_->read, &timers_->write}) {
     if (!timers_) return;  // a break freed nothing, but stay safe
@@ -479,7 +480,8 @@ int TInstrumentLibrary::WriteComm(int formatNumber, std::string_view line) {
     NoteError("the connection is not open");
     return lrOpenFailed;
   }
-  if (!timers_->start.Enabled()) timers_->write.Enable();
+  // Writing to a file waits for no instrument: no write time-out.
+  if (!timers_->start.Enabled() && !fileMode_) timers_->write.Enable();
   int result = lrWrongFormat;
   if (AcceptsFormat(formatNumber))
     result = WriteStep(line);

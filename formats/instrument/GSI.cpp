@@ -130,15 +130,16 @@ bool AppendNumberDigits(std::string& out, bool negative, std::string_view digits
     const size_t drop = static_cast<size_t>(scale - decimals);
     kept = drop >= digits.size() ? 0 : digits.size() - drop;
   }
-  const size_t first = std::min(digits.find_first_not_of('0'), kept);
+  size_t first = 0;
+  while (first < kept && digits[first] == '0') ++first;
   const size_t units = first == kept ? 0 : kept - first + zeros;
   if (units > static_cast<size_t>(width)) return false;
-  out += negative && units > 0 ? '-' : '+';
-  out.append(static_cast<size_t>(width) - units, '0');
-  if (units > 0) {
-    out.append(digits.substr(first, kept - first));
-    out.append(zeros, '0');
-  }
+  // Sign and data in one piece: zeros, then the significant digits.
+  const size_t start = out.size();
+  out.resize(start + 1 + static_cast<size_t>(width), '0');
+  char* word = out.data() + start;
+  word[0] = negative && units > 0 ? '-' : '+';
+  if (units > 0) std::memcpy(word + 1 + static_cast<size_t>(width) - units, digits.data() + first, kept - first);
   return true;
 }
 
