@@ -144,8 +144,10 @@ void TdmASCII::CutKoordinaten(const std::string& line) const {
 }
 
 bool TdmASCII::IsKoordinatenLine(const std::string& line) const {
-  if (!FitsLayout(def_.Koordinaten, line)) return false;
-  CutKoordinaten(line);
+  cutLine_ = line;
+  cutLayout_ = def_.Koordinaten;
+  cutValid_ = CutFieldViewsIfFits(cutLayout_, cutLine_, fields_);
+  if (!cutValid_) return false;
   const std::vector<std::string_view>& f = fields_;
   if (f.empty()) return false;
   for (size_t i = 2; i < 5 && i < f.size(); ++i) {
