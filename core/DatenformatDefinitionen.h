@@ -68,6 +68,9 @@ class TDatenformatDefinitionen : public FormatDescriptor {
   TNotifyBeforeLoadEvent OnBeforeLoad;
   TNotifyEvent OnBeforeSave;
   TNotifyEvent OnAfterSave;
+  // OnFormat reads its text argument (the source from the line on); when
+  // false, the transfer hands it an empty text instead of building one per line.
+  bool FormatReadsText = true;
 };
 
 class THersteller;  // maker, defined by the instrument catalogue

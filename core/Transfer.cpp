@@ -380,7 +380,10 @@ int TransferPhase1(bool retry) {
     } else if (!office.Start.empty() && line.find(office.Start) != std::string::npos) {
       isRecord = false;
     } else if (office.OnFormat) {
-      TextFrom(t.InputLines, static_cast<size_t>(current), kFormatBufferSize, recognitionText);
+      if (office.FormatReadsText)
+        TextFrom(t.InputLines, static_cast<size_t>(current), kFormatBufferSize, recognitionText);
+      else
+        recognitionText.clear();
       isRecord = !office.OnFormat(line, recognitionText).empty();
     } else {
       isRecord = false;

@@ -1,5 +1,7 @@
 #include "core/dmInitDaten.h"
 
+#include <string>
+
 #include "core/DatenformatDefinitionen.h"
 
 namespace veltro {
@@ -43,6 +45,20 @@ template <typename Part>
 void Reset(Part& part) {
   static const Part kInitial{};
   part = kInitial;
+}
+
+// A point is reset once per record of most transfers: its texts, all empty
+// at first, are cleared in place rather than assigned one by one.
+void Reset(TPunkt& p) {
+  static_assert(sizeof(TPunkt) == alignof(std::string) + 26 * sizeof(std::string), "a member of TPunkt is not reset here");
+  p.Messflags = 0;
+  for (std::string* text : {&p.Satzkennung, &p.Punktnummer, &p.Code1, &p.Code2, &p.Punktart, &p.Reflektorhoehe,
+                            &p.Zusatzwert1, &p.Zusatzwert2, &p.Kommentar, &p.Querverschiebung, &p.Laengsverschiebung,
+                            &p.Vertikalverschiebung, &p.Kontrollkodierung, &p.Anmerkung1, &p.Anmerkung2,
+                            &p.Schraegdistanz, &p.Horizontaldistanz, &p.Vertikaldistanz, &p.Atmosphaerenkorrektur,
+                            &p.Prismenkonstante, &p.Vertikalwinkel, &p.Horizontalwinkel, &p.Azimut, &p.Y, &p.X,
+                            &p.Hoehe})
+    text->clear();
 }
 }  // namespace
 

@@ -104,6 +104,7 @@ void TLibraryBinding::FreeInstrumentLibrary() {
   }
   connected_ = false;
   readCommLine_ = nullptr;
+  writeComm_ = nullptr;
   library_.Free();
 }
 
@@ -113,6 +114,7 @@ void TLibraryBinding::LoadInstrumentLibrary(const std::string& path) {
   if (!library_.Load(path)) return;
   static_assert(std::is_same_v<ReadCommLineFn, veltro_read_comm_line_fn>);
   readCommLine_ = Export<veltro_read_comm_line_fn>("ReadCommLine");
+  writeComm_ = Export<veltro_write_comm_fn>("WriteComm");
   if (auto pump = Export<veltro_set_message_pump_fn>("SetMessagePump")) {
     Call call(*this);
     pump(&HostPump);
@@ -264,9 +266,9 @@ bool TLibraryBinding::LibWriteLine(const std::string& line) {
   if (!connected_) return false;
   NoTransWhenPassThrough();
   int code = kLibOpenFailed;
-  if (auto write = Export<veltro_write_comm_fn>("WriteComm")) {
+  if (writeComm_) {
     Call call(*this);
-    code = LibraryCode(write(FormatNumber(), line.c_str()));
+    code = LibraryCode(writeComm_(FormatNumber(), line.c_str()));
   }
   if (writingFile_ && writeFileSavedForm_) {
     // The library writes the line up to its first CR LF: any CR or LF before

@@ -153,6 +153,8 @@ class TLibraryBinding : public InstrumentLibraryHooks {
   int depth_ = 0;  // library calls on the stack
   bool writingFile_ = false;  // SetWriteFile is on
   bool writeFileSavedForm_ = true;
+  // WriteComm of the loaded library, looked up once (it is called per line).
+  std::int32_t (*writeComm_)(std::int32_t, const char*) = nullptr;
 };
 
 // The result code in the low byte of what a library answered.

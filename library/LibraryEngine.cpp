@@ -493,7 +493,8 @@ int TInstrumentLibrary::WriteComm(int formatNumber, std::string_view line) {
     NoteError("the connection is not open");
     return lrOpenFailed;
   }
-  if (!timers_->start.Enabled()) timers_->write.Enable();
+  // Writing to a file waits for no instrument: no write time-out.
+  if (!timers_->start.Enabled() && !fileMode_) timers_->write.Enable();
   int result = lrWrongFormat;
   if (AcceptsFormat(formatNumber))
     result = WriteStep(line);

@@ -185,15 +185,16 @@ bool AppendNumberDigits(std::string& out, bool negative, std::string_view digits
     const size_t drop = static_cast<size_t>(scale - decimals);
     kept = drop >= digits.size() ? 0 : digits.size() - drop;
   }
-  const size_t first = std::min(digits.find_first_not_of('0'), kept);
+  size_t first = 0;
+  while (first < kept && digits[first] == '0') ++first;
   const size_t units = first == kept ? 0 : kept - first + zeros;
   if (units > static_cast<size_t>(width)) return false;
-  out += negative && units > 0 ? '-' : '+';
-  out.append(static_cast<size_t>(width) - units, '0');
-  if (units > 0) {
-    out.append(digits.substr(first, kept - first));
-    out.append(zeros, '0');
-  }
+  // Sign and data in one piece: zeros, then the significant digits.
+  const size_t start = out.size();
+  out.resize(start + 1 + static_cast<size_t>(width), '0');
+  char* word = out.data() + start;
+  word[0] = negative && units > 0 ? '-' : '+';
+  if (units > 0) std::memcpy(word + 1 + static_cast<size_t>(width) - units, digits.data() + first, kept - first);
   return true;
 }
 
@@ -235,23 +236,31 @@ class SimpleLayout {
   // argument is not of that form.
   bool Write(std::string& out, std::span<const std::string_view> args) const {
     if (!simple_ || args.size() != fields_.size()) return false;
-    size_t size = out.size() + tail_.size();
+    size_t size = tail_.size();
     for (size_t i = 0; i < args.size(); ++i) {
       const Field& f = fields_[i];
       if (args[i].size() != f.width && !(f.optional && args[i].empty())) return false;
-      size += f.lead.size() + (args[i].empty() ? 0 : f.before.size() + f.width + f.after.size());
+      size += args[i].empty() ? f.lead.size() : f.leadBefore.size() + f.width + f.after.size();
     }
     // Exactly: the line is kept as it is in the engine's line list.
-    out.reserve(size);
+    const size_t start = out.size();
+    out.resize(start + size);
+    char* to = out.data() + start;
+    auto put = [&to](std::string_view text) {
+      std::memcpy(to, text.data(), text.size());
+      to += text.size();
+    };
     for (size_t i = 0; i < args.size(); ++i) {
       const Field& f = fields_[i];
-      out += f.lead;
-      if (args[i].empty()) continue;
-      out += f.before;
-      out += args[i];
-      out += f.after;
+      if (args[i].empty()) {
+        put(f.lead);
+        continue;
+      }
+      put(f.leadBefore);
+      put(args[i]);
+      put(f.after);
     }
-    out += tail_;
+    put(tail_);
     return true;
   }
 
@@ -262,6 +271,7 @@ class SimpleLayout {
     size_t width = 0;
     bool optional = false;
     std::string after;  // the group's text after it
+    std::string leadBefore;  // lead and before, as written for a present field
   };
 
   static bool Special(char c) { return c == '%' || c == '[' || c == ']' || c == '{' || c == '}'; }
@@ -310,6 +320,7 @@ class SimpleLayout {
         return false;  // "%%", alternatives, stray brackets: FormatLayout writes them
       }
       f.lead = std::move(lead);
+      f.leadBefore = f.lead + f.before;
       lead.clear();
       fields_.push_back(std::move(f));
     }

@@ -133,11 +133,21 @@ TdmASCII::~TdmASCII() { dfd_.DetachModule(def_); }
 
 // A coordinate line has numbers (or nothing) in its coordinate fields; the
 // kind labels of the program's own measurement output make no point.
-void TdmASCII::CutKoordinaten(const std::string& line) const { CutFieldViews(def_.Koordinaten, line, fields_); }
+// The recogniser and the reader look at the same line one after the other:
+// the fields cut from a copy of it serve both.
+void TdmASCII::CutKoordinaten(const std::string& line) const {
+  if (cutValid_ && line == cutLine_ && def_.Koordinaten == cutLayout_) return;
+  cutLine_ = line;
+  cutLayout_ = def_.Koordinaten;
+  CutFieldViews(cutLayout_, cutLine_, fields_);
+  cutValid_ = true;
+}
 
 bool TdmASCII::IsKoordinatenLine(const std::string& line) const {
-  if (!FitsLayout(def_.Koordinaten, line)) return false;
-  CutKoordinaten(line);
+  cutLine_ = line;
+  cutLayout_ = def_.Koordinaten;
+  cutValid_ = CutFieldViewsIfFits(cutLayout_, cutLine_, fields_);
+  if (!cutValid_) return false;
   const std::vector<std::string_view>& f = fields_;
   if (f.empty()) return false;
   for (size_t i = 2; i < 5 && i < f.size(); ++i) {

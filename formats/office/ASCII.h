@@ -55,12 +55,16 @@ class TdmASCII : public TDataModule {
   std::string NivKommentareWrite(TDaten& Daten);
 
  private:
-  // The fields of the coordinate line being looked at, as views into it.
+  // The fields of the coordinate line being looked at, as views into a
+  // copy of it (cutLine_, cut by cutLayout_).
   void CutKoordinaten(const std::string& line) const;
 
   TDFD& dfd_;
   TDatenformatDefinitionen& def_;
   mutable std::vector<std::string_view> fields_;
+  mutable std::string cutLine_;
+  mutable std::string cutLayout_;
+  mutable bool cutValid_ = false;
 };
 
 // The information items in their order, each its label text directly

@@ -228,9 +228,17 @@ void TDFD::AttachModule(TDatenformatDefinitionen& definition, TDataModule& modul
   Binding& b = bindings_[&definition];
   b.module = &module;
   b.hooks = std::move(hooks);
+  // The generic and the editor handlers hand the text on to isKoordinateIn
+  // only; the other handlers of their own read it.
+  const bool ownHandler = &definition == CPlan || &definition == DXF || &definition == NewFormat ||
+                          &definition == Original;
+  definition.FormatReadsText = ownHandler || static_cast<bool>(b.hooks.isKoordinateIn);
 }
 
-void TDFD::DetachModule(const TDatenformatDefinitionen& definition) { bindings_.erase(&definition); }
+void TDFD::DetachModule(TDatenformatDefinitionen& definition) {
+  bindings_.erase(&definition);
+  definition.FormatReadsText = true;
+}
 
 TDataModule* TDFD::ModuleOf(const TDatenformatDefinitionen& definition) const {
   const Binding* b = BindingOf(definition);

@@ -78,7 +78,7 @@ class TDFD : public TDataModule {
   // Binds a format module (not owned; it outlives its use here).
   void AttachModule(TDatenformatDefinitionen& definition, TDataModule& module, OfficeModuleHooks hooks);
   // Unbinds a module that goes away before TDFD.
-  void DetachModule(const TDatenformatDefinitionen& definition);
+  void DetachModule(TDatenformatDefinitionen& definition);
   TDataModule* ModuleOf(const TDatenformatDefinitionen& definition) const;
 
   // ---- Operations -----------------------------------------------------------

@@ -547,6 +547,44 @@ void CutFieldViews(const std::string& layout, std::string_view line, std::vector
   CutPositions(layout, line, [&fields](std::string_view field) { fields.push_back(field); });
 }
 
+bool CutFieldViewsIfFits(const std::string& layout, const std::string& line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  const auto& parsed = Parse(layout);
+  if (!parsed || parsed->conversions == 0) return false;
+  const std::vector<Token>& flat = parsed->flat;
+  if (flat.size() != parsed->tokens.size()) {  // groups or alternative positions: both walks
+    if (!FitsLayout(layout, line)) return false;
+    CutFieldViews(layout, line, fields);
+    return true;
+  }
+  // Literals and conversions only: the walks of FitsLayout and CutPositions
+  // stand at the same place, except that the cut gives the last conversion
+  // the rest of the line.
+  const std::string_view text = line;
+  size_t pos = 0;
+  for (size_t k = 0; k < flat.size(); ++k) {
+    const Token& t = flat[k];
+    if (t.kind == Kind::Literal) {
+      if (pos >= text.size() || text[pos] != t.c) return false;
+      ++pos;
+      continue;
+    }
+    if (const int w = t.conv.CutWidth(); w > 0) {
+      fields.push_back(TrimSpaces(text.substr(pos, static_cast<size_t>(w))));
+      pos = std::min(text.size(), pos + static_cast<size_t>(w));
+      continue;
+    }
+    size_t end = text.size();
+    if (t.next >= 0) {
+      const size_t found = text.find(static_cast<char>(t.next), pos);
+      if (found != std::string_view::npos) end = found;
+    }
+    fields.push_back(k == parsed->lastFlatConversion ? text.substr(pos) : text.substr(pos, end - pos));
+    pos = end;
+  }
+  return true;
+}
+
 std::vector<std::string> CutFields(const std::string& layout, std::string_view line) {
   std::vector<std::string> fields;
   if (const auto& parsed = Parse(layout)) fields.reserve(parsed->conversions);

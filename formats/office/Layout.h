@@ -123,6 +123,10 @@ std::vector<std::string> CutFields(const std::string& layout, std::string_view l
 // into fields, whose capacity is kept from call to call.
 void CutFieldViews(const std::string& layout, std::string_view line, std::vector<std::string_view>& fields);
 
+// FitsLayout(layout, line), and when it fits, the fields of CutFieldViews
+// into fields, in one walk where the layout allows it.
+bool CutFieldViewsIfFits(const std::string& layout, const std::string& line, std::vector<std::string_view>& fields);
+
 // The cutting width of each conversion in order (0 for an unsized one), as
 // CutFields uses them; empty for a malformed layout.
 std::vector<int> FieldWidths(const std::string& layout);

@@ -107,6 +107,24 @@ TEST_F(ASCIITest, ValuesAreTakenAsTheyStand) {
   EXPECT_EQ(ascii.NivKoordinatenWrite(daten), " 7 | A |1,5|x||K");
 }
 
+// The reader takes the fields the recogniser cut only for the same line
+// and layout: a line buffer refilled in place or a changed layout is cut anew.
+TEST_F(ASCIITest, ReaderCutsAnotherLineOrLayoutAnew) {
+  std::string line = "1|A|10|20|30|";
+  ASSERT_TRUE(ascii.IsKoordinatenLine(line));
+  line = "2|B|11|21|31|";
+  ascii.KoordinatenRead(line, daten);
+  EXPECT_EQ(daten.Punkt.Punktnummer, "2");
+  EXPECT_EQ(daten.Punkt.Hoehe, "31");
+  const std::string layout = dfd.ASCII->Koordinaten;
+  dfd.ASCII->Koordinaten = "%s;%s;%s;%s;%s;%s";
+  ascii.KoordinatenRead(line, daten);
+  EXPECT_EQ(daten.Punkt.Punktnummer, line);
+  dfd.ASCII->Koordinaten = layout;
+  ascii.KoordinatenRead(line, daten);
+  EXPECT_EQ(daten.Punkt.Code1, "B");
+}
+
 TEST_F(ASCIITest, RecogniserNeedsFiveBars) {
   EXPECT_TRUE(ascii.IsKoordinatenLine("|||||"));
   EXPECT_TRUE(ascii.IsKoordinatenLine("1|2|3|4|5|6|7"));

@@ -264,6 +264,26 @@ TEST(LayoutCut, GroupsAreOpened) {
   EXPECT_EQ(CutFields("[W%3.3sm%2.2s", "[W 12m34"), (Fields{"12", "34"}));
 }
 
+// The one-walk recognise-and-cut answers exactly what the two walks answer.
+TEST(LayoutCut, CutIfFitsAgreesWithFitAndCut) {
+  const std::string layouts[] = {"%s|%s|%s|%s|%s|%s", "PT %5.5s %s", "%10s|", "%s;%1.4f;%1.4f;%s", "!%-8.3f!",
+                                 "%s[,%s]x", "{ -}%s|%s", "%s|%s|", "%q", "no conversion", "%3.3s%3.3s"};
+  const std::string lines[] = {"", "|||||", "100|12|600000.000|200000.000|450.00|", "a|b|c|d|e|f|g", "PT 12345 rest",
+                               "abcde", "abcdefghij|", "P1;1.5;2;note", "!  12.500!", "abc,dx", "-1|2", "x|y|",
+                               "x|y", "abcdef", "ab"};
+  std::vector<std::string_view> fields;
+  for (const std::string& layout : layouts)
+    for (const std::string& line : lines) {
+      SCOPED_TRACE(layout + " / " + line);
+      const bool fits = FitsLayout(layout, line);
+      ASSERT_EQ(CutFieldViewsIfFits(layout, line, fields), fits);
+      if (!fits) continue;
+      std::vector<std::string_view> expected;
+      CutFieldViews(layout, line, expected);
+      EXPECT_EQ(fields, expected);
+    }
+}
+
 TEST(LayoutCut, MalformedLayoutGivesNoFields) { EXPECT_TRUE(CutFields("%s|%", "a|b").empty()); }
 
 // ---- Cutting by key ------------------------------------------------------------
