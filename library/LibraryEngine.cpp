@@ -112,7 +112,8 @@ int TInstrumentLibrary::SetWriteFile(const std::string& fileName) {
     NoteError("cannot create " + fileName + ": " + std::strerror(errno));
     return lrFileOpenFailed;
   }
-  std::setvbuf(output_, nullptr, _IOFBF, kFileChunk);
+  if (!outputBuf_) outputBuf_ = std::make_unique<char[]>(kOutputChunk);
+  std::setvbuf(output_, outputBuf_.get(), _IOFBF, kOutputChunk);
   outputName_ = fileName;
   return result;
 }
