@@ -92,18 +92,30 @@ std::string PlainNumber(std::string_view text);
 
 // The point a line classifier converted while phase 2 converts the received
 // lines, kept for the reader of the same line (a coordinate system is asked
-// once per point).
+// once per point). The classifier fills Start()'s point: its flags, number,
+// codes, comment and coordinates, every one of them each time; Take hands
+// those fields to the reader's point, whose other fields keep their reset
+// values. The kept point lives on, so its texts keep their buffers.
 class ConvertedPoint {
  public:
-  void Keep(int line, const std::string& text, TPunkt point) {
+  TPunkt& Start() {
+    line_ = -1;
+    return point_;
+  }
+  void Keep(int line, const std::string& text) {
     line_ = line;
     text_ = text;
-    point_ = std::move(point);
   }
-  // The kept point when it belongs to this line; it is given out once.
+  // The kept point's fields when it belongs to this line; given out once.
   bool Take(int line, const std::string& text, TPunkt& point) {
     if (line_ < 0 || line_ != line || text_ != text) return false;
-    point = std::move(point_);
+    point.Messflags = point_.Messflags;
+    point.Punktnummer = point_.Punktnummer;
+    point.Code1 = point_.Code1;
+    point.Kommentar = point_.Kommentar;
+    point.Y = point_.Y;
+    point.X = point_.X;
+    point.Hoehe = point_.Hoehe;
     line_ = -1;
     return true;
   }

@@ -314,7 +314,7 @@ TTransferDatenart TdmNMEA::WaypointKind(std::string& S) {
   if (number == 0 || !GpsConversionActive()) return tdaKoordinate;
   Waypoint w;
   ReadWaypoint(S, w);
-  TPunkt p;
+  TPunkt& p = converted_.Start();
   p.Messflags = mfKoordinaten;
   p.Punktnummer = w.name;
   p.Kommentar = w.comment;
@@ -323,7 +323,7 @@ TTransferDatenart TdmNMEA::WaypointKind(std::string& S) {
     AddLineError(kTextGpsConversion, number, S);
     return tdaNone;
   }
-  converted_.Keep(number - 1, S, std::move(p));
+  converted_.Keep(number - 1, S);
   return tdaKoordinate;
 }
 

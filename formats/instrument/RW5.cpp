@@ -284,12 +284,13 @@ TTransferDatenart TdmRW5::RW5GetDatenart(std::string& S) {
   const TTransferDatenart kind = Rw5LineKind(S);
   const int number = ConvertedLineNumber();
   if (kind != tdaKoordinate || number == 0 || !StartsWith(S, "GPS,") || !GpsConversionActive()) return kind;
-  TPunkt p;
+  TPunkt& p = converted_.Start();
+  p.Kommentar.clear();
   if (!PointOf(Record(S), p)) {
     AddLineError(kTextGpsConversion, number, S);
     return tdaNone;
   }
-  converted_.Keep(number - 1, S, std::move(p));
+  converted_.Keep(number - 1, S);
   return kind;
 }
 
