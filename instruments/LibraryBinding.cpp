@@ -264,7 +264,9 @@ bool WriteLineToInstrument(const std::string& line) { return g_lineWriter && g_l
 
 bool TLibraryBinding::LibWriteLine(const std::string& line) {
   if (!connected_) return false;
-  NoTransWhenPassThrough();
+  // Whether the office side passes lines through is settled once per connection.
+  if (!noTransChecked_) NoTransWhenPassThrough();
+  noTransChecked_ = true;
   int code = kLibOpenFailed;
   if (writeComm_) {
     Call call(*this);
