@@ -112,8 +112,8 @@ int TInstrumentLibrary::SetWriteFile(const std::string& fileName) {
     NoteError("cannot create " + fileName + ": " + std::strerror(errno));
     return lrFileOpenFailed;
   }
-  if (!outputBuf_) outputBuf_ = std::make_unique<char[]>(kOutputChunk);
-  std::setvbuf(output_, outputBuf_.get(), _IOFBF, kOutputChunk);
+  if (!outputBuf_) outputBuf_ = std::make_unique<char[]>(kFileChunk);
+  std::setvbuf(output_, outputBuf_.get(), _IOFBF, kFileChunk);
   outputName_ = fileName;
   return result;
 }

@@ -167,10 +167,9 @@ class TInstrumentLibrary {
   std::string readBuf_;
   std::string writeBuf_;
   std::FILE* output_ = nullptr;  // the file written lines go to (SetWriteFile)
-  // output_'s buffer: glibc ignores a size given without a buffer and writes
-  // in 4 KB pieces.
+  // output_'s buffer of kFileChunk bytes: glibc ignores a size given without
+  // a buffer and writes in 4 KB pieces.
   std::unique_ptr<char[]> outputBuf_;
-  static constexpr size_t kOutputChunk = 1 << 20;
   std::string outputName_;
   bool outputFailed_ = false;  // a write to output_ failed: its content is incomplete
   std::string raw_;
