@@ -5,6 +5,8 @@
 // an existing file.
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,26 +35,35 @@ class LineSplitter {
       if (data[0] == '\n') i = 1;
       skipLineFeed_ = false;
     }
-    size_t start = i;
-    for (; i < n; ++i) {
-      const char c = data[i];
-      if (c != '\r' && c != '\n') continue;
+    // The next CR and the next LF are sought with memchr and each kept until
+    // the scan passes it, so a file of one kind of line end is read once.
+    const char* const end = data + n;
+    auto next = [end](const char* from, char c) {
+      const void* at = std::memchr(from, c, static_cast<size_t>(end - from));
+      return at ? static_cast<const char*>(at) : end;
+    };
+    const char* start = data + i;
+    const char* cr = next(start, '\r');
+    const char* lf = next(start, '\n');
+    for (const char* e = std::min(cr, lf); e != end; e = std::min(cr, lf)) {
       if (partial_.empty()) {
-        lines_.emplace_back(std::string_view(data + start, i - start));
+        lines_.emplace_back(std::string_view(start, static_cast<size_t>(e - start)));
       } else {
-        partial_.append(data + start, i - start);
+        partial_.append(start, static_cast<size_t>(e - start));
         lines_.emplace_back(partial_);
         partial_.clear();
       }
-      if (c == '\r') {
-        if (i + 1 == n)
+      start = e + 1;
+      if (*e == '\r') {
+        if (start == end)
           skipLineFeed_ = true;
-        else if (data[i + 1] == '\n')
-          ++i;
+        else if (*start == '\n')
+          ++start;
       }
-      start = i + 1;
+      if (cr < start) cr = next(start, '\r');
+      if (lf < start) lf = next(start, '\n');
     }
-    partial_.append(data + start, n - start);
+    partial_.append(start, static_cast<size_t>(end - start));
   }
 
   // A last line without a line end.

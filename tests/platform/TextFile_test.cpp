@@ -69,6 +69,28 @@ TEST(TextFile, LargeFilesLoadAsTheirWholeTextSplits) {
   }
 }
 
+// Text with every mix of line ends, fed in pieces of every size from 1 byte
+// up, splits as the whole text does.
+TEST(TextFile, ASplitterFedInPiecesSplitsAsTheWholeText) {
+  std::string text;
+  unsigned seed = 7;
+  for (int i = 0; i < 3000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const unsigned r = (seed >> 16) % 8;
+    text += r < 2 ? '\r' : r < 4 ? '\n' : static_cast<char>('a' + r);
+  }
+  for (const std::string tail : {"", "\r", "\n", "x"}) {
+    const std::string all = text + tail;
+    for (size_t piece = 1; piece <= 70; piece += 3) {
+      TextLines lines;
+      LineSplitter<TextLines> splitter(lines);
+      for (size_t at = 0; at < all.size(); at += piece) splitter.Add(all.data() + at, std::min(piece, all.size() - at));
+      splitter.Finish();
+      ASSERT_EQ(lines, SplitLines(all)) << piece;
+    }
+  }
+}
+
 TEST(TextFile, FailedSaveKeepsTheExistingFile) {
   TempDir tmp;
   ASSERT_TRUE(SaveTextFile(tmp / "k.txt", TextLines{"alt"}));
