@@ -417,9 +417,11 @@ struct Word {
   bool used = false;
 };
 
-// The words of a line into `words` (cleared first).
-void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
-  words.clear();
+// Calls take(index, field) for each word of a line's body, in order: a word
+// is its two-character index and the field up to the next blank, a full
+// field being taken whole even when it holds blanks.
+template <class Take>
+void ForEachWord(std::string_view line, int width, Take&& take) {
   const std::string_view body = LineBody(line);
   const size_t full = static_cast<size_t>(width + kGsiFieldHead);
   size_t p = 0;
@@ -429,9 +431,7 @@ void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
       continue;
     }
     if (p + 2 > body.size()) break;
-    Word w;
-    w.index = body.substr(p, 2);
-    w.key = IndexKey(w.index);
+    const std::string_view index = body.substr(p, 2);
     p += 2;
     size_t end;
     if (p + full <= body.size() && (p + full == body.size() || body[p + full] == ' ')) {
@@ -440,10 +440,21 @@ void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
       end = body.find(' ', p);
       if (end == std::string_view::npos) end = body.size();
     }
-    w.field = body.substr(p, end - p);
-    words.push_back(w);
+    take(index, body.substr(p, end - p));
     p = end;
   }
+}
+
+// The words of a line into `words` (cleared first).
+void SplitWords(std::string_view line, int width, std::vector<Word>& words) {
+  words.clear();
+  ForEachWord(line, width, [&words](std::string_view index, std::string_view field) {
+    Word w;
+    w.index = index;
+    w.key = IndexKey(index);
+    w.field = field;
+    words.push_back(w);
+  });
 }
 
 // The word indices of a template, as texts and as keys.
@@ -483,31 +494,14 @@ void CutFieldViews(const TemplateIndices& indices, std::string_view line, int wi
     // its index that is still open: the same fields, without the word list.
     std::fill(fields, fields + indices.keys.size(), std::string_view());
     std::array<std::int16_t, 100> open = indices.firstSlot;
-    const std::string_view body = LineBody(line);
-    const size_t full = static_cast<size_t>(width + kGsiFieldHead);
-    size_t p = 0;
-    while (p < body.size()) {
-      if (body[p] == ' ') {
-        ++p;
-        continue;
-      }
-      if (p + 2 > body.size()) break;
-      const int key = DigitKey(body[p], body[p + 1]);
-      p += 2;
-      size_t end;
-      if (p + full <= body.size() && (p + full == body.size() || body[p + full] == ' ')) {
-        end = p + full;
-      } else {
-        end = body.find(' ', p);
-        if (end == std::string_view::npos) end = body.size();
-      }
+    ForEachWord(line, width, [&](std::string_view index, std::string_view field) {
+      const int key = DigitKey(index[0], index[1]);
       if (key >= 0 && open[static_cast<size_t>(key)] >= 0) {
         const size_t slot = static_cast<size_t>(open[static_cast<size_t>(key)]);
-        fields[slot] = body.substr(p, end - p);
+        fields[slot] = field;
         open[static_cast<size_t>(key)] = indices.nextSlot[slot];
       }
-      p = end;
-    }
+    });
     return;
   }
   static std::vector<Word> words;  // kept for its capacity; used only here

@@ -324,6 +324,15 @@ char* CopyShort(char* to, const char* from, size_t n) {
 // AppendTokens for a layout of "s" conversions only: the room for the line
 // (every text uncut plus its width) is made once and the text written into
 // it in place, as AppendTokens writes it.
+// Whether an optional part (the tokens after its Open at k) holds a
+// conversion whose argument is present; an absent part is skipped whole.
+template <class Arg>
+bool AnyPresent(const std::vector<Token>& tokens, size_t k, std::span<const Arg> args) {
+  for (size_t j = k + 1; j < tokens[k].partner; ++j)
+    if (tokens[j].kind == Kind::Conversion && args[tokens[j].argIndex].IsPresent()) return true;
+  return false;
+}
+
 template <class Arg>
 bool AppendTextTokens(std::string& out, const Parsed& parsed, std::span<const Arg> args, bool inColumns) {
   const std::vector<Token>& tokens = parsed.tokens;
@@ -347,13 +356,9 @@ bool AppendTextTokens(std::string& out, const Parsed& parsed, std::span<const Ar
         break;
       case Kind::Alternative:
       case Kind::Close: break;
-      case Kind::Open: {
-        bool present = false;
-        for (size_t j = k + 1; j < t.partner && !present; ++j)
-          present = tokens[j].kind == Kind::Conversion && args[tokens[j].argIndex].IsPresent();
-        if (!present) k = t.partner;
+      case Kind::Open:
+        if (!AnyPresent(tokens, k, args)) k = t.partner;
         break;
-      }
       case Kind::Conversion: {
         std::string_view text = args[t.argIndex].Text();
         const Conversion& conv = t.conv;
@@ -404,13 +409,9 @@ bool AppendTokens(std::string& out, const std::string& layout, std::span<const A
         break;
       case Kind::Alternative:
       case Kind::Close: break;
-      case Kind::Open: {
-        bool present = false;
-        for (size_t j = k + 1; j < t.partner && !present; ++j)
-          present = tokens[j].kind == Kind::Conversion && args[tokens[j].argIndex].IsPresent();
-        if (!present) k = t.partner;
+      case Kind::Open:
+        if (!AnyPresent(tokens, k, args)) k = t.partner;
         break;
-      }
       case Kind::Conversion: {
         const size_t before = out.size();
         bool ok = AppendConversion(out, t.conv, args[t.argIndex].Text());
