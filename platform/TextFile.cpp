@@ -34,17 +34,10 @@ void AppendLines(List& list, std::string_view text) {
     const size_t need = list.size() + CountLines(text);
     if (need > list.capacity()) list.reserve(std::max(need, list.capacity() * 2));
   }
-  size_t start = 0;
-  const size_t n = text.size();
-  for (size_t i = 0; i < n; ++i) {
-    char c = text[i];
-    if (c == '\r' || c == '\n') {
-      list.emplace_back(text.substr(start, i - start));
-      if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
-  }
-  if (start < n) list.emplace_back(text.substr(start));
+  // One text is one piece: the splitter's line-end rule, one scan.
+  LineSplitter<List> splitter(list);
+  splitter.Add(text.data(), text.size());
+  splitter.Finish();
 }
 
 // A UTF-8 byte-order mark is no part of the first line.
