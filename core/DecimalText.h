@@ -33,6 +33,11 @@ struct DecimalValue {
 // (fraction digits minus exponent: 3 for "1.500", -2 for "5E2").
 bool ReadDecimal(std::string_view text, DecimalValue& out, int64_t* writtenScale = nullptr);
 
+// The value of [blanks][sign]digits[.digits] with at most 15 significant
+// digits, divided by 10^shift (0 to 2), rounded once as reading the shifted
+// text would round it. False for any other text or shift.
+bool ParsePlainDecimal(std::string_view text, int shift, double& value);
+
 enum class DecimalRounding { HalfEven, HalfAwayFromZero };
 
 // Rounds to a multiple of 10^-decimals.

@@ -14,6 +14,11 @@ namespace {
 // Decimals beyond this are not produced; no file format uses more.
 constexpr int kMaxDecimals = 64;
 
+// Powers of ten a double holds exactly: 15 digits and a shift of two places.
+constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                              1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
+constexpr int kMostShift = 2;
+
 int ClampDecimals(int decimals) { return decimals < 0 ? 0 : decimals > kMaxDecimals ? kMaxDecimals : decimals; }
 
 // The text as a decimal, provided ParseNumber would give it a value.
@@ -21,13 +26,11 @@ bool NumericValue(const std::string& text, DecimalValue& d) {
   return ReadDecimal(text, d) && !IsNoValue(ParseNumber(text));
 }
 
-// [blanks][sign]digits[.digits] with at most 15 significant digits: the
-// digits as an integer are exact in a double, and one division by an exact
-// power of ten rounds as correctly as from_chars does. False for any other
-// text, which takes the general way.
-bool ParsePlainDecimal(std::string_view text, double& value) {
-  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+}  // namespace
+
+// The digits as an integer are exact in a double, and one division by an
+// exact power of ten rounds as correctly as from_chars does.
+bool ParsePlainDecimal(std::string_view text, int shift, double& value) {
   constexpr size_t kMaxDigits = 15;
   auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
   size_t i = 0;
@@ -50,15 +53,14 @@ bool ParsePlainDecimal(std::string_view text, double& value) {
     count += fraction;
     any = any || fraction > 0;
   }
-  if (i != n || !any || count > kMaxDigits) return false;
-  const double magnitude = static_cast<double>(digits) / kPowers[fraction];
+  if (i != n || !any || count > kMaxDigits || shift < 0 || shift > kMostShift) return false;
+  const double magnitude = static_cast<double>(digits) / kPowers[fraction + static_cast<size_t>(shift)];
   value = negative ? -magnitude : magnitude;
   return true;
 }
-}  // namespace
 
 double ParseNumber(std::string_view text) {
-  if (double fast; ParsePlainDecimal(text, fast)) return fast;
+  if (double fast; ParsePlainDecimal(text, 0, fast)) return fast;
   DecimalValue d;
   if (!ReadDecimal(text, d)) return kNoValue;
   size_t start = text.find_first_not_of(' ');
@@ -74,6 +76,42 @@ double ParseNumber(std::string_view text) {
 }
 
 namespace {
+// The rounding below, done on the binary value scaled by 10^decimals, for a
+// value whose scaled text lies clearly off the half of the last place: the
+// shortest text of the value is within half a binary unit of it, and so is
+// the product, so both round to the same integer. Values near a half (a
+// text such as 1.000005 at five places) and large products take the
+// digit way. False when the value takes another way.
+bool FormatScaled(int decimals, double value, std::string& out) {
+  constexpr double kLargest = 1e15;
+  constexpr double kLargestScaled = 0x1p50;
+  // Both errors are below |scaled| * 2^-52; the margin is sixteen times that.
+  constexpr double kMargin = 0x1p-48;
+  if (decimals < 0 || decimals > 15 || !(std::fabs(value) < kLargest)) return false;
+  const double scaled = std::fabs(value) * kPowers[decimals];
+  if (!(scaled < kLargestScaled)) return false;
+  const double whole = std::floor(scaled);
+  const double fraction = scaled - whole;  // exact below 2^52
+  if (std::fabs(fraction - 0.5) <= scaled * kMargin) return false;
+  const std::uint64_t units = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+  char buffer[48];
+  char* end = buffer + sizeof buffer;
+  char* p = end;
+  std::uint64_t rest = units;
+  for (int k = 0; k < decimals; ++k) {
+    *--p = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  }
+  if (decimals > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest > 0);
+  if (value < 0 && units > 0) *--p = '-';
+  out.assign(p, static_cast<size_t>(end - p));
+  return true;
+}
+
 // The rounding below, done on the digits of the shortest fixed text, for the
 // values whose fixed text holds just the shortest significant digits
 // (magnitude below 1e15, integers exact) and a short decimals count. False
@@ -124,7 +162,7 @@ bool FormatShortFixed(int decimals, double value, std::string& out) {
 
 std::string FormatNumber(int decimals, double value) {
   if (IsNoValue(value) || !std::isfinite(value)) return {};
-  if (std::string fast; FormatShortFixed(decimals, value, fast)) return fast;
+  if (std::string fast; FormatScaled(decimals, value, fast) || FormatShortFixed(decimals, value, fast)) return fast;
   // The shortest text that reads back as this double is the decimal value
   // the caller meant; rounding it avoids the binary neighbour (1.0005 is
   // stored as 1.000499999...). The scientific form keeps only the shortest

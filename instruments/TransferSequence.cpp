@@ -67,12 +67,12 @@ void ClassifyAt(TGeraeteFormat& format, size_t index, std::string& line, std::st
   TransferState& t = CurrentTransfer();
   t.Daten.Konstanten.Zeile = static_cast<int>(index);
   const std::string_view stored = t.ReceivedLines[index];
-  line = stored;
   if (format.OnGetDatenart) {
     s = stored;
     selection.Bind(format, format.OnGetDatenart(s));
   }
   if (format.ReadWrite && format.ReadWrite->OnStatistik) {
+    line = stored;
     format.ReadWrite->OnStatistik(line, Statistics().Statistik());
     Statistics().Refresh();
   }

@@ -242,8 +242,12 @@ void TInstrumentLibrary::SetBreak(int code) {
 }
 
 bool TInstrumentLibrary::AcceptsFormat(int formatNumber) const {
-  return std::find(profile_.formatNumbers.begin(), profile_.formatNumbers.end(), formatNumber) !=
-         profile_.formatNumbers.end();
+  // Asked for every line: the profile stays, so does its answer.
+  if (formatNumber == acceptedFormat_ && formatNumber >= 0) return true;
+  const bool accepted = std::find(profile_.formatNumbers.begin(), profile_.formatNumbers.end(), formatNumber) !=
+                        profile_.formatNumbers.end();
+  if (accepted) acceptedFormat_ = formatNumber;
+  return accepted;
 }
 
 bool TInstrumentLibrary::AcceptsFlow() const { return profile_.flowControls.Contains(comm_->FlowControl()); }
@@ -302,19 +306,18 @@ int TInstrumentLibrary::ReadComm(int formatNumber) {
   return result;
 }
 
-int TInstrumentLibrary::NextFileByte() {
-  if (filePos_ == fileBuf_.size()) {
-    fileBuf_.resize(kFileChunk);
-    fileBuf_.resize(std::fread(fileBuf_.data(), 1, kFileChunk, input_));
-    filePos_ = 0;
-    if (fileBuf_.empty()) return EOF;
-  }
+int TInstrumentLibrary::NextFileChunk() {
+  fileBuf_.resize(kFileChunk);
+  fileBuf_.resize(std::fread(fileBuf_.data(), 1, kFileChunk, input_));
+  filePos_ = 0;
+  if (fileBuf_.empty()) return EOF;
   return static_cast<unsigned char>(fileBuf_[filePos_++]);
 }
 
 int TInstrumentLibrary::ReadFileLine() {
   std::string& line = fileLine_;
-  line = kEndOfTransmission;
+  line.clear();
+  bool ended = true;
   int result = lrOk;
   if (!input_) {
     NoteError("no input file is open");
@@ -322,7 +325,7 @@ int TInstrumentLibrary::ReadFileLine() {
   } else {
     int c = NextFileByte();
     if (c != EOF) {
-      line.clear();
+      ended = false;
       ++inputLine_;
       // A line ends at CR LF, LF or CR; it is taken from the chunk in one piece.
       for (;;) {
@@ -355,7 +358,12 @@ int TInstrumentLibrary::ReadFileLine() {
     }
     DropZerosInPlace(line);
   }
-  readBuf_ += line;
+  if (ended) line = kEndOfTransmission;
+  // The line itself when nothing is held (a file line never leaves any).
+  if (readBuf_.empty())
+    readBuf_.swap(line);
+  else
+    readBuf_ += line;
   readBuf_ += kLineEnd;
   if (readBuf_ == "\x04\r\n") readBuf_ = kEndOfTransmission;
   return result;

@@ -146,11 +146,16 @@ class TInstrumentLibrary {
   void NoteHangUp(int code);
   std::string DropZeros(std::string bytes);
   void DropZerosInPlace(std::string& bytes);
-  int NextFileByte();  // EOF at the end of the file or on an error
+  // EOF at the end of the file or on an error.
+  int NextFileByte() {
+    return filePos_ < fileBuf_.size() ? static_cast<unsigned char>(fileBuf_[filePos_++]) : NextFileChunk();
+  }
+  int NextFileChunk();
   int CloseWriteFile();
   void CleanUp(int& result);
 
   const TLibraryProfile& profile_;
+  mutable int acceptedFormat_ = -1;  // the format number found accepted last
   std::unique_ptr<TCommunication> comm_;
   std::unique_ptr<TTransferTimer> timers_;
   void (*hostPump_)() = nullptr;

@@ -50,37 +50,8 @@ double NumberOr(const std::string& text, double fallback) {
 // Degrees and minutes ddmm.mmmmm as the library's DD.MMmmmmm (exact shift).
 double Hundredth(const std::string& text) {
   if (text.empty()) return std::nan("");
-  // [-]digits[.digits] of at most 15 digits: the digits are exact as an
-  // integer and one division by an exact power of ten rounds correctly,
-  // as reading the shifted text does.
-  {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
-                                         1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
-    constexpr size_t kMaxDigits = 15;
-    const size_t sign = text[0] == '-' ? 1 : 0;
-    uint64_t digits = 0;
-    size_t count = 0, fraction = 0, i = sign;
-    bool point = false, plain = true;
-    for (; i < text.size() && plain; ++i) {
-      const char c = text[i];
-      if (c >= '0' && c <= '9') {
-        digits = digits * 10 + static_cast<uint64_t>(c - '0');
-        ++count;
-        if (point) ++fraction;
-      } else if (c == '.' && !point) {
-        point = true;
-      } else {
-        plain = false;
-      }
-    }
-    // Digits before the point, and after it when there is one.
-    const bool whole = text.size() > sign && text[sign] != '.' && (!point || fraction > 0);
-    if (plain && whole && count <= kMaxDigits) {
-      const double value = static_cast<double>(digits) / kPowers[fraction + 2];
-      return sign ? -value : value;
-    }
-  }
-  // The usual plain text ("-4650.12345"): the point moved two places.
+  if (double value; ParsePlainDecimal(text, 2, value)) return value;
+  // A longer plain text: the point moved two places.
   const size_t sign = text[0] == '-' ? 1 : 0;
   const size_t point = std::min(text.find('.'), text.size());
   const auto digits = [&](size_t from, size_t to) {
@@ -169,13 +140,10 @@ WaypointLine CheckWaypoint(const std::string& line, size_t& bodyEnd) {
   return WaypointLine::Waypoint;
 }
 
-}  // namespace
-
-WaypointLine ReadWaypoint(const std::string& line, Waypoint& w) {
+// The fields of a checked waypoint sentence, up to the icon; later ones are
+// not read.
+void ReadWaypointFields(const std::string& line, size_t bodyEnd, Waypoint& w) {
   const std::string_view name(kWaypointSentence);
-  size_t bodyEnd = 0;
-  if (const WaypointLine kind = CheckWaypoint(line, bodyEnd); kind != WaypointLine::Waypoint) return kind;
-  // The fields up to the icon; later ones are not read.
   std::array<std::string_view, kIcon + 1> f{};
   const std::string_view body = std::string_view(line).substr(name.size() + 1, bodyEnd - name.size() - 1);
   for (size_t k = 0, pos = 0; k < f.size(); ++k) {
@@ -190,7 +158,15 @@ WaypointLine ReadWaypoint(const std::string& line, Waypoint& w) {
   w.name = f[kName];
   w.comment = f[kComment];
   w.code = f[kIcon];
-  return WaypointLine::Waypoint;
+}
+
+}  // namespace
+
+WaypointLine ReadWaypoint(const std::string& line, Waypoint& w) {
+  size_t bodyEnd = 0;
+  const WaypointLine kind = CheckWaypoint(line, bodyEnd);
+  if (kind == WaypointLine::Waypoint) ReadWaypointFields(line, bodyEnd, w);
+  return kind;
 }
 
 TdmNMEA::TdmNMEA(TGeraete& geraete, const char* formatName)
@@ -313,7 +289,7 @@ TTransferDatenart TdmNMEA::WaypointKind(std::string& S) {
   // Without a coordinate system the reader takes the fields as they are.
   if (number == 0 || !GpsConversionActive()) return tdaKoordinate;
   Waypoint w;
-  ReadWaypoint(S, w);
+  ReadWaypointFields(S, bodyEnd, w);
   TPunkt& p = converted_.Start();
   p.Messflags = mfKoordinaten;
   p.Punktnummer = w.name;

@@ -108,17 +108,19 @@ TEST(FormatNumber, LargeValuesKeepTheirShortestDigits) {
 }
 
 // Every value is rounded as its shortest text is, whatever way it takes:
-// magnitudes from 1e-9 to 1e18, ties of the shortest text, 0 to 12 decimals.
+// magnitudes from 1e-9 to 1e18, ties of the shortest text and their binary
+// neighbours, 0 to 16 decimals.
 TEST(FormatNumber, AgreesWithRoundingTheShortestText) {
   std::mt19937_64 random(29);
   std::uniform_real_distribution<double> mantissa(-10, 10);
-  std::uniform_int_distribution<int> exponent(-9, 17), places(0, 12);
-  for (int i = 0; i < 200000; ++i) {
+  std::uniform_int_distribution<int> exponent(-9, 17), places(0, 16);
+  for (int i = 0; i < 300000; ++i) {
     double value = mantissa(random) * std::pow(10.0, exponent(random));
     const int decimals = places(random);
-    if (i % 3 == 0) {  // a tie: ...5 just after the last written decimal
+    if (i % 3 != 2) {  // a tie: ...5 just after the last written decimal
       value = ParseNumber(FormatNumber(decimals, value) + (decimals == 0 ? ".5" : "5"));
       if (IsNoValue(value)) continue;
+      if (i % 3 == 1) value = std::nextafter(value, i % 2 ? 0.0 : value * 2);
     }
     char shortest[64];
     const auto end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific).ptr;
