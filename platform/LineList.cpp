@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <new>
 #include <stdexcept>
 #include <type_traits>
 
@@ -108,6 +110,70 @@ struct LineList::SpillFile {
 };
 
 void LineList::SpillFileDelete::operator()(SpillFile* file) const { delete file; }
+
+void LineList::Entries::Reallocate(size_t n) {
+  // Arrays from this size on are mappings of their own.
+  constexpr size_t kMappedBytes = size_t{1} << 20;
+  if (n > std::numeric_limits<size_t>::max() / sizeof(Entry)) throw std::bad_alloc();
+  const size_t bytes = n * sizeof(Entry);
+  const size_t oldBytes = capacity_ * sizeof(Entry);
+  if (n == 0) {
+    if (mapped_)
+      ::munmap(data_, oldBytes);
+    else
+      std::free(data_);
+    data_ = nullptr;
+    size_ = capacity_ = 0;
+    mapped_ = false;
+    return;
+  }
+  void* room = nullptr;
+  bool mapped = false;
+  if (bytes >= kMappedBytes) {
+    const size_t pages = WholePages(bytes);
+    mapped = true;
+    if (mapped_) {
+      room = ::mremap(data_, oldBytes, pages, MREMAP_MAYMOVE);
+      if (room == MAP_FAILED) throw std::bad_alloc();
+    } else {
+      room = ::mmap(nullptr, pages, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (room == MAP_FAILED) throw std::bad_alloc();
+      if (size_ > 0) std::memcpy(room, data_, size_ * sizeof(Entry));
+      std::free(data_);
+    }
+    n = pages / sizeof(Entry);
+  } else if (mapped_) {
+    room = std::malloc(bytes);
+    if (!room) throw std::bad_alloc();
+    std::memcpy(room, data_, size_ * sizeof(Entry));
+    ::munmap(data_, oldBytes);
+  } else {
+    room = std::realloc(data_, bytes);
+    if (!room) throw std::bad_alloc();
+  }
+  data_ = static_cast<Entry*>(room);
+  capacity_ = n;
+  mapped_ = mapped;
+}
+
+void LineList::Entries::insert(size_t at, Entry entry) {
+  if (size_ == capacity_) Reallocate(capacity_ < 16 ? 16 : capacity_ * 2);
+  std::memmove(data_ + at + 1, data_ + at, (size_ - at) * sizeof(Entry));
+  data_[at] = entry;
+  ++size_;
+}
+
+void LineList::Entries::erase(size_t first, size_t last) {
+  std::memmove(data_ + first, data_ + last, (size_ - last) * sizeof(Entry));
+  size_ -= last - first;
+}
+
+void LineList::Entries::swap(Entries& other) noexcept {
+  std::swap(data_, other.data_);
+  std::swap(size_, other.size_);
+  std::swap(capacity_, other.capacity_);
+  std::swap(mapped_, other.mapped_);
+}
 
 LineList::SpillLimits LineList::SetSpillLimits(SpillLimits limits) {
   const SpillLimits old = gSpill;
@@ -240,15 +306,15 @@ std::string_view LineList::at(size_t i) const {
 void LineList::insert(const_iterator at, std::string_view line) {
   const std::ptrdiff_t index = at.at_ - entries_.data();
   const Entry entry = Store(line);
-  entries_.insert(entries_.begin() + index, entry);
+  entries_.insert(static_cast<size_t>(index), entry);
 }
 
 void LineList::erase(const_iterator first, const_iterator last) {
-  entries_.erase(entries_.begin() + (first.at_ - entries_.data()), entries_.begin() + (last.at_ - entries_.data()));
+  entries_.erase(static_cast<size_t>(first.at_ - entries_.data()), static_cast<size_t>(last.at_ - entries_.data()));
 }
 
 void LineList::clear() {
-  std::vector<Entry>().swap(entries_);
+  entries_.clear();
   blocks_.clear();
   free_ = nullptr;
   left_ = 0;

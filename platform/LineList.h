@@ -28,6 +28,45 @@ class LineList {
     size_t size;
   };
 
+  // The entries, in one array that grows without copying once large: it is
+  // then a mapping of its own, moved and grown by the system (mremap), so
+  // a long list neither copies nor touches its entries again as it grows,
+  // and shrinking it costs nothing. Throws std::bad_alloc as a vector does.
+  class Entries {
+   public:
+    Entries() = default;
+    Entries(const Entries&) = delete;
+    Entries& operator=(const Entries&) = delete;
+    ~Entries() { Reallocate(0); }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    size_t capacity() const { return capacity_; }
+    Entry* data() { return data_; }
+    const Entry* data() const { return data_; }
+    Entry& operator[](size_t i) { return data_[i]; }
+    const Entry& operator[](size_t i) const { return data_[i]; }
+    void push_back(Entry entry) {
+      if (size_ == capacity_) Reallocate(capacity_ < 16 ? 16 : capacity_ * 2);
+      data_[size_++] = entry;
+    }
+    void pop_back() { --size_; }
+    void insert(size_t at, Entry entry);
+    void erase(size_t first, size_t last);
+    void shrink(size_t n) { if (n < size_) size_ = n; }
+    void reserve(size_t n) { if (n > capacity_) Reallocate(n); }
+    void shrink_to_fit() { if (capacity_ > size_) Reallocate(size_); }
+    void clear() { Reallocate(0); }
+    void swap(Entries& other) noexcept;
+
+   private:
+    // Room for n entries (n >= size_); frees all for 0.
+    void Reallocate(size_t n);
+    Entry* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+    bool mapped_ = false;
+  };
+
  public:
   class const_iterator {
    public:
@@ -98,7 +137,7 @@ class LineList {
     size_t to = 0;
     for (size_t i = 0; i < entries_.size(); ++i)
       if (keep((*this)[i])) entries_[to++] = entries_[i];
-    entries_.resize(to);
+    entries_.shrink(to);
   }
   // Frees all text; views into the list become invalid.
   void clear();
@@ -150,7 +189,7 @@ class LineList {
   template <typename List>
   void Assign(const List& lines);
 
-  std::vector<Entry> entries_;
+  Entries entries_;
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* free_ = nullptr;  // the unused rest of the last block
   size_t left_ = 0;

@@ -60,11 +60,17 @@ TEST(LineList, ViewsStayValidWhileTheListChanges) {
   EXPECT_EQ(lines[200000], "erste");
   EXPECT_EQ(lines[200001], "");
 
+  lines.shrink_to_fit();  // a large list of entries shrinks in place
+  EXPECT_LT(lines.capacity() - lines.size(), size_t{4096} / 16);  // within a page
+  EXPECT_EQ(lines[199999], "");
+
   lines.Replace(0, std::string(first) + " neu");
   lines.insert(lines.begin() + 1, lines[0]);
   lines.erase(lines.begin() + 2, lines.begin() + 200003);
   EXPECT_EQ(first, "erste");  // replaced text stays until clear()
   ASSERT_EQ(lines.size(), 4u);
+  lines.shrink_to_fit();  // and leaves its mapping when small
+  EXPECT_EQ(lines.capacity(), 4u);
   EXPECT_EQ(lines[2].data(), giant.data());  // erasing moves no text
   EXPECT_EQ(lines[3], "nach");
   lines.KeepIf([](std::string_view l) { return l.size() < 100 && l != "erste"; });
