@@ -56,7 +56,11 @@ int OpenUnlinkedFile() {
 
 // The file's blocks are mapped one after the other into windows of address
 // space reserved beforehand, so that a window is one mapping of the file and
-// gives its pages back in one call.
+// gives its pages back in one call. The block being filled is anonymous
+// memory at its place: when the next block begins it is written to the file,
+// the file is mapped (read only) in its place, and its pages move on to be
+// the next block, so that the text is not written through faults of mapped
+// file pages.
 struct LineList::SpillFile {
   struct Window {
     char* at;
@@ -68,17 +72,21 @@ struct LineList::SpillFile {
   int fd = -1;
   off_t size = 0;
   std::vector<Window> windows;
-  char* last = nullptr;  // the block grown last
+  char* last = nullptr;  // a line's own block (mapped file) written last
   size_t lastBytes = 0;
+  char* staging = nullptr;  // the anonymous block being filled
+  size_t stagingBytes = 0;
+  off_t stagingOffset = 0;
 
   ~SpillFile() {
     for (const Window& w : windows) ::munmap(w.at, w.reserved);
     if (fd >= 0) ::close(fd);
   }
 
-  // bytes (whole pages) more of the file, mapped; nullptr when the file
-  // cannot grow (its room is reserved first: a full disk never faults).
-  char* Grow(size_t bytes) {
+  // The next bytes (whole pages) of a window and of the file, whose room is
+  // reserved first (a full disk shows here, never as a fault); nullptr when
+  // there is none.
+  char* Place(size_t bytes, off_t& offset) {
     if (windows.empty() || windows.back().reserved - windows.back().used < bytes) {
       const size_t reserve = std::max(kWindowBytes, bytes);
       void* at = ::mmap(nullptr, reserve, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
@@ -87,25 +95,76 @@ struct LineList::SpillFile {
     }
     if (::posix_fallocate(fd, size, static_cast<off_t>(bytes)) != 0) return nullptr;
     Window& w = windows.back();
-    void* block = ::mmap(w.at + w.used, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, size);
-    if (block == MAP_FAILED) {
-      w.used = w.reserved;  // the rest of this window is not to be trusted
-      return nullptr;
-    }
+    char* at = w.at + w.used;
     w.used += bytes;
+    offset = size;
     size += static_cast<off_t>(bytes);
-    last = static_cast<char*>(block);
+    return at;
+  }
+
+  // A block of the file mapped for writing (a line of its own).
+  char* Grow(size_t bytes) {
+    off_t offset = 0;
+    char* at = Place(bytes, offset);
+    if (!at) return nullptr;
+    if (::mmap(at, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, offset) == MAP_FAILED) return nullptr;
+    last = at;
     lastBytes = bytes;
-    return last;
+    return at;
   }
 
-  void ReleaseLast() const {
+  bool WriteStaging() const {
+    size_t done = 0;
+    while (done < stagingBytes) {
+      const ssize_t n = ::pwrite(fd, staging + done, stagingBytes - done, stagingOffset + static_cast<off_t>(done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  // The next block to fill; nullptr when there is none, the block filled
+  // so far staying where it is (and in memory when it could not be written).
+  char* NextStaging(size_t bytes) {
+    off_t offset = 0;
+    char* at = Place(bytes, offset);
+    if (!at) return nullptr;
+    if (!staging) {
+      if (::mmap(at, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED)
+        return nullptr;
+    } else {
+      if (!WriteStaging()) return nullptr;
+      if (::mremap(staging, stagingBytes, bytes, MREMAP_MAYMOVE | MREMAP_FIXED, at) == MAP_FAILED) return nullptr;
+      if (::mmap(staging, stagingBytes, PROT_READ, MAP_SHARED | MAP_FIXED, fd, stagingOffset) == MAP_FAILED) {
+        // The pages go back under the lines they hold.
+        if (::mremap(at, bytes, stagingBytes, MREMAP_MAYMOVE | MREMAP_FIXED, staging) == MAP_FAILED) std::abort();
+        return nullptr;
+      }
+    }
+    staging = at;
+    stagingBytes = bytes;
+    stagingOffset = offset;
+    return at;
+  }
+
+  void ReleaseLast() {
     if (last) ::madvise(last, lastBytes, MADV_DONTNEED);
+    last = nullptr;
   }
 
+  // All but the block being filled, which is no file's yet.
   void Release() const {
-    for (const Window& w : windows)
-      if (w.used > 0) ::madvise(w.at, w.used, MADV_DONTNEED);
+    for (const Window& w : windows) {
+      char* const end = w.at + w.used;
+      if (staging >= w.at && staging < end) {
+        if (staging > w.at) ::madvise(w.at, static_cast<size_t>(staging - w.at), MADV_DONTNEED);
+        char* const after = staging + stagingBytes;
+        if (after < end) ::madvise(after, static_cast<size_t>(end - after), MADV_DONTNEED);
+      } else if (w.used > 0) {
+        ::madvise(w.at, w.used, MADV_DONTNEED);
+      }
+    }
   }
 };
 
@@ -279,12 +338,12 @@ bool LineList::SpillRoom(size_t bytes, char*& own) {
     spill_.reset(new SpillFile);
     spill_->fd = fd;
   }
-  // The block written last goes back before another is begun (earlier
-  // ones went back when they ended).
+  // A line's own block goes back once written (the blocks filled line by
+  // line go to the file without resident pages).
   spill_->ReleaseLast();
   const bool alone = bytes > kMaxBlockBytes;
   const size_t block = WholePages(alone ? bytes : std::max(gSpill.blockBytes, bytes));
-  char* room = spill_->Grow(block);
+  char* room = alone ? spill_->Grow(block) : spill_->NextStaging(block);
   if (!room) {
     spillFailed_ = true;
     return false;
