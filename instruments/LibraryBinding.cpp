@@ -211,12 +211,11 @@ bool TLibraryBinding::StartRemote(int startCode) {
 bool TLibraryBinding::LibStartReceive() { return StartRemote(Instrument().TransferMethode); }
 bool TLibraryBinding::LibStartSend() { return StartRemote(kSendStartOffset + Instrument().TransferMethode); }
 
-void TLibraryBinding::LibReadLine(std::string& tag, std::string& line) {
-  line.clear();
+std::string_view TLibraryBinding::LibReadLineView(std::string& tag) {
   if (!connected_) {
     // Nothing more can come from a closed connection.
     tag = kTagEnd;
-    return;
+    return {};
   }
   tag.clear();
   // The office format stays the same for the whole connection: the
@@ -224,9 +223,9 @@ void TLibraryBinding::LibReadLine(std::string& tag, std::string& line) {
   if (!noTransChecked_) NoTransWhenPassThrough();
   noTransChecked_ = true;
   int code = kLibOpenFailed;
+  std::string_view line;
   if (auto readLine = readCommLine_) {
-    // Line and tag in one call; into the caller's buffers, which keep their
-    // capacity from line to line.
+    // Line and tag in one call; the line stays in the library's buffer.
     const char* text = nullptr;
     const char* format = nullptr;
     std::int32_t length = 0;
@@ -234,13 +233,21 @@ void TLibraryBinding::LibReadLine(std::string& tag, std::string& line) {
       Call call(*this);
       code = LibraryCode(readLine(FormatNumber(), &text, &length, &format));
     }
-    if (text && length > 0) line.assign(text, static_cast<size_t>(length));
+    if (text && length > 0) line = std::string_view(text, static_cast<size_t>(length));
     if (format) tag.assign(format);
   } else {
-    ReadLineByParts(code, tag, line);
+    readLine_.clear();
+    ReadLineByParts(code, tag, readLine_);
+    line = readLine_;
+  }
+  if (code != kLibOk && line.data() != readLine_.data()) {
+    // A result shown may call the library again.
+    readLine_.assign(line);
+    line = readLine_;
   }
   ShowLibraryResult(code, tag);
   if (code != kLibOk && code != kLibFormatChanged) tag = kTagEnd;
+  return line;
 }
 
 // ReadComm, GetReadBuf and GetTFFormat, each when exported.

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "instruments/CoordinateSystem.h"
 #include "instruments/InstrumentenModul.h"
@@ -86,7 +87,10 @@ class TLibraryBinding : public InstrumentLibraryHooks {
   bool LibStartSend();
   // One line and the library's format tag; the tag is kTagEnd when the read
   // failed or the connection is not open.
-  void LibReadLine(std::string& tag, std::string& line);
+  void LibReadLine(std::string& tag, std::string& line) { line = LibReadLineView(tag); }
+  // The same line as a view into the library's buffer (or the binding's),
+  // valid until the next call of the binding.
+  std::string_view LibReadLineView(std::string& tag);
   bool LibWriteLine(const std::string& line);
   // The lines the library collected in its write buffer (an offline send),
   // into lines; false (lines untouched) without a connection or export.
@@ -148,6 +152,7 @@ class TLibraryBinding : public InstrumentLibraryHooks {
   ReadCommLineFn readCommLine_ = nullptr;
   // The pass-through check (SetNoTrans) ran for this connection's reads.
   bool noTransChecked_ = false;
+  std::string readLine_;  // a line read by parts, or kept past a result shown
   TCoordinateSystem coordinates_;
   bool connected_ = false;
   int depth_ = 0;  // library calls on the stack

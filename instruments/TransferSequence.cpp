@@ -147,7 +147,7 @@ void TInstrumentTransfer::PrepareCoordinateSystem() {
 // A received line is stored; lines are classified once the tag is settled:
 // from the first kFormatBufferSize characters of this receive (a library
 // recognises its tag from the first line only), or at the end.
-void TInstrumentTransfer::TakeLine(const std::string& line, TGeraeteFormat& format) {
+void TInstrumentTransfer::TakeLine(std::string_view line, TGeraeteFormat& format) {
   TransferState& t = CurrentTransfer();
   if (IsData(line)) {
     t.ReceivedLines.push_back(line);
@@ -303,7 +303,8 @@ int TInstrumentTransfer::ReceiveLines(bool cont) {
   classifiedKind_ = KindSelection();
   receivedChars_ = 0;
   settled_ = false;
-  std::string line, libraryTag;
+  std::string held, libraryTag;
+  std::string_view line;  // into the library's buffer, or held
   {
     ReceivingScope scope;
     for (;;) {
@@ -314,13 +315,14 @@ int TInstrumentTransfer::ReceiveLines(bool cont) {
       }
       TGeraeteFormat* before = geraete_.CurrentInstrument().GeraeteFormat;
       if (hasPendingLine_) {
-        line = std::move(pendingLine_);
+        held = std::move(pendingLine_);
+        line = held;
         libraryTag = pendingTag_;
         hasPendingLine_ = false;
       } else {
         Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Receive, kIndicatorBusy);
         PumpMessages();
-        binding_.LibReadLine(libraryTag, line);
+        line = binding_.LibReadLineView(libraryTag);
         Host().SetIndicatorColour(InstrumentTransferHost::Indicator::Receive, kIndicatorIdle);
       }
       t.FormatTag = settled_ && libraryTag != kTagEnd ? settledTag_ : libraryTag;
@@ -328,11 +330,11 @@ int TInstrumentTransfer::ReceiveLines(bool cont) {
       if (instrument.GeraeteFormat != before && !instrument.NoNewTrans) {
         // Announced change of format: the engine starts again with it and
         // this line comes first.
-        EndIndicators();
-        Host().FormatChanged();
         hasPendingLine_ = IsData(line);
         pendingLine_ = line;
         pendingTag_ = libraryTag;
+        EndIndicators();
+        Host().FormatChanged();
         restartPending_ = true;
         return 2;
       }

@@ -117,7 +117,7 @@ class TInstrumentTransfer : public CatalogueInstrumentSide {
   bool Offline() const;
   void OptionsSetup(const char* title);
   void ProcessList(TransferOptionsDialog& dialog, ListKind kind);
-  void TakeLine(const std::string& line, TGeraeteFormat& format);
+  void TakeLine(std::string_view line, TGeraeteFormat& format);
   void SettleTag(TGeraeteFormat& format);
   void ClassifyPending(TGeraeteFormat& format);
   void PrepareGtsLines(TGeraeteFormat& format);
