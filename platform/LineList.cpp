@@ -83,9 +83,8 @@ struct LineList::SpillFile {
     if (fd >= 0) ::close(fd);
   }
 
-  // The next bytes (whole pages) of a window and of the file, whose room is
-  // reserved first (a full disk shows here, never as a fault); nullptr when
-  // there is none.
+  // The next bytes (whole pages) of a window and of the file, taken by
+  // Take() once in use; nullptr when there is none.
   char* Place(size_t bytes, off_t& offset) {
     if (windows.empty() || windows.back().reserved - windows.back().used < bytes) {
       const size_t reserve = std::max(kWindowBytes, bytes);
@@ -93,21 +92,27 @@ struct LineList::SpillFile {
       if (at == MAP_FAILED) return nullptr;
       windows.push_back({static_cast<char*>(at), reserve, 0});
     }
-    if (::posix_fallocate(fd, size, static_cast<off_t>(bytes)) != 0) return nullptr;
-    Window& w = windows.back();
-    char* at = w.at + w.used;
-    w.used += bytes;
     offset = size;
-    size += static_cast<off_t>(bytes);
-    return at;
+    return windows.back().at + windows.back().used;
   }
+  void Take(size_t bytes) {
+    windows.back().used += bytes;
+    size += static_cast<off_t>(bytes);
+  }
+  // After a failed fixed mapping the rest of the window is not to be trusted.
+  void Distrust() { windows.back().used = windows.back().reserved; }
 
-  // A block of the file mapped for writing (a line of its own).
+  // A block of the file mapped for writing (a line of its own); its room
+  // is reserved first, so that a full disk shows here, never as a fault.
   char* Grow(size_t bytes) {
     off_t offset = 0;
     char* at = Place(bytes, offset);
-    if (!at) return nullptr;
-    if (::mmap(at, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, offset) == MAP_FAILED) return nullptr;
+    if (!at || ::posix_fallocate(fd, offset, static_cast<off_t>(bytes)) != 0) return nullptr;
+    if (::mmap(at, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, offset) == MAP_FAILED) {
+      Distrust();
+      return nullptr;
+    }
+    Take(bytes);
     last = at;
     lastBytes = bytes;
     return at;
@@ -125,23 +130,32 @@ struct LineList::SpillFile {
   }
 
   // The next block to fill; nullptr when there is none, the block filled
-  // so far staying where it is (and in memory when it could not be written).
+  // so far staying where it is (and in memory when it could not be written:
+  // a full disk shows as a failed write, before anything is mapped).
   char* NextStaging(size_t bytes) {
     off_t offset = 0;
     char* at = Place(bytes, offset);
     if (!at) return nullptr;
     if (!staging) {
-      if (::mmap(at, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED)
+      if (::mmap(at, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED) {
+        Distrust();
         return nullptr;
+      }
     } else {
       if (!WriteStaging()) return nullptr;
-      if (::mremap(staging, stagingBytes, bytes, MREMAP_MAYMOVE | MREMAP_FIXED, at) == MAP_FAILED) return nullptr;
+      if (::mremap(staging, stagingBytes, bytes, MREMAP_MAYMOVE | MREMAP_FIXED, at) == MAP_FAILED) {
+        Distrust();
+        return nullptr;
+      }
       if (::mmap(staging, stagingBytes, PROT_READ, MAP_SHARED | MAP_FIXED, fd, stagingOffset) == MAP_FAILED) {
-        // The pages go back under the lines they hold.
+        // The pages go back under the lines they hold; without them the
+        // text would be gone.
         if (::mremap(at, bytes, stagingBytes, MREMAP_MAYMOVE | MREMAP_FIXED, staging) == MAP_FAILED) std::abort();
+        Distrust();
         return nullptr;
       }
     }
+    Take(bytes);
     staging = at;
     stagingBytes = bytes;
     stagingOffset = offset;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -184,6 +187,30 @@ TEST_F(SpilledLineList, AMissingFolderKeepsTheTextInMemory) {
   EXPECT_EQ(lines.FileBytes(), 0u);
   EXPECT_EQ(lines, wanted);
   EXPECT_TRUE(TmpdirEmpty());
+}
+
+// A file that cannot grow (here: the size limit of the process, as a full
+// disk) takes no more text: a block being filled stays in memory, a line
+// of its own is never mapped beyond the file, and every line reads back.
+TEST_F(SpilledLineList, AFileThatCannotGrowKeepsTheRestInMemory) {
+  struct rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  TextLines wanted;
+  LineList lines;
+  for (int i = 0; i < 3000; ++i) {
+    wanted.push_back(std::to_string(i) + std::string(static_cast<size_t>(i * 37 % 300), 'z'));
+    if (i == 100 || i == 2000) wanted.back() = std::string(3 << 19, static_cast<char>('A' + i % 7));
+    lines.push_back(wanted.back());
+  }
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldSignal);
+  EXPECT_LE(lines.FileBytes(), size_t{64} * 1024 + 4096);
+  lines.ReleaseResident();
+  EXPECT_EQ(lines, wanted);
 }
 
 namespace {
