@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -79,6 +80,18 @@ double Hundredth(const std::string& text) {
     if (ec == std::errc() && end == shifted + k && std::isfinite(value)) return value;
   }
   return NumberOr(FormatDecimalText(text, DecimalsAfterPoint(text) + 2, -2).value_or(""), std::nan(""));
+}
+
+// A line a log holds beside its waypoints: another sentence ("$" and its
+// name), a "#" comment. Read as part of the log, not as data left unread.
+bool OtherLogLine(std::string_view line) {
+  line = TrimBlanksView(line);
+  if (line.empty() || line[0] == '#') return !line.empty();
+  if (line[0] != '$') return false;
+  size_t end = 1;
+  while (end < line.size() && std::isalnum(static_cast<unsigned char>(line[end]))) ++end;
+  if (end < 3 || (end < line.size() && line[end] != ',' && line[end] != '*')) return false;
+  return line.substr(0, end) != kWaypointSentence;
 }
 
 // Exclusive-or of the bytes, eight at a time.
@@ -185,7 +198,7 @@ TdmNMEA::TdmNMEA(TGeraete& geraete, const char* formatName)
   h.OnGetDatenart = [this](std::string& S) { return WaypointKind(S); };
   h.OnSetTDA = [this](TTransferDatenart kind) { return WaypointSetTDA(kind); };
   h.OnAfterTrans = [this] { CloseWaypointList(); };
-  h.OnFrameLine = [this](const std::string& S) { return TrimBlanksView(S) == format_->Ende; };
+  h.OnFrameLine = [this](const std::string& S) { return TrimBlanksView(S) == format_->Ende || OtherLogLine(S); };
   geraete.BindFormatHandlers(formatName, h);
 }
 

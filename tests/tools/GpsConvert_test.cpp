@@ -38,6 +38,24 @@ TEST(GpsConvert, TheRunsSystemConvertsWaypointsAndNoneLeavesThem) {
   EXPECT_EQ(ReadFile(tmp / "lv95.asc").substr(0, 13), "BE||2600000.5") << ReadFile(tmp / "lv95.asc");
 }
 
+// Fixes, routes and comments are the log's own lines, not data left unread;
+// a line of no sentence and a waypoint whose checksum fails are.
+TEST(GpsConvert, OnlyLinesOfNoUseCountAsNotRead) {
+  TempDir tmp;
+  ConvertRun run = RunConverter(tmp, "--from NMEA --gps-system none " + ShellQuote(kData + "nmea/empfaenger.log") + " " +
+                                         ShellQuote(tmp / "a.asc"));
+  EXPECT_EQ(run.status, 0) << run.stderrText;
+  EXPECT_EQ(run.stderrText.find("not read"), std::string::npos) << run.stderrText;
+  WriteFile(tmp / "j.log",
+            "$GPGGA,101530.00,4723.1,N,00826.5,E,2,09,0.9,512.3,M,47.4,M,,*6F\r\n# Notiz\r\n"
+            "$PMGNWPL,4723.123,N,00826.543,E,0000512,M,P1,,a*3f\r\nkein Satz\r\n"
+            "$PMGNWPL,4723.123,N,00826.543,E,0000512,M,P2,,a*00\r\n$PMGNRTE,1,1,c,1,P1,a*0B\r\n");
+  run = RunConverter(tmp, "--from NMEA --gps-system none " + ShellQuote(tmp / "j.log") + " " + ShellQuote(tmp / "j.asc"));
+  EXPECT_EQ(run.status, 1) << run.stderrText;
+  EXPECT_NE(run.stderrText.find("2 lines not read"), std::string::npos) << run.stderrText;
+  EXPECT_EQ(ReadFile(tmp / "j.asc"), "P1|a|826.543|4723.123|512|\r\n");
+}
+
 TEST(GpsConvert, ALogWithoutWaypointsHoldsNoData) {
   TempDir tmp;
   for (const char* from : {"--from NMEA", "--from MMW"}) {
