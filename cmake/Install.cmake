@@ -10,7 +10,10 @@ if(TARGET TransferVeltro)
   list(PREPEND veltro_programs TransferVeltro)
 endif()
 install(TARGETS ${veltro_programs} RUNTIME DESTINATION "${VELTRO_INSTALL_DIR}")
-install(TARGETS LANGDES LANGENG WGSXYZ Tavrin LIBRARY DESTINATION "${VELTRO_INSTALL_DIR}")
+# Tavrin and one library per instrument family: every instrument of the
+# catalogue finds its library beside the program.
+install(TARGETS LANGDES LANGENG WGSXYZ Tavrin ${VELTRO_FAMILY_LIBRARIES}
+        LIBRARY DESTINATION "${VELTRO_INSTALL_DIR}")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/data/DXF" DESTINATION "${VELTRO_INSTALL_DIR}")
 foreach(program IN LISTS veltro_programs)
   install(CODE "
@@ -36,4 +39,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "VELTRO Marten <support@veltro.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The package carries no debug information (a RelWithDebInfo build is four
+# times its size).
+set(CPACK_STRIP_FILES ON)
 include(CPack)

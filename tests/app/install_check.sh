@@ -3,10 +3,12 @@
 # needs, and starts the installed program offscreen with an empty home: it
 # must come up without any set-up, write nothing into its installation
 # folder, and save a picture of its main window.
-#   install_check.sh BUILD_DIR WORK_DIR
+#   install_check.sh BUILD_DIR WORK_DIR SOURCE_DIR "FAMILY LIBRARIES"
 set -euo pipefail
 build=$1
 work=$2
+source=$3
+FAMILY_LIBRARIES=${4//;/ }
 rm -rf "$work"
 mkdir -p "$work/home"
 DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log"
@@ -16,6 +18,9 @@ for f in bin/TransferVeltro bin/veltro-convert lib/transferveltro/TransferVeltro
          lib/transferveltro/DXF/DXF.DEF share/applications/transferveltro.desktop \
          share/icons/hicolor/scalable/apps/transferveltro.svg; do
   [ -e "$root/$f" ] || { echo "missing: $f"; exit 1; }
+done
+for family in $FAMILY_LIBRARIES; do
+  [ -e "$root/lib/transferveltro/lib$family.so" ] || { echo "missing instrument library: $family"; exit 1; }
 done
 grep -q '^Exec=TransferVeltro' "$root/share/applications/transferveltro.desktop"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$root/share/applications/transferveltro.desktop"; fi
@@ -31,4 +36,10 @@ after=$(cd "$root/lib/transferveltro" && find . | sort)
 # The installed converter does the main job headless.
 env -i PATH=/usr/bin:/bin HOME="$work/home" "$root/bin/veltro-convert" --list >"$work/list.txt"
 grep -q ProMark "$work/list.txt"
+# Receives through the installed family libraries give the corpus output.
+for sample in gsi/messung-gsi16.gsi sdr/job-sdr33.sdr; do
+  out="$work/$(basename "$sample").asc"
+  env -i PATH=/usr/bin:/bin HOME="$work/home" "$root/bin/veltro-convert" --quiet "$source/tests/data/$sample" "$out"
+  cmp "$out" "$source/tests/data/$sample.asc" || { echo "installed converter: $sample differs"; exit 1; }
+done
 echo "installed and started"
