@@ -2,13 +2,14 @@
 # Installs the build into a DESTDIR, checks the files a desktop program
 # needs, and starts the installed program offscreen with an empty home: it
 # must come up without any set-up, write nothing into its installation
-# folder, and save a picture of its main window.
+# folder, and save a picture of its main window; the installed converter
+# must read instrument files through the installed family libraries.
 #   install_check.sh BUILD_DIR WORK_DIR SOURCE_DIR "FAMILY LIBRARIES"
 set -euo pipefail
 build=$1
 work=$2
 source=$3
-FAMILY_LIBRARIES=${4//;/ }
+families=${4//;/ }
 rm -rf "$work"
 mkdir -p "$work/home"
 DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log"
@@ -19,7 +20,7 @@ for f in bin/TransferVeltro bin/veltro-convert lib/transferveltro/TransferVeltro
          share/icons/hicolor/scalable/apps/transferveltro.svg; do
   [ -e "$root/$f" ] || { echo "missing: $f"; exit 1; }
 done
-for family in $FAMILY_LIBRARIES; do
+for family in $families; do
   [ -e "$root/lib/transferveltro/lib$family.so" ] || { echo "missing instrument library: $family"; exit 1; }
 done
 grep -q '^Exec=TransferVeltro' "$root/share/applications/transferveltro.desktop"
